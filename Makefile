@@ -1,0 +1,35 @@
+# Kelvane: the targets the README names.
+#   make        build into build/ (the program is build/kelvane)
+#   make run    install what is missing, build, start the program with the demo settings
+#   make test   install what is missing, build, run every test headless
+#   make bench  build and run the benchmarks
+BUILD  ?= build
+JOBS   ?= $(shell nproc)
+
+.PHONY: all build deps run test bench screenshot clean
+
+all: build
+
+deps:
+	@./scripts/install-deps.sh
+
+$(BUILD)/CMakeCache.txt:
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+build: $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: deps build
+	@./scripts/run.sh $(BUILD)
+
+test: deps build
+	cd $(BUILD) && xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j $(JOBS)
+
+bench: deps build
+	@./scripts/bench.sh $(BUILD)
+
+screenshot: deps build
+	@./scripts/screenshot.sh $(BUILD) docs/screenshot.png
+
+clean:
+	rm -rf $(BUILD)

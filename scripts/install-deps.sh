@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, the program and the tests need.
+# Idempotent: when everything is present it changes nothing and needs no network.
+set -euo pipefail
+packages=(
+  g++ make cmake pkg-config
+  libwxgtk3.2-dev            # the window (GTK 3)
+  mdbtools-dev libmdb3       # reading the .mdb file
+  libsqlite3-dev             # running SQL over its tables
+  libgtest-dev               # tests
+  xvfb xauth                 # headless dialog tests
+  fonts-wqy-zenhei           # the dialog's CJK font
+  imagemagick xdotool        # screenshots and the end-to-end test's input
+  nodejs npm                 # the independent reader the fixture cross-check uses
+)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+# node and npm may come from outside Debian (nvm, a tarball); then they are not needed from apt.
+if command -v node >/dev/null && command -v npm >/dev/null; then
+  missing=("${missing[@]/nodejs}"); missing=("${missing[@]/npm}")
+fi
+read -r -a missing <<<"${missing[*]}"
+[ ${#missing[@]} -eq 0 ] && exit 0
+sudo=""; [ "$(id -u)" -eq 0 ] || sudo="sudo"
+echo "Installing: ${missing[*]}"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

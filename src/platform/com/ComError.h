@@ -1,0 +1,31 @@
+// The database error: an exception carrying the result code of a failed call.
+// Its message text is built from the code alone, on first request.
+#pragma once
+#include <string>
+#include "platform/com/HResult.h"
+
+class _com_error {
+ public:
+  explicit _com_error(HRESULT hr) : m_hr(hr) {}
+  HRESULT Error() const { return m_hr; }
+  // The system text of the code (UTF-8), one trailing line break removed, or the
+  // "IDispatch error #%d" / "Unknown error 0x%0lX" fallback. Built once, then kept.
+  const char* ErrorMessage() const;
+
+ private:
+  HRESULT m_hr;
+  mutable std::string m_message;
+  mutable bool m_built = false;
+};
+
+// Raises the database error for a failed result; does nothing for success.
+inline void _com_issue_errorex(HRESULT hr) { if (FAILED(hr)) throw _com_error(hr); }
+
+// The system message text of a code in the user's language (zh or English), or
+// empty when the platform has none. The table of codes we raise lives behind this.
+std::string SystemMessageText(HRESULT hr);
+
+// Per-thread COM initialisation count: every operation leaves it where it found it.
+HRESULT CoInitialize(void* reserved);
+void CoUninitialize();
+int CoInitializeCount();

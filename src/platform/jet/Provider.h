@@ -1,0 +1,39 @@
+// The Jet OLE DB provider as the ADO layer sees it: open a database file, list its
+// table-like objects, run one Jet SQL statement and walk its result.
+#pragma once
+#include <memory>
+#include <string>
+#include <vector>
+#include "platform/com/Variant.h"
+
+namespace jet {
+
+struct SchemaTableRow {
+  std::string tableName;  // UTF-8
+  std::string tableType;  // "TABLE", "SYSTEM TABLE", "VIEW" or "LINK"
+};
+
+// The result of one statement, standing on its first row (or at its end).
+class Cursor {
+ public:
+  virtual ~Cursor() = default;
+  virtual int ColumnCount() const = 0;
+  virtual const std::string& ColumnName(int col) const = 0;
+  virtual bool Eof() const = 0;
+  virtual void MoveNext() = 0;                 // throws _com_error
+  virtual VARIANT Value(int col) const = 0;    // throws _com_error
+};
+
+class Database {
+ public:
+  virtual ~Database() = default;
+  // Throws _com_error with the codes of the platform notes (E_FAIL, JET_E_PASSWORD).
+  static std::shared_ptr<Database> Open(const std::string& path);
+  // One row per table-like object, ordered by type, then by name without regard to case.
+  virtual std::vector<SchemaTableRow> Tables() = 0;
+  // Runs a Jet SQL statement. Throws _com_error: JET_E_EMPTYSTATEMENT, JET_E_SYNTAX,
+  // JET_E_NOTABLE, JET_E_NOCOLUMN, E_FAIL. The cursor keeps the database alive.
+  virtual std::unique_ptr<Cursor> Execute(const std::string& jetSql) = 0;
+};
+
+}  // namespace jet
