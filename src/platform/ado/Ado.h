@@ -1,0 +1,104 @@
+// ADO as the program calls it: Connection, Recordset, Fields, Field behind smart
+// pointers shaped like the #import wrappers. Every failing call throws _com_error;
+// using an empty reference throws _com_error(E_POINTER). Text is UTF-8.
+#pragma once
+#include <memory>
+#include <string>
+#include "platform/com/ComError.h"
+#include "platform/com/Variant.h"
+
+struct GUID {
+  uint32_t Data1; uint16_t Data2; uint16_t Data3; uint8_t Data4[8];
+  bool operator==(const GUID&) const = default;
+};
+using CLSID = GUID;
+using IID = GUID;
+
+namespace ADODB {
+
+enum CursorTypeEnum { adOpenForwardOnly = 0, adOpenKeyset = 1, adOpenDynamic = 2, adOpenStatic = 3 };
+enum LockTypeEnum { adLockReadOnly = 1, adLockPessimistic = 2, adLockOptimistic = 3 };
+enum CommandTypeEnum { adCmdText = 1 };
+enum ConnectOptionEnum { adConnectUnspecified = -1 };
+enum SchemaEnum { adSchemaTables = 20 };
+
+// The published identities; creation goes through the one factory (ComFactory.h).
+extern const CLSID CLSID_Connection;   // {00000514-0000-0010-8000-00AA006D2EA4}
+extern const IID IID__Connection;      // {00000550-0000-0010-8000-00AA006D2EA4}
+extern const CLSID CLSID_Recordset;    // {00000535-0000-0010-8000-00AA006D2EA4}
+extern const IID IID__Recordset;       // {00000556-0000-0010-8000-00AA006D2EA4}
+
+class _Connection;
+class _Recordset;
+class Fields;
+class Field;
+
+}  // namespace ADODB
+
+// A counted reference to an ADO object, empty or holding one reference.
+template <class T>
+class ComPtr {
+ public:
+  ComPtr() = default;
+  explicit ComPtr(std::shared_ptr<T> p) : m_p(std::move(p)) {}
+  // Creation by class id or by ProgID ("ADODB.Recordset"); returns the factory's code
+  // and leaves the reference empty on failure.
+  HRESULT CreateInstance(const CLSID& clsid);
+  HRESULT CreateInstance(const char* progId);
+  void Release() { m_p.reset(); }
+  T* operator->() const { if (!m_p) throw _com_error(E_POINTER); return m_p.get(); }
+  explicit operator bool() const { return static_cast<bool>(m_p); }
+  T* get() const { return m_p.get(); }
+ private:
+  std::shared_ptr<T> m_p;
+};
+
+using _ConnectionPtr = ComPtr<ADODB::_Connection>;
+using _RecordsetPtr = ComPtr<ADODB::_Recordset>;
+using FieldsPtr = ComPtr<ADODB::Fields>;
+using FieldPtr = ComPtr<ADODB::Field>;
+
+namespace ADODB {
+
+class _Connection {
+ public:
+  virtual ~_Connection() = default;
+  // Parsed as OLE DB does: key=value; pairs, keys without regard to case;
+  // Provider must name Jet OLE DB 4.0; Data source is the path, verbatim.
+  virtual void PutConnectionString(const std::string& s) = 0;
+  virtual std::string GetConnectionString() = 0;
+  virtual void Open(const std::string& connectionString, const std::string& userId,
+                    const std::string& password, long options) = 0;
+  // Missing restrictions / schema id are VARIANT::Missing().
+  virtual _RecordsetPtr OpenSchema(SchemaEnum schema, const VARIANT& restrictions = VARIANT::Missing(),
+                                   const VARIANT& schemaId = VARIANT::Missing()) = 0;
+  virtual void Close() = 0;
+};
+
+class _Recordset {
+ public:
+  virtual ~_Recordset() = default;
+  virtual void Open(const std::string& source, const _ConnectionPtr& activeConnection,
+                    CursorTypeEnum cursorType, LockTypeEnum lockType, long options) = 0;
+  virtual bool GetadoEOF() = 0;
+  virtual void MoveNext() = 0;
+  virtual VARIANT GetCollect(const std::string& columnName) = 0;
+  virtual FieldsPtr GetFields() = 0;
+  virtual void Close() = 0;
+};
+
+class Fields {
+ public:
+  virtual ~Fields() = default;
+  virtual long GetCount() = 0;
+  virtual FieldPtr GetItem(long index) = 0;  // 0-based
+};
+
+class Field {
+ public:
+  virtual ~Field() = default;
+  virtual std::string GetName() = 0;
+  virtual VARIANT GetValue() = 0;
+};
+
+}  // namespace ADODB
