@@ -1,0 +1,84 @@
+// The main dialog: the program's whole state and every handler of its window.
+// Members are defined in the folder of their subsystem: ui/ (start-up, mode switch,
+// painting, about box, message map), settings/ (load and save), db/ (source file,
+// table list, query builder, preview), export/ (options, target file, export run).
+#pragma once
+#include <functional>
+#include "platform/mfc/Afx.h"
+#include "platform/ostrum/Core.h"
+#include "platform/ado/Ado.h"
+
+class CExportDlg : public CDialog {
+ public:
+  explicit CExportDlg(CWnd* pParent = nullptr);
+  ~CExportDlg() override;
+
+  enum { IDD = 102 };
+
+  CCore* m_pCore = nullptr;
+  CString m_strMdbFile;
+  CString m_strTxtFile;
+  CString m_strTable;
+  CString m_strSql;
+  CString m_strFields;
+  int m_nSepIndex = 0;
+  CString m_strUserSep;
+  CComboBox m_cbSep;
+  CComboBox m_cbTable;
+  CListCtrl m_lcPreview;
+  BOOL m_bUseSql;
+  BOOL m_bQuote;
+  BOOL m_bHeader;
+  HICON m_hIcon;
+
+  // Shown controls follow m_bUseSql: the table controls or the SQL edit.
+  void ApplySqlMode();
+  // The statement for the preview (bPreview non-zero) or the export; empty on
+  // failure, with the reason on the status line.
+  CString BuildQuery(int bPreview);
+  // Reads the option controls into the members; with bValidate it reports the
+  // first missing input in a box and returns FALSE.
+  BOOL CollectOptions(int bValidate);
+  CString GetSeparator();
+  void LoadTableList();
+
+  // What one database operation shows and which button it owns.
+  struct DbOperation {
+    const char* startText;
+    const char* successText;
+    const char* failureText;
+    int buttonId;
+    bool enableButtonBeforeBox;  // the export run enables its button after the box
+  };
+  // The one frame every database operation runs in: status text and button,
+  // COM initialisation, the Connection and Recordset, the guarded section that opens
+  // the connection on m_strMdbFile and calls `work`, the closes, and the error path
+  // with the database error box. `prepare` runs before the guarded section;
+  // `boxText` makes the box text from the error (default: the plain format).
+  // Returns true when the operation succeeded.
+  bool RunDbOperation(const DbOperation& op,
+                      const std::function<void(_ConnectionPtr&, _RecordsetPtr&)>& work,
+                      const std::function<void()>& prepare = {},
+                      const std::function<CString(const _com_error&)>& boxText = {});
+
+ protected:
+  void DoDataExchange(CDataExchange* pDX) override;
+  BOOL OnInitDialog() override;
+
+  void OnPaint();
+  HCURSOR OnQueryDragIcon();
+  void OnBtnAbout();
+  void OnChkUseSql();
+  void OnBtnImport();
+  void OnBtnPreview();
+  void OnBtnExport();
+  void OnSelchangeCbSep();
+  void OnBtnStart();
+  void OnDestroy();
+
+  // The settings load of OnInitDialog (the nine reads) and the save of OnDestroy.
+  void LoadSettings();
+  void SaveSettings();
+
+  DECLARE_MESSAGE_MAP()
+};
