@@ -1,0 +1,21 @@
+// The text form of the settings file: UTF-8, one "key=value" a line, each line
+// ended by LF. Keys and values are kept verbatim (blanks included); only the
+// backslash and the two line-break characters are escaped (\\, \n, \r), and in a
+// key also '=' (\=), so that the first bare '=' always ends the key.
+#pragma once
+#include <map>
+#include <string>
+#include <string_view>
+
+namespace ostrum {
+
+using ConfigValues = std::map<std::string, std::string>;
+
+std::string FormatConfigText(const ConfigValues& values);
+
+// Reads what a file holds. A line that is not valid UTF-8, has no '=', holds an
+// unknown escape or is the last line cut short (no LF) is ignored: a partial value
+// is never taken for a whole one.
+ConfigValues ParseConfigText(std::string_view text);
+
+}  // namespace ostrum
