@@ -1,0 +1,1 @@
+kelvane_test(core_test kelvane_ostrum)
