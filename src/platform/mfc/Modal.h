@@ -1,0 +1,41 @@
+// The one seam every modal box of the program passes: message boxes, the open and
+// save file dialogs, the about box. Production shows the real wx dialog. A test
+// installs a handler (tests/support/ModalScript.h) that answers each box and records
+// what was asked, so no test ever waits on a box nobody can see.
+#pragma once
+#include <functional>
+#include "platform/mfc/CString.h"
+#include "platform/mfc/Types.h"
+
+class CWnd;
+
+struct ModalRequest {
+  enum Kind { MessageBox, FileOpen, FileSave, About };
+  Kind kind = MessageBox;
+  CWnd* owner = nullptr;  // the window that owns the box, or none
+  // Message box and about box.
+  CString text;
+  CString caption;
+  UINT type = MB_OK;      // MB_* of a message box
+  // File dialogs.
+  CString fileName;       // the default file name
+  CString defExt;         // the default extension, without the dot
+  CString filter;         // the MFC filter string ("文本文件|*.txt|所有文件|*.*||")
+  DWORD flags = 0;        // OFN_*
+};
+
+struct ModalAnswer {
+  int result = IDCANCEL;  // IDOK, IDCANCEL, IDYES, ... (file dialogs: IDOK or IDCANCEL)
+  CString path;           // file dialogs: the chosen path, as the user typed or picked it
+};
+
+using ModalHandler = std::function<ModalAnswer(const ModalRequest&)>;
+
+// Installs a handler for every box from now on; an empty handler restores the real
+// dialogs. Returns the handler it replaces.
+ModalHandler AfxSetModalHandler(ModalHandler handler);
+
+// Runs one box: through the installed handler, else the real dialog. When no
+// handler is installed and the environment holds KELVANE_MODAL_FORBIDDEN (tests set
+// it), the box is refused: it is reported on stderr and answered IDCANCEL.
+ModalAnswer AfxRunModal(const ModalRequest& request);

@@ -1,0 +1,40 @@
+// The application object and the entry point around it. The one CWinApp-derived
+// global (theApp) registers itself; main() calls AfxWinMain, which opens the display,
+// calls InitInstance and, when that returns TRUE, serves events until the main
+// window closes.
+#pragma once
+#include "platform/mfc/Wnd.h"
+
+class CWinApp : public CCmdTarget {
+ public:
+  explicit CWinApp(const char* lpszAppName = nullptr);
+  ~CWinApp() override;
+
+  virtual BOOL InitInstance();
+  virtual int ExitInstance();
+  virtual int Run();
+  HICON LoadIcon(UINT nIDResource) const;  // a registered icon (DialogTemplate.h)
+  void OnHelp();                           // no help file: does nothing
+
+  CWnd* m_pMainWnd = nullptr;
+  const char* m_pszAppName = nullptr;      // the executable's name when none is given
+
+  DECLARE_MESSAGE_MAP()
+};
+
+// The application object, or one of the layer's own when the program has none (tests).
+CWinApp* AfxGetApp();
+// The executable's file name without folder and extension.
+const char* AfxGetAppName();
+// Opens the display once (idempotent); FALSE when there is none.
+BOOL AfxWinInit();
+// The entry point: returns the process exit code (1 when no display can be opened).
+int AfxWinMain(int argc, char** argv);
+
+// The Win32-era start-up calls: nothing to do on this platform.
+void AfxEnableControlContainer();
+BOOL Enable3dControls();
+
+// Serves the pending events and idle handlers once, without waiting (tests use it
+// to let a shown window settle).
+void AfxPumpMessages();
