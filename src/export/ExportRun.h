@@ -1,0 +1,35 @@
+// The export run once the connection is open: the statement's recordset, the
+// target file (first touched only after the recordset opened, so a failure before
+// leaves an existing target as it was), the header and one line per record. The
+// dialog's "开始导出" and the benchmark run this same code.
+#pragma once
+#include <string>
+#include "export/TargetFile.h"
+#include "export/TextEncoder.h"
+#include "export/TextWriter.h"
+#include "platform/ado/Ado.h"
+
+// A record's field text: NULL is empty, a string is itself, anything else takes
+// VariantToText's form; a value without one (binary) raises its code.
+void AppendFieldText(const VARIANT& value, std::string* out);
+
+class ExportRun {
+ public:
+  // source: the database file, which the target must never be.
+  ExportRun(TextFormat format, std::string target, std::string source = std::string());
+
+  // Opens the statement on the open connection and writes the file. Any failure
+  // throws _com_error; the file then keeps the lines written so far.
+  void Run(const _ConnectionPtr& connection, _RecordsetPtr& recordset,
+           const std::string& statement);
+
+  // Record lines written so far; the failure message names this plus 1.
+  long RecordLines() const { return m_records; }
+
+ private:
+  TextFormat m_format;
+  std::string m_target;
+  std::string m_source;
+  TargetFile m_file;
+  long m_records = 0;
+};

@@ -1,0 +1,69 @@
+#include "export/TargetFile.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <cerrno>
+#include "platform/com/Errno.h"
+
+bool IsSameFile(const std::string& a, const std::string& b) {
+  struct stat sa, sb;
+  if (a.empty() || b.empty()) return false;
+  if (stat(a.c_str(), &sa) != 0 || stat(b.c_str(), &sb) != 0) return false;
+  return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+TargetFile::~TargetFile() {
+  if (m_fd >= 0) ::close(m_fd);
+}
+
+void TargetFile::Fail(int error) {
+  if (m_fd >= 0) ::close(m_fd);
+  m_fd = -1;
+  throw _com_error(HResultFromErrno(error));
+}
+
+void TargetFile::Open(const std::string& path, const std::string& keep) {
+  // No O_TRUNC: truncating before the lock is held would empty a file that
+  // another run is still writing.
+  m_fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOCTTY, 0666);
+  if (m_fd < 0) Fail(errno);
+
+  struct stat st;
+  if (fstat(m_fd, &st) != 0) Fail(errno);
+  m_regular = S_ISREG(st.st_mode);
+  struct stat src;
+  if (!keep.empty() && stat(keep.c_str(), &src) == 0 && src.st_dev == st.st_dev &&
+      src.st_ino == st.st_ino) {
+    Fail(EPERM);  // the caller checks first; this closes the gap to the open
+  }
+
+  // Held by another run: what Windows reports for a file opened without sharing.
+  if (flock(m_fd, LOCK_EX | LOCK_NB) != 0) Fail(errno == EWOULDBLOCK ? EBUSY : errno);
+  // Devices (/dev/null, /dev/full) cannot be truncated and need not be.
+  if (m_regular && ftruncate(m_fd, 0) != 0) Fail(errno);
+}
+
+void TargetFile::Write(const char* data, size_t size) {
+  if (m_fd < 0) Fail(EBADF);
+  while (size > 0) {
+    ssize_t n = ::write(m_fd, data, size);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      Fail(errno);
+    }
+    data += n;
+    size -= static_cast<size_t>(n);
+  }
+}
+
+void TargetFile::Close() {
+  if (m_fd < 0) return;
+  int fd = m_fd;
+  m_fd = -1;
+  int error = 0;
+  if (m_regular && fsync(fd) != 0) error = errno;
+  if (::close(fd) != 0 && error == 0) error = errno;
+  if (error != 0) throw _com_error(HResultFromErrno(error));
+}

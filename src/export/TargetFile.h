@@ -1,0 +1,39 @@
+// The export's target file. It is created if missing and emptied only once this
+// run holds it: opened without truncation, locked exclusively (an advisory flock,
+// so a second run into the same file fails instead of interleaving its lines),
+// then truncated. Every failure throws _com_error with the Win32 code of the
+// errno (HResultFromErrno), so the box shows the system text of that error; the
+// lock held by another run reads as Windows' sharing violation.
+#pragma once
+#include <string>
+#include "platform/com/ComError.h"
+
+// True when both paths name one existing file (device and inode: the same file
+// through another path, a symbolic link or a hard link).
+bool IsSameFile(const std::string& a, const std::string& b);
+
+class TargetFile {
+ public:
+  TargetFile() = default;
+  // A file still open here (the failure path) is closed with what it holds.
+  ~TargetFile();
+  TargetFile(const TargetFile&) = delete;
+  TargetFile& operator=(const TargetFile&) = delete;
+
+  // Opens, locks and empties path. A path that turns out to be the file `keep`
+  // (the source database) is refused before anything in it changes.
+  void Open(const std::string& path, const std::string& keep = std::string());
+  // Writes the bytes whole, with as many write calls as the system needs.
+  void Write(const char* data, size_t size);
+  // Flushes a regular file to disk and closes it; both are checked, because a full
+  // disk may show first there.
+  void Close();
+
+  bool IsOpen() const { return m_fd >= 0; }
+
+ private:
+  [[noreturn]] void Fail(int error);
+
+  int m_fd = -1;
+  bool m_regular = false;
+};

@@ -1,0 +1,31 @@
+// The output file's code page. Text is UTF-8 inside the program; only the export
+// file is converted, into the locale's character set, where plain ASCII (the C or
+// POSIX locale) stands for GBK as Windows code page 936 (iconv's CP936).
+#pragma once
+#include <iconv.h>
+#include <string>
+#include <string_view>
+
+class TextEncoder {
+ public:
+  // The locale's character set as set at start-up (setlocale(LC_ALL, "")), with
+  // plain ASCII taken as CP936.
+  static std::string OutputCharset();
+
+  explicit TextEncoder(const std::string& charset = OutputCharset());
+  ~TextEncoder();
+  TextEncoder(const TextEncoder&) = delete;
+  TextEncoder& operator=(const TextEncoder&) = delete;
+
+  // Appends utf8 in the target code page to *out. A character the target cannot
+  // hold becomes one '?', as the Windows conversion's default character did; so
+  // does each broken UTF-8 sequence. A UTF-8 target takes the bytes as they are.
+  void Append(std::string_view utf8, std::string* out);
+
+  const std::string& charset() const { return m_charset; }
+
+ private:
+  std::string m_charset;
+  iconv_t m_cd = reinterpret_cast<iconv_t>(-1);
+  bool m_identity = false;
+};

@@ -1,0 +1,15 @@
+# The export's text path (code page, target file, line format, run) on its own,
+# from the very sources kelvane_dialog compiles, so its tests and the benchmark need
+# no window system.
+if(NOT TARGET kelvane_export_text)
+  add_library(kelvane_export_text STATIC
+    ${CMAKE_SOURCE_DIR}/src/export/TextEncoder.cpp
+    ${CMAKE_SOURCE_DIR}/src/export/TargetFile.cpp
+    ${CMAKE_SOURCE_DIR}/src/export/TextWriter.cpp
+    ${CMAKE_SOURCE_DIR}/src/export/ExportRun.cpp)
+  target_include_directories(kelvane_export_text PUBLIC ${CMAKE_SOURCE_DIR}/src)
+  target_link_libraries(kelvane_export_text PUBLIC kelvane_com)
+endif()
+
+kelvane_test(export_text_test kelvane_export_text)
+kelvane_test(export_run_test kelvane_export_text)
