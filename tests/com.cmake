@@ -1,0 +1,2 @@
+kelvane_test(com_error_test kelvane_com)
+kelvane_test(variant_text_test kelvane_com)
