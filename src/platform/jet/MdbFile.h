@@ -2,6 +2,7 @@
 // streams of rows whose fields are decoded into VARIANTs by our own code.
 // libmdb is used for pages, table definitions and cracking rows only.
 #pragma once
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -26,6 +27,9 @@ enum class AccessType : int {
 struct ColumnDef {
   std::string name;  // UTF-8
   AccessType type;
+  int size = 0;           // declared length in bytes (Text: 2 per character in Jet 4)
+  uint8_t precision = 0;  // Decimal only
+  uint8_t scale = 0;      // Decimal only: digits after the point
 };
 
 // One pass over the rows of one table. Several streams may be open at once, also
@@ -58,6 +62,8 @@ class MdbFile {
   virtual std::unique_ptr<RowStream> Scan(const std::string& exactName) = 0;
   // The SQL text of a saved select query (a VIEW of the catalog), or empty.
   virtual std::string SavedQuerySql(const std::string& name) = 0;
+  // 3 for Access 97 files, 4 for Access 2000-2003 files.
+  virtual int JetVersion() const = 0;
 };
 
 }  // namespace jet

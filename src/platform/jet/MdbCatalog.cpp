@@ -1,0 +1,64 @@
+#include "platform/jet/MdbCatalog.h"
+
+#include "platform/jet/JetText.h"
+#include "platform/jet/MdbRowStream.h"
+
+namespace jet {
+
+static int ColumnIndex(const TableDef& t, const char* name) {
+  for (size_t i = 0; i < t.columns.size(); ++i)
+    if (AsciiIEquals(t.columns[i].def.name, name)) return static_cast<int>(i);
+  Damaged();  // a catalog without these columns is no Jet catalog
+}
+
+std::vector<CatalogObject> ReadCatalogObjects(const std::shared_ptr<const Pager>& pager,
+                                              const std::shared_ptr<CodePageDecoder>& codePage) {
+  auto def = std::make_shared<TableDef>(ReadTableDef(*pager, 2, *codePage));
+  const int id = ColumnIndex(*def, "Id"), name = ColumnIndex(*def, "Name"),
+            type = ColumnIndex(*def, "Type"), flags = ColumnIndex(*def, "Flags");
+  TableRows rows(pager, def, codePage);
+  std::vector<CatalogObject> out;
+  while (rows.Next()) {
+    const VARIANT& n = rows.Value(name);
+    const VARIANT& t = rows.Value(type);
+    const VARIANT& i = rows.Value(id);
+    if (n.vt != VT_BSTR || t.vt != VT_I2 || i.vt != VT_I4) continue;
+    CatalogObject o;
+    o.name = n.bstrVal;
+    o.type = t.iVal;  // forms, reports and macros have the top bit set: no tables
+    o.id = static_cast<uint32_t>(i.lVal);
+    const VARIANT& fl = rows.Value(flags);
+    o.flags = fl.vt == VT_I4 ? static_cast<uint32_t>(fl.lVal) : 0;
+    out.push_back(std::move(o));
+  }
+  return out;
+}
+
+bool IsSystemObject(const CatalogObject& o) {
+  return AsciiIEquals(o.name.substr(0, 4), "MSys") || (o.flags & 0x80000002u) != 0;
+}
+
+std::vector<CatalogEntry> TableLikeEntries(const std::vector<CatalogObject>& objects) {
+  std::vector<CatalogEntry> out;
+  for (const CatalogObject& o : objects) {
+    switch (o.type) {
+      case 1:
+        out.push_back({o.name, IsSystemObject(o) ? ObjectType::SystemTable : ObjectType::Table});
+        break;
+      case 4:
+      case 6:
+        out.push_back({o.name, ObjectType::Link});
+        break;
+      case 5:
+        // The query's kind sits in bits 4-7 of its flags: 0 is a select query. Action,
+        // crosstab, union and pass-through queries are no views.
+        if ((o.flags & 0xF0) == 0) out.push_back({o.name, ObjectType::View});
+        break;
+      default:
+        break;
+    }
+  }
+  return out;
+}
+
+}  // namespace jet

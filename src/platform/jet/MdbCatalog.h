@@ -1,0 +1,29 @@
+// The catalog: MSysObjects, read through our own row stream from its definition on
+// page 2. Only Id, Name, Type and Flags are read; the property blobs never are.
+#pragma once
+#include <memory>
+#include <string>
+#include <vector>
+#include "platform/jet/MdbFile.h"
+#include "platform/jet/MdbPager.h"
+
+namespace jet {
+
+class CodePageDecoder;
+
+struct CatalogObject {
+  std::string name;
+  int type = 0;  // 1 table, 4 ODBC link, 5 query, 6 Jet link; forms etc. are negative
+  uint32_t flags = 0;
+  uint32_t id = 0;     // for tables: the page of their definition in the low 24 bits
+};
+
+std::vector<CatalogObject> ReadCatalogObjects(const std::shared_ptr<const Pager>& pager,
+                                              const std::shared_ptr<CodePageDecoder>& codePage);
+
+// The table-like objects among them, as the schema rowset lists them.
+std::vector<CatalogEntry> TableLikeEntries(const std::vector<CatalogObject>& objects);
+
+bool IsSystemObject(const CatalogObject& o);
+
+}  // namespace jet

@@ -1,0 +1,103 @@
+// MdbFile over our own page reader: the catalog is read once at open, table
+// definitions on first use, rows streamed.
+#include "platform/jet/MdbFile.h"
+
+#include <map>
+#include "platform/jet/JetText.h"
+#include "platform/jet/MdbCatalog.h"
+#include "platform/jet/MdbRowStream.h"
+#include "platform/jet/MdbSavedQuery.h"
+
+namespace jet {
+namespace {
+
+class MdbFileImpl : public MdbFile {
+ public:
+  explicit MdbFileImpl(const std::string& path)
+      : m_pager(std::make_shared<Pager>(path)),
+        m_codePage(std::make_shared<CodePageDecoder>(m_pager->CodePage())),
+        m_objects(ReadCatalogObjects(m_pager, m_codePage)),
+        m_catalog(TableLikeEntries(m_objects)) {
+    // A catalog that does not list itself is not a catalog.
+    bool self = false;
+    for (const CatalogObject& o : m_objects)
+      self |= o.type == 1 && (o.id & 0x00FFFFFF) == 2;
+    if (!self) Damaged();
+  }
+
+  const std::vector<CatalogEntry>& Catalog() const override { return m_catalog; }
+  int JetVersion() const override { return m_pager->Format().jet4 ? 4 : 3; }
+
+  bool FindTable(const std::string& name, std::string* exactName,
+                 std::vector<ColumnDef>* columns) override {
+    const CatalogObject* o = Lookup(name, false);
+    if (!o) return false;
+    const TableDef& def = Definition(*o);
+    if (exactName) *exactName = o->name;
+    if (columns) {
+      columns->clear();
+      for (const ColumnLayout& c : def.columns) columns->push_back(c.def);
+    }
+    return true;
+  }
+
+  std::unique_ptr<RowStream> Scan(const std::string& exactName) override {
+    const CatalogObject* o = Lookup(exactName, true);
+    if (!o) throw _com_error(E_FAIL);
+    return std::make_unique<TableRows>(m_pager, DefinitionPtr(*o), m_codePage);
+  }
+
+  std::string SavedQuerySql(const std::string& name) override {
+    for (const CatalogObject& o : m_objects) {
+      if (o.type != 5 || !AsciiIEquals(o.name, name)) continue;
+      const CatalogObject* queries = Lookup("MSysQueries", true);
+      if (!queries) return std::string();
+      try {
+        TableRows rows(m_pager, DefinitionPtr(*queries), m_codePage);
+        return RebuildSelect(rows, *DefinitionPtr(*queries), o.id);
+      } catch (const _com_error&) {
+        return std::string();  // a query we cannot rebuild reads as one without text
+      }
+    }
+    return std::string();
+  }
+
+ private:
+  const CatalogObject* Lookup(const std::string& name, bool exact) const {
+    for (const CatalogObject& o : m_objects) {
+      if (o.type != 1) continue;
+      if (exact ? o.name == name : AsciiIEquals(o.name, name)) return &o;
+    }
+    return nullptr;
+  }
+  std::shared_ptr<const TableDef> DefinitionPtr(const CatalogObject& o) {
+    auto it = m_defs.find(o.id);
+    if (it != m_defs.end()) return it->second;
+    auto def = std::make_shared<const TableDef>(ReadTableDef(*m_pager, o.id & 0x00FFFFFF, *m_codePage));
+    m_defs.emplace(o.id, def);
+    return def;
+  }
+  const TableDef& Definition(const CatalogObject& o) { return *DefinitionPtr(o); }
+
+  std::shared_ptr<const Pager> m_pager;
+  std::shared_ptr<CodePageDecoder> m_codePage;
+  std::vector<CatalogObject> m_objects;
+  std::vector<CatalogEntry> m_catalog;
+  std::map<uint32_t, std::shared_ptr<const TableDef>> m_defs;
+};
+
+}  // namespace
+
+std::shared_ptr<MdbFile> MdbFile::Open(const std::string& path) {
+  try {
+    return std::make_shared<MdbFileImpl>(path);
+  } catch (const _com_error&) {
+    throw;
+  } catch (const std::bad_alloc&) {
+    throw _com_error(E_FAIL);  // a length out of the file that slipped past the checks
+  } catch (const std::length_error&) {
+    throw _com_error(E_FAIL);
+  }
+}
+
+}  // namespace jet

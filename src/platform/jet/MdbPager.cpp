@@ -1,0 +1,158 @@
+// Opening the file, its header page (version, code page, password, page key) and
+// bounds-checked page and row access.
+#include "platform/jet/MdbPager.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <cerrno>
+#include <cmath>
+
+namespace jet {
+
+JetFormat JetFormat::Jet3() {
+  JetFormat f;
+  f.jet4 = false;
+  f.pageSize = 2048;
+  f.dataRowCountOffset = 8;
+  f.tdefRowCount = 12; f.tdefVarCols = 23; f.tdefNumCols = 25; f.tdefRealIdx = 31;
+  f.tdefUsageMap = 35; f.tdefColsStart = 43; f.realIdxEntry = 8; f.colEntry = 18;
+  f.colNum = 1; f.colVarOffset = 3; f.colPrecision = 9; f.colScale = 10; f.colFlags = 13;
+  f.colFixedOffset = 14; f.colSize = 16;
+  return f;
+}
+
+void Rc4(const uint8_t* key, size_t keyLen, uint8_t* data, size_t len) {
+  uint8_t s[256];
+  for (int i = 0; i < 256; ++i) s[i] = static_cast<uint8_t>(i);
+  for (int i = 0, j = 0; i < 256; ++i) {
+    j = (j + s[i] + key[i % keyLen]) & 0xFF;
+    std::swap(s[i], s[j]);
+  }
+  for (size_t n = 0, i = 0, j = 0; n < len; ++n) {
+    i = (i + 1) & 0xFF;
+    j = (j + s[i]) & 0xFF;
+    std::swap(s[i], s[j]);
+    data[n] ^= s[(s[i] + s[j]) & 0xFF];
+  }
+}
+
+Pager::Pager(const std::string& path) {
+  if (path.empty()) Damaged();
+  m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (m_fd < 0) Damaged();
+  try {
+    ReadHeader();
+  } catch (...) {
+    ::close(m_fd);
+    m_fd = -1;
+    throw;
+  }
+}
+
+Pager::~Pager() {
+  if (m_fd >= 0) ::close(m_fd);
+}
+
+void Pager::ReadHeader() {
+  struct stat st;
+  if (fstat(m_fd, &st) != 0 || !S_ISREG(st.st_mode)) Damaged();
+  uint8_t head[2048];
+  if (st.st_size < static_cast<off_t>(sizeof head)) Damaged();
+  if (pread(m_fd, head, sizeof head, 0) != static_cast<ssize_t>(sizeof head)) Damaged();
+  static const uint8_t kMagic[] = {0x00, 0x01, 0x00, 0x00, 'S', 't', 'a', 'n', 'd', 'a', 'r',
+                                   'd', ' ', 'J', 'e', 't', ' ', 'D', 'B', 0x00};
+  if (std::memcmp(head, kMagic, sizeof kMagic) != 0) Damaged();
+  // 0 is Jet 3, 1 is Jet 4; later versions are ACE files, which Jet 4.0 does not open.
+  switch (head[0x14]) {
+    case 0: m_format = JetFormat::Jet3(); break;
+    case 1: m_format = JetFormat::Jet4(); break;
+    default: Damaged();
+  }
+  // The header from 0x18 on is masked with a fixed RC4 key.
+  static const uint8_t kHeaderKey[] = {0xC7, 0xDA, 0x39, 0x6B};
+  const size_t maskedLen = m_format.jet4 ? 128 : 126;
+  Rc4(kHeaderKey, sizeof kHeaderKey, head + 0x18, maskedLen);
+
+  m_codePage = Get16(head + 0x3C);
+  m_dbKey = Get32(head + 0x3E);
+  // The password: Jet 3 keeps it plain, Jet 4 masks it further with the integer part
+  // of the creation date. A database without one has all zeros once unmasked.
+  bool password = false;
+  if (m_format.jet4) {
+    uint8_t mask[4] = {0, 0, 0, 0};
+    double created;
+    std::memcpy(&created, head + 0x72, 8);
+    if (std::isfinite(created) && created > -2147483648.0 && created < 2147483648.0) {
+      const int32_t day = static_cast<int32_t>(std::floor(created));
+      std::memcpy(mask, &day, 4);
+    }
+    for (int i = 0; i < 40; ++i) password |= (head[0x42 + i] ^ mask[i % 4]) != 0;
+  } else {
+    for (int i = 0; i < 20; ++i) password |= head[0x42 + i] != 0;
+  }
+  if (password) throw _com_error(JET_E_PASSWORD);
+
+  // A page cut short at the end of the file is not part of it.
+  m_pageCount = static_cast<uint32_t>(
+      std::min<off_t>(st.st_size / m_format.pageSize, static_cast<off_t>(0x00FFFFFF)));
+  if (m_pageCount < 3) Damaged();  // header, global usage map, catalog definition
+}
+
+void Pager::Read(uint32_t page, uint8_t* buf) const {
+  if (page >= m_pageCount) Damaged();
+  const size_t size = m_format.pageSize;
+  const off_t at = static_cast<off_t>(page) * static_cast<off_t>(size);
+  size_t done = 0;
+  while (done < size) {
+    const ssize_t n = pread(m_fd, buf + done, size - done, at + static_cast<off_t>(done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) Damaged();
+    done += static_cast<size_t>(n);
+  }
+  if (m_dbKey != 0 && page != 0) {
+    const uint32_t k = m_dbKey ^ page;
+    uint8_t key[4];
+    std::memcpy(key, &k, 4);
+    Rc4(key, 4, buf, size);
+  }
+}
+
+uint32_t RowCountOnPage(const JetFormat& f, const uint8_t* page) {
+  const uint32_t rows = Get16(page + f.dataRowCountOffset);
+  if (f.dataRowCountOffset + 2 + 2 * rows > f.pageSize) Damaged();
+  return rows;
+}
+
+// The bytes of row `row`, whatever its flags: a row runs from its offset to the
+// offset of the row before it (the first to the end of the page).
+static RowSpan SpanOf(const JetFormat& f, const uint8_t* page, uint32_t row) {
+  const uint32_t rows = RowCountOnPage(f, page);
+  if (row >= rows) Damaged();
+  const uint8_t* table = page + f.dataRowCountOffset + 2;
+  RowSpan span;
+  span.begin = Get16(table + 2 * row) & 0x1FFF;
+  span.end = row == 0 ? f.pageSize : (Get16(table + 2 * (row - 1)) & 0x1FFF);
+  const uint32_t headerEnd = f.dataRowCountOffset + 2 + 2 * rows;
+  if (span.begin < headerEnd || span.end > f.pageSize || span.begin > span.end) Damaged();
+  return span;
+}
+
+bool LocateRow(const JetFormat& f, const uint8_t* page, uint32_t row, RowSpan* span,
+               bool* lookup) {
+  if (row >= RowCountOnPage(f, page)) Damaged();
+  const uint16_t raw = Get16(page + f.dataRowCountOffset + 2 + 2 * row);
+  if (raw & 0x8000) return false;
+  *span = SpanOf(f, page, row);
+  *lookup = (raw & 0x4000) != 0;
+  return true;
+}
+
+RowSpan FollowPointer(const Pager& pager, PageBuffer& buf, uint32_t pointer) {
+  const uint8_t* page = buf.Load(pointer >> 8);
+  if (page[0] != 0x01) Damaged();
+  // The target of a pointer is marked deleted so that scans skip it: read it anyway.
+  return SpanOf(pager.Format(), page, pointer & 0xFF);
+}
+
+}  // namespace jet

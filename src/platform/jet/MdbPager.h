@@ -1,0 +1,99 @@
+// The file as a run of fixed-size pages, read with pread and checked at every step.
+// Internal to the reader: nothing here trusts a number that came out of the file.
+#pragma once
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+#include "platform/com/ComError.h"
+
+namespace jet {
+
+// Every inconsistency found in the file ends here: the provider's "damaged" error.
+[[noreturn]] inline void Damaged() { throw _com_error(E_FAIL); }
+
+inline uint16_t Get16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
+inline uint32_t Get24(const uint8_t* p) { return p[0] | p[1] << 8 | static_cast<uint32_t>(p[2]) << 16; }
+inline uint32_t Get32(const uint8_t* p) {
+  uint32_t v; std::memcpy(&v, p, 4); return v;  // the platform is little-endian
+}
+
+// The layout constants that differ between Jet 3 (Access 97) and Jet 4 (2000-2003).
+struct JetFormat {
+  bool jet4 = true;
+  uint32_t pageSize = 4096;
+  uint32_t dataRowCountOffset = 12;  // data page: number of rows, then the offset table
+  // Table definition block.
+  uint32_t tdefRowCount = 16, tdefVarCols = 43, tdefNumCols = 45, tdefRealIdx = 51,
+           tdefUsageMap = 55, tdefColsStart = 63, realIdxEntry = 12, colEntry = 25;
+  // Column entry.
+  uint32_t colNum = 5, colVarOffset = 7, colPrecision = 11, colScale = 12, colFlags = 15,
+           colFixedOffset = 21, colSize = 23;
+  static JetFormat Jet3();
+  static JetFormat Jet4() { return JetFormat(); }
+};
+
+class Pager {
+ public:
+  // Opens the file and reads its header. Throws E_FAIL or JET_E_PASSWORD.
+  explicit Pager(const std::string& path);
+  ~Pager();
+  Pager(const Pager&) = delete;
+  Pager& operator=(const Pager&) = delete;
+
+  const JetFormat& Format() const { return m_format; }
+  uint32_t PageCount() const { return m_pageCount; }
+  uint32_t PageSize() const { return m_format.pageSize; }
+  uint16_t CodePage() const { return m_codePage; }
+  // Reads page `page` into buf (PageSize() bytes). E_FAIL for a page outside the file.
+  void Read(uint32_t page, uint8_t* buf) const;
+
+ private:
+  void ReadHeader();
+  int m_fd = -1;
+  JetFormat m_format;
+  uint32_t m_pageCount = 0;
+  uint16_t m_codePage = 1252;
+  uint32_t m_dbKey = 0;  // non-zero: the pages are RC4-encrypted with it
+};
+
+// A page-sized buffer that remembers which page it holds, so rereads cost nothing.
+class PageBuffer {
+ public:
+  explicit PageBuffer(const Pager& pager) : m_pager(pager), m_data(pager.PageSize()) {}
+  const uint8_t* Load(uint32_t page) {
+    if (page != m_page) {
+      m_page = UINT32_MAX;
+      m_pager.Read(page, m_data.data());
+      m_page = page;
+    }
+    return m_data.data();
+  }
+  const uint8_t* Data() const { return m_data.data(); }
+  uint32_t Size() const { return static_cast<uint32_t>(m_data.size()); }
+
+ private:
+  const Pager& m_pager;
+  std::vector<uint8_t> m_data;
+  uint32_t m_page = UINT32_MAX;
+};
+
+// The bytes [begin, end) of one row on a data page (page-relative offsets).
+struct RowSpan {
+  uint32_t begin = 0, end = 0;
+};
+
+// Locates row `row` on a data page already in `page`. Returns false when the row is
+// deleted; sets *lookup when the row only holds a pointer to the row's real place.
+// E_FAIL when the offsets do not fit the page.
+bool LocateRow(const JetFormat& f, const uint8_t* page, uint32_t row, RowSpan* span, bool* lookup);
+// Number of rows on a data page, checked against the page size.
+uint32_t RowCountOnPage(const JetFormat& f, const uint8_t* page);
+
+// Follows a data pointer (page << 8 | row) to the row it names, loading its page into
+// buf. Used for overflow rows and long values. E_FAIL when it leads nowhere sensible.
+RowSpan FollowPointer(const Pager& pager, PageBuffer& buf, uint32_t pointer);
+
+void Rc4(const uint8_t* key, size_t keyLen, uint8_t* data, size_t len);
+
+}  // namespace jet

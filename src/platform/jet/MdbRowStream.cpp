@@ -1,0 +1,71 @@
+#include "platform/jet/MdbRowStream.h"
+
+#include "platform/jet/JetText.h"
+
+namespace jet {
+
+TableRows::TableRows(std::shared_ptr<const Pager> pager, std::shared_ptr<const TableDef> table,
+                     std::shared_ptr<CodePageDecoder> codePage)
+    : m_pager(std::move(pager)),
+      m_table(std::move(table)),
+      m_codePage(std::move(codePage)),
+      m_data(*m_pager),
+      m_overflow(*m_pager),
+      m_lval(*m_pager),
+      m_values(m_table->columns.size()),
+      m_decoded(m_table->columns.size(), 0),
+      m_ctx{*m_pager, m_lval, *m_codePage, {}} {}
+
+bool TableRows::LoadNextPage() {
+  while (m_nextPage < m_pages.size()) {
+    const uint8_t* page = m_data.Load(m_pages[m_nextPage++]);
+    if (page[0] != 0x01 || Get32(page + 4) != m_table->tdefPage) continue;
+    m_rowsOnPage = RowCountOnPage(m_pager->Format(), page);
+    m_nextRow = 0;
+    return true;
+  }
+  return false;
+}
+
+bool TableRows::Next() {
+  if (!m_started) {
+    // The usage map is read on the first step, so that opening a stream costs nothing.
+    m_started = true;
+    m_pages = ReadTablePages(*m_pager, *m_table);
+    m_rowsOnPage = m_nextRow = 0;
+  }
+  m_onRow = false;
+  const JetFormat& f = m_pager->Format();
+  for (;;) {
+    while (m_nextRow >= m_rowsOnPage) {
+      if (!LoadNextPage()) return false;
+    }
+    const uint8_t* page = m_data.Data();
+    RowSpan span;
+    bool lookup = false;
+    if (!LocateRow(f, page, m_nextRow++, &span, &lookup)) continue;
+    const uint8_t* row = page + span.begin;
+    if (lookup) {
+      // The row moved to another page when it grew; only its address stayed here.
+      if (span.end - span.begin < 4) Damaged();
+      span = FollowPointer(*m_pager, m_overflow, Get32(row));
+      row = m_overflow.Data() + span.begin;
+    }
+    CrackRow(f, *m_table, row, span.end - span.begin, &m_fields, &m_offsets);
+    std::fill(m_decoded.begin(), m_decoded.end(), 0);
+    m_onRow = true;
+    return true;
+  }
+}
+
+const VARIANT& TableRows::Value(int col) {
+  if (!m_onRow || col < 0 || static_cast<size_t>(col) >= m_values.size()) throw _com_error(E_FAIL);
+  VARIANT& v = m_values[col];
+  if (!m_decoded[col]) {
+    DecodeValue(m_table->columns[col], m_fields[col], m_ctx, &v);
+    m_decoded[col] = 1;
+  }
+  return v;
+}
+
+}  // namespace jet

@@ -1,0 +1,39 @@
+// A RowStream over one table: walks the pages of its usage map, the rows of each of
+// its data pages (skipping deleted rows, following overflow pointers), cracks each row
+// and decodes a column only when it is asked for.
+#pragma once
+#include <memory>
+#include <vector>
+#include "platform/jet/MdbFile.h"
+#include "platform/jet/MdbRowCrack.h"
+#include "platform/jet/MdbValueDecode.h"
+
+namespace jet {
+
+class TableRows : public RowStream {
+ public:
+  TableRows(std::shared_ptr<const Pager> pager, std::shared_ptr<const TableDef> table,
+            std::shared_ptr<CodePageDecoder> codePage);
+  bool Next() override;
+  const VARIANT& Value(int col) override;
+
+ private:
+  bool LoadNextPage();
+
+  std::shared_ptr<const Pager> m_pager;
+  std::shared_ptr<const TableDef> m_table;
+  std::shared_ptr<CodePageDecoder> m_codePage;
+  std::vector<uint32_t> m_pages;
+  size_t m_nextPage = 0;
+  bool m_started = false;
+  PageBuffer m_data, m_overflow, m_lval;
+  uint32_t m_rowsOnPage = 0, m_nextRow = 0;
+  bool m_onRow = false;
+  std::vector<FieldSpan> m_fields;
+  std::vector<uint32_t> m_offsets;
+  std::vector<VARIANT> m_values;
+  std::vector<char> m_decoded;
+  DecodeContext m_ctx;
+};
+
+}  // namespace jet

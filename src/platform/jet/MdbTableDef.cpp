@@ -1,0 +1,140 @@
+#include "platform/jet/MdbTableDef.h"
+
+#include <algorithm>
+#include "platform/jet/JetText.h"
+
+namespace jet {
+
+// The definition as one byte run: the first page whole, each continuation page
+// without its 8-byte header, as Jet lays it out.
+static std::vector<uint8_t> ReadTdefBytes(const Pager& pager, uint32_t page) {
+  std::vector<uint8_t> bytes;
+  std::vector<uint8_t> buf(pager.PageSize());
+  // A definition never needs more than a few pages; a long chain is a loop.
+  for (int n = 0; page != 0; ++n) {
+    if (n >= 256) Damaged();
+    pager.Read(page, buf.data());
+    if (buf[0] != 0x02) Damaged();
+    bytes.insert(bytes.end(), buf.begin() + (n == 0 ? 0 : 8), buf.end());
+    page = Get32(buf.data() + 4);
+  }
+  return bytes;
+}
+
+static bool IsFixedSizeType(AccessType t, uint16_t* size) {
+  switch (t) {
+    case AccessType::Boolean: *size = 0; return true;
+    case AccessType::Byte: *size = 1; return true;
+    case AccessType::Integer: *size = 2; return true;
+    case AccessType::LongInteger: case AccessType::Single: *size = 4; return true;
+    case AccessType::Currency: case AccessType::Double: case AccessType::DateTime:
+      *size = 8; return true;
+    case AccessType::ReplicationId: *size = 16; return true;
+    case AccessType::Decimal: *size = 17; return true;
+    default: return false;
+  }
+}
+
+static bool KnownType(int t) {
+  return (t >= 0x01 && t <= 0x0C) || t == 0x0F || t == 0x10;
+}
+
+TableDef ReadTableDef(const Pager& pager, uint32_t tdefPage, CodePageDecoder& names) {
+  const JetFormat& f = pager.Format();
+  const std::vector<uint8_t> b = ReadTdefBytes(pager, tdefPage);
+  auto need = [&](size_t end) { if (end > b.size()) Damaged(); };
+  need(f.tdefColsStart);
+  TableDef t;
+  t.tdefPage = tdefPage;
+  t.rowCount = Get32(&b[f.tdefRowCount]);
+  t.varColumnCount = Get16(&b[f.tdefVarCols]);
+  const uint32_t numCols = Get16(&b[f.tdefNumCols]);
+  const uint32_t realIdx = Get32(&b[f.tdefRealIdx]);
+  t.usageMapPointer = Get32(&b[f.tdefUsageMap]);
+  if (numCols == 0 || numCols > 4096 || realIdx > 4096) Damaged();
+  size_t pos = f.tdefColsStart + static_cast<size_t>(realIdx) * f.realIdxEntry;
+  need(pos + static_cast<size_t>(numCols) * f.colEntry);
+  t.columns.resize(numCols);
+  for (uint32_t i = 0; i < numCols; ++i, pos += f.colEntry) {
+    const uint8_t* c = &b[pos];
+    ColumnLayout& col = t.columns[i];
+    const int type = c[0];
+    // Types this provider does not know (Access 2007's complex columns and the like)
+    // read as binary: their bytes stay available, nothing is guessed.
+    col.def.type = KnownType(type) ? static_cast<AccessType>(type) : AccessType::Binary;
+    col.number = Get16(c + f.colNum);
+    col.varIndex = Get16(c + f.colVarOffset);
+    col.fixedOffset = Get16(c + f.colFixedOffset);
+    col.fixed = (c[f.colFlags] & 0x01) != 0;
+    col.size = Get16(c + f.colSize);
+    col.def.size = col.size;
+    col.def.precision = c[f.colPrecision];
+    col.def.scale = c[f.colScale];
+    uint16_t typeSize;
+    if (col.fixed && IsFixedSizeType(col.def.type, &typeSize)) col.size = typeSize;
+  }
+  for (uint32_t i = 0; i < numCols; ++i) {
+    std::string& name = t.columns[i].def.name;
+    if (f.jet4) {
+      need(pos + 2);
+      const uint32_t len = Get16(&b[pos]);
+      need(pos + 2 + len);
+      AppendJet4Text(&b[pos + 2], len, &name);
+      pos += 2 + len;
+    } else {
+      need(pos + 1);
+      const uint32_t len = b[pos];
+      need(pos + 1 + len);
+      names.Append(&b[pos + 1], len, &name);
+      pos += 1 + len;
+    }
+  }
+  std::stable_sort(t.columns.begin(), t.columns.end(),
+                   [](const ColumnLayout& a, const ColumnLayout& c) { return a.number < c.number; });
+  return t;
+}
+
+// Appends the pages whose bits are set in `bits`, page `first` being bit 0.
+static void AddMappedPages(const uint8_t* bits, size_t len, uint64_t first, uint32_t pageCount,
+                           std::vector<uint32_t>* pages) {
+  for (size_t i = 0; i < len; ++i) {
+    if (bits[i] == 0) continue;
+    for (int bit = 0; bit < 8; ++bit) {
+      if (!(bits[i] >> bit & 1)) continue;
+      const uint64_t page = first + i * 8 + bit;
+      if (page >= pageCount) return;  // the map's tail past the end of the file
+      pages->push_back(static_cast<uint32_t>(page));
+    }
+  }
+}
+
+std::vector<uint32_t> ReadTablePages(const Pager& pager, const TableDef& table) {
+  PageBuffer mapPage(pager);
+  const RowSpan span = FollowPointer(pager, mapPage, table.usageMapPointer);
+  // Copy the map row: reading the pages it points to reuses no buffer of ours, but
+  // the row must outlive the loads below.
+  std::vector<uint8_t> map(mapPage.Data() + span.begin, mapPage.Data() + span.end);
+  std::vector<uint32_t> pages;
+  if (map.empty()) Damaged();
+  if (map[0] == 0x00) {
+    if (map.size() < 5) Damaged();
+    AddMappedPages(map.data() + 5, map.size() - 5, Get32(map.data() + 1), pager.PageCount(), &pages);
+  } else if (map[0] == 0x01) {
+    // Each pointer names a page of bits; map page i covers its own stretch of the file.
+    const uint64_t perPage = static_cast<uint64_t>(pager.PageSize() - 4) * 8;
+    std::vector<uint8_t> bits(pager.PageSize());
+    for (size_t i = 0; 1 + 4 * i + 4 <= map.size(); ++i) {
+      const uint32_t p = Get32(map.data() + 1 + 4 * i);
+      if (p == 0) continue;
+      if (i * perPage >= pager.PageCount()) break;
+      pager.Read(p, bits.data());
+      if (bits[0] != 0x05) Damaged();
+      AddMappedPages(bits.data() + 4, bits.size() - 4, i * perPage, pager.PageCount(), &pages);
+    }
+  } else {
+    Damaged();
+  }
+  return pages;
+}
+
+}  // namespace jet

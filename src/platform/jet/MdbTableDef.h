@@ -1,0 +1,39 @@
+// A table's definition as its TDEF pages give it: columns and where each lives in a
+// row, and the pointer to the map of the pages the table owns.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+#include "platform/jet/MdbFile.h"
+#include "platform/jet/MdbPager.h"
+
+namespace jet {
+
+class CodePageDecoder;
+
+struct ColumnLayout {
+  ColumnDef def;
+  uint16_t number = 0;       // bit in the null mask (deleted columns keep theirs)
+  uint16_t varIndex = 0;     // entry in the row's variable-column offset table
+  uint16_t fixedOffset = 0;  // offset in the fixed part, after the column count
+  uint16_t size = 0;         // bytes of a fixed column
+  bool fixed = false;
+};
+
+struct TableDef {
+  uint32_t tdefPage = 0;
+  uint32_t rowCount = 0;      // as the definition records it
+  uint16_t varColumnCount = 0;
+  uint32_t usageMapPointer = 0;  // data pointer (page << 8 | row) of the usage map
+  std::vector<ColumnLayout> columns;  // in column-number order
+};
+
+// Reads the definition starting at tdefPage (following its continuation pages).
+// Jet 3 names are decoded with `names`. E_FAIL when it does not hold together.
+TableDef ReadTableDef(const Pager& pager, uint32_t tdefPage, CodePageDecoder& names);
+
+// The pages a table owns, from its usage map, in increasing order. The map may still
+// name pages since given away: a reader keeps only data pages of this table. E_FAIL when the map leads outside the file.
+std::vector<uint32_t> ReadTablePages(const Pager& pager, const TableDef& table);
+
+}  // namespace jet

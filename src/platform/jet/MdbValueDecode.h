@@ -1,0 +1,30 @@
+// One field's bytes as a VARIANT, by the column's Access type. Long values (Memo,
+// OLE Object) are followed through their LVAL pages here too.
+#pragma once
+#include <cstdint>
+#include <vector>
+#include "platform/com/Variant.h"
+#include "platform/jet/MdbRowCrack.h"
+
+namespace jet {
+
+class CodePageDecoder;
+
+// What decoding needs beyond the field: the file for long values, a page buffer of
+// its own for them, the Jet 3 code page, and scratch space that is reused.
+struct DecodeContext {
+  const Pager& pager;
+  PageBuffer& lvalPage;
+  CodePageDecoder& codePage;
+  std::vector<uint8_t> scratch;
+};
+
+// Writes the value into *out, reusing its storage. E_FAIL for a damaged value.
+void DecodeValue(const ColumnLayout& column, const FieldSpan& field, DecodeContext& ctx,
+                 VARIANT* out);
+
+// The bytes of a long value from its 12-byte field header (inline, one LVAL row, or a
+// chain of them). Returns a pointer into the field or into ctx.scratch.
+const uint8_t* ReadLongValue(const FieldSpan& field, DecodeContext& ctx, uint32_t* len);
+
+}  // namespace jet
