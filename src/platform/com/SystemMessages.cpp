@@ -23,6 +23,7 @@ constexpr MessageText kTexts[] = {
   {0x80004003u, "无效指针\r\n", "Invalid pointer\r\n"},
   {0x80004005u, "未指定的错误\r\n", "Unspecified error\r\n"},
   {0x80040154u, "没有注册类\r\n", "Class not registered\r\n"},
+  {0x800401F0u, "尚未调用 CoInitialize。\r\n", "CoInitialize has not been called.\r\n"},
   {0x800401F3u, "无效的类字符串\r\n", "Invalid class string\r\n"},
   {0x80020004u, "找不到参数。\r\n", "Parameter not found.\r\n"},
   {0x80020005u, "类型不匹配。\r\n", "Type mismatch.\r\n"},

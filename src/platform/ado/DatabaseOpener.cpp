@@ -1,0 +1,14 @@
+#include "platform/ado/DatabaseOpener.h"
+
+namespace ado {
+namespace {
+DatabaseOpener g_opener;
+}
+
+void SetDatabaseOpener(DatabaseOpener opener) { g_opener = std::move(opener); }
+
+std::shared_ptr<jet::Database> OpenDatabase(const std::string& path) {
+  return g_opener ? g_opener(path) : jet::Database::Open(path);
+}
+
+}  // namespace ado

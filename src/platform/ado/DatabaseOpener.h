@@ -1,0 +1,19 @@
+// How Connection.Open reaches the Jet provider. Production opens the file with
+// jet::Database::Open; a test puts its own opener here to serve a fake database.
+#pragma once
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/jet/Provider.h"
+
+namespace ado {
+
+// Opens the database at a path or throws _com_error, as jet::Database::Open does.
+using DatabaseOpener = std::function<std::shared_ptr<jet::Database>(const std::string& path)>;
+
+// An empty function puts back jet::Database::Open.
+void SetDatabaseOpener(DatabaseOpener opener);
+std::shared_ptr<jet::Database> OpenDatabase(const std::string& path);
+
+}  // namespace ado

@@ -1,0 +1,60 @@
+#include "platform/ado/JetConnection.h"
+
+#include "platform/ado/ConnectionString.h"
+#include "platform/ado/DatabaseOpener.h"
+#include "platform/ado/JetRecordset.h"
+#include "platform/ado/RowsCursor.h"
+
+namespace ado {
+
+void JetConnection::PutConnectionString(const std::string& s) {
+  if (m_session) Raise(adErrObjectOpen);
+  m_connectionString = s;
+}
+
+void JetConnection::Open(const std::string& connectionString, const std::string&, const std::string&, long) {
+  if (m_session) Raise(adErrObjectOpen);
+  if (!connectionString.empty()) m_connectionString = connectionString;
+  ConnectionString parsed = ConnectionString::Parse(m_connectionString);
+  std::optional<std::string> provider = parsed.Get("Provider");
+  if (!provider) Raise(E_FAIL);  // ADO would fall back to ODBC, which finds no source
+  if (!IsJetProvider(*provider)) Raise(adErrProviderNotFound);
+  std::string path = parsed.Get("Data Source").value_or(std::string());
+  if (path.empty()) Raise(E_FAIL);  // Jet cannot find a file without a name
+  auto session = std::make_shared<Session>();
+  session->database = CallProvider([&] { return OpenDatabase(path); });
+  if (!session->database) Raise(E_FAIL);
+  m_session = std::move(session);
+}
+
+_RecordsetPtr JetConnection::OpenSchema(ADODB::SchemaEnum schema, const VARIANT& restrictions,
+                                        const VARIANT& schemaId) {
+  if (!m_session) Raise(adErrObjectClosed);
+  auto missing = [](const VARIANT& v) { return v.vt == VT_EMPTY || (v.vt == VT_ERROR && v.scode == DISP_E_PARAMNOTFOUND); };
+  if (schema != ADODB::adSchemaTables || !missing(restrictions) || !missing(schemaId)) {
+    Raise(adErrFeatureNotAvailable);
+  }
+  std::vector<jet::SchemaTableRow> tables = CallProvider([&] { return m_session->database->Tables(); });
+  std::vector<std::string> names = {"TABLE_CATALOG", "TABLE_SCHEMA", "TABLE_NAME",   "TABLE_TYPE",   "TABLE_GUID",
+                                    "DESCRIPTION",   "TABLE_PROPID", "DATE_CREATED", "DATE_MODIFIED"};
+  std::vector<std::vector<VARIANT>> rows;
+  rows.reserve(tables.size());
+  for (jet::SchemaTableRow& t : tables) {
+    std::vector<VARIANT> row(names.size(), VARIANT::Null());
+    row[2] = VARIANT::Str(std::move(t.tableName));
+    row[3] = VARIANT::Str(std::move(t.tableType));
+    rows.push_back(std::move(row));
+  }
+  auto recordset = std::make_shared<JetRecordset>();
+  recordset->OpenOver(m_session, std::make_unique<RowsCursor>(std::move(names), std::move(rows)));
+  return _RecordsetPtr(recordset);
+}
+
+void JetConnection::Close() {
+  if (!m_session) Raise(adErrObjectClosed);
+  m_session->open = false;
+  m_session->database.reset();
+  m_session.reset();
+}
+
+}  // namespace ado

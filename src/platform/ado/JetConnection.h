@@ -1,0 +1,34 @@
+// ADO's Connection over the Jet provider.
+#pragma once
+#include <memory>
+#include <string>
+
+#include "platform/ado/Ado.h"
+#include "platform/ado/Session.h"
+
+namespace ado {
+
+class JetConnection : public ADODB::_Connection {
+ public:
+  // Kept as given; parsed when the connection opens. Refused while open.
+  void PutConnectionString(const std::string& s) override;
+  std::string GetConnectionString() override { return m_connectionString; }
+  // A non-empty connectionString replaces the one set before. Missing Provider:
+  // E_FAIL; another provider: adErrProviderNotFound; empty Data source: E_FAIL;
+  // already open: adErrObjectOpen; else what the provider reports.
+  void Open(const std::string& connectionString, const std::string& userId, const std::string& password,
+            long options) override;
+  // adSchemaTables only (adErrFeatureNotAvailable otherwise), restrictions missing.
+  _RecordsetPtr OpenSchema(ADODB::SchemaEnum schema, const VARIANT& restrictions,
+                           const VARIANT& schemaId) override;
+  void Close() override;
+
+  // The open session for Recordset.Open, or null when closed.
+  std::shared_ptr<Session> session() const { return m_session; }
+
+ private:
+  std::string m_connectionString;
+  std::shared_ptr<Session> m_session;
+};
+
+}  // namespace ado
