@@ -1,0 +1,3 @@
+#include <gtest/gtest.h>
+#include "support/JetWriter.h"
+TEST(JetWriter, Placeholder) { jetwriter::WriteAllTypesFixture(KELVANE_BINARY_DIR "/placeholder.mdb"); }

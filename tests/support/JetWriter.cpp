@@ -1,0 +1,165 @@
+// Assembles a Jet 4 file: page 0, the usage-map page 1, one definition page per
+// table from page 2 on (MSysObjects first, as Jet expects it on page 2), then the
+// tables' data and LVAL pages as their rows stream in. Definitions and maps are
+// written last, once the pages each table took are known.
+#include "support/JetWriter.h"
+#include <cmath>
+#include <stdexcept>
+#include "support/jetwriter/Catalog.h"
+#include "support/jetwriter/Definition.h"
+#include "support/jetwriter/Pages.h"
+#include "support/jetwriter/Rows.h"
+
+namespace jetwriter {
+
+const std::vector<BuiltInTable>& BuiltInSystemTables() {
+  static const std::vector<BuiltInTable> tables = {
+      {"MSysObjects", 0x80000000u}, {"MSysACEs", 0x80000000u},
+      {"MSysQueries", 0x80000000u}, {"MSysRelationships", 0x80000000u}};
+  return tables;
+}
+
+VARIANT Ui1(uint8_t v) { VARIANT x; x.vt = VT_UI1; x.bVal = v; return x; }
+VARIANT I2(int16_t v) { VARIANT x; x.vt = VT_I2; x.iVal = v; return x; }
+VARIANT R4(float v) { VARIANT x; x.vt = VT_R4; x.fltVal = v; return x; }
+VARIANT Cy(int64_t v) { VARIANT x; x.vt = VT_CY; x.cyVal = v; return x; }
+VARIANT Date(double d) { VARIANT x; x.vt = VT_DATE; x.date = d; return x; }
+VARIANT Bin(std::vector<uint8_t> b) { VARIANT x; x.vt = VT_ARRAY | VT_UI1; x.parray = std::move(b); return x; }
+VARIANT Dec(int64_t unscaled, uint8_t scale) {
+  VARIANT x;
+  x.vt = VT_DECIMAL;
+  x.decVal.scale = scale;
+  x.decVal.negative = unscaled < 0;
+  x.decVal.lo64 = unscaled < 0 ? uint64_t(0) - uint64_t(unscaled) : uint64_t(unscaled);
+  return x;
+}
+
+static int64_t DaysFromCivil(int y, int m, int d) {  // days since 1970-01-01
+  y -= m <= 2;
+  int64_t era = (y >= 0 ? y : y - 399) / 400;
+  int64_t yoe = y - era * 400;
+  int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+  int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  return era * 146097 + doe - 719468;
+}
+
+double DayNumber(int year, int month, int day, int hour, int minute, int second) {
+  int64_t days = DaysFromCivil(year, month, day) - DaysFromCivil(1899, 12, 30);
+  double time = (hour * 3600 + minute * 60 + second) / 86400.0;
+  // Before day 0 Access counts the day backwards but its time forwards: -1.25 is
+  // 1899/12/29 06:00.
+  return days < 0 ? double(days) - time : double(days) + time;
+}
+
+namespace {
+
+struct Written {
+  TableLayout layout;
+  std::vector<uint32_t> dataPages;
+  uint32_t rows = 0;
+};
+
+Written StreamTable(const Table& t, uint32_t definitionPage, PageFile& file) {
+  Written w;
+  w.layout = LayOut(t.columns);
+  if (t.rowCount > 0xFFFFFFFFull) throw std::runtime_error("too many rows in " + t.name);
+  w.rows = uint32_t(t.rowCount);
+  LongValues longValues(file);
+  RowPage page(definitionPage);
+  uint32_t pageNumber = 0;
+  std::vector<VARIANT> values(t.columns.size());
+  std::vector<uint8_t> row;
+  for (uint64_t r = 0; r < t.rowCount; ++r) {
+    for (VARIANT& v : values) v.vt = VT_EMPTY;
+    t.row(r, values);
+    EncodeRow(w.layout, values, longValues, row);
+    if (row.size() > RowPage::kMaxRow) throw std::runtime_error("row too long for a page in " + t.name);
+    if (!page.Empty() && !page.Fits(row.size())) {
+      file.Write(pageNumber, page.Bytes());
+      page.Clear();
+    }
+    if (page.Empty()) {
+      pageNumber = file.Allocate();
+      w.dataPages.push_back(pageNumber);
+    }
+    page.Add(row.data(), row.size());
+  }
+  if (!page.Empty()) file.Write(pageNumber, page.Bytes());
+  longValues.Flush();
+  return w;
+}
+
+// Holds the usage-map rows: page 1 first, further pages when it fills.
+class MapRows {
+ public:
+  explicit MapRows(PageFile& file) : file_(file), number_(1), page_(1) {}
+  uint32_t Add(const std::vector<uint8_t>& map) {
+    if (!page_.Fits(map.size())) {
+      file_.Write(number_, page_.Bytes());
+      number_ = file_.Allocate();
+      page_ = RowPage(number_);
+    }
+    return RowPointer(number_, page_.Add(map.data(), map.size()));
+  }
+  void Finish() { file_.Write(number_, page_.Bytes()); }
+
+ private:
+  PageFile& file_;
+  uint32_t number_;
+  RowPage page_;
+};
+
+}  // namespace
+
+void WriteJet4(const std::string& path, const std::vector<Table>& tables,
+               const std::vector<SavedQuery>& queries) {
+  // A fixed creation date keeps the files of one fixture byte for byte the same.
+  const double created = DayNumber(2024, 1, 2, 3, 4, 5);
+  const size_t builtIn = BuiltInSystemTables().size();
+  const uint32_t firstDefinition = 2;
+
+  std::vector<CatalogObject> objects = ContainerObjects();
+  auto definitionPage = [&](size_t k) { return firstDefinition + uint32_t(k); };
+  for (size_t k = 0; k < builtIn; ++k) {
+    const BuiltInTable& b = BuiltInSystemTables()[k];
+    objects.push_back({int32_t(definitionPage(k)), kTablesContainer, b.name, 1, b.flags});
+  }
+  for (size_t k = 0; k < tables.size(); ++k) {
+    const Table& t = tables[k];
+    uint32_t flags = t.catalogFlags ? t.catalogFlags : t.system ? 0x80000000u : 0;
+    objects.push_back({int32_t(definitionPage(builtIn + k)), kTablesContainer, t.name, 1, flags});
+  }
+  std::vector<QueryRow> queryRows;
+  for (size_t k = 0; k < queries.size(); ++k) {
+    int32_t id = int32_t(0x80000100u + uint32_t(k));
+    objects.push_back({id, kTablesContainer, queries[k].name, 5, 0});
+    std::vector<QueryRow> rows = QueryRows(id, queries[k].sql);
+    queryRows.insert(queryRows.end(), rows.begin(), rows.end());
+  }
+
+  std::vector<const Table*> all;
+  Table sysObjects = MSysObjects(objects, created), aces = MSysACEs(),
+        sysQueries = MSysQueries(queryRows), relationships = MSysRelationships();
+  all = {&sysObjects, &aces, &sysQueries, &relationships};
+  for (const Table& t : tables) all.push_back(&t);
+
+  PageFile file(path);
+  for (size_t k = 0; k < firstDefinition + all.size(); ++k) file.Allocate();
+  std::vector<Written> written;
+  for (size_t k = 0; k < all.size(); ++k) written.push_back(StreamTable(*all[k], definitionPage(k), file));
+
+  MapRows maps(file);
+  for (size_t k = 0; k < all.size(); ++k) {
+    TableFacts facts;
+    facts.system = all[k]->system;
+    facts.rowCount = written[k].rows;
+    facts.usageMap = maps.Add(UsageMap(written[k].dataPages, file));
+    facts.freeMap = maps.Add(EmptyUsageMap());
+    file.Write(definitionPage(k), TableDefinitionPage(written[k].layout, facts).data());
+  }
+  maps.Finish();
+  file.Write(0, DatabaseDefinitionPage(created).data());
+  file.Close();
+}
+
+}  // namespace jetwriter

@@ -1,0 +1,108 @@
+// A Jet 4 (Access 2000) .mdb writer for tests, benchmarks and the demo database.
+//
+// It writes a file from nothing: page 0 with the Jet 4 version byte and its
+// RC4-masked header (code page 1252, General sort order, no password, no page
+// encryption), the catalog MSysObjects on page 2, the Jet system tables (MSysACEs,
+// MSysQueries, MSysRelationships), then every table given: a table definition
+// page, data pages found through the table's usage map, and LVAL pages for memo
+// and OLE values too long to sit in the row. Text is stored as uncompressed
+// UTF-16LE. There are no indexes. Rows come from a generator and are streamed to
+// the file page by page, so a million rows never sit in memory.
+//
+// Values are VARIANTs, one per column, of the type the value table of the
+// platform notes gives for the column's Access type (VT_BSTR for Text, Memo and
+// Replication ID "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}", VT_UI1, VT_I2, VT_I4,
+// VT_R4, VT_R8, VT_CY, VT_DATE, VT_BOOL, VT_DECIMAL, VT_ARRAY|VT_UI1 for OLE
+// Object and Binary). VT_NULL (or VT_EMPTY) writes NULL; a Yes/No column cannot
+// hold NULL (its value is its null-mask bit), so NULL there writes No.
+// WriteJet4 throws std::runtime_error for a value of the wrong type, a text
+// longer than its column, a row that does not fit in a page, or a failed write.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+#include "platform/com/Variant.h"
+#include "platform/jet/MdbFile.h"
+
+namespace jetwriter {
+
+struct Column {
+  std::string name;  // UTF-8
+  jet::AccessType type;
+  int length = 255;     // Text: maximum characters (1-255); Binary: maximum bytes
+  int precision = 18;   // Decimal: digits in all
+  int scale = 0;        // Decimal: digits after the point; values are rescaled to it
+};
+
+struct Table {
+  std::string name;  // UTF-8
+  std::vector<Column> columns;
+  bool system = false;        // flagged as a system table in the catalog
+  uint32_t catalogFlags = 0;  // MSysObjects.Flags; 0 = 0x80000000 for system, else 0
+  uint64_t rowCount = 0;
+  // Fills values (already sized to the columns, all VT_EMPTY) with row `row`.
+  std::function<void(uint64_t row, std::vector<VARIANT>& values)> row;
+};
+
+// A saved select query: a catalog object of type 5 (a VIEW), its SQL kept in
+// MSysQueries the way Access keeps it, one row per clause: attribute 5 per FROM
+// table, 6 per output column (Name1 = its alias), 8 WHERE, 9 GROUP BY, 10 HAVING,
+// 11 ORDER BY (Name1 = "D" when descending), 3 with flag 2 for DISTINCT.
+// The SQL must have the form SELECT [DISTINCT] cols FROM tables [WHERE ..]
+// [GROUP BY ..] [HAVING ..] [ORDER BY ..], tables separated by commas.
+struct SavedQuery {
+  std::string name;
+  std::string sql;
+};
+
+void WriteJet4(const std::string& path, const std::vector<Table>& tables,
+               const std::vector<SavedQuery>& queries = {});
+
+// The names and catalog flags of the system tables every file gets.
+struct BuiltInTable { std::string name; uint32_t flags; };
+const std::vector<BuiltInTable>& BuiltInSystemTables();
+
+// VARIANT makers for the types Variant.h has no maker for.
+VARIANT Ui1(uint8_t v);
+VARIANT I2(int16_t v);
+VARIANT R4(float v);
+VARIANT Cy(int64_t tenThousandths);  // 18.5 is Cy(185000)
+VARIANT Date(double days);           // days since 1899/12/30, fraction = time of day
+VARIANT Dec(int64_t unscaled, uint8_t scale);  // Dec(-12345, 2) is -123.45
+VARIANT Bin(std::vector<uint8_t> bytes);
+
+// Day number of a date and time (proleptic Gregorian, years 100-9999), as Access
+// counts: before 1899/12/30 the day is negative and the time still adds forward.
+double DayNumber(int year, int month, int day, int hour = 0, int minute = 0, int second = 0);
+
+// ---- Ready-made fixtures. Each Tables() function gives the same tables every call
+// (deterministic generators), so a test can write a file and then compare what it
+// reads with what the generators give.
+
+// "AllTypes": one column of every Access type (Text, Memo, Byte, Integer, Long
+// Integer, Single, Double, Currency, Date/Time, Yes/No, Replication ID, Decimal,
+// OLE Object, Binary); rows of ordinary values, one of all NULLs, extremes, empty
+// texts and binaries, Chinese texts, characters outside the BMP, memos inline, on
+// one LVAL page and across several, an OLE value over several pages.
+// "中文表 名称" (Chinese table and column names, a name with a space), "Order Details"
+// (spaces), "Empty" (no rows), "MSysKelvaneInfo" (a system table of the caller's).
+std::vector<Table> AllTypesTables();
+// "Big Orders" (ORDER BY, WHERE) and "中文查询" (Chinese, alias), select queries.
+std::vector<SavedQuery> AllTypesQueries();
+void WriteAllTypesFixture(const std::string& path);
+
+// "Big": `rows` rows over many pages: Id (Long, = row + 1), Name (Text "name<row>",
+// NULL every 97th row), Amount (Double), Created (Date/Time), Active (Yes/No,
+// odd rows), Price (Currency), Note (Text, Chinese, empty every 5th row).
+std::vector<Table> BigTables(uint64_t rows);
+void WriteBigFixture(const std::string& path, uint64_t rows);
+
+// The program's demo database: "Customers", "Orders", "产品" (products) and
+// "订单明细" (order lines), Chinese and English names and values of every type, and
+// the saved query "Customer Orders".
+std::vector<Table> DemoTables();
+std::vector<SavedQuery> DemoQueries();
+void WriteDemoDatabase(const std::string& path);
+
+}  // namespace jetwriter

@@ -1,0 +1,22 @@
+// What a file written from `tables` and `queries` holds, as JSON, for comparing with
+// what an independent reader finds in it (tests/crosscheck/check.js):
+//   {"tables": [{"name", "system", "columns": [{"name", "type"}], "rows": [[...]]}],
+//    "systemTables": [names of the built-in system tables], "queries": [names]}
+// Column types are named as mdb-reader names them ("text", "long", "repid", ...).
+// Values: text as strings, whole numbers, Single and Double as numbers, Date/Time as
+// its day number, Yes/No as true/false, Currency as a string of its ten-thousandths,
+// Decimal as a plain decimal string, Replication ID as "{...}", OLE and Binary as
+// hex strings, NULL as null.
+#pragma once
+#include <string>
+#include <vector>
+#include "support/JetWriter.h"
+
+namespace jetwriter {
+
+const char* ReaderTypeName(jet::AccessType type);
+// Throws std::runtime_error when the file cannot be written.
+void WriteExpectedJson(const std::string& path, const std::vector<Table>& tables,
+                       const std::vector<SavedQuery>& queries);
+
+}  // namespace jetwriter

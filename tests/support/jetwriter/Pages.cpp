@@ -1,0 +1,103 @@
+#include "support/jetwriter/Pages.h"
+#include <cerrno>
+#include <cstring>
+#include <stdexcept>
+
+namespace jetwriter {
+
+void Put16(uint8_t* p, uint32_t v) { p[0] = uint8_t(v); p[1] = uint8_t(v >> 8); }
+void Put24(uint8_t* p, uint32_t v) { Put16(p, v); p[2] = uint8_t(v >> 16); }
+void Put32(uint8_t* p, uint32_t v) { Put24(p, v); p[3] = uint8_t(v >> 24); }
+
+static std::runtime_error IoError(const std::string& what, const std::string& path) {
+  return std::runtime_error(what + " " + path + ": " + std::strerror(errno));
+}
+
+PageFile::PageFile(const std::string& path) : path_(path) {
+  file_ = std::fopen(path.c_str(), "wb");
+  if (!file_) throw IoError("cannot create", path);
+  static char buffer[1 << 20];  // the writer runs one file at a time
+  std::setvbuf(file_, buffer, _IOFBF, sizeof buffer);
+}
+
+PageFile::~PageFile() {
+  if (file_) std::fclose(file_);
+}
+
+void PageFile::Write(uint32_t page, const uint8_t* data) {
+  long long at = (long long)page * kPageSize;
+  if (at != position_ && fseeko(file_, at, SEEK_SET) != 0) throw IoError("cannot seek in", path_);
+  if (std::fwrite(data, 1, kPageSize, file_) != kPageSize) throw IoError("cannot write", path_);
+  position_ = at + kPageSize;
+}
+
+void PageFile::Close() {
+  FILE* f = file_;
+  file_ = nullptr;
+  if (std::fclose(f) != 0) throw IoError("cannot write", path_);
+}
+
+void RowPage::Clear() {
+  std::memset(page_, 0, sizeof page_);
+  rows_ = 0;
+  top_ = kPageSize;
+}
+
+bool RowPage::Fits(size_t length) const {
+  size_t header = 14 + 2 * size_t(rows_ + 1);
+  return rows_ < kMaxRows && header + length <= top_;
+}
+
+int RowPage::Add(const uint8_t* row, size_t length) {
+  if (!Fits(length)) throw std::logic_error("row does not fit in the page");
+  top_ -= length;
+  std::memcpy(page_ + top_, row, length);
+  Put16(page_ + 14 + 2 * rows_, uint32_t(top_));
+  return rows_++;
+}
+
+const uint8_t* RowPage::Bytes() {
+  page_[0] = 0x01;
+  page_[1] = 0x01;
+  Put16(page_ + 2, uint32_t(top_ - (14 + 2 * rows_)));  // free space
+  Put32(page_ + 4, owner_);
+  Put16(page_ + 12, uint32_t(rows_));
+  return page_;
+}
+
+constexpr size_t kMapRowSize = 69;
+constexpr uint32_t kBitsPerMapPage = (kPageSize - 4) * 8;
+
+std::vector<uint8_t> EmptyUsageMap() { return std::vector<uint8_t>(kMapRowSize, 0); }
+
+std::vector<uint8_t> UsageMap(const std::vector<uint32_t>& pages, PageFile& file) {
+  std::vector<uint8_t> map(kMapRowSize, 0);
+  if (pages.empty()) return map;
+  uint32_t first = pages.front(), last = pages.back();  // pages come in rising order
+  if (last - first < (kMapRowSize - 5) * 8) {
+    Put32(&map[1], first);
+    for (uint32_t p : pages) map[5 + (p - first) / 8] |= uint8_t(1u << ((p - first) % 8));
+    return map;
+  }
+  map[0] = 0x01;
+  uint32_t maps = last / kBitsPerMapPage + 1;
+  if (maps > (kMapRowSize - 1) / 4) throw std::runtime_error("table too large for its usage map");
+  size_t next = 0;
+  for (uint32_t m = first / kBitsPerMapPage; m < maps; ++m) {
+    uint8_t bitmap[kPageSize] = {0x05, 0x01};
+    uint32_t end = (m + 1) * kBitsPerMapPage;
+    bool any = false;
+    for (; next < pages.size() && pages[next] < end; ++next) {
+      uint32_t bit = pages[next] - m * kBitsPerMapPage;
+      bitmap[4 + bit / 8] |= uint8_t(1u << (bit % 8));
+      any = true;
+    }
+    if (!any) continue;
+    uint32_t at = file.Allocate();
+    file.Write(at, bitmap);
+    Put32(&map[1 + 4 * m], at);
+  }
+  return map;
+}
+
+}  // namespace jetwriter

@@ -1,0 +1,52 @@
+// How a table's columns sit in a Jet 4 row, and the encoding of one row of
+// VARIANTs into the bytes of a data-page row:
+//   [column count u16][fixed columns][variable columns][end offset u16]
+//   [variable column offsets u16, last column first][variable count u16][null mask]
+// (the part from the end offset on only when the table has variable columns).
+// A null-mask bit is 1 for a value that is present; a Yes/No value is its bit.
+#pragma once
+#include <cstdint>
+#include <vector>
+#include "support/JetWriter.h"
+#include "support/jetwriter/Pages.h"
+
+namespace jetwriter {
+
+struct ColumnLayout {
+  Column def;
+  int number = 0;        // position in the table, also its null-mask bit
+  bool fixed = false;    // in the fixed area (Yes/No too, with size 0)
+  int size = 0;          // bytes in the fixed area, or the column's maximum length
+  int fixedOffset = 0;   // from the end of the column count
+  int varIndex = 0;      // entry in the variable offset table
+};
+
+struct TableLayout {
+  std::vector<ColumnLayout> columns;
+  int fixedSize = 0;
+  int varCount = 0;
+};
+TableLayout LayOut(const std::vector<Column>& columns);
+
+// Memo and OLE values too long to sit in their row go to LVAL pages: up to a page
+// as one record on a shared LVAL page, longer ones as a chain of records each
+// holding the pointer to the next.
+class LongValues {
+ public:
+  explicit LongValues(PageFile& file) : file_(file), page_(RowPage::kLvalOwner) {}
+  // Appends the 12-byte long-value header for `data` to `row`, with the data inline
+  // when short enough (or when `inlineOk` and it fits), else stored on LVAL pages.
+  void Put(const std::vector<uint8_t>& data, std::vector<uint8_t>& row);
+  void Flush();  // writes the LVAL page being filled
+
+ private:
+  PageFile& file_;
+  RowPage page_;
+  uint32_t pageNumber_ = 0;
+};
+
+// Encodes one row. Throws std::runtime_error for a value that does not fit its column.
+void EncodeRow(const TableLayout& layout, const std::vector<VARIANT>& values,
+               LongValues& longValues, std::vector<uint8_t>& out);
+
+}  // namespace jetwriter

@@ -1,0 +1,11 @@
+# The Jet 4 fixture writer (its internals live in support/jetwriter/), its tests, and
+# the tool that writes fixtures for the demo, the benchmarks and the cross-check.
+file(GLOB jetwriter_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/support/jetwriter/*.cpp)
+list(FILTER jetwriter_sources EXCLUDE REGEX "make_fixture\\.cpp$")
+target_sources(kelvane_testsupport PRIVATE ${jetwriter_sources})
+
+add_executable(kelvane_make_fixture support/jetwriter/make_fixture.cpp)
+target_link_libraries(kelvane_make_fixture PRIVATE kelvane_testsupport)
+set_target_properties(kelvane_make_fixture PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+
+kelvane_test(jet_writer_test PkgConfig::MDB)
