@@ -1,0 +1,1 @@
+kelvane_test(ado_test kelvane_ado)
