@@ -9,3 +9,9 @@ target_link_libraries(kelvane_make_fixture PRIVATE kelvane_testsupport)
 set_target_properties(kelvane_make_fixture PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
 kelvane_test(jet_writer_test PkgConfig::MDB)
+
+# The fixtures read back by mdb-reader (node), an independent reader.
+add_test(NAME jet_writer_crosscheck
+         COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/crosscheck/run.sh
+                 $<TARGET_FILE:kelvane_make_fixture> ${CMAKE_BINARY_DIR}/crosscheck)
+set_tests_properties(jet_writer_crosscheck PROPERTIES TIMEOUT 600)
