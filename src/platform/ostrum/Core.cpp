@@ -60,7 +60,7 @@ CCore::CCore() = default;
 std::string CCore::defaultFilePath() {
   std::string base;
   const char* xdg = std::getenv("XDG_CONFIG_HOME");
-  if (xdg && *xdg) {
+  if (xdg && *xdg == '/') {  // the XDG rules ignore a relative value
     base = xdg;
   } else {
     const char* home = std::getenv("HOME");

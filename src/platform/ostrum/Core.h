@@ -14,7 +14,7 @@ class CCore {
   CCore();
 
   // Binds to $XDG_CONFIG_HOME/kelvane/kelvane.ini (~/.config/kelvane/kelvane.ini
-  // when the variable is unset or empty) and reads what it holds.
+  // when the variable is unset, empty or not absolute) and reads what it holds.
   void autoFileConfig();
   // Binds to an explicit file and reads it; what autoFileConfig does with its path.
   void bindFile(const std::string& path);
