@@ -14,7 +14,8 @@ if [ ! -f "$demo/demo.mdb" ]; then
   fixture=$(find "$build" -maxdepth 3 -type f -name kelvane_make_fixture -perm -u+x | head -n1)
   [ -n "$fixture" ] || { echo "make run: kelvane_make_fixture is not built in $build" >&2; exit 1; }
   mkdir -p "$demo"
-  "$fixture" "$demo/demo.mdb.tmp" demo
+  "$fixture" "$demo/demo.mdb.tmp" demo 2>"$demo/fixture.log" ||
+    { cat "$demo/fixture.log" >&2; exit 1; }
   mv "$demo/demo.mdb.tmp" "$demo/demo.mdb"
 fi
 
