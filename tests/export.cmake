@@ -13,3 +13,4 @@ endif()
 
 kelvane_test(export_text_test kelvane_export_text)
 kelvane_test(export_run_test kelvane_export_text)
+kelvane_test(export_testdata_test kelvane_export_text kelvane_ado PkgConfig::MDB)

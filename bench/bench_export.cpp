@@ -1,0 +1,147 @@
+// The export run, headless, on the code "开始导出" uses (ExportRun over the ADO
+// layer), beside the reader's floor: the plain libmdb scan of the same table with
+// nothing bound. Each measurement runs in a child process, so its peak memory
+// (ru_maxrss) is its own and can be compared across table sizes.
+//
+//   bench_export [rows ...]     default: 100000 1000000
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "export/ExportRun.h"
+#include "support/JetWriter.h"
+
+// After the C++ headers: glib, which it pulls in, must not see them inside extern "C".
+#include <mdbtools.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Measure {
+  double seconds = 0;
+  long rows = 0;
+  long maxRssKb = 0;
+  bool ok = false;
+};
+
+// Runs f in a child; the child reports its time and row count through a pipe.
+Measure InChild(const std::function<long()>& f) {
+  int fds[2];
+  if (pipe(fds) != 0) return {};
+  pid_t pid = fork();
+  if (pid == 0) {
+    close(fds[0]);
+    auto t0 = std::chrono::steady_clock::now();
+    long rows = f();
+    double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    char buf[64];
+    int n = std::snprintf(buf, sizeof buf, "%.6f %ld", s, rows);
+    if (write(fds[1], buf, static_cast<size_t>(n)) != n) _exit(2);
+    _exit(rows < 0 ? 1 : 0);
+  }
+  close(fds[1]);
+  Measure m;
+  char buf[64] = {};
+  ssize_t n = read(fds[0], buf, sizeof buf - 1);
+  close(fds[0]);
+  int status = 0;
+  struct rusage ru {};
+  wait4(pid, &status, 0, &ru);
+  if (n > 0 && std::sscanf(buf, "%lf %ld", &m.seconds, &m.rows) == 2) m.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  m.maxRssKb = ru.ru_maxrss;
+  return m;
+}
+
+// The reader's floor: every row fetched, no column bound.
+long PlainScan(const std::string& path, const char* table) {
+  MdbHandle* mdb = mdb_open(path.c_str(), MDB_NOFLAGS);
+  if (!mdb) return -1;
+  long rows = -1;
+  if (mdb_read_catalog(mdb, MDB_TABLE)) {
+    MdbTableDef* t = mdb_read_table_by_name(mdb, const_cast<gchar*>(table), MDB_TABLE);
+    if (t) {
+      mdb_read_columns(t);
+      mdb_rewind_table(t);
+      rows = 0;
+      while (mdb_fetch_row(t)) ++rows;
+      mdb_free_tabledef(t);
+    }
+  }
+  mdb_close(mdb);
+  return rows;
+}
+
+// The dialog's run without the dialog: the operation frame's steps around ExportRun.
+long Export(const std::string& path, const std::string& statement, const std::string& out) {
+  std::setlocale(LC_ALL, "");
+  CoInitialize(nullptr);
+  long rows = -1;
+  try {
+    _ConnectionPtr conn;
+    _RecordsetPtr rs;
+    _com_issue_errorex(conn.CreateInstance(ADODB::CLSID_Connection));
+    conn->PutConnectionString("Provider=MIcrosoft.Jet.OLEDB.4.0;Data source=" + path);
+    conn->Open("", "", "", ADODB::adConnectUnspecified);
+    _com_issue_errorex(rs.CreateInstance("ADODB.Recordset"));
+    ExportRun run(TextFormat{",", true, true}, out, path);
+    run.Run(conn, rs, statement);
+    rows = run.RecordLines();
+    rs->Close();
+    conn->Close();
+  } catch (const _com_error& e) {
+    std::fprintf(stderr, "export failed: 0x%08X %s\n", static_cast<unsigned>(e.Error()),
+                 e.ErrorMessage());
+  }
+  CoUninitialize();
+  return rows;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<uint64_t> sizes;
+  for (int i = 1; i < argc; ++i) sizes.push_back(std::strtoull(argv[i], nullptr, 10));
+  if (sizes.empty()) sizes = {100000, 1000000};
+
+  char tmpl[] = "/tmp/kelvane-bench-export-XXXXXX";
+  if (!mkdtemp(tmpl)) return 1;
+  const fs::path dir = tmpl;
+  const std::string table = jetwriter::BigTables(1).front().name;
+  int rc = 0;
+
+  std::printf("%10s  %12s %12s  %12s %12s  %6s  %10s %10s  %9s\n", "rows", "scan s",
+              "scan rows/s", "export s", "export rows/s", "ratio", "scan KB", "export KB",
+              "file MB");
+  for (uint64_t n : sizes) {
+    const std::string db = (dir / ("big" + std::to_string(n) + ".mdb")).string();
+    const std::string out = (dir / "out.txt").string();
+    jetwriter::WriteBigFixture(db, n);
+    Measure scan = InChild([&] { return PlainScan(db, table.c_str()); });
+    Measure exp = InChild([&] { return Export(db, "select * from [" + table + "]", out); });
+    if (!scan.ok || !exp.ok || scan.rows != exp.rows) {
+      std::printf("%10llu  failed (scan %ld rows, export %ld rows)\n",
+                  static_cast<unsigned long long>(n), scan.rows, exp.rows);
+      rc = 1;
+    } else {
+      std::printf("%10llu  %12.3f %12.0f  %12.3f %12.0f  %5.1fx  %10ld %10ld  %9.1f\n",
+                  static_cast<unsigned long long>(n), scan.seconds, scan.rows / scan.seconds,
+                  exp.seconds, exp.rows / exp.seconds, exp.seconds / scan.seconds,
+                  scan.maxRssKb, exp.maxRssKb, fs::file_size(out) / 1e6);
+    }
+    std::fflush(stdout);
+    fs::remove(db);
+    fs::remove(out);
+  }
+  fs::remove_all(dir);
+  return rc;
+}

@@ -1,0 +1,141 @@
+// Every user table of the real Access files exports whole through the ADO layer:
+// one line per record (counted against libmdb's own scan of the table), and a
+// table holding an OLE value stops on the failure path at that record's number.
+#include <gtest/gtest.h>
+#include <mdbtools.h>
+
+#include <algorithm>
+#include <clocale>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "export/ExportRun.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* const kFiles[] = {"V1997_test.mdb", "V2000_test.mdb", "V2000_empty.mdb", "nwind.mdb"};
+
+std::string DataPath(const char* name) { return std::string(KELVANE_TESTDATA) + "/" + name; }
+
+// Rows of a table as libmdb counts them, nothing bound.
+long ReaderRows(const std::string& path, const std::string& table) {
+  MdbHandle* mdb = mdb_open(path.c_str(), MDB_NOFLAGS);
+  if (!mdb) return -1;
+  long rows = -1;
+  if (mdb_read_catalog(mdb, MDB_TABLE)) {
+    MdbTableDef* t = mdb_read_table_by_name(mdb, const_cast<gchar*>(table.c_str()), MDB_TABLE);
+    if (t) {
+      mdb_read_columns(t);
+      mdb_rewind_table(t);
+      rows = 0;
+      while (mdb_fetch_row(t)) ++rows;
+      mdb_free_tabledef(t);
+    }
+  }
+  mdb_close(mdb);
+  return rows;
+}
+
+struct Session {
+  _ConnectionPtr conn;
+  explicit Session(const std::string& path) {
+    CoInitialize(nullptr);
+    _com_issue_errorex(conn.CreateInstance(ADODB::CLSID_Connection));
+    conn->PutConnectionString("Provider=Microsoft.Jet.OLEDB.4.0;Data source=" + path);
+    conn->Open("", "", "", ADODB::adConnectUnspecified);
+  }
+  ~Session() {
+    conn.Release();
+    CoUninitialize();
+  }
+  _RecordsetPtr NewRecordset() {
+    _RecordsetPtr rs;
+    _com_issue_errorex(rs.CreateInstance("ADODB.Recordset"));
+    return rs;
+  }
+  std::vector<std::string> UserTables() {
+    std::vector<std::string> names;
+    _RecordsetPtr rs = conn->OpenSchema(ADODB::adSchemaTables);
+    for (; !rs->GetadoEOF(); rs->MoveNext()) {
+      if (rs->GetCollect("TABLE_TYPE").bstrVal == "TABLE")
+        names.push_back(rs->GetCollect("TABLE_NAME").bstrVal);
+    }
+    rs->Close();
+    return names;
+  }
+  // 1-based number of the first record holding a binary value, 0 if none.
+  long FirstBinaryRecord(const std::string& statement) {
+    _RecordsetPtr rs = NewRecordset();
+    rs->Open(statement, conn, ADODB::adOpenStatic, ADODB::adLockOptimistic, ADODB::adCmdText);
+    FieldsPtr fields = rs->GetFields();
+    long count = fields->GetCount();
+    for (long record = 1; !rs->GetadoEOF(); rs->MoveNext(), ++record) {
+      for (long j = 0; j < count; ++j)
+        if (fields->GetItem(j)->GetValue().vt == (VT_ARRAY | VT_UI1)) return record;
+    }
+    return 0;
+  }
+};
+
+long CountCrLf(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::string s(std::istreambuf_iterator<char>(in), {});
+  long n = 0;
+  for (size_t i = s.find("\r\n"); i != std::string::npos; i = s.find("\r\n", i + 2)) ++n;
+  return n;
+}
+
+}  // namespace
+
+TEST(ExportTestdataTest, EveryUserTableExportsEveryRecord) {
+  setlocale(LC_ALL, "C");
+  char tmpl[] = "/tmp/kelvane-testdata-XXXXXX";
+  ASSERT_NE(mkdtemp(tmpl), nullptr);
+  const fs::path out = fs::path(tmpl) / "out.txt";
+  int tables = 0, stopped = 0;
+  std::vector<std::string> stoppedAt;
+
+  for (const char* file : kFiles) {
+    const std::string path = DataPath(file);
+    Session s(path);
+    for (const std::string& table : s.UserTables()) {
+      SCOPED_TRACE(std::string(file) + ": " + table);
+      ++tables;
+      const std::string sql = "select * from [" + table + "]";
+      const long rows = ReaderRows(path, table);
+      const long binaryAt = s.FirstBinaryRecord(sql);
+      ExportRun run(TextFormat{",", true, true}, out.string(), path);
+      _RecordsetPtr rs = s.NewRecordset();
+      HRESULT hr = S_OK;
+      try {
+        run.Run(s.conn, rs, sql);
+        rs->Close();
+      } catch (const _com_error& e) {
+        hr = e.Error();
+      }
+      std::printf("  %-16s %-28s %6ld rows%s\n", file, table.c_str(), rows,
+                  binaryAt ? (" binary at " + std::to_string(binaryAt)).c_str() : "");
+      if (binaryAt == 0) {
+        EXPECT_EQ(hr, S_OK);
+        EXPECT_EQ(run.RecordLines(), rows);
+        EXPECT_GE(CountCrLf(out), rows + 1);  // values may hold line breaks of their own
+      } else {
+        ++stopped;
+        stoppedAt.push_back(table + "@" + std::to_string(binaryAt));
+        EXPECT_EQ(hr, DISP_E_TYPEMISMATCH);
+        EXPECT_EQ(run.RecordLines() + 1, binaryAt);  // the record the box names
+        EXPECT_GE(CountCrLf(out), binaryAt);         // header and the records before it
+      }
+    }
+  }
+  EXPECT_GE(tables, 17);
+  // nwind's Categories and Employees hold pictures from their first record on.
+  EXPECT_NE(std::find(stoppedAt.begin(), stoppedAt.end(), "Categories@1"), stoppedAt.end());
+  EXPECT_NE(std::find(stoppedAt.begin(), stoppedAt.end(), "Employees@1"), stoppedAt.end());
+  fs::remove_all(tmpl);
+}
