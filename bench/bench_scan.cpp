@@ -1,0 +1,115 @@
+// bench_scan [rows]: writes the "Big" fixture (in a child process, so that its memory
+// is not counted here), then scans it once through libmdb with nothing bound (the
+// floor) and once through MdbFile decoding every value, and reports rows per second
+// and the peak resident memory of this process.
+#include <glib.h>  // before mdbtools.h, which includes it inside extern "C"
+#include <mdbtools.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "platform/com/ComError.h"
+#include "platform/jet/MdbFile.h"
+#include "support/JetWriter.h"
+
+namespace {
+
+double Seconds(std::chrono::steady_clock::time_point since) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+}
+
+long PeakKb() {
+  rusage u{};
+  getrusage(RUSAGE_SELF, &u);
+  return u.ru_maxrss;
+}
+
+bool WriteFixture(const std::string& path, uint64_t rows) {
+  const pid_t pid = fork();
+  if (pid == 0) {
+    try {
+      jetwriter::WriteBigFixture(path, rows);
+      _exit(0);
+    } catch (...) {
+      _exit(1);
+    }
+  }
+  int status = 0;
+  return pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+long LibmdbScan(const std::string& path, const char* table) {
+  MdbHandle* mdb = mdb_open(path.c_str(), MDB_NOFLAGS);
+  if (!mdb) return -1;
+  long rows = -1;
+  if (mdb_read_catalog(mdb, MDB_TABLE)) {
+    for (unsigned i = 0; i < mdb->num_catalog; ++i) {
+      auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(mdb->catalog, i));
+      if (std::string(entry->object_name) != table) continue;
+      MdbTableDef* t = mdb_read_table(entry);
+      mdb_read_columns(t);
+      mdb_rewind_table(t);
+      rows = 0;
+      while (mdb_fetch_row(t)) ++rows;
+      mdb_free_tabledef(t);
+      break;
+    }
+  }
+  mdb_close(mdb);
+  return rows;
+}
+
+long ReaderScan(const std::string& path, const char* table) {
+  auto file = jet::MdbFile::Open(path);
+  std::vector<jet::ColumnDef> cols;
+  std::string exact;
+  if (!file->FindTable(table, &exact, &cols)) return -1;
+  auto s = file->Scan(exact);
+  long rows = 0;
+  size_t bytes = 0;  // keeps the decoding from being optimised away
+  while (s->Next()) {
+    for (size_t c = 0; c < cols.size(); ++c) bytes += s->Value(static_cast<int>(c)).bstrVal.size();
+    ++rows;
+  }
+  if (bytes == 0) std::fprintf(stderr, "no text decoded\n");
+  return rows;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const uint64_t rows = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 1000000;
+  const std::string path = "/tmp/kelvane_bench_scan_" + std::to_string(getpid()) + ".mdb";
+  if (!WriteFixture(path, rows)) {
+    std::fprintf(stderr, "bench_scan: cannot write the fixture %s\n", path.c_str());
+    return 1;
+  }
+  try {
+    // MdbFile first, so that the peak memory is the reader's alone.
+    auto t0 = std::chrono::steady_clock::now();
+    const long ours = ReaderScan(path, "Big");
+    const double oursSec = Seconds(t0);
+    const long oursPeak = PeakKb();
+    t0 = std::chrono::steady_clock::now();
+    const long floor = LibmdbScan(path, "Big");
+    const double floorSec = Seconds(t0);
+    std::printf("bench_scan: %llu rows, file %s\n", static_cast<unsigned long long>(rows), path.c_str());
+    std::printf("  libmdb mdb_fetch_row, nothing bound: %ld rows in %.3f s = %.0f rows/s\n", floor,
+                floorSec, floor / floorSec);
+    std::printf("  MdbFile scan, every value decoded:  %ld rows in %.3f s = %.0f rows/s (%.2fx the floor)\n",
+                ours, oursSec, ours / oursSec, oursSec / floorSec);
+    std::printf("  peak memory after the MdbFile scan: %.1f MB; after both: %.1f MB\n", oursPeak / 1024.0,
+                PeakKb() / 1024.0);
+  } catch (const _com_error& e) {
+    std::fprintf(stderr, "bench_scan: error 0x%08X\n", static_cast<unsigned>(e.Error()));
+    unlink(path.c_str());
+    return 1;
+  }
+  unlink(path.c_str());
+  return 0;
+}

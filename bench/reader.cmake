@@ -1,0 +1,5 @@
+# A full scan of a 1,000,000-row table through MdbFile (every value decoded) beside
+# the plain libmdb scan of the same file, with the peak memory of the process.
+add_executable(bench_scan bench_scan.cpp)
+target_link_libraries(bench_scan PRIVATE kelvane_jet kelvane_testsupport PkgConfig::MDB)
+set_target_properties(bench_scan PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
