@@ -1,0 +1,7 @@
+# The real program binary end to end under a private X server (tests/e2e/). The
+# script needs the program and the fixture tool built; it starts its own Xvfb, so
+# its synthesized input never reaches another test's window.
+add_test(NAME e2e_export
+         COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/e2e/export_e2e.sh
+                 $<TARGET_FILE:kelvane> $<TARGET_FILE:kelvane_make_fixture>)
+set_tests_properties(e2e_export PROPERTIES TIMEOUT 180)
