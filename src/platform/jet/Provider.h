@@ -8,6 +8,8 @@
 
 namespace jet {
 
+class MdbFile;
+
 struct SchemaTableRow {
   std::string tableName;  // UTF-8
   std::string tableType;  // "TABLE", "SYSTEM TABLE", "VIEW" or "LINK"
@@ -29,6 +31,8 @@ class Database {
   virtual ~Database() = default;
   // Throws _com_error with the codes of the platform notes (E_FAIL, JET_E_PASSWORD).
   static std::shared_ptr<Database> Open(const std::string& path);
+  // The same over a reader already opened (or a stand-in for one, in tests).
+  static std::shared_ptr<Database> OpenOver(std::shared_ptr<MdbFile> file);
   // One row per table-like object, ordered by type, then by name without regard to case.
   virtual std::vector<SchemaTableRow> Tables() = 0;
   // Runs a Jet SQL statement. Throws _com_error: JET_E_EMPTYSTATEMENT, JET_E_SYNTAX,

@@ -1,0 +1,195 @@
+// The provider's database: one in-memory SQLite connection per open file, on which
+// the file's tables appear as virtual tables the first time a statement names them.
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cstring>
+#include <set>
+
+#include "platform/com/ComError.h"
+#include "platform/jet/MdbFile.h"
+#include "platform/jet/Provider.h"
+#include "platform/jet/SqlCursor.h"
+#include "platform/jet/SqlTokens.h"
+#include "platform/jet/SqlTranslate.h"
+#include "platform/jet/VbaFunctions.h"
+#include "platform/jet/VirtualTable.h"
+
+namespace jet {
+
+namespace {
+
+const char* TypeText(ObjectType t) {
+  switch (t) {
+    case ObjectType::SystemTable: return "SYSTEM TABLE";
+    case ObjectType::View: return "VIEW";
+    case ObjectType::Link: return "LINK";
+    default: return "TABLE";
+  }
+}
+
+std::string Quoted(const std::string& name) {
+  std::string out = "\"";
+  for (char c : name) {
+    if (c == '"') out += '"';
+    out += c;
+  }
+  return out + "\"";
+}
+
+bool StartsWith(const char* s, const char* prefix) { return std::strncmp(s, prefix, std::strlen(prefix)) == 0; }
+
+// What SQLite's refusal of a statement means in Jet's codes.
+HRESULT PrepareErrorCode(const char* msg) {
+  if (StartsWith(msg, "no such table")) return JET_E_NOTABLE;
+  if (StartsWith(msg, "no such column") || StartsWith(msg, "no such function")) return JET_E_NOCOLUMN;
+  if (StartsWith(msg, "out of memory")) return E_OUTOFMEMORY;
+  return JET_E_SYNTAX;  // syntax, ambiguous names, misplaced aggregates, wrong argument counts
+}
+
+class DatabaseImpl : public Database, public std::enable_shared_from_this<DatabaseImpl> {
+ public:
+  explicit DatabaseImpl(std::shared_ptr<MdbFile> file) : m_file(std::move(file)) {
+    if (sqlite3_open_v2(":memory:", &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+                        nullptr) != SQLITE_OK) {
+      sqlite3_close(m_db);
+      throw _com_error(E_OUTOFMEMORY);
+    }
+    // "x" is a string in Jet; the translator makes it '...'. A double-quoted name
+    // that names nothing must then fail, not turn into a string behind our back.
+    sqlite3_db_config(m_db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+    sqlite3_db_config(m_db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
+    sqlite3_db_config(m_db, SQLITE_DBCONFIG_ENABLE_LOAD_EXTENSION, 0, nullptr);
+    if (!RegisterVbaFunctions(m_db) || !RegisterJetModule(m_db, m_file, &m_errors)) {
+      sqlite3_close(m_db);
+      throw _com_error(E_FAIL);
+    }
+    sqlite3_set_authorizer(m_db, &DatabaseImpl::Authorize, this);
+  }
+  ~DatabaseImpl() override { sqlite3_close_v2(m_db); }
+
+  std::vector<SchemaTableRow> Tables() override {
+    std::vector<SchemaTableRow> rows;
+    for (const CatalogEntry& e : m_file->Catalog()) rows.push_back({e.name, TypeText(e.type)});
+    std::stable_sort(rows.begin(), rows.end(), [](const SchemaTableRow& a, const SchemaTableRow& b) {
+      if (a.tableType != b.tableType) return a.tableType < b.tableType;
+      return CompareJetText(a.tableName.data(), static_cast<int>(a.tableName.size()), b.tableName.data(),
+                            static_cast<int>(b.tableName.size())) < 0;
+    });
+    return rows;
+  }
+
+  std::unique_ptr<Cursor> Execute(const std::string& jetSql) override {
+    std::string sql = TranslateJetSql(jetSql);
+    sqlite3_stmt* stmt = Prepare(sql);
+    if (sqlite3_bind_parameter_count(stmt) > 0) {
+      sqlite3_finalize(stmt);
+      throw _com_error(JET_E_NOCOLUMN);  // "No value given for one or more required parameters"
+    }
+    if (!sqlite3_stmt_readonly(stmt)) {
+      sqlite3_finalize(stmt);
+      throw _com_error(E_FAIL);
+    }
+    m_errors.pending.reset();
+    return MakeSqlCursor(shared_from_this(), stmt, &m_errors);
+  }
+
+ private:
+  // Prepares, creating on the way the tables (and saved queries) the statement
+  // names, one per failed attempt.
+  sqlite3_stmt* Prepare(const std::string& sql) {
+    size_t attempts = m_file->Catalog().size() + 8;
+    for (;;) {
+      m_errors.pending.reset();
+      m_deniedTable = false;
+      sqlite3_stmt* stmt = nullptr;
+      const char* tail = nullptr;
+      int rc = sqlite3_prepare_v2(m_db, sql.c_str(), static_cast<int>(sql.size()), &stmt, &tail);
+      if (rc == SQLITE_OK) {
+        if (!stmt) throw _com_error(JET_E_SYNTAX);
+        return stmt;
+      }
+      std::string msg = sqlite3_errmsg(m_db);
+      if (m_errors.pending) {
+        HRESULT hr = m_errors.pending->Error();
+        m_errors.pending.reset();
+        throw _com_error(hr);
+      }
+      if (m_deniedTable) throw _com_error(JET_E_NOTABLE);
+      const char prefix[] = "no such table: ";
+      if (StartsWith(msg.c_str(), prefix) && attempts-- > 0) {
+        std::string name = msg.substr(sizeof prefix - 1);
+        if (StartsWith(name.c_str(), "main.")) name.erase(0, 5);
+        if (CreateTable(name)) continue;
+      }
+      throw _com_error(PrepareErrorCode(msg.c_str()));
+    }
+  }
+
+  bool CreateTable(const std::string& name) {
+    std::string exact;
+    std::vector<ColumnDef> columns;
+    std::string ddl;
+    if (m_file->FindTable(name, &exact, &columns)) {
+      ddl = "CREATE VIRTUAL TABLE " + Quoted(exact) + " USING " + kModuleName;
+    } else {
+      for (const CatalogEntry& e : m_file->Catalog()) {
+        if (e.type != ObjectType::View || LowerAscii(e.name) != LowerAscii(name)) continue;
+        std::string saved = m_file->SavedQuerySql(e.name);
+        if (saved.empty()) return false;
+        ddl = "CREATE TEMP VIEW " + Quoted(e.name) + " AS " + TranslateJetSql(saved);
+        exact = e.name;
+        break;
+      }
+      if (ddl.empty()) return false;
+    }
+    m_internal = true;
+    int rc = sqlite3_exec(m_db, ddl.c_str(), nullptr, nullptr, nullptr);
+    m_internal = false;
+    if (rc != SQLITE_OK) {
+      if (m_errors.pending) {
+        HRESULT hr = m_errors.pending->Error();
+        m_errors.pending.reset();
+        throw _com_error(hr);
+      }
+      return false;
+    }
+    m_known.insert(LowerAscii(exact));
+    return true;
+  }
+
+  // Statements may read the file's tables and nothing else: no SQLite schema
+  // tables, no table-valued functions, no changes.
+  static int Authorize(void* self, int action, const char* a, const char*, const char*, const char*) {
+    auto* db = static_cast<DatabaseImpl*>(self);
+    if (db->m_internal) return SQLITE_OK;
+    switch (action) {
+      case SQLITE_SELECT:
+      case SQLITE_FUNCTION:
+      case SQLITE_RECURSIVE:
+        return SQLITE_OK;
+      case SQLITE_READ:
+        if (!a || db->m_known.count(LowerAscii(a))) return SQLITE_OK;
+        db->m_deniedTable = true;
+        return SQLITE_DENY;
+      default:
+        return SQLITE_DENY;
+    }
+  }
+
+  std::shared_ptr<MdbFile> m_file;
+  sqlite3* m_db = nullptr;
+  ScanErrors m_errors;
+  std::set<std::string> m_known;  // tables and views created, ASCII lower case
+  bool m_internal = false;
+  bool m_deniedTable = false;
+};
+
+}  // namespace
+
+std::shared_ptr<Database> Database::OpenOver(std::shared_ptr<MdbFile> file) {
+  if (!file) throw _com_error(E_POINTER);
+  return std::make_shared<DatabaseImpl>(std::move(file));
+}
+
+}  // namespace jet

@@ -1,0 +1,24 @@
+// The cursor over one prepared SQLite statement: it stands on the first row once
+// made, names its columns as Jet does, and turns each value back into the VARIANT
+// Jet would give (a plain column keeps its Access type; an expression takes
+// SQLite's type).
+#pragma once
+#include <memory>
+
+#include "platform/jet/Provider.h"
+#include "platform/jet/VirtualTable.h"
+
+struct sqlite3_stmt;
+
+namespace jet {
+
+// Takes the statement (finalized with the cursor). `owner` keeps the connection
+// and `errors` alive as long as the cursor. Throws _com_error when the first
+// step fails.
+std::unique_ptr<Cursor> MakeSqlCursor(std::shared_ptr<void> owner, sqlite3_stmt* stmt, ScanErrors* errors);
+
+// The code of a failed step: the reader's own error when a scan failed, else
+// E_OUTOFMEMORY or E_FAIL.
+HRESULT StepErrorCode(int rc, ScanErrors* errors);
+
+}  // namespace jet

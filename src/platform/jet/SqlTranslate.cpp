@@ -1,0 +1,394 @@
+#include "platform/jet/SqlTranslate.h"
+
+#include <cstdio>
+#include <set>
+#include <vector>
+
+#include "platform/com/ComError.h"
+#include "platform/jet/SqlDate.h"
+#include "platform/jet/SqlTokens.h"
+#include "platform/jet/VbaFunctions.h"
+
+namespace jet {
+
+const char kExprAlias[] = "__jet_expr__";
+
+namespace {
+
+// A token, or a parenthesized group holding its own list of units.
+struct Unit {
+  Token tok;
+  std::vector<Unit> kids;
+  bool group = false;
+  bool call = false;  // a function name: a word followed by its argument group
+};
+using List = std::vector<Unit>;
+
+[[noreturn]] void Syntax() { throw _com_error(JET_E_SYNTAX); }
+
+// Words of Jet's grammar: never a name, never an operand of & or a function.
+const std::set<std::string>& JetKeywords() {
+  static const std::set<std::string> k = {
+      "select", "from", "where", "group", "by", "having", "order", "and", "or", "not",
+      "between", "like", "in", "is", "as", "on", "join", "inner", "left", "right",
+      "outer", "full", "cross", "union", "all", "distinct", "distinctrow", "top",
+      "percent", "asc", "desc", "into", "values", "set", "exists", "xor", "eqv", "imp",
+      "null", "any", "some", "insert", "update", "delete", "create", "drop", "alter",
+      "transform", "parameters", "pivot", "with", "owneraccess"};
+  return k;
+}
+
+// SQLite keywords that are plain names in Jet; they reach SQLite quoted so that a
+// column called "limit" or "case" stays a column.
+const std::set<std::string>& SqliteOnlyWords() {
+  static const std::set<std::string> k = {
+      "abort", "action", "after", "analyze", "attach", "autoincrement", "before", "begin",
+      "cascade", "case", "cast", "check", "collate", "commit", "conflict", "constraint",
+      "current_date", "current_time", "current_timestamp", "database", "default",
+      "deferrable", "deferred", "detach", "do", "each", "else", "end", "escape", "except",
+      "exclude", "exclusive", "explain", "fail", "filter", "following", "for", "foreign",
+      "generated", "glob", "groups", "if", "ignore", "immediate", "indexed", "initially",
+      "instead", "intersect", "isnull", "limit", "match", "materialized", "natural",
+      "nothing", "notnull", "nulls", "of", "offset", "others", "over", "partition", "plan",
+      "pragma", "preceding", "primary", "query", "raise", "range", "recursive",
+      "references", "regexp", "reindex", "release", "rename", "restrict", "returning",
+      "rollback", "row", "rows", "savepoint", "table", "temp", "temporary", "then", "ties",
+      "to", "transaction", "trigger", "unbounded", "unique", "using", "vacuum", "view",
+      "virtual", "when", "window", "without", "key", "index"};
+  return k;
+}
+
+bool IsWord(const Unit& u, const char* word) {
+  return !u.group && u.tok.kind == TokKind::Word && LowerAscii(u.tok.text) == word;
+}
+bool IsOp(const Unit& u, const char* op) {
+  return !u.group && u.tok.kind == TokKind::Op && u.tok.text == op;
+}
+bool IsKeyword(const Unit& u) {
+  return !u.group && u.tok.kind == TokKind::Word && JetKeywords().count(LowerAscii(u.tok.text));
+}
+bool IsName(const Unit& u) {
+  return !u.group && (u.tok.kind == TokKind::Name || (u.tok.kind == TokKind::Word && !IsKeyword(u)));
+}
+// What can stand last in an operand: a literal, a name, NULL, a closing group.
+bool IsOperandEnd(const Unit& u) {
+  if (u.group) return true;
+  switch (u.tok.kind) {
+    case TokKind::String: case TokKind::Number: case TokKind::Raw: case TokKind::Name:
+      return true;
+    case TokKind::Word:
+      return !IsKeyword(u) || IsWord(u, "null");
+    default:
+      return false;
+  }
+}
+// Operators that bind tighter than &.
+bool IsTighterOp(const Unit& u) {
+  if (u.group || u.tok.kind != TokKind::Op) return false;
+  const std::string& t = u.tok.text;
+  return t == "+" || t == "-" || t == "*" || t == "/" || t == "%";
+}
+
+Unit Raw(const std::string& text) { return Unit{{TokKind::Raw, text}, {}, false, false}; }
+
+List BuildTree(const std::vector<Token>& toks, size_t* pos, bool nested) {
+  List list;
+  while (*pos < toks.size()) {
+    const Token& t = toks[(*pos)++];
+    if (t.kind == TokKind::Close) {
+      if (!nested) Syntax();
+      return list;
+    }
+    Unit u{t, {}, false, false};
+    if (t.kind == TokKind::Open) {
+      u.group = true;
+      u.kids = BuildTree(toks, pos, true);
+    }
+    list.push_back(std::move(u));
+  }
+  if (nested) Syntax();  // a group left open
+  return list;
+}
+
+std::string DayNumberText(double d) {
+  char buf[40];
+  std::snprintf(buf, sizeof buf, "%.17g", d);
+  std::string s = buf;
+  if (s.find_first_of(".e") == std::string::npos) s += ".0";  // stays a REAL in SQLite
+  return s;
+}
+
+// Literals, the bang qualifier, Mod, and function names.
+void RewriteTokens(List& list) {
+  for (size_t i = 0; i < list.size(); ++i) {
+    Unit& u = list[i];
+    if (u.group) continue;
+    if (u.tok.kind == TokKind::Date) {
+      double d;
+      if (!ParseJetDate(u.tok.text, &d)) Syntax();
+      u = Raw(DayNumberText(d));
+    } else if (u.tok.kind == TokKind::Op && u.tok.text == ";") {
+      Syntax();  // one statement only
+    } else if (u.tok.kind == TokKind::Op && u.tok.text == "!") {
+      u.tok.text = ".";  // Customers!City
+    } else if (u.tok.kind == TokKind::Op && (u.tok.text == "\\" || u.tok.text == "^")) {
+      Syntax();  // integer division and powers are not translated
+    } else if (IsWord(u, "true")) {
+      u = Raw("(-1)");
+    } else if (IsWord(u, "false")) {
+      u = Raw("0");
+    } else if (IsWord(u, "mod")) {
+      u.tok = {TokKind::Op, "%"};
+    } else if (u.tok.kind == TokKind::Word && i + 1 < list.size() && list[i + 1].group &&
+               (!IsKeyword(u) || IsWord(u, "left") || IsWord(u, "right"))) {
+      u.call = true;
+      std::string vba = VbaFunctionSqlName(u.tok.text);
+      if (!vba.empty()) u.tok.text = vba;
+    }
+  }
+}
+
+size_t OperandStart(const List& list, size_t opIndex) {
+  size_t end = opIndex;
+  for (;;) {
+    if (end == 0) Syntax();
+    size_t k = end - 1;
+    const Unit& u = list[k];
+    size_t start;
+    if (u.group) {
+      start = (k > 0 && list[k - 1].call) ? k - 1 : k;
+    } else if (IsOperandEnd(u)) {
+      start = k;
+      while (start >= 2 && IsOp(list[start - 1], ".") && IsName(list[start - 2])) start -= 2;
+    } else {
+      Syntax();
+    }
+    if (start > 0 && IsTighterOp(list[start - 1])) {
+      bool sign = IsOp(list[start - 1], "+") || IsOp(list[start - 1], "-");
+      if (sign && (start - 1 == 0 || !IsOperandEnd(list[start - 2]))) return start - 1;
+      end = start - 1;
+      continue;
+    }
+    return start;
+  }
+}
+
+size_t OperandEnd(const List& list, size_t opIndex) {
+  size_t k = opIndex + 1, n = list.size();
+  for (;;) {
+    while (k < n && (IsOp(list[k], "+") || IsOp(list[k], "-"))) ++k;
+    if (k >= n) Syntax();
+    const Unit& u = list[k];
+    if (u.call) {
+      k += 2;
+    } else if (IsOperandEnd(u)) {
+      ++k;
+      while (k + 1 < n && IsOp(list[k], ".") && (IsName(list[k + 1]) || IsOp(list[k + 1], "*"))) k += 2;
+    } else {
+      Syntax();
+    }
+    if (k < n && IsTighterOp(list[k])) { ++k; continue; }
+    return k;
+  }
+}
+
+// a & b & c  ->  vba_cat(a, b, c): & binds looser than + - * / and treats NULL as
+// empty text, neither of which SQLite's || does.
+void RewriteConcat(List& list) {
+  for (size_t i = 0; i < list.size(); ++i) {
+    if (!IsOp(list[i], "&")) continue;
+    size_t start = OperandStart(list, i);
+    std::vector<std::pair<size_t, size_t>> operands{{start, i}};
+    size_t end = OperandEnd(list, i);
+    operands.push_back({i + 1, end});
+    while (end < list.size() && IsOp(list[end], "&")) {
+      size_t next = OperandEnd(list, end);
+      operands.push_back({end + 1, next});
+      end = next;
+    }
+    Unit args{{TokKind::Open, "("}, {}, true, false};
+    for (size_t o = 0; o < operands.size(); ++o) {
+      if (o) args.kids.push_back(Unit{{TokKind::Op, ","}, {}, false, false});
+      for (size_t k = operands[o].first; k < operands[o].second; ++k) args.kids.push_back(list[k]);
+    }
+    Unit fn{{TokKind::Word, VbaFunctionSqlName("cat")}, {}, false, true};
+    list.erase(list.begin() + static_cast<long>(start), list.begin() + static_cast<long>(end));
+    list.insert(list.begin() + static_cast<long>(start), {fn, args});
+    i = start + 1;
+  }
+}
+
+void QuoteSqliteWords(List& list) {
+  for (Unit& u : list)
+    if (!u.group && !u.call && u.tok.kind == TokKind::Word &&
+        SqliteOnlyWords().count(LowerAscii(u.tok.text)))
+      u.tok.kind = TokKind::Name;
+}
+
+// Does a select-list item [a, b) name its column (an alias or a plain column)?
+bool ItemIsNamed(const List& list, size_t a, size_t b) {
+  if (b - a >= 2 && IsName(list[b - 1]) && IsWord(list[b - 2], "as")) return true;
+  // A column, or a qualified column or star: name(.name)* / *.
+  bool plain = true;
+  for (size_t k = a; k < b; ++k) {
+    bool even = (k - a) % 2 == 0;
+    if (even ? !(IsName(list[k]) || IsOp(list[k], "*")) : !IsOp(list[k], ".")) { plain = false; break; }
+  }
+  if (plain && (b - a) % 2 == 1) return true;
+  // An alias without AS.
+  return b - a >= 2 && IsName(list[b - 1]) && IsOperandEnd(list[b - 2]);
+}
+
+void NameExpressions(List& list, size_t from, size_t to) {
+  size_t a = from;
+  for (size_t k = from; k <= to; ++k) {
+    if (k < to && !IsOp(list[k], ",")) continue;
+    if (k == a) Syntax();  // an empty item
+    if (!ItemIsNamed(list, a, k)) {
+      list.insert(list.begin() + static_cast<long>(k),
+                  {Unit{{TokKind::Word, "AS"}, {}, false, false},
+                   Unit{{TokKind::Name, kExprAlias}, {}, false, false}});
+      k += 2;
+      to += 2;
+    }
+    a = k + 1;
+  }
+}
+
+bool IsCompoundWord(const Unit& u) {
+  return IsWord(u, "union") || IsWord(u, "except") || IsWord(u, "intersect");
+}
+
+// TOP n [PERCENT] -> LIMIT at the end of its select; DISTINCTROW dropped.
+void RewriteSelects(List& list, bool outermost) {
+  bool first = true;
+  for (size_t s = 0; s < list.size(); ++s) {
+    if (!IsWord(list[s], "select")) continue;
+    size_t p = s + 1;
+    std::string top;
+    bool percent = false;
+    for (;;) {
+      if (p < list.size() && (IsWord(list[p], "all") || IsWord(list[p], "distinct"))) {
+        ++p;
+      } else if (p < list.size() && IsWord(list[p], "distinctrow")) {
+        list.erase(list.begin() + static_cast<long>(p));
+      } else if (p < list.size() && IsWord(list[p], "top") && top.empty()) {
+        if (p + 1 >= list.size() || list[p + 1].group || list[p + 1].tok.kind != TokKind::Number) Syntax();
+        top = list[p + 1].tok.text;
+        if (top.find_first_not_of("0123456789") != std::string::npos) Syntax();
+        list.erase(list.begin() + static_cast<long>(p), list.begin() + static_cast<long>(p) + 2);
+        if (p < list.size() && IsWord(list[p], "percent")) {
+          percent = true;
+          list.erase(list.begin() + static_cast<long>(p));
+        }
+      } else {
+        break;
+      }
+    }
+    size_t end = p;
+    while (end < list.size() && !IsCompoundWord(list[end])) ++end;
+    size_t from = p;
+    while (from < end && !IsWord(list[from], "from")) ++from;
+    for (size_t k = p; k < from; ++k)
+      if (IsWord(list[k], "into")) throw _com_error(E_FAIL);  // a make-table query
+    if (outermost && first) {
+      size_t before = list.size();
+      NameExpressions(list, p, from);
+      end += list.size() - before;
+    }
+    first = false;
+    if (top.empty()) continue;
+    List limit{Raw("LIMIT")};
+    if (!percent) {
+      limit.push_back(Raw(top));
+    } else {
+      // The row count of the same select without its order, times the percentage,
+      // rounded up as Jet does.
+      size_t order = s + 1;
+      while (order < end && !(IsWord(list[order], "order") && order + 1 < end && IsWord(list[order + 1], "by"))) ++order;
+      Unit inner{{TokKind::Open, "("}, {}, true, false};
+      inner.kids.push_back(Raw("SELECT"));
+      for (size_t k = s + 1; k < order; ++k) inner.kids.push_back(list[k]);
+      Unit count{{TokKind::Open, "("}, {}, true, false};
+      count.kids = {Raw("SELECT (count(*) * " + top + " + 99) / 100 FROM"), inner};
+      limit.push_back(count);
+    }
+    list.insert(list.begin() + static_cast<long>(end), limit.begin(), limit.end());
+    s = end + limit.size() - 1;
+  }
+}
+
+void Rewrite(List& list, bool outermost) {
+  for (Unit& u : list)
+    if (u.group) Rewrite(u.kids, false);
+  RewriteTokens(list);
+  RewriteConcat(list);
+  QuoteSqliteWords(list);
+  RewriteSelects(list, outermost);
+}
+
+void Emit(const List& list, std::string* out) {
+  for (size_t i = 0; i < list.size(); ++i) {
+    const Unit& u = list[i];
+    bool tight = out->empty() || out->back() == '(' || out->back() == '.' || IsOp(u, ",") || IsOp(u, ".") ||
+                 (u.group && i > 0 && list[i - 1].call);
+    if (!tight) *out += ' ';
+    if (u.group) {
+      *out += '(';
+      Emit(u.kids, out);
+      *out += ')';
+      // A function result compares as text without regard to case, as Jet's do.
+      if (i > 0 && list[i - 1].call) *out += std::string(" COLLATE ") + kTextCollation;
+      continue;
+    }
+    switch (u.tok.kind) {
+      case TokKind::String: {
+        *out += '\'';
+        for (char c : u.tok.text) {
+          if (c == '\'') *out += '\'';
+          *out += c;
+        }
+        *out += '\'';
+        *out += std::string(" COLLATE ") + kTextCollation;
+        break;
+      }
+      case TokKind::Name: {
+        *out += '"';
+        for (char c : u.tok.text) {
+          if (c == '"') *out += '"';
+          *out += c;
+        }
+        *out += '"';
+        break;
+      }
+      default:
+        *out += u.tok.text;
+    }
+  }
+}
+
+}  // namespace
+
+std::string TranslateJetSql(const std::string& jetSql) {
+  std::vector<Token> toks = TokenizeJetSql(jetSql);
+  if (toks.empty()) throw _com_error(JET_E_EMPTYSTATEMENT);
+  while (!toks.empty() && toks.back().kind == TokKind::Op && toks.back().text == ";") toks.pop_back();
+  if (toks.empty()) Syntax();
+  const Token& verb = toks.front();
+  if (verb.kind == TokKind::Word) {
+    std::string v = LowerAscii(verb.text);
+    if (v == "insert" || v == "update" || v == "delete" || v == "create" || v == "drop" || v == "alter")
+      throw _com_error(E_FAIL);  // the database is opened read-only
+    if (v != "select") Syntax();
+  } else if (verb.kind != TokKind::Open) {
+    Syntax();
+  }
+  size_t pos = 0;
+  List root = BuildTree(toks, &pos, false);
+  Rewrite(root, true);
+  std::string out;
+  Emit(root, &out);
+  return out;
+}
+
+}  // namespace jet

@@ -1,0 +1,192 @@
+#include "platform/jet/VbaFunctions.h"
+
+#include <sqlite3.h>
+
+#include <cstring>
+#include <set>
+#include <string>
+
+#include "platform/jet/VbaFunctionsUtil.h"
+
+namespace jet {
+
+const char kTextCollation[] = "JETTEXT";
+
+namespace {
+
+// Every name RegisterVbaFunctions registers as "vba_<name>"; "cat" is the &
+// operator, which the translator turns into a call.
+const std::set<std::string>& Names() {
+  static const std::set<std::string> names = {
+      "left", "right", "mid", "len", "ucase", "lcase", "trim", "ltrim", "rtrim", "space",
+      "instr", "chr", "asc", "strcomp", "replace", "iif", "nz", "isnull", "cstr", "clng",
+      "cint", "cdbl", "csng", "cbool", "cdate", "val", "int", "fix", "round", "sgn", "abs",
+      "year", "month", "day", "hour", "minute", "second", "weekday", "now", "date", "time",
+      "dateserial", "timeserial", "format", "first", "last", "cat"};
+  return names;
+}
+
+int CollateJetText(void*, int aLen, const void* a, int bLen, const void* b) {
+  return CompareJetText(static_cast<const char*>(a), aLen, static_cast<const char*>(b), bLen);
+}
+
+// LIKE as Jet matches: % or * any run of characters, _ or ? one character,
+// [abc], [a-z] and [!abc] character lists, without regard to case; an ESCAPE
+// character makes the next pattern character literal.
+bool LikeMatch(const unsigned char* p, const unsigned char* pe, const unsigned char* s,
+               const unsigned char* se, uint32_t esc) {
+  const unsigned char* starP = nullptr;
+  const unsigned char* starS = nullptr;
+  while (s < se) {
+    const unsigned char* pSave = p;
+    if (p < pe) {
+      uint32_t pc = vba::NextChar(p, pe);
+      if (pc == esc && p < pe) {
+        uint32_t lit = vba::NextChar(p, pe);
+        const unsigned char* sNext = s;
+        if (vba::FoldChar(vba::NextChar(sNext, se)) == vba::FoldChar(lit)) { s = sNext; continue; }
+      } else if (pc == '%' || pc == '*') {
+        starP = p;
+        starS = s;
+        continue;
+      } else if (pc == '_' || pc == '?') {
+        vba::NextChar(s, se);
+        continue;
+      } else if (pc == '[') {
+        const unsigned char* q = p;
+        bool negate = q < pe && (*q == '!' || *q == '^');
+        if (negate) ++q;
+        const unsigned char* sNext = s;
+        uint32_t sc = vba::FoldChar(vba::NextChar(sNext, se));
+        bool found = false, closed = false, firstInList = true;
+        while (q < pe) {
+          if (*q == ']' && !firstInList) { ++q; closed = true; break; }
+          uint32_t lo = vba::FoldChar(vba::NextChar(q, pe));
+          uint32_t hi = lo;
+          if (q + 1 < pe && *q == '-' && q[1] != ']') { ++q; hi = vba::FoldChar(vba::NextChar(q, pe)); }
+          if (sc >= lo && sc <= hi) found = true;
+          firstInList = false;
+        }
+        if (closed && found != negate) { p = q; s = sNext; continue; }
+        if (!closed) {  // an unclosed [ matches itself
+          if (sc == '[') { s = sNext; continue; }
+        }
+      } else {
+        const unsigned char* sNext = s;
+        if (vba::FoldChar(vba::NextChar(sNext, se)) == vba::FoldChar(pc)) { s = sNext; continue; }
+      }
+    }
+    (void)pSave;
+    if (!starP) return false;
+    // Let the last star take one more character and retry from there.
+    p = starP;
+    vba::NextChar(starS, se);
+    s = starS;
+  }
+  while (p < pe && (*p == '%' || *p == '*')) ++p;
+  return p == pe;
+}
+
+void LikeFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+  for (int i = 0; i < argc; ++i)
+    if (sqlite3_value_type(argv[i]) == SQLITE_NULL) return sqlite3_result_null(ctx);
+  std::string pattern = vba::ValueText(argv[0]);
+  std::string text = vba::ValueText(argv[1]);
+  uint32_t esc = 0xFFFFFFFF;
+  if (argc == 3) {
+    std::string e = vba::ValueText(argv[2]);
+    const unsigned char* ep = reinterpret_cast<const unsigned char*>(e.data());
+    if (vba::CharCount(ep, static_cast<int>(e.size())) != 1)
+      return sqlite3_result_error(ctx, "ESCAPE expression must be a single character", -1);
+    esc = vba::NextChar(ep, ep + e.size());
+  }
+  auto* p = reinterpret_cast<const unsigned char*>(pattern.data());
+  auto* s = reinterpret_cast<const unsigned char*>(text.data());
+  sqlite3_result_int(ctx, LikeMatch(p, p + pattern.size(), s, s + text.size(), esc) ? 1 : 0);
+}
+
+// a & b & ...: NULL operands count as empty text; all of them NULL gives NULL.
+void CatFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+  std::string out;
+  bool any = false;
+  for (int i = 0; i < argc; ++i) {
+    if (sqlite3_value_type(argv[i]) == SQLITE_NULL) continue;
+    any = true;
+    out += vba::ValueText(argv[i]);
+  }
+  if (!any) return sqlite3_result_null(ctx);
+  sqlite3_result_text(ctx, out.data(), static_cast<int>(out.size()), SQLITE_TRANSIENT);
+}
+
+// First and Last: the value of the first / last row of the group.
+struct Kept {
+  sqlite3_value* value;
+  bool set;
+};
+void FirstStep(sqlite3_context* ctx, int, sqlite3_value** argv) {
+  auto* k = static_cast<Kept*>(sqlite3_aggregate_context(ctx, sizeof(Kept)));
+  if (!k || k->set) return;
+  k->value = sqlite3_value_dup(argv[0]);
+  k->set = true;
+}
+void LastStep(sqlite3_context* ctx, int, sqlite3_value** argv) {
+  auto* k = static_cast<Kept*>(sqlite3_aggregate_context(ctx, sizeof(Kept)));
+  if (!k) return;
+  sqlite3_value_free(k->value);
+  k->value = sqlite3_value_dup(argv[0]);
+  k->set = true;
+}
+void KeptFinal(sqlite3_context* ctx) {
+  auto* k = static_cast<Kept*>(sqlite3_aggregate_context(ctx, 0));
+  if (!k || !k->set) return sqlite3_result_null(ctx);
+  sqlite3_result_value(ctx, k->value);
+  sqlite3_value_free(k->value);
+}
+
+}  // namespace
+
+std::string VbaFunctionSqlName(const std::string& name) {
+  std::string n;
+  for (char c : name) n += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+  if (!n.empty() && n.back() == '$') n.pop_back();
+  return Names().count(n) ? "vba_" + n : std::string();
+}
+
+int CompareJetText(const char* a, int aLen, const char* b, int bLen) {
+  auto* p = reinterpret_cast<const unsigned char*>(a);
+  auto* q = reinterpret_cast<const unsigned char*>(b);
+  const unsigned char* pe = p + aLen;
+  const unsigned char* qe = q + bLen;
+  while (p < pe && q < qe) {
+    if (*p < 0x80 && *q < 0x80) {  // the common case, without decoding
+      unsigned char x = *p++, y = *q++;
+      if (x >= 'A' && x <= 'Z') x += 32;
+      if (y >= 'A' && y <= 'Z') y += 32;
+      if (x != y) return x < y ? -1 : 1;
+      continue;
+    }
+    uint32_t x = vba::FoldChar(vba::NextChar(p, pe));
+    uint32_t y = vba::FoldChar(vba::NextChar(q, qe));
+    if (x != y) return x < y ? -1 : 1;
+  }
+  if (p < pe) return 1;
+  if (q < qe) return -1;
+  return 0;
+}
+
+bool RegisterVbaFunctions(sqlite3* db) {
+  const int det = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
+  bool ok = sqlite3_create_collation(db, kTextCollation, SQLITE_UTF8, nullptr, CollateJetText) == SQLITE_OK;
+  ok = ok && sqlite3_create_function(db, "like", 2, det, nullptr, LikeFunction, nullptr, nullptr) == SQLITE_OK;
+  ok = ok && sqlite3_create_function(db, "like", 3, det, nullptr, LikeFunction, nullptr, nullptr) == SQLITE_OK;
+  ok = ok && sqlite3_create_function(db, "vba_cat", -1, det, nullptr, CatFunction, nullptr, nullptr) == SQLITE_OK;
+  ok = ok && sqlite3_create_function(db, "vba_first", 1, SQLITE_UTF8, nullptr, nullptr, FirstStep, KeptFinal) == SQLITE_OK;
+  ok = ok && sqlite3_create_function(db, "vba_last", 1, SQLITE_UTF8, nullptr, nullptr, LastStep, KeptFinal) == SQLITE_OK;
+  if (!ok) return false;
+  vba::RegisterTextFunctions(db);
+  vba::RegisterDateFunctions(db);
+  vba::RegisterConversionFunctions(db);
+  return true;
+}
+
+}  // namespace jet

@@ -1,0 +1,26 @@
+// The VBA functions Jet lets a statement call (Left, Mid, IIf, Format, Nz, ...),
+// the case-blind text collation, LIKE with Jet's wildcards and the & operator,
+// registered on one SQLite connection.
+#pragma once
+#include <string>
+
+struct sqlite3;
+
+namespace jet {
+
+// The collation every text column and text literal carries: Jet compares and
+// sorts text without regard to case (ASCII and the common alphabets' simple
+// case folding).
+extern const char kTextCollation[];
+
+// The name under which VBA function `name` is registered in SQLite, or empty when
+// there is none (matched without regard to case, a "$" suffix allowed).
+std::string VbaFunctionSqlName(const std::string& name);
+
+// Registers the functions, the collation and LIKE. False when SQLite refuses.
+bool RegisterVbaFunctions(sqlite3* db);
+
+// Compares two UTF-8 texts as Jet does (<0, 0, >0), without regard to case.
+int CompareJetText(const char* a, int aLen, const char* b, int bLen);
+
+}  // namespace jet

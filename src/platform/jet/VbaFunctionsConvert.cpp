@@ -1,0 +1,175 @@
+// The VBA conversion and choice functions: IIf, Nz, IsNull, CStr, CLng, CInt,
+// CDbl, CSng, CBool, Val, Int, Fix, Round, Sgn, Abs.
+#include <cctype>
+#include <cmath>
+#include <cstdlib>
+#include <string>
+
+#include "platform/jet/VbaFunctionsUtil.h"
+
+namespace jet::vba {
+
+namespace {
+
+void Mismatch(sqlite3_context* ctx) { sqlite3_result_error(ctx, "Data type mismatch", -1); }
+void Overflow(sqlite3_context* ctx) { sqlite3_result_error(ctx, "Overflow", -1); }
+
+// VBA's truth: a non-zero number; NULL and zero are false.
+bool Truth(sqlite3_value* v) {
+  double d;
+  return sqlite3_value_type(v) != SQLITE_NULL && ValueNumber(v, &d) && d != 0;
+}
+
+void IIf(sqlite3_context* ctx, int, sqlite3_value** argv) {
+  sqlite3_result_value(ctx, Truth(argv[0]) ? argv[1] : argv[2]);
+}
+
+void Nz(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+  if (sqlite3_value_type(argv[0]) != SQLITE_NULL) return sqlite3_result_value(ctx, argv[0]);
+  if (argc == 2) return sqlite3_result_value(ctx, argv[1]);
+  sqlite3_result_text(ctx, "", 0, SQLITE_STATIC);
+}
+
+void IsNull(sqlite3_context* ctx, int, sqlite3_value** argv) {
+  sqlite3_result_int(ctx, sqlite3_value_type(argv[0]) == SQLITE_NULL ? -1 : 0);
+}
+
+void CStr(sqlite3_context* ctx, int, sqlite3_value** argv) {
+  if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(ctx);
+  std::string s = ValueText(argv[0]);
+  sqlite3_result_text(ctx, s.data(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
+}
+
+// CLng and CInt round half to even, as VBA does, and refuse what does not fit.
+template <int64_t kMin, int64_t kMax>
+void CWhole(sqlite3_context* ctx, int, sqlite3_value** argv) {
+  if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(ctx);
+  double d;
+  if (!ValueNumber(argv[0], &d)) return Mismatch(ctx);
+  d = std::nearbyint(d);
+  if (d < static_cast<double>(kMin) || d > static_cast<double>(kMax)) return Overflow(ctx);
+  sqlite3_result_int64(ctx, static_cast<int64_t>(d));
+}
+
+void CDbl(sqlite3_context* ctx, int, sqlite3_value** argv) {
+  if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(ctx);
+  double d;
+  if (!ValueNumber(argv[0], &d)) return Mismatch(ctx);
+  sqlite3_result_double(ctx, d);
+}
+
+void CSng(sqlite3_context* ctx, int, sqlite3_value** argv) {
+  if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(ctx);
+  double d;
+  if (!ValueNumber(argv[0], &d)) return Mismatch(ctx);
+  sqlite3_result_double(ctx, static_cast<double>(static_cast<float>(d)));
+}
+
+void CBool(sqlite3_context* ctx, int, sqlite3_value** argv) {
+  if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(ctx);
+  std::string t = ValueText(argv[0]);
+  double d;
+  if (sqlite3_value_type(argv[0]) == SQLITE_TEXT && (t == "True" || t == "true")) return sqlite3_result_int(ctx, -1);
+  if (sqlite3_value_type(argv[0]) == SQLITE_TEXT && (t == "False" || t == "false")) return sqlite3_result_int(ctx, 0);
+  if (!ValueNumber(argv[0], &d)) return Mismatch(ctx);
+  sqlite3_result_int(ctx, d != 0 ? -1 : 0);
+}
+
+// Val: the number at the start of a text, blanks ignored; 0 when there is none.
+void Val(sqlite3_context* ctx, int, sqlite3_value** argv) {
+  if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return Mismatch(ctx);
+  std::string s = ValueText(argv[0]), digits;
+  for (char c : s)
+    if (c != ' ' && c != '\t' && c != '\n' && c != '\r') digits += c;
+  const char* p = digits.c_str();
+  // strtod would read hex and "inf"; Val reads plain decimals only.
+  size_t n = 0;
+  if (p[n] == '+' || p[n] == '-') ++n;
+  size_t mantissa = n;
+  while (std::isdigit(static_cast<unsigned char>(p[n]))) ++n;
+  if (p[n] == '.') { ++n; while (std::isdigit(static_cast<unsigned char>(p[n]))) ++n; }
+  if (n > mantissa && (p[n] == 'e' || p[n] == 'E' || p[n] == 'd' || p[n] == 'D')) {
+    size_t k = n + 1;
+    if (p[k] == '+' || p[k] == '-') ++k;
+    if (std::isdigit(static_cast<unsigned char>(p[k]))) {
+      n = k;
+      while (std::isdigit(static_cast<unsigned char>(p[n]))) ++n;
+    }
+  }
+  std::string number = digits.substr(0, n);
+  for (char& c : number)
+    if (c == 'd' || c == 'D') c = 'e';
+  double d = number.empty() ? 0 : std::strtod(number.c_str(), nullptr);
+  sqlite3_result_double(ctx, d);
+}
+
+template <double (*Fn)(double)>
+void Whole(sqlite3_context* ctx, int, sqlite3_value** argv) {
+  int type = sqlite3_value_type(argv[0]);
+  if (type == SQLITE_NULL) return sqlite3_result_null(ctx);
+  if (type == SQLITE_INTEGER) return sqlite3_result_value(ctx, argv[0]);
+  double d;
+  if (!ValueNumber(argv[0], &d)) return Mismatch(ctx);
+  sqlite3_result_double(ctx, Fn(d));
+}
+
+// Round(x [, digits]): half to even, as VBA's Round.
+void Round(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+  if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(ctx);
+  double d;
+  if (!ValueNumber(argv[0], &d)) return Mismatch(ctx);
+  int digits = argc == 2 ? sqlite3_value_int(argv[1]) : 0;
+  if (digits < 0 || digits > 22) return sqlite3_result_error(ctx, "Invalid procedure call or argument", -1);
+  double scale = std::pow(10.0, digits);
+  double r = std::nearbyint(d * scale) / scale;
+  if (sqlite3_value_type(argv[0]) == SQLITE_INTEGER) return sqlite3_result_value(ctx, argv[0]);
+  sqlite3_result_double(ctx, r);
+}
+
+void Sgn(sqlite3_context* ctx, int, sqlite3_value** argv) {
+  if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(ctx);
+  double d;
+  if (!ValueNumber(argv[0], &d)) return Mismatch(ctx);
+  sqlite3_result_int(ctx, d > 0 ? 1 : d < 0 ? -1 : 0);
+}
+
+void Abs(sqlite3_context* ctx, int, sqlite3_value** argv) {
+  int type = sqlite3_value_type(argv[0]);
+  if (type == SQLITE_NULL) return sqlite3_result_null(ctx);
+  if (type == SQLITE_INTEGER && sqlite3_value_int64(argv[0]) != INT64_MIN)
+    return sqlite3_result_int64(ctx, std::llabs(sqlite3_value_int64(argv[0])));
+  double d;
+  if (!ValueNumber(argv[0], &d)) return Mismatch(ctx);
+  sqlite3_result_double(ctx, std::fabs(d));
+}
+
+double Floor(double d) { return std::floor(d); }
+double Trunc(double d) { return std::trunc(d); }
+
+void Add(sqlite3* db, const char* name, int args, void (*fn)(sqlite3_context*, int, sqlite3_value**)) {
+  sqlite3_create_function(db, name, args, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, fn, nullptr, nullptr);
+}
+
+}  // namespace
+
+void RegisterConversionFunctions(sqlite3* db) {
+  Add(db, "vba_iif", 3, IIf);
+  Add(db, "vba_nz", 1, Nz);
+  Add(db, "vba_nz", 2, Nz);
+  Add(db, "vba_isnull", 1, IsNull);
+  Add(db, "vba_cstr", 1, CStr);
+  Add(db, "vba_clng", 1, CWhole<-2147483648LL, 2147483647LL>);
+  Add(db, "vba_cint", 1, CWhole<-32768, 32767>);
+  Add(db, "vba_cdbl", 1, CDbl);
+  Add(db, "vba_csng", 1, CSng);
+  Add(db, "vba_cbool", 1, CBool);
+  Add(db, "vba_val", 1, Val);
+  Add(db, "vba_int", 1, Whole<Floor>);
+  Add(db, "vba_fix", 1, Whole<Trunc>);
+  Add(db, "vba_round", 1, Round);
+  Add(db, "vba_round", 2, Round);
+  Add(db, "vba_sgn", 1, Sgn);
+  Add(db, "vba_abs", 1, Abs);
+}
+
+}  // namespace jet::vba
