@@ -6,7 +6,7 @@
 // MSysQueries, MSysRelationships), then every table given: a table definition
 // page, data pages found through the table's usage map, and LVAL pages for memo
 // and OLE values too long to sit in the row. Text is stored as uncompressed
-// UTF-16LE. There are no indexes. Rows come from a generator and are streamed to
+// UTF-16LE unless a column asks for Jet's compressed form. There are no indexes. Rows come from a generator and are streamed to
 // the file page by page, so a million rows never sit in memory.
 //
 // Values are VARIANTs, one per column, of the type the value table of the
@@ -33,6 +33,10 @@ struct Column {
   int length = 255;     // Text: maximum characters (1-255); Binary: maximum bytes
   int precision = 18;   // Decimal: digits in all
   int scale = 0;        // Decimal: digits after the point; values are rescaled to it
+  // Text, Memo: store values in Jet 4's compressed form (0xFF 0xFE, then one byte
+  // per character below U+0100) where that is shorter, as Access's "Unicode
+  // Compression" does; memos only up to 1024 characters, as Access does.
+  bool compressed = false;
 };
 
 struct Table {
@@ -85,7 +89,8 @@ double DayNumber(int year, int month, int day, int hour = 0, int minute = 0, int
 // OLE Object, Binary); rows of ordinary values, one of all NULLs, extremes, empty
 // texts and binaries, Chinese texts, characters outside the BMP, memos inline, on
 // one LVAL page and across several, an OLE value over several pages.
-// "中文表 名称" (Chinese table and column names, a name with a space), "Order Details"
+// "中文表 名称" (Chinese table and column names, a name with a space), "Compressed"
+// (texts and memos in the compressed form), "Order Details"
 // (spaces), "Empty" (no rows), "MSysKelvaneInfo" (a system table of the caller's).
 std::vector<Table> AllTypesTables();
 // "Big Orders" (ORDER BY, WHERE) and "中文查询" (Chinese, alias), select queries.

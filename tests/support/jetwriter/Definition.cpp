@@ -34,6 +34,7 @@ std::vector<uint8_t> TableDefinitionPage(const TableLayout& t, const TableFacts&
       e[12] = uint8_t(c.def.scale);
     }
     e[15] = c.fixed ? 0x03 : 0x02;  // fixed length; may be null
+    if (c.def.compressed) e[16] = 0x01;  // Unicode compression
     Put16(e + 21, uint32_t(c.fixedOffset));
     Put16(e + 23, uint32_t(c.size));
     p.insert(p.end(), e, e + 25);

@@ -107,6 +107,25 @@ static Table OrderDetails() {
   return t;
 }
 
+// Texts in Jet's compressed form: one byte a character, switching to two for
+// Chinese and back; a character with a low byte 0x00 (U+0100) keeps a value plain.
+static Table Compressed() {
+  Table t;
+  t.name = "Compressed";
+  t.columns = {{"Ascii", T::Text, 50}, {"Mixed", T::Text, 50}, {"Memo", T::Memo}};
+  for (Column& c : t.columns) c.compressed = true;
+  t.rowCount = 4;
+  t.row = [](uint64_t r, std::vector<VARIANT>& v) {
+    switch (r) {
+      case 0: v = {VARIANT::Str("hello world"), VARIANT::Str("abc中文def"), VARIANT::Str("short compressed memo")}; break;
+      case 1: v = {VARIANT::Str("\u0100 stays plain"), VARIANT::Str("中文"), VARIANT::Str(Repeat("0123456789", 100))}; break;
+      case 2: v = {VARIANT::Str(""), VARIANT::Null(), VARIANT::Str(Repeat("long memo ", 200))}; break;
+      default: v = {VARIANT::Str("é Latin-1 ÿ"), VARIANT::Str("x中y文z"), VARIANT::Str(Repeat("备注 note ", 50))}; break;
+    }
+  };
+  return t;
+}
+
 std::vector<Table> AllTypesTables() {
   Table empty;
   empty.name = "Empty";
@@ -121,7 +140,7 @@ std::vector<Table> AllTypesTables() {
     v[0] = VARIANT::Str(r == 0 ? "Version" : "Writer");
     v[1] = VARIANT::Str(r == 0 ? "4.0" : "kelvane");
   };
-  return {AllTypes(), ChineseTable(), OrderDetails(), empty, info};
+  return {AllTypes(), ChineseTable(), OrderDetails(), empty, info, Compressed()};
 }
 
 std::vector<SavedQuery> AllTypesQueries() {

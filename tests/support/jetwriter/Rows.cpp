@@ -211,7 +211,10 @@ void EncodeRow(const TableLayout& t, const std::vector<VARIANT>& values, LongVal
         switch (c.def.type) {
           case AccessType::Text: case AccessType::Memo:
             if (v.vt != VT_BSTR) Mismatch(c, "VT_BSTR");
-            AppendUtf16(v.bstrVal, bytes);
+            if (c.def.compressed && (c.def.type == AccessType::Text || Utf16Length(v.bstrVal) <= 1024))
+              AppendCompressed(v.bstrVal, bytes);
+            else
+              AppendUtf16(v.bstrVal, bytes);
             break;
           default:
             if (v.vt != (VT_ARRAY | VT_UI1)) Mismatch(c, "VT_ARRAY|VT_UI1");

@@ -31,6 +31,28 @@ void AppendUtf16(const std::string& s, std::vector<uint8_t>& out) {
   }
 }
 
+void AppendCompressed(const std::string& utf8, std::vector<uint8_t>& out) {
+  std::vector<uint8_t> plain;
+  AppendUtf16(utf8, plain);
+  std::vector<uint8_t> packed = {0xFF, 0xFE};
+  bool oneByte = true;
+  for (size_t i = 0; i < plain.size(); i += 2) {
+    uint8_t lo = plain[i], hi = plain[i + 1];
+    if (lo == 0) {  // cannot be told from the switch byte
+      out.insert(out.end(), plain.begin(), plain.end());
+      return;
+    }
+    if ((hi == 0) != oneByte) {
+      packed.push_back(0x00);
+      oneByte = !oneByte;
+    }
+    packed.push_back(lo);
+    if (!oneByte) packed.push_back(hi);
+  }
+  const std::vector<uint8_t>& best = packed.size() < plain.size() ? packed : plain;
+  out.insert(out.end(), best.begin(), best.end());
+}
+
 size_t Utf16Length(const std::string& s) {
   size_t n = 0;
   for (unsigned char b : s) {
