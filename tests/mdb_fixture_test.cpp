@@ -129,6 +129,12 @@ TEST_F(FixtureFile, EveryValueReadsBackAsWritten) {
   }
 }
 
+TEST_F(FixtureFile, SavedQueriesRebuildTheirSql) {
+  auto f = jet::MdbFile::Open(*path_);
+  for (const auto& q : jetwriter::AllTypesQueries()) EXPECT_EQ(f->SavedQuerySql(q.name), q.sql);
+  EXPECT_EQ(f->SavedQuerySql("AllTypes"), "");  // a table is no query
+}
+
 // Many pages: every row arrives once, in order, with its values.
 TEST(MdbFixture, ManyPages) {
   const std::string path = TempPath("mdb_fixture_big");

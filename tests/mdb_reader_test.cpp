@@ -214,6 +214,24 @@ TEST(MdbReader, Jet4AndJet3TestFiles) {
   EXPECT_EQ(CatalogOf(*empty)["MSysAccessObjects"], ObjectType::SystemTable);
 }
 
+TEST(MdbReader, SavedSelectQueriesFromMSysQueries) {
+  auto f = jet::MdbFile::Open(kData + "/nwind.mdb");
+  EXPECT_EQ(f->SavedQuerySql("Ten Most Expensive Products"),
+            "SELECT DISTINCTROW TOP 10 Products.ProductName AS TenMostExpensiveProducts, "
+            "Products.UnitPrice FROM Products ORDER BY Products.UnitPrice DESC");
+  EXPECT_EQ(f->SavedQuerySql("Current Product List"),
+            "SELECT [Product List].ProductID, [Product List].ProductName FROM Products AS "
+            "[Product List] WHERE ((([Product List].Discontinued)=No)) ORDER BY "
+            "[Product List].ProductName");
+  // Joins nest as Access wrote them.
+  EXPECT_EQ(f->SavedQuerySql("Summary of Sales by Year"),
+            "SELECT DISTINCTROW Orders.ShippedDate, Orders.OrderID, [Order Subtotals].Subtotal "
+            "FROM Orders INNER JOIN [Order Subtotals] ON Orders.OrderID = [Order Subtotals].OrderID "
+            "WHERE (((Orders.ShippedDate) Is Not Null)) ORDER BY Orders.ShippedDate");
+  EXPECT_EQ(f->SavedQuerySql("Customers"), "");
+  EXPECT_EQ(f->SavedQuerySql("No such query"), "");
+}
+
 // Streams on the same table keep their own positions (a self-join).
 TEST(MdbReader, StreamsAreIndependent) {
   auto f = jet::MdbFile::Open(kData + "/nwind.mdb");
