@@ -333,9 +333,3 @@ TEST(AdoFrame, CountIsBalancedOnBothPaths) {
 }
 
 }  // namespace
-
-// Until the Jet provider's own Open is linked in, the fake opener above is the
-// only way in; this weak stand-in only satisfies the linker.
-std::shared_ptr<jet::Database> __attribute__((weak)) jet::Database::Open(const std::string&) {
-  throw _com_error(E_FAIL);
-}
