@@ -1,15 +1,317 @@
+// The SQL engine over an in-memory stand-in for the file reader: Jet's dialect,
+// its case-blind text rules, the VBA functions, value types, column names and
+// every error code a statement can end in.
 #include <gtest/gtest.h>
-#include "support/FakeMdbFile.h"
+
+#include <string>
+#include <vector>
+
+#include "platform/com/ComError.h"
 #include "platform/jet/Provider.h"
-TEST(SqlEngine, Smoke) {
+#include "support/FakeMdbFile.h"
+
+namespace {
+
+using jet::AccessType;
+
+VARIANT Cy(int64_t scaled) { VARIANT v; v.vt = VT_CY; v.cyVal = scaled; return v; }
+VARIANT Date(double d) { VARIANT v; v.vt = VT_DATE; v.date = d; return v; }
+
+std::shared_ptr<fake::MdbFile> Fixture() {
   auto file = std::make_shared<fake::MdbFile>();
+  fake::Table c;
+  c.name = "Customers";
+  c.columns = {{"ID", AccessType::LongInteger}, {"Name", AccessType::Text}, {"City", AccessType::Text},
+               {"Tel", AccessType::Text}, {"Credit", AccessType::Currency}, {"Joined", AccessType::DateTime}};
+  // 36526 = 2000/1/1
+  c.rows = {
+      {VARIANT::I4(1), VARIANT::Str("wang"), VARIANT::Str("Beijing"), VARIANT::Str("101"), Cy(180000), Date(36526)},
+      {VARIANT::I4(2), VARIANT::Str("Li"), VARIANT::Str("Shanghai"), VARIANT::Str("102"), Cy(5), Date(36556.5)},
+      {VARIANT::I4(3), VARIANT::Str("Zhao"), VARIANT::Str("BEIJING"), VARIANT::Null(), Cy(-25000), Date(36557)},
+      {VARIANT::I4(4), VARIANT::Str("an"), VARIANT::Str("beijing"), VARIANT::Str("104"), VARIANT::Null(), VARIANT::Null()},
+      {VARIANT::I4(5), VARIANT::Str("Bo"), VARIANT::Null(), VARIANT::Str(""), Cy(0), Date(-1.5)},
+  };
+  file->Add(c);
+  fake::Table o;
+  o.name = "Order Details";
+  o.columns = {{"OrderID", AccessType::LongInteger}, {"ID", AccessType::LongInteger}, {"Quantity", AccessType::Integer}};
+  auto i2 = [](int16_t n) { VARIANT v; v.vt = VT_I2; v.iVal = n; return v; };
+  o.rows = {{VARIANT::I4(10), VARIANT::I4(1), i2(5)}, {VARIANT::I4(11), VARIANT::I4(1), i2(150)},
+            {VARIANT::I4(12), VARIANT::I4(2), i2(120)}, {VARIANT::I4(13), VARIANT::I4(9), i2(1)}};
+  file->Add(o);
+  fake::Table zh;
+  zh.name = "客户 表";
+  zh.columns = {{"姓名", AccessType::Text}, {"城市", AccessType::Text}};
+  zh.rows = {{VARIANT::Str("张三"), VARIANT::Str("北京")}, {VARIANT::Str("李四"), VARIANT::Str("上海")}};
+  file->Add(zh);
+  fake::Table big;
+  big.name = "t";
+  big.columns = {{"n", AccessType::LongInteger}, {"s", AccessType::Text}};
+  big.generatedRows = 1000000;
+  big.generate = [](long long r, std::vector<VARIANT>* v) {
+    (*v)[0] = VARIANT::I4(static_cast<int32_t>(r));
+    (*v)[1] = VARIANT::Str("row");
+  };
+  file->Add(big);
+  fake::Table sys;
+  sys.name = "MSysObjects";
+  sys.type = jet::ObjectType::SystemTable;
+  sys.columns = {{"Name", AccessType::Text}};
+  file->Add(sys);
+  fake::Table view;
+  view.name = "BeijingCustomers";
+  view.type = jet::ObjectType::View;
+  view.savedSql = "SELECT Name, Tel & '' AS T FROM Customers WHERE City = \"beijing\";";
+  file->Add(view);
+  fake::Table link;
+  link.name = "Remote";
+  link.type = jet::ObjectType::Link;
+  file->Add(link);
+  return file;
+}
+
+class SqlEngine : public ::testing::Test {
+ protected:
+  std::shared_ptr<fake::MdbFile> file = Fixture();
+  std::shared_ptr<jet::Database> db = jet::Database::OpenOver(file);
+
+  // The rows of a statement, each value as text ("NULL" for NULL), columns joined by '|'.
+  std::vector<std::string> Rows(const std::string& sql) {
+    std::vector<std::string> rows;
+    for (auto c = db->Execute(sql); !c->Eof(); c->MoveNext()) {
+      std::string row;
+      for (int i = 0; i < c->ColumnCount(); ++i) {
+        VARIANT v = c->Value(i);
+        std::string text;
+        if (i) row += '|';
+        row += v.vt == VT_NULL ? "NULL" : (VariantToText(v, &text) == S_OK ? text : "?");
+      }
+      rows.push_back(row);
+    }
+    return rows;
+  }
+  std::vector<std::string> Column(const std::string& sql) { return Rows(sql); }
+  HRESULT CodeOf(const std::string& sql) {
+    try {
+      Rows(sql);
+    } catch (const _com_error& e) {
+      return e.Error();
+    }
+    return S_OK;
+  }
+  VARIANT First(const std::string& sql) {
+    auto c = db->Execute(sql);
+    EXPECT_FALSE(c->Eof()) << sql;
+    return c->Value(0);
+  }
+};
+
+using Strings = std::vector<std::string>;
+
+TEST_F(SqlEngine, TopStopsReadingAfterItsRows) {
+  EXPECT_EQ(Column("select top 4 n from t"), (Strings{"0", "1", "2", "3"}));
+  EXPECT_LE(file->nextCalls(), 5);
+  EXPECT_EQ(Rows("select top 4 * from t").size(), 4u);
+  EXPECT_EQ(Column("SELECT TOP 2 Name FROM Customers ORDER BY ID DESC"), (Strings{"Bo", "an"}));
+  EXPECT_EQ(Column("select top 40 percent id from customers order by id"), (Strings{"1", "2"}));
+  EXPECT_EQ(Column("select distinct top 1 city from customers where city is not null order by city"),
+            (Strings{"Beijing"}));
+}
+
+TEST_F(SqlEngine, TextComparesAndSortsWithoutRegardToCase) {
+  // The query builder's worked examples, lower-cased literals and all.
+  EXPECT_EQ(Rows("select name,tel from customers where city='beijing' order by name"),
+            (Strings{"an|104", "wang|101", "Zhao|NULL"}));
+  EXPECT_EQ(Rows("select top 4 * from customers where city='beijing' order by name").size(), 3u);
+  EXPECT_EQ(Column("select name from customers order by name"), (Strings{"an", "Bo", "Li", "wang", "Zhao"}));
+  EXPECT_EQ(Column("select count(*) from customers where city in ('BEIJING', 'x')"), (Strings{"3"}));
+  EXPECT_EQ(Rows("select city, count(*) from customers where city is not null group by city").size(), 2u);
+  EXPECT_EQ(Column("select name from customers where ucase(name) = 'WANG'"), (Strings{"wang"}));
+  EXPECT_EQ(Column("select name from customers where left(city, 3) = 'bei' and name > 'B'"),
+            (Strings{"wang", "Zhao"}));
+}
+
+TEST_F(SqlEngine, LikeWithJetAndAnsiWildcards) {
+  EXPECT_EQ(Column("select id from customers where name like 'W%'"), (Strings{"1"}));
+  EXPECT_EQ(Column("select id from customers where name like '_i'"), (Strings{"2"}));
+  EXPECT_EQ(Column("select id from customers where name like '*a*' order by id"), (Strings{"1", "3", "4"}));
+  EXPECT_EQ(Column("select id from customers where name like 'b?'"), (Strings{"5"}));
+  EXPECT_EQ(Column("select id from customers where name like '[a-c]*' order by id"), (Strings{"4", "5"}));
+  EXPECT_EQ(Column("select id from customers where name not like '[!w]*' order by id"), (Strings{"1"}));
+  EXPECT_EQ(Column("select 姓名 from [客户 表] where 城市 like '北%'"), (Strings{"张三"}));
+}
+
+TEST_F(SqlEngine, JoinsGroupsAndPredicates) {
+  EXPECT_EQ(Rows("select c.name, d.quantity from customers c inner join [order details] d on c.id = d.id "
+                 "order by d.quantity"),
+            (Strings{"wang|5", "Li|120", "wang|150"}));
+  EXPECT_EQ(Rows("select c.id, d.orderid from customers as c left join [Order Details] as d on c.id = d.id "
+                 "where c.id > 3 order by c.id"),
+            (Strings{"4|NULL", "5|NULL"}));
+  EXPECT_EQ(Rows("select d.orderid, c.name from customers c right join [Order Details] d on c.id = d.id "
+                 "order by d.orderid"),
+            (Strings{"10|wang", "11|wang", "12|Li", "13|NULL"}));
+  EXPECT_EQ(Rows("select id, sum(quantity) as total, count(*), min(orderid), max(orderid), avg(quantity) "
+                 "from [order details] group by id having count(*) > 1"),
+            (Strings{"1|155|2|10|11|77.5"}));
+  EXPECT_EQ(Column("select orderid from [order details] where quantity between 100 and 200 order by orderid"),
+            (Strings{"11", "12"}));
+  EXPECT_EQ(Column("select id from customers where joined between #1/1/2000# and #2000-01-31 12:00# order by id"),
+            (Strings{"1", "2"}));
+  EXPECT_EQ(Column("select id from customers where joined >= #02/01/2000#"), (Strings{"3"}));
+  EXPECT_EQ(Column("select id from customers where tel is null or city is null order by id"), (Strings{"3", "5"}));
+  EXPECT_EQ(Column("select id from customers where id not in (1, 2, 3) and city <> 'x'"), (Strings{"4"}));
+  EXPECT_EQ(Column("select id from customers where credit > 18 - 1 and credit = 18"), (Strings{"1"}));
+  EXPECT_EQ(Column("select id from customers where id in (select id from [order details] where quantity > 100) "
+                   "order by id"),
+            (Strings{"1", "2"}));
+  EXPECT_EQ(Rows("select distinct id from [order details] where id < 5").size(), 2u);
+}
+
+TEST_F(SqlEngine, ConcatenationTreatsNullAsEmpty) {
+  EXPECT_EQ(Column("select name & '-' & tel from customers where id = 3"), (Strings{"Zhao-"}));
+  EXPECT_EQ(Column("select tel & tel from customers where id = 3"), (Strings{"NULL"}));
+  EXPECT_EQ(Column("select id & \"x\" & id + 1 from customers where id = 1"), (Strings{"1x2"}));
+}
+
+TEST_F(SqlEngine, StatementShapes) {
+  EXPECT_EQ(Column("SELECT *\r\nFROM t\r\nWHERE n < 2;").size(), 2u);
+  EXPECT_EQ(Column("select [n] from [t] where [t].[n] = 7"), (Strings{"7"}));
+  EXPECT_EQ(Column("select Customers!Name from Customers where Customers!ID = 2"), (Strings{"Li"}));
+  EXPECT_EQ(Column("select * from [客户 表] where 城市 = '上海'"), (Strings{"李四|上海"}));
+  EXPECT_EQ(Column("select id from customers where (id mod 2) = 0 and true order by id"), (Strings{"2", "4"}));
+  EXPECT_EQ(Column("select count(*) from customers where false"), (Strings{"0"}));
+  // A saved query runs as a subquery.
+  EXPECT_EQ(Rows("select * from beijingcustomers order by name"), (Strings{"an|104", "wang|101", "Zhao|"}));
+}
+
+TEST_F(SqlEngine, VbaFunctions) {
+  const char* w = " from customers where id = 1";
+  auto one = [&](const std::string& expr) { return Column("select " + expr + w).at(0); };
+  EXPECT_EQ(one("Left(name, 2) & Right(city, 3) & Mid(city, 2, 3) & Mid$(city, 6)"), "waingeijng");
+  EXPECT_EQ(one("Len(city) & UCase(name) & LCase(city)"), "7WANGbeijing");
+  EXPECT_EQ(one("'[' & Trim('  a ') & LTrim(' b ') & RTrim(' c ') & ']'"), "[ab  c]");
+  EXPECT_EQ(one("IIf(credit > 10, 'rich', 'poor') & IIf(Null, 1, 2)"), "rich2");
+  EXPECT_EQ(one("Year(joined) & '-' & Month(joined) & '-' & Day(joined)"), "2000-1-1");
+  EXPECT_EQ(one("Hour(#1/1/2000 13:45:30#) & Minute(#13:45:30#) & Second(#1:45:30 PM#)"), "134530");
+  EXPECT_EQ(one("Format(joined, 'yyyy-mm-dd') & ' ' & Format(#2000-02-03 04:05:06#, \"yyyy/m/d hh:nn:ss\")"),
+            "2000-01-01 2000/2/3 04:05:06");
+  EXPECT_EQ(one("Format(3.14159, '0.00') & ' ' & Format(1234567.5, '#,##0.0') & ' ' & Format(0.5, '0%')"),
+            "3.14 1,234,567.5 50%");
+  EXPECT_EQ(one("CStr(1.5) & CStr(id) & CLng(2.5) & CLng(3.5) & CInt('7')"), "1.51247");
+  EXPECT_EQ(one("CDbl('2.25') * 2 & Val(' 12 34abc') & Val('x')"), "4.512340");
+  EXPECT_EQ(one("InStr(city, 'JING') & InStr(3, 'abcabc', 'a') & InStr(city, 'z')"), "440");
+  EXPECT_EQ(one("Nz(Null, 'none') & Nz(name) & '|' & Nz(Null) & '|'"), "nonewang||");
+  EXPECT_EQ(one("Year(Now()) > 2000 and Date() <= Now()"), "1");
+  EXPECT_EQ(one("Int(-2.5) & Fix(-2.5) & Round(2.5) & Abs(-3) & Sgn(-7)"), "-3-223-1");
+  EXPECT_EQ(Column("select first(name), last(name) from customers"), (Strings{"wang|Bo"}));
+  EXPECT_EQ(CodeOf("select NoSuchFunction(name) from customers"), JET_E_NOCOLUMN);
+  EXPECT_EQ(CodeOf("select CLng('x') from customers"), E_FAIL);
+}
+
+TEST_F(SqlEngine, PlainColumnsKeepTheirAccessType) {
+  auto c = db->Execute("select * from customers where id = 1");
+  EXPECT_EQ(c->Value(0).vt, VT_I4);
+  EXPECT_EQ(c->Value(1).vt, VT_BSTR);
+  EXPECT_EQ(c->Value(4).vt, VT_CY);
+  EXPECT_EQ(c->Value(4).cyVal, 180000);
+  EXPECT_EQ(c->Value(5).vt, VT_DATE);
+  EXPECT_EQ(c->Value(5).date, 36526);
+  VARIANT q = First("select quantity from [order details]");
+  EXPECT_EQ(q.vt, VT_I2);
+  EXPECT_EQ(First("select credit from customers where id = 3").cyVal, -25000);
+  EXPECT_EQ(First("select credit from customers where id = 4").vt, VT_NULL);
+  EXPECT_EQ(First("select joined from customers where id = 5").date, -1.5);
+  // Expressions take SQLite's types.
+  EXPECT_EQ(First("select count(*) from customers").vt, VT_I4);
+  EXPECT_EQ(First("select credit * 2 from customers where id = 1").vt, VT_R8);
+  EXPECT_EQ(First("select 3000000000 + 1 from customers").vt, VT_R8);
+  EXPECT_EQ(First("select name & '' from customers").vt, VT_BSTR);
+  EXPECT_EQ(First("select null from customers").vt, VT_NULL);
+}
+
+TEST_F(SqlEngine, ColumnNamesAsJetReportsThem) {
+  auto c = db->Execute("select *, id + 1, name as n, count(*) from customers group by id");
+  ASSERT_EQ(c->ColumnCount(), 9);
+  EXPECT_EQ(c->ColumnName(0), "ID");
+  EXPECT_EQ(c->ColumnName(5), "Joined");
+  EXPECT_EQ(c->ColumnName(6), "Expr1006");
+  EXPECT_EQ(c->ColumnName(7), "n");
+  EXPECT_EQ(c->ColumnName(8), "Expr1008");
+  auto j = db->Execute("select * from customers c inner join [order details] d on c.id = d.id");
+  EXPECT_EQ(j->ColumnName(0), "Customers.ID");
+  EXPECT_EQ(j->ColumnName(7), "Order Details.ID");
+  EXPECT_EQ(j->ColumnName(6), "OrderID");
+}
+
+TEST_F(SqlEngine, ErrorCodes) {
+  EXPECT_EQ(CodeOf(""), JET_E_EMPTYSTATEMENT);
+  EXPECT_EQ(CodeOf("   "), JET_E_EMPTYSTATEMENT);
+  EXPECT_EQ(CodeOf("select top 4 * from Order Details"), JET_E_SYNTAX);
+  EXPECT_EQ(CodeOf("select top 4 * fromdate, id from orders"), JET_E_SYNTAX);
+  EXPECT_EQ(CodeOf("select name,tel fromdate, id from orders"), JET_E_SYNTAX);
+  EXPECT_EQ(CodeOf("select * from customers where"), JET_E_SYNTAX);
+  EXPECT_EQ(CodeOf("select * from customers where id = 1 2"), JET_E_SYNTAX);
+  EXPECT_EQ(CodeOf("select id from customers c, [order details] d"), JET_E_SYNTAX);  // ambiguous
+  EXPECT_EQ(CodeOf("select top 4 * from orders"), JET_E_NOTABLE);
+  EXPECT_EQ(CodeOf("select * from remote"), JET_E_NOTABLE);  // a link whose target is not readable here
+  EXPECT_EQ(CodeOf("select * from sqlite_master"), JET_E_NOTABLE);
+  EXPECT_EQ(CodeOf("select * from json_each"), JET_E_NOTABLE);
+  EXPECT_EQ(CodeOf("select * from json_each('[1]')"), JET_E_SYNTAX);
+  EXPECT_EQ(CodeOf("select nosuch from customers"), JET_E_NOCOLUMN);
+  EXPECT_EQ(CodeOf("select name from customers where [no such] = 1"), JET_E_NOCOLUMN);
+  EXPECT_EQ(CodeOf("select * from customers where id = ?"), JET_E_NOCOLUMN);
+  EXPECT_EQ(CodeOf("delete from customers"), E_FAIL);
+}
+
+TEST_F(SqlEngine, DamagedFileFailsWithTheReadersCode) {
+  auto bad = std::make_shared<fake::MdbFile>();
   fake::Table t;
   t.name = "t";
-  t.columns = {{"id", jet::AccessType::LongInteger}, {"name", jet::AccessType::Text}};
-  t.rows = {{VARIANT::I4(1), VARIANT::Str("a")}, {VARIANT::I4(2), VARIANT::Str("B")}};
-  file->Add(t);
-  auto db = jet::Database::OpenOver(file);
-  auto c = db->Execute("select * from t order by name desc");
-  ASSERT_FALSE(c->Eof());
-  EXPECT_EQ(c->Value(1).bstrVal, "B");
+  t.columns = {{"n", AccessType::LongInteger}};
+  t.generatedRows = 100;
+  t.generate = [](long long r, std::vector<VARIANT>* v) { (*v)[0] = VARIANT::I4(static_cast<int32_t>(r)); };
+  t.failAtRow = 3;
+  bad->Add(t);
+  auto d = jet::Database::OpenOver(bad);
+  auto c = d->Execute("select n from t");
+  c->MoveNext();
+  c->MoveNext();
+  try {
+    c->MoveNext();
+    ADD_FAILURE() << "no error";
+  } catch (const _com_error& e) {
+    EXPECT_EQ(e.Error(), E_FAIL);
+  }
+  try {
+    d->Execute("select n from t order by n desc");
+    ADD_FAILURE() << "no error";
+  } catch (const _com_error& e) {
+    EXPECT_EQ(e.Error(), E_FAIL);
+  }
+  // The connection stays usable afterwards.
+  EXPECT_EQ(d->Execute("select top 1 n from t")->Value(0).lVal, 0);
 }
+
+TEST_F(SqlEngine, SchemaRowsetOrderedByTypeThenName) {
+  std::vector<jet::SchemaTableRow> rows = db->Tables();
+  std::vector<std::string> got;
+  for (auto& r : rows) got.push_back(r.tableType + ":" + r.tableName);
+  EXPECT_EQ(got, (Strings{"LINK:Remote", "SYSTEM TABLE:MSysObjects", "TABLE:Customers", "TABLE:Order Details",
+                          "TABLE:t", "TABLE:客户 表", "VIEW:BeijingCustomers"}));
+}
+
+TEST_F(SqlEngine, CursorOutlivesItsDatabaseReference) {
+  auto c = db->Execute("select n from t where n < 3");
+  db.reset();
+  int rows = 0;
+  for (; !c->Eof(); c->MoveNext()) {
+    EXPECT_EQ(file->openStreams(), 1);
+    ++rows;
+  }
+  EXPECT_EQ(rows, 3);
+  c.reset();
+  EXPECT_EQ(file->openStreams(), 0);
+}
+
+}  // namespace

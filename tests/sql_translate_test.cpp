@@ -47,8 +47,8 @@ TEST(SqlTranslate, ConcatenationTakesWholeOperands) {
 
 TEST(SqlTranslate, UnnamedExpressionsOfTheOuterSelectGetAnAlias) {
   std::string alias = std::string("\"") + jet::kExprAlias + "\"";
-  EXPECT_EQ(jet::TranslateJetSql("select a, count(*), b c, t.d, 1 from t"),
-            "select a, count(*) COLLATE JETTEXT AS " + alias + ", b c, t.d, 1 AS " + alias + " from t");
+  EXPECT_EQ(jet::TranslateJetSql("select a, count(*), b as c, t.d, 1 from t"),
+            "select a, count(*) COLLATE JETTEXT AS " + alias + ", b as c, t.d, 1 AS " + alias + " from t");
 }
 
 TEST(SqlTranslate, RefusedStatements) {
@@ -62,6 +62,10 @@ TEST(SqlTranslate, RefusedStatements) {
   EXPECT_EQ(CodeOf("select a from t where d = #31/31/2000#"), JET_E_SYNTAX);
   EXPECT_EQ(CodeOf("select a from t; select b from t"), JET_E_SYNTAX);
   EXPECT_EQ(CodeOf("select top x * from t"), JET_E_SYNTAX);
+  // Jet wants AS before a column alias (a table alias may go without).
+  EXPECT_EQ(CodeOf("select name,tel fromdate, id from orders"), JET_E_SYNTAX);
+  EXPECT_EQ(CodeOf("select a from t where a in (select b c from u)"), JET_E_SYNTAX);
+  EXPECT_EQ(CodeOf("select c.a from t c"), S_OK);
   EXPECT_EQ(CodeOf("pragma table_info(t)"), JET_E_SYNTAX);
   EXPECT_EQ(CodeOf("delete from t"), E_FAIL);
   EXPECT_EQ(CodeOf("select a into u from t"), E_FAIL);

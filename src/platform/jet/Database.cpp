@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <cstdio>
+#include <cstdlib>
 #include <set>
 
 #include "platform/com/ComError.h"
@@ -41,7 +43,7 @@ bool StartsWith(const char* s, const char* prefix) { return std::strncmp(s, pref
 
 // What SQLite's refusal of a statement means in Jet's codes.
 HRESULT PrepareErrorCode(const char* msg) {
-  if (StartsWith(msg, "no such table")) return JET_E_NOTABLE;
+  if (StartsWith(msg, "no such table") || StartsWith(msg, "vtable constructor failed")) return JET_E_NOTABLE;
   if (StartsWith(msg, "no such column") || StartsWith(msg, "no such function")) return JET_E_NOCOLUMN;
   if (StartsWith(msg, "out of memory")) return E_OUTOFMEMORY;
   return JET_E_SYNTAX;  // syntax, ambiguous names, misplaced aggregates, wrong argument counts
@@ -110,6 +112,7 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
         return stmt;
       }
       std::string msg = sqlite3_errmsg(m_db);
+      if (getenv("H5B_DEBUG")) fprintf(stderr, "prepare: %s\n  %s\n", msg.c_str(), sql.c_str());
       if (m_errors.pending) {
         HRESULT hr = m_errors.pending->Error();
         m_errors.pending.reset();

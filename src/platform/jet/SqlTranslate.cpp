@@ -235,8 +235,10 @@ bool ItemIsNamed(const List& list, size_t a, size_t b) {
     if (even ? !(IsName(list[k]) || IsOp(list[k], "*")) : !IsOp(list[k], ".")) { plain = false; break; }
   }
   if (plain && (b - a) % 2 == 1) return true;
-  // An alias without AS.
-  return b - a >= 2 && IsName(list[b - 1]) && IsOperandEnd(list[b - 2]);
+  // Jet wants AS before a column alias: "select name,tel fromdate, id from orders"
+  // is no statement it runs, though SQLite would take fromdate as an alias.
+  if (b - a >= 2 && IsName(list[b - 1]) && IsOperandEnd(list[b - 2])) Syntax();
+  return false;
 }
 
 void NameExpressions(List& list, size_t from, size_t to) {
@@ -251,6 +253,16 @@ void NameExpressions(List& list, size_t from, size_t to) {
       k += 2;
       to += 2;
     }
+    a = k + 1;
+  }
+}
+
+void CheckItems(const List& list, size_t from, size_t to) {
+  size_t a = from;
+  for (size_t k = from; k <= to; ++k) {
+    if (k < to && !IsOp(list[k], ",")) continue;
+    if (k == a) Syntax();
+    ItemIsNamed(list, a, k);
     a = k + 1;
   }
 }
@@ -295,6 +307,8 @@ void RewriteSelects(List& list, bool outermost) {
       size_t before = list.size();
       NameExpressions(list, p, from);
       end += list.size() - before;
+    } else {
+      CheckItems(list, p, from);
     }
     first = false;
     if (top.empty()) continue;
