@@ -191,3 +191,10 @@ TEST_F(ExportRunTest, TargetThatIsTheSourceIsRefused) {
   EXPECT_EQ(Export(kColumns, WorkedRows(), {",", false, false}), HResultFromErrno(EPERM));
   EXPECT_EQ(ReadAll(dir / "src.mdb"), "database");
 }
+
+TEST_F(ExportRunTest, EmbeddedNulIsWrittenWithTheRestOfTheValue) {
+  // The Windows conversion stopped at a NUL; here a memo is never cut short.
+  std::vector<Row> rows = {{VARIANT::Str(std::string("a\0b", 3)), VARIANT::Str("中")}};
+  ASSERT_EQ(Export({"m", "n"}, rows, {",", true, false}), S_OK);
+  EXPECT_EQ(ReadAll(target), std::string("\"a\0b\",\"\xD6\xD0\"\r\n", 12));
+}
