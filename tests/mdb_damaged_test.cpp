@@ -47,13 +47,13 @@ HRESULT ReadEverything(const std::string& path) {
   try {
     auto file = jet::MdbFile::Open(path);
     for (const jet::CatalogEntry& e : file->Catalog()) {
+      if (e.type == jet::ObjectType::View) file->SavedQuerySql(e.name);
       std::string exact;
       std::vector<jet::ColumnDef> cols;
       if (!file->FindTable(e.name, &exact, &cols)) continue;
       auto rows = file->Scan(exact);
       while (rows->Next())
         for (size_t c = 0; c < cols.size(); ++c) rows->Value(static_cast<int>(c));
-      file->SavedQuerySql(e.name);
     }
     return S_OK;
   } catch (const _com_error& e) {
