@@ -1,8 +1,8 @@
 #include "platform/com/RealText.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 
 namespace {
 
@@ -12,14 +12,21 @@ struct Digits {
   int exponent = 0;
 };
 
-// Splits "%.Ne" output ("d.ddde+xx") into digits and exponent.
-Digits ParseScientific(const char* text) {
+// Splits scientific output ("d.ddde+xx") into digits and exponent.
+Digits ParseScientific(const char* text, const char* end) {
   Digits d;
   const char* p = text;
-  for (; *p && *p != 'e'; ++p) {
+  for (; p < end && *p != 'e'; ++p) {
     if (*p >= '0' && *p <= '9') d.digits += *p;
   }
-  if (*p == 'e') d.exponent = std::atoi(p + 1);
+  if (p < end) {
+    int sign = 1, exponent = 0;
+    for (++p; p < end; ++p) {
+      if (*p == '-') sign = -1;
+      else if (*p >= '0' && *p <= '9') exponent = exponent * 10 + (*p - '0');
+    }
+    d.exponent = sign * exponent;
+  }
   return d;
 }
 
@@ -32,16 +39,16 @@ void StripTrailingZeros(Digits* d) {
 // where a binary value can sit near a decimal tie without being one.
 Digits RoundHalfUp(double v, int precision) {
   char buf[96];
-  std::snprintf(buf, sizeof buf, "%.*e", precision + 19, v);
-  Digits all = ParseScientific(buf);
+  auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, precision + 19);
+  Digits all = ParseScientific(buf, r.ptr);
   Digits d;
   d.exponent = all.exponent;
-  d.digits = all.digits.substr(0, precision);
-  if (all.digits[precision] >= '5') {
+  d.digits = all.digits.substr(0, static_cast<size_t>(precision));
+  if (all.digits[static_cast<size_t>(precision)] >= '5') {
     int i = precision - 1;
-    while (i >= 0 && d.digits[i] == '9') d.digits[i--] = '0';
+    while (i >= 0 && d.digits[static_cast<size_t>(i)] == '9') d.digits[static_cast<size_t>(i--)] = '0';
     if (i >= 0) {
-      ++d.digits[i];
+      ++d.digits[static_cast<size_t>(i)];
     } else {
       d.digits.insert(d.digits.begin(), '1');
       d.digits.pop_back();
@@ -52,19 +59,15 @@ Digits RoundHalfUp(double v, int precision) {
   return d;
 }
 
+// The shortest digits that read back as the same Real (to_chars finds them for
+// the value's own type), or the value rounded to `precision` when they are longer.
 template <class Real>
 Digits ShortestDigits(Real v, int precision) {
   char buf[64];
-  for (int n = 1; n < precision; ++n) {
-    std::snprintf(buf, sizeof buf, "%.*e", n - 1, static_cast<double>(v));
-    Real back = sizeof(Real) == sizeof(float) ? static_cast<Real>(std::strtof(buf, nullptr))
-                                              : static_cast<Real>(std::strtod(buf, nullptr));
-    if (back == v) {
-      Digits d = ParseScientific(buf);
-      StripTrailingZeros(&d);
-      return d;
-    }
-  }
+  auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific);
+  Digits d = ParseScientific(buf, r.ptr);
+  StripTrailingZeros(&d);
+  if (static_cast<int>(d.digits.size()) <= precision) return d;
   return RoundHalfUp(static_cast<double>(v), precision);
 }
 
