@@ -107,6 +107,9 @@ TEST_F(TargetFileTest, FailuresCarryTheSystemCode) {
   TargetFile f;
   EXPECT_EQ(CodeOf([&] { f.Open(dir / "missing" / "out.txt"); }), ErrnoCode(ENOENT));
   EXPECT_EQ(CodeOf([&] { f.Open(dir); }), ErrnoCode(EISDIR));
+  // A FIFO nobody reads is refused rather than waited on.
+  ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0600), 0);
+  EXPECT_EQ(CodeOf([&] { f.Open(dir / "fifo"); }), ErrnoCode(ENXIO));
   // The disk is full: the write fails, not the open.
   TargetFile full;
   full.Open("/dev/full");

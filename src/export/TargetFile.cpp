@@ -27,8 +27,12 @@ void TargetFile::Fail(int error) {
 void TargetFile::Open(const std::string& path, const std::string& keep) {
   // No O_TRUNC: truncating before the lock is held would empty a file that
   // another run is still writing.
-  m_fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOCTTY, 0666);
+  // O_NONBLOCK only for the open: a FIFO nobody reads fails (ENXIO) instead of
+  // hanging the window; the writes then block as usual.
+  m_fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
   if (m_fd < 0) Fail(errno);
+  const int flags = fcntl(m_fd, F_GETFL);
+  if (flags < 0 || fcntl(m_fd, F_SETFL, flags & ~O_NONBLOCK) != 0) Fail(errno);
 
   struct stat st;
   if (fstat(m_fd, &st) != 0) Fail(errno);
