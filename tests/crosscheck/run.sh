@@ -24,6 +24,7 @@ check() {  # check <name> <kind> [rows]
 }
 check alltypes alltypes
 check demo demo
+check edited edited
 check big big 40000  # over 512 data pages: the usage map points to bitmap pages
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

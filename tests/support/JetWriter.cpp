@@ -59,33 +59,62 @@ struct Written {
   uint32_t rows = 0;
 };
 
+// A table's rows go onto data pages in order; rows that overflow go onto a page of
+// their own, filled alongside.
+class DataPages {
+ public:
+  DataPages(uint32_t definitionPage, PageFile& file, std::vector<uint32_t>& pages)
+      : page_(definitionPage), file_(file), pages_(pages) {}
+  uint32_t Add(const std::vector<uint8_t>& row, uint16_t flags) {
+    if (!page_.Empty() && !page_.Fits(row.size())) {
+      file_.Write(number_, page_.Bytes());
+      page_.Clear();
+    }
+    if (page_.Empty()) {
+      number_ = file_.Allocate();
+      pages_.push_back(number_);
+    }
+    return RowPointer(number_, page_.Add(row.data(), row.size(), flags));
+  }
+  void Flush() {
+    if (!page_.Empty()) file_.Write(number_, page_.Bytes());
+    page_.Clear();
+  }
+
+ private:
+  RowPage page_;
+  uint32_t number_ = 0;
+  PageFile& file_;
+  std::vector<uint32_t>& pages_;
+};
+
 Written StreamTable(const Table& t, uint32_t definitionPage, PageFile& file) {
   Written w;
   w.layout = LayOut(t.columns);
-  if (t.rowCount > 0xFFFFFFFFull) throw std::runtime_error("too many rows in " + t.name);
-  w.rows = uint32_t(t.rowCount);
   LongValues longValues(file);
-  RowPage page(definitionPage);
-  uint32_t pageNumber = 0;
+  DataPages rows(definitionPage, file, w.dataPages), overflow(definitionPage, file, w.dataPages);
   std::vector<VARIANT> values(t.columns.size());
-  std::vector<uint8_t> row;
+  std::vector<uint8_t> row, pointer(4);
+  uint64_t live = 0;
   for (uint64_t r = 0; r < t.rowCount; ++r) {
     for (VARIANT& v : values) v.vt = VT_EMPTY;
     t.row(r, values);
     EncodeRow(w.layout, values, longValues, row);
     if (row.size() > RowPage::kMaxRow) throw std::runtime_error("row too long for a page in " + t.name);
-    if (!page.Empty() && !page.Fits(row.size())) {
-      file.Write(pageNumber, page.Bytes());
-      page.Clear();
+    bool deleted = t.deleted && t.deleted(r);
+    if (!deleted && t.overflow && t.overflow(r)) {
+      Put32(pointer.data(), overflow.Add(row, RowPage::kMoved));
+      rows.Add(pointer, RowPage::kOverflow);
+    } else {
+      rows.Add(row, deleted ? RowPage::kDeleted : 0);
     }
-    if (page.Empty()) {
-      pageNumber = file.Allocate();
-      w.dataPages.push_back(pageNumber);
-    }
-    page.Add(row.data(), row.size());
+    if (!deleted) ++live;
   }
-  if (!page.Empty()) file.Write(pageNumber, page.Bytes());
+  rows.Flush();
+  overflow.Flush();
   longValues.Flush();
+  if (live > 0xFFFFFFFFull) throw std::runtime_error("too many rows in " + t.name);
+  w.rows = uint32_t(live);
   return w;
 }
 

@@ -47,6 +47,15 @@ struct Table {
   uint64_t rowCount = 0;
   // Fills values (already sized to the columns, all VT_EMPTY) with row `row`.
   std::function<void(uint64_t row, std::vector<VARIANT>& values)> row;
+  // Optional, for readers' tests; the flags are those Access sets. A row for which
+  // `deleted` is true is written flagged deleted (0xC000 on its offset): readers
+  // must skip it, and the table's row count leaves it out. A row for which
+  // `overflow` is true is written on a separate data page of the table, flagged
+  // 0x8000 there, and reached through a 4-byte pointer row flagged 0x4000 in its
+  // place. (libmdb and mdb-reader skip the pointer and read the moved row where it
+  // lies, so their order differs from the generator's.)
+  std::function<bool(uint64_t row)> deleted;
+  std::function<bool(uint64_t row)> overflow;
 };
 
 // A saved select query: a catalog object of type 5 (a VIEW), its SQL kept in
@@ -102,6 +111,12 @@ void WriteAllTypesFixture(const std::string& path);
 // odd rows), Price (Currency), Note (Text, Chinese, empty every 5th row).
 std::vector<Table> BigTables(uint64_t rows);
 void WriteBigFixture(const std::string& path, uint64_t rows);
+
+// "Edited": 600 rows as a table edited in Access leaves them: every third row
+// (1, 4, 7, ...) deleted, every fifth (2, 7, 12, ...) moved to an overflow page.
+// Readers must show the 400 live rows, each once, and no deleted one.
+std::vector<Table> EditedTables();
+void WriteEditedFixture(const std::string& path);
 
 // The program's demo database: "Customers", "Orders", "产品" (products) and
 // "订单明细" (order lines), Chinese and English names and values of every type, and

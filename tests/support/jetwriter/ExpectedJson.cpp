@@ -96,6 +96,7 @@ void WriteExpectedJson(const std::string& path, const std::vector<Table>& tables
     out += "{\"name\": ";
     String(out, t.name);
     out += t.system ? ", \"system\": true" : ", \"system\": false";
+    if (t.overflow) out += ", \"unordered\": true";  // moved rows are read where they lie
     out += ", \"columns\": [";
     for (size_t c = 0; c < t.columns.size(); ++c) {
       out += c ? ", {\"name\": " : "{\"name\": ";
@@ -106,10 +107,13 @@ void WriteExpectedJson(const std::string& path, const std::vector<Table>& tables
     }
     out += "], \"rows\": [";
     std::vector<VARIANT> values(t.columns.size());
+    bool first = true;
     for (uint64_t r = 0; r < t.rowCount; ++r) {
+      if (t.deleted && t.deleted(r)) continue;
       for (VARIANT& v : values) v.vt = VT_EMPTY;
       t.row(r, values);
-      out += r ? ",\n[" : "\n[";
+      out += first ? "\n[" : ",\n[";
+      first = false;
       for (size_t c = 0; c < values.size(); ++c) {
         if (c) out += ", ";
         Value(out, t.columns[c].type, values[c]);

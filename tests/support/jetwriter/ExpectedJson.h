@@ -1,12 +1,13 @@
 // What a file written from `tables` and `queries` holds, as JSON, for comparing with
 // what an independent reader finds in it (tests/crosscheck/check.js):
-//   {"tables": [{"name", "system", "columns": [{"name", "type"}], "rows": [[...]]}],
+//   {"tables": [{"name", "system", ["unordered",] "columns": [{"name", "type"}], "rows": [[...]]}],
 //    "systemTables": [names of the built-in system tables], "queries": [names]}
 // Column types are named as mdb-reader names them ("text", "long", "repid", ...).
 // Values: text as strings, whole numbers, Single and Double as numbers, Date/Time as
 // its day number, Yes/No as true/false, Currency as a string of its ten-thousandths,
 // Decimal as a plain decimal string, Replication ID as "{...}", OLE and Binary as
-// hex strings, NULL as null.
+// hex strings, NULL as null. Deleted rows are left out; "unordered" marks a table
+// with overflow rows, whose rows a reader may give in another order.
 #pragma once
 #include <string>
 #include <vector>

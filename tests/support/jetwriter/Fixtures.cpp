@@ -172,6 +172,23 @@ std::vector<Table> BigTables(uint64_t rows) {
 
 void WriteBigFixture(const std::string& path, uint64_t rows) { WriteJet4(path, BigTables(rows)); }
 
+std::vector<Table> EditedTables() {
+  Table t;
+  t.name = "Edited";
+  t.columns = {{"Id", T::LongInteger}, {"Name", T::Text, 40}, {"Note", T::Memo}};
+  t.rowCount = 600;
+  t.row = [](uint64_t r, std::vector<VARIANT>& v) {
+    v[0] = VARIANT::I4(int32_t(r + 1));
+    v[1] = VARIANT::Str("行 row " + std::to_string(r + 1));
+    v[2] = r % 50 == 7 ? VARIANT::Str(Repeat("edited memo ", 100)) : VARIANT::Null();
+  };
+  t.deleted = [](uint64_t r) { return r % 3 == 1; };
+  t.overflow = [](uint64_t r) { return r % 5 == 2; };
+  return {t};
+}
+
+void WriteEditedFixture(const std::string& path) { WriteJet4(path, EditedTables()); }
+
 std::vector<Table> DemoTables() {
   Table customers;
   customers.name = "Customers";

@@ -1,4 +1,5 @@
 #include "support/jetwriter/Pages.h"
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <stdexcept>
@@ -48,11 +49,11 @@ bool RowPage::Fits(size_t length) const {
   return rows_ < kMaxRows && header + length <= top_;
 }
 
-int RowPage::Add(const uint8_t* row, size_t length) {
+int RowPage::Add(const uint8_t* row, size_t length, uint16_t flags) {
   if (!Fits(length)) throw std::logic_error("row does not fit in the page");
   top_ -= length;
   std::memcpy(page_ + top_, row, length);
-  Put16(page_ + 14 + 2 * rows_, uint32_t(top_));
+  Put16(page_ + 14 + 2 * rows_, uint32_t(top_) | flags);
   return rows_++;
 }
 
@@ -70,10 +71,11 @@ constexpr uint32_t kBitsPerMapPage = (kPageSize - 4) * 8;
 
 std::vector<uint8_t> EmptyUsageMap() { return std::vector<uint8_t>(kMapRowSize, 0); }
 
-std::vector<uint8_t> UsageMap(const std::vector<uint32_t>& pages, PageFile& file) {
+std::vector<uint8_t> UsageMap(std::vector<uint32_t> pages, PageFile& file) {
   std::vector<uint8_t> map(kMapRowSize, 0);
   if (pages.empty()) return map;
-  uint32_t first = pages.front(), last = pages.back();  // pages come in rising order
+  std::sort(pages.begin(), pages.end());
+  uint32_t first = pages.front(), last = pages.back();
   if (last - first < (kMapRowSize - 5) * 8) {
     Put32(&map[1], first);
     for (uint32_t p : pages) map[5 + (p - first) / 8] |= uint8_t(1u << ((p - first) % 8));

@@ -49,7 +49,11 @@ class RowPage {
   void Clear();
   bool Empty() const { return rows_ == 0; }
   bool Fits(size_t length) const;
-  int Add(const uint8_t* row, size_t length);  // returns the row number
+  // Row offset flags as Access sets them: a deleted row has both bits; a row that
+  // overflowed leaves a 4-byte pointer flagged kOverflow in its place and its data
+  // elsewhere flagged kMoved, so that a plain scan of that page passes it by.
+  static constexpr uint16_t kDeleted = 0xC000, kOverflow = 0x4000, kMoved = 0x8000;
+  int Add(const uint8_t* row, size_t length, uint16_t flags = 0);  // returns the row number
   const uint8_t* Bytes();                      // the finished page
 
  private:
@@ -62,7 +66,7 @@ class RowPage {
 // A table's usage map row: type 0 (a bitmap inside the row) when its pages span at
 // most 512 pages, else type 1 (pointers to 0x05 bitmap pages, which are allocated
 // and written here). Both forms take 69 bytes, as Access writes them.
-std::vector<uint8_t> UsageMap(const std::vector<uint32_t>& pages, PageFile& file);
+std::vector<uint8_t> UsageMap(std::vector<uint32_t> pages, PageFile& file);
 // An empty type 0 map: the table's free-space map (nothing to insert into).
 std::vector<uint8_t> EmptyUsageMap();
 

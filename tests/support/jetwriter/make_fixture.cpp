@@ -1,5 +1,5 @@
 // kelvane_make_fixture <out.mdb> <kind> [rows] [--expect <out.json>]
-// Writes one of the ready-made fixtures (alltypes, big, demo); with --expect also
+// Writes one of the ready-made fixtures (alltypes, big, demo, edited); with --expect also
 // writes, as JSON, what the file holds, for the cross-check against mdb-reader.
 #include <chrono>
 #include <cstdio>
@@ -21,8 +21,8 @@ int main(int argc, char** argv) {
     else rows = std::strtoull(argv[i], nullptr, 10);
     ++positional;
   }
-  if (out.empty() || (kind != "alltypes" && kind != "big" && kind != "demo")) {
-    std::fprintf(stderr, "usage: %s <out.mdb> alltypes|big|demo [rows] [--expect <out.json>]\n", argv[0]);
+  if (out.empty() || (kind != "alltypes" && kind != "big" && kind != "demo" && kind != "edited")) {
+    std::fprintf(stderr, "usage: %s <out.mdb> alltypes|big|demo|edited [rows] [--expect <out.json>]\n", argv[0]);
     return 2;
   }
   try {
@@ -30,6 +30,7 @@ int main(int argc, char** argv) {
     std::vector<jetwriter::SavedQuery> queries;
     if (kind == "alltypes") { tables = jetwriter::AllTypesTables(); queries = jetwriter::AllTypesQueries(); }
     else if (kind == "big") tables = jetwriter::BigTables(rows);
+    else if (kind == "edited") tables = jetwriter::EditedTables();
     else { tables = jetwriter::DemoTables(); queries = jetwriter::DemoQueries(); }
     auto start = std::chrono::steady_clock::now();
     jetwriter::WriteJet4(out, tables, queries);
