@@ -2,102 +2,115 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdio>
+#include <cstring>
 
 namespace {
 
 // Significant digits (no trailing zeros) and the power of ten of the first one.
 struct Digits {
-  std::string digits;
+  char digits[48];
+  int count = 0;
   int exponent = 0;
 };
 
-// Splits scientific output ("d.ddde+xx") into digits and exponent.
-Digits ParseScientific(const char* text, const char* end) {
-  Digits d;
-  const char* p = text;
+// Splits to_chars' scientific output ("d.ddde+xx") into digits and exponent.
+void ParseScientific(const char* p, const char* end, Digits* d) {
+  d->count = 0;
   for (; p < end && *p != 'e'; ++p) {
-    if (*p >= '0' && *p <= '9') d.digits += *p;
+    if (*p != '.') d->digits[d->count++] = *p;
   }
-  if (p < end) {
-    int sign = 1, exponent = 0;
-    for (++p; p < end; ++p) {
-      if (*p == '-') sign = -1;
-      else if (*p >= '0' && *p <= '9') exponent = exponent * 10 + (*p - '0');
-    }
-    d.exponent = sign * exponent;
+  int sign = 1, exponent = 0;
+  for (++p; p < end; ++p) {
+    if (*p == '-') sign = -1;
+    else if (*p >= '0' && *p <= '9') exponent = exponent * 10 + (*p - '0');
   }
-  return d;
+  d->exponent = sign * exponent;
 }
 
 void StripTrailingZeros(Digits* d) {
-  while (d->digits.size() > 1 && d->digits.back() == '0') d->digits.pop_back();
+  while (d->count > 1 && d->digits[d->count - 1] == '0') --d->count;
 }
 
-// Rounds a positive value to `precision` digits, half away from zero. The digits
-// come from a correctly rounded expansion 20 places longer than needed, far past
-// where a binary value can sit near a decimal tie without being one.
-Digits RoundHalfUp(double v, int precision) {
-  char buf[96];
-  auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, precision + 19);
-  Digits all = ParseScientific(buf, r.ptr);
-  Digits d;
-  d.exponent = all.exponent;
-  d.digits = all.digits.substr(0, static_cast<size_t>(precision));
-  if (all.digits[static_cast<size_t>(precision)] >= '5') {
+// Rounds a positive value to `precision` digits, half away from zero. One digit
+// more, correctly rounded, decides it unless that digit is a 5: then the value
+// may sit on the tie itself, and an expansion 20 places longer tells, far past
+// where a binary value can come near a decimal tie without being one.
+void RoundHalfUp(double v, int precision, Digits* d) {
+  char buf[64];
+  auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, precision);
+  ParseScientific(buf, r.ptr, d);
+  bool up = d->digits[precision] >= '5';
+  if (d->digits[precision] == '5') {
+    Digits longer;
+    r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, precision + 19);
+    ParseScientific(buf, r.ptr, &longer);
+    up = longer.digits[precision] >= '5';
+    std::memcpy(d->digits, longer.digits, static_cast<size_t>(precision));
+    d->exponent = longer.exponent;
+  }
+  d->count = precision;
+  if (up) {
     int i = precision - 1;
-    while (i >= 0 && d.digits[static_cast<size_t>(i)] == '9') d.digits[static_cast<size_t>(i--)] = '0';
+    while (i >= 0 && d->digits[i] == '9') d->digits[i--] = '0';
     if (i >= 0) {
-      ++d.digits[static_cast<size_t>(i)];
-    } else {
-      d.digits.insert(d.digits.begin(), '1');
-      d.digits.pop_back();
-      ++d.exponent;
+      ++d->digits[i];
+    } else {  // 9.99... became 10.0...
+      d->digits[0] = '1';
+      ++d->exponent;
     }
   }
-  StripTrailingZeros(&d);
-  return d;
+  StripTrailingZeros(d);
 }
 
 // The shortest digits that read back as the same Real (to_chars finds them for
 // the value's own type), or the value rounded to `precision` when they are longer.
 template <class Real>
-Digits ShortestDigits(Real v, int precision) {
+void ShortestDigits(Real v, int precision, Digits* d) {
   char buf[64];
   auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific);
-  Digits d = ParseScientific(buf, r.ptr);
-  StripTrailingZeros(&d);
-  if (static_cast<int>(d.digits.size()) <= precision) return d;
-  return RoundHalfUp(static_cast<double>(v), precision);
+  ParseScientific(buf, r.ptr, d);
+  StripTrailingZeros(d);
+  if (d->count > precision) RoundHalfUp(static_cast<double>(v), precision, d);
 }
 
 std::string Layout(bool negative, const Digits& d, int plainMaxExponent) {
-  std::string out = negative ? "-" : "";
-  const std::string& s = d.digits;
-  const int e = d.exponent;
+  char out[64];
+  char* p = out;
+  if (negative) *p++ = '-';
+  const int n = d.count, e = d.exponent;
   if (e >= -4 && e <= plainMaxExponent) {
     if (e < 0) {
-      out += "0.";
-      out.append(static_cast<size_t>(-e - 1), '0');
-      out += s;
-    } else if (static_cast<int>(s.size()) <= e + 1) {
-      out += s;
-      out.append(static_cast<size_t>(e + 1 - static_cast<int>(s.size())), '0');
+      *p++ = '0';
+      *p++ = '.';
+      for (int i = 0; i < -e - 1; ++i) *p++ = '0';
+      std::memcpy(p, d.digits, static_cast<size_t>(n));
+      p += n;
+    } else if (n <= e + 1) {
+      std::memcpy(p, d.digits, static_cast<size_t>(n));
+      p += n;
+      for (int i = n; i < e + 1; ++i) *p++ = '0';
     } else {
-      out += s.substr(0, static_cast<size_t>(e + 1));
-      out += '.';
-      out += s.substr(static_cast<size_t>(e + 1));
+      std::memcpy(p, d.digits, static_cast<size_t>(e + 1));
+      p += e + 1;
+      *p++ = '.';
+      std::memcpy(p, d.digits + e + 1, static_cast<size_t>(n - e - 1));
+      p += n - e - 1;
     }
-    return out;
+    return std::string(out, p);
   }
-  out += s[0];
-  if (s.size() > 1) {
-    out += '.';
-    out += s.substr(1);
+  *p++ = d.digits[0];
+  if (n > 1) {
+    *p++ = '.';
+    std::memcpy(p, d.digits + 1, static_cast<size_t>(n - 1));
+    p += n - 1;
   }
-  char exp[16];
-  std::snprintf(exp, sizeof exp, "E%c%02d", e < 0 ? '-' : '+', e < 0 ? -e : e);
-  return out + exp;
+  *p++ = 'E';
+  *p++ = e < 0 ? '-' : '+';
+  int a = e < 0 ? -e : e;
+  if (a >= 100) *p++ = static_cast<char>('0' + a / 100);
+  *p++ = static_cast<char>('0' + a / 10 % 10);
+  *p++ = static_cast<char>('0' + a % 10);
+  return std::string(out, p);
 }
 
 template <class Real>
@@ -106,7 +119,9 @@ std::string RealText(Real v, int precision, int plainMaxExponent) {
   if (std::isinf(v)) return v < 0 ? "-1.#INF" : "1.#INF";
   if (v == 0) return "0";  // negative zero too
   bool negative = v < 0;
-  return Layout(negative, ShortestDigits<Real>(negative ? -v : v, precision), plainMaxExponent);
+  Digits d;
+  ShortestDigits<Real>(negative ? -v : v, precision, &d);
+  return Layout(negative, d, plainMaxExponent);
 }
 
 }  // namespace

@@ -1,7 +1,5 @@
 // VariantChangeType to text with no flags, in the forms Access values take on
 // Windows with the '.' point and the "yyyy/M/d H:mm:ss" date of a zh-CN system.
-#include <cstdio>
-
 #include "platform/com/OleDate.h"
 #include "platform/com/RealText.h"
 #include "platform/com/Variant.h"
@@ -35,21 +33,42 @@ std::string CurrencyText(int64_t cy) {
   return FixedPointText(negative, magnitude, 4);
 }
 
+// Writes n in decimal, at least `width` digits; returns the end.
+char* PutNumber(char* p, int n, int width) {
+  char tmp[12];
+  int len = 0;
+  do {
+    tmp[len++] = static_cast<char>('0' + n % 10);
+    n /= 10;
+  } while (n != 0);
+  while (len < width) tmp[len++] = '0';
+  while (len > 0) *p++ = tmp[--len];
+  return p;
+}
+
 HRESULT DateText(double value, std::string* out) {
   oledate::DateTime t;
   if (!oledate::FromOleDate(value, &t)) return E_INVALIDARG;
-  char buf[48];
-  bool noDate = t.year == 1899 && t.month == 12 && t.day == 30;
-  bool noTime = t.hour == 0 && t.minute == 0 && t.second == 0;
-  if (noDate) {
-    std::snprintf(buf, sizeof buf, "%d:%02d:%02d", t.hour, t.minute, t.second);
-  } else if (noTime) {
-    std::snprintf(buf, sizeof buf, "%04d/%d/%d", t.year, t.month, t.day);
-  } else {
-    std::snprintf(buf, sizeof buf, "%04d/%d/%d %d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute,
-                  t.second);
+  char buf[32];
+  char* p = buf;
+  const bool noDate = t.year == 1899 && t.month == 12 && t.day == 30;
+  const bool noTime = t.hour == 0 && t.minute == 0 && t.second == 0;
+  if (!noDate) {  // yyyy/M/d
+    p = PutNumber(p, t.year, 4);
+    *p++ = '/';
+    p = PutNumber(p, t.month, 1);
+    *p++ = '/';
+    p = PutNumber(p, t.day, 1);
   }
-  *out = buf;
+  if (noDate || !noTime) {  // H:mm:ss
+    if (!noDate) *p++ = ' ';
+    p = PutNumber(p, t.hour, 1);
+    *p++ = ':';
+    p = PutNumber(p, t.minute, 2);
+    *p++ = ':';
+    p = PutNumber(p, t.second, 2);
+  }
+  out->assign(buf, p);
   return S_OK;
 }
 
