@@ -1,5 +1,7 @@
 #include "platform/ado/JetRecordset.h"
 
+#include <vector>
+
 #include "platform/ado/JetConnection.h"
 
 namespace ado {
@@ -35,22 +37,31 @@ class JetField : public ADODB::Field {
   std::string m_name;
 };
 
+// The collection of one open; it makes each Field once, as the record loop asks
+// for the same columns on every record.
 class JetFields : public ADODB::Fields {
  public:
   JetFields(std::shared_ptr<RecordsetState> state, int generation, int count)
-      : m_state(std::move(state)), m_generation(generation), m_count(count) {}
+      : m_state(std::move(state)), m_generation(generation), m_count(count),
+        m_items(static_cast<size_t>(count)) {}
   long GetCount() override { return m_count; }
   FieldPtr GetItem(long index) override {
     if (index < 0 || index >= m_count) Raise(adErrItemNotFound);
     jet::Cursor& cursor = m_state->Open(m_generation);
-    int col = static_cast<int>(index);
-    return FieldPtr(std::make_shared<JetField>(m_state, m_generation, col, cursor.ColumnName(col)));
+    FieldPtr& item = m_items[static_cast<size_t>(index)];
+    if (!item) {
+      int col = static_cast<int>(index);
+      item = FieldPtr(std::make_shared<JetField>(m_state, m_generation, col, cursor.ColumnName(col)));
+    }
+    return item;
   }
+  int generation() const { return m_generation; }
 
  private:
   std::shared_ptr<RecordsetState> m_state;
   int m_generation;
   int m_count;
+  std::vector<FieldPtr> m_items;
 };
 
 }  // namespace
@@ -94,8 +105,12 @@ VARIANT JetRecordset::GetCollect(const std::string& columnName) {
 }
 
 FieldsPtr JetRecordset::GetFields() {
-  int count = m_state->IsOpen() ? m_state->cursor->ColumnCount() : 0;
-  return FieldsPtr(std::make_shared<JetFields>(m_state, m_state->generation, count));
+  auto* cached = static_cast<JetFields*>(m_fields.get());
+  if (!cached || cached->generation() != m_state->generation) {
+    int count = m_state->IsOpen() ? m_state->cursor->ColumnCount() : 0;
+    m_fields = FieldsPtr(std::make_shared<JetFields>(m_state, m_state->generation, count));
+  }
+  return m_fields;
 }
 
 void JetRecordset::Close() {

@@ -41,6 +41,7 @@ class JetRecordset : public ADODB::_Recordset {
 
  private:
   std::shared_ptr<RecordsetState> m_state;
+  FieldsPtr m_fields;  // the collection of the current open, made on first request
 };
 
 }  // namespace ado
