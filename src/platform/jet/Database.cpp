@@ -4,8 +4,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <cstdio>
-#include <cstdlib>
 #include <set>
 
 #include "platform/com/ComError.h"
@@ -62,7 +60,7 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
     sqlite3_db_config(m_db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
     sqlite3_db_config(m_db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
     sqlite3_db_config(m_db, SQLITE_DBCONFIG_ENABLE_LOAD_EXTENSION, 0, nullptr);
-    if (!RegisterVbaFunctions(m_db) || !RegisterJetModule(m_db, m_file, &m_errors)) {
+    if (!RegisterVbaFunctions(m_db) || !RegisterJetModule(m_db, m_file, &m_state)) {
       sqlite3_close(m_db);
       throw _com_error(E_FAIL);
     }
@@ -92,8 +90,8 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
       sqlite3_finalize(stmt);
       throw _com_error(E_FAIL);
     }
-    m_errors.pending.reset();
-    return MakeSqlCursor(shared_from_this(), stmt, &m_errors);
+    m_state.pending.reset();
+    return MakeSqlCursor(shared_from_this(), stmt, &m_state);
   }
 
  private:
@@ -102,7 +100,7 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
   sqlite3_stmt* Prepare(const std::string& sql) {
     size_t attempts = m_file->Catalog().size() + 8;
     for (;;) {
-      m_errors.pending.reset();
+      m_state.pending.reset();
       m_deniedTable = false;
       sqlite3_stmt* stmt = nullptr;
       const char* tail = nullptr;
@@ -112,10 +110,9 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
         return stmt;
       }
       std::string msg = sqlite3_errmsg(m_db);
-      if (getenv("H5B_DEBUG")) fprintf(stderr, "prepare: %s\n  %s\n", msg.c_str(), sql.c_str());
-      if (m_errors.pending) {
-        HRESULT hr = m_errors.pending->Error();
-        m_errors.pending.reset();
+      if (m_state.pending) {
+        HRESULT hr = m_state.pending->Error();
+        m_state.pending.reset();
         throw _com_error(hr);
       }
       if (m_deniedTable) throw _com_error(JET_E_NOTABLE);
@@ -150,9 +147,9 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
     int rc = sqlite3_exec(m_db, ddl.c_str(), nullptr, nullptr, nullptr);
     m_internal = false;
     if (rc != SQLITE_OK) {
-      if (m_errors.pending) {
-        HRESULT hr = m_errors.pending->Error();
-        m_errors.pending.reset();
+      if (m_state.pending) {
+        HRESULT hr = m_state.pending->Error();
+        m_state.pending.reset();
         throw _com_error(hr);
       }
       return false;
@@ -182,7 +179,7 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
 
   std::shared_ptr<MdbFile> m_file;
   sqlite3* m_db = nullptr;
-  ScanErrors m_errors;
+  ScanState m_state;
   std::set<std::string> m_known;  // tables and views created, ASCII lower case
   bool m_internal = false;
   bool m_deniedTable = false;

@@ -6,9 +6,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <map>
 #include <vector>
 
 #include "platform/com/ComError.h"
+#include "platform/jet/SqlDecimal.h"
 #include "platform/jet/SqlTranslate.h"
 #include "platform/jet/VbaFunctions.h"
 
@@ -16,50 +18,14 @@ namespace jet {
 
 namespace {
 
-// A REAL back into Access's Decimal, through its shortest exact decimal form.
-DECIMAL DecimalFromDouble(double d) {
-  DECIMAL out;
-  char buf[64];
-  for (int prec = 15; prec <= 17; ++prec) {
-    std::snprintf(buf, sizeof buf, "%.*e", prec - 1, d);
-    if (std::strtod(buf, nullptr) == d) break;
-  }
-  // buf is [-]d.ddddde[+-]xx
-  std::string s = buf;
-  out.negative = s[0] == '-';
-  if (out.negative) s.erase(0, 1);
-  size_t e = s.find('e');
-  int exp = std::atoi(s.c_str() + e + 1);
-  std::string digits;
-  for (size_t i = 0; i < e; ++i)
-    if (s[i] != '.') digits += s[i];
-  while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
-  // value = digits * 10^(exp - (digits.size() - 1))
-  int shift = exp - static_cast<int>(digits.size() - 1);
-  if (shift > 0) { digits.append(static_cast<size_t>(shift), '0'); shift = 0; }
-  int scale = -shift;
-  if (scale > 28) {  // beyond Decimal's scale: round the digits away
-    size_t drop = static_cast<size_t>(scale - 28);
-    digits = drop >= digits.size() ? "0" : digits.substr(0, digits.size() - drop);
-    scale = 28;
-  }
-  unsigned __int128 mag = 0;
-  for (char c : digits) mag = mag * 10 + static_cast<unsigned>(c - '0');
-  out.scale = static_cast<uint8_t>(scale);
-  out.lo64 = static_cast<uint64_t>(mag);
-  out.hi32 = static_cast<uint32_t>(mag >> 64);
-  if (mag == 0) out.negative = false;
-  return out;
-}
-
 bool SameName(const std::string& a, const std::string& b) {
   return CompareJetText(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size())) == 0;
 }
 
 class SqlCursor : public Cursor {
  public:
-  SqlCursor(std::shared_ptr<void> owner, sqlite3_stmt* stmt, ScanErrors* errors)
-      : m_owner(std::move(owner)), m_stmt(stmt), m_errors(errors) {
+  SqlCursor(std::shared_ptr<void> owner, sqlite3_stmt* stmt, ScanState* state)
+      : m_owner(std::move(owner)), m_stmt(stmt), m_state(state) {
     int n = sqlite3_column_count(stmt);
     for (int i = 0; i < n; ++i) {
       const char* name = sqlite3_column_name(stmt, i);
@@ -68,6 +34,10 @@ class SqlCursor : public Cursor {
       m_names.push_back(s);
       AccessType t;
       m_types.push_back(AccessTypeOfDeclared(sqlite3_column_decltype(stmt, i), &t) ? static_cast<int>(t) : -1);
+      m_scales.push_back(-1);
+      const char* table = sqlite3_column_table_name(stmt, i);
+      const char* origin = sqlite3_column_origin_name(stmt, i);
+      if (m_types.back() == static_cast<int>(AccessType::Decimal) && table && origin) m_decimalKeys[i] = DecimalScaleKey(table, origin);
     }
     // Columns of the same name from different tables (select * over a join) are
     // told apart by their table, as "Orders.OrderID".
@@ -98,19 +68,31 @@ class SqlCursor : public Cursor {
  private:
   void Step() {
     int rc = sqlite3_step(m_stmt);
-    if (rc == SQLITE_ROW) { m_eof = false; return; }
+    if (rc == SQLITE_ROW) {
+      m_eof = false;
+      // Scales are known once a scan has passed a value of the column.
+      for (auto it = m_decimalKeys.begin(); it != m_decimalKeys.end();) {
+        auto found = m_state->decimalScales.find(it->second);
+        if (found == m_state->decimalScales.end()) { ++it; continue; }
+        m_scales[it->first] = found->second;
+        it = m_decimalKeys.erase(it);
+      }
+      return;
+    }
     m_eof = true;
     if (rc == SQLITE_DONE) return;
-    HRESULT hr = StepErrorCode(rc, m_errors);
+    HRESULT hr = StepErrorCode(rc, m_state);
     sqlite3_reset(m_stmt);
     throw _com_error(hr);
   }
 
   std::shared_ptr<void> m_owner;
   sqlite3_stmt* m_stmt;
-  ScanErrors* m_errors;
+  ScanState* m_state;
   std::vector<std::string> m_names;
   std::vector<int> m_types;
+  std::vector<int> m_scales;                 // a Decimal column's scale, -1 while unknown
+  std::map<int, std::string> m_decimalKeys;  // Decimal columns whose scale is still unknown
   std::vector<int> m_qualified;
   bool m_eof = true;
 };
@@ -142,8 +124,13 @@ VARIANT SqlCursor::Value(int col) const {
     case static_cast<int>(AccessType::Currency):
       if (!numeric) break;
       v.vt = VT_CY;
-      v.cyVal = type == SQLITE_INTEGER ? sqlite3_column_int64(m_stmt, col) * 10000
-                                       : std::llround(sqlite3_column_double(m_stmt, col) * 10000.0);
+      if (type == SQLITE_INTEGER) {
+        v.cyVal = sqlite3_column_int64(m_stmt, col) * 10000;
+      } else {
+        double amount = sqlite3_column_double(m_stmt, col);
+        auto exact = m_state->currencyByReal.find(amount);
+        v.cyVal = exact != m_state->currencyByReal.end() ? exact->second : std::llround(amount * 10000.0);
+      }
       return v;
     case static_cast<int>(AccessType::Single):
       if (!numeric) break;
@@ -161,7 +148,13 @@ VARIANT SqlCursor::Value(int col) const {
     case static_cast<int>(AccessType::Decimal):
       if (!numeric) break;
       v.vt = VT_DECIMAL;
-      v.decVal = DecimalFromDouble(sqlite3_column_double(m_stmt, col));
+      {
+        double real = sqlite3_column_double(m_stmt, col);
+        auto exact = m_state->decimalByReal.find(real);
+        if (exact != m_state->decimalByReal.end()) return v.decVal = exact->second, v;
+        v.decVal = DecimalFromDouble(real);
+      }
+      if (m_scales[col] >= 0) v.decVal = Rescaled(v.decVal, static_cast<uint8_t>(m_scales[col]));
       return v;
     default:
       break;  // text, binary and expressions: by SQLite's type below
@@ -189,19 +182,19 @@ VARIANT SqlCursor::Value(int col) const {
 
 }  // namespace
 
-HRESULT StepErrorCode(int rc, ScanErrors* errors) {
-  if (errors->pending) {
-    HRESULT hr = errors->pending->Error();
-    errors->pending.reset();
+HRESULT StepErrorCode(int rc, ScanState* state) {
+  if (state->pending) {
+    HRESULT hr = state->pending->Error();
+    state->pending.reset();
     return hr;
   }
   if ((rc & 0xFF) == SQLITE_NOMEM) return E_OUTOFMEMORY;
   return E_FAIL;
 }
 
-std::unique_ptr<Cursor> MakeSqlCursor(std::shared_ptr<void> owner, sqlite3_stmt* stmt, ScanErrors* errors) {
+std::unique_ptr<Cursor> MakeSqlCursor(std::shared_ptr<void> owner, sqlite3_stmt* stmt, ScanState* state) {
   try {
-    return std::make_unique<SqlCursor>(std::move(owner), stmt, errors);
+    return std::make_unique<SqlCursor>(std::move(owner), stmt, state);
   } catch (...) {
     // The constructor did not finish, so no destructor finalizes the statement.
     sqlite3_finalize(stmt);

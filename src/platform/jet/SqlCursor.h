@@ -13,12 +13,12 @@ struct sqlite3_stmt;
 namespace jet {
 
 // Takes the statement (finalized with the cursor). `owner` keeps the connection
-// and `errors` alive as long as the cursor. Throws _com_error when the first
+// and `state` alive as long as the cursor. Throws _com_error when the first
 // step fails.
-std::unique_ptr<Cursor> MakeSqlCursor(std::shared_ptr<void> owner, sqlite3_stmt* stmt, ScanErrors* errors);
+std::unique_ptr<Cursor> MakeSqlCursor(std::shared_ptr<void> owner, sqlite3_stmt* stmt, ScanState* state);
 
 // The code of a failed step: the reader's own error when a scan failed, else
 // E_OUTOFMEMORY or E_FAIL.
-HRESULT StepErrorCode(int rc, ScanErrors* errors);
+HRESULT StepErrorCode(int rc, ScanState* state);
 
 }  // namespace jet

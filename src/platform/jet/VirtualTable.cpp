@@ -7,6 +7,7 @@
 #include <new>
 #include <vector>
 
+#include "platform/jet/SqlDecimal.h"
 #include "platform/jet/VbaFunctions.h"
 
 namespace jet {
@@ -32,13 +33,15 @@ const TypeName kTypeNames[] = {
 
 struct Module {
   std::shared_ptr<MdbFile> file;
-  ScanErrors* errors;
+  ScanState* state;
 };
 
 struct Table {
   sqlite3_vtab base;  // first, as SQLite expects
   Module* module;
   std::string exactName;
+  std::vector<ColumnDef> columns;
+  std::vector<bool> scaleKept;  // per column: its Decimal scale is in ScanState
 };
 
 struct Cursor {
@@ -51,7 +54,7 @@ struct Cursor {
 // Keeps the reader's error for the runner and tells SQLite the step failed.
 int Fail(sqlite3_vtab* vtab, const _com_error& e) {
   Table* t = reinterpret_cast<Table*>(vtab);
-  t->module->errors->pending = e;
+  t->module->state->pending = e;
   sqlite3_free(vtab->zErrMsg);
   vtab->zErrMsg = sqlite3_mprintf("reading the database failed");
   return SQLITE_ERROR;
@@ -77,7 +80,7 @@ int Connect(sqlite3* db, void* aux, int argc, const char* const* argv, sqlite3_v
       return SQLITE_ERROR;
     }
   } catch (const _com_error& e) {
-    module->errors->pending = e;
+    module->state->pending = e;
     *err = sqlite3_mprintf("reading the database failed");
     return SQLITE_ERROR;
   }
@@ -98,6 +101,8 @@ int Connect(sqlite3* db, void* aux, int argc, const char* const* argv, sqlite3_v
   if (!t) return SQLITE_NOMEM;
   t->module = module;
   t->exactName = exact;
+  t->scaleKept.assign(columns.size(), false);
+  t->columns = std::move(columns);
   *out = &t->base;
   return SQLITE_OK;
 }
@@ -165,10 +170,17 @@ int Next(sqlite3_vtab_cursor* cur) {
 
 int Eof(sqlite3_vtab_cursor* cur) { return reinterpret_cast<Cursor*>(cur)->eof ? 1 : 0; }
 
-double DecimalToDouble(const DECIMAL& d) {
-  double v = static_cast<double>(d.hi32) * 18446744073709551616.0 + static_cast<double>(d.lo64);
-  v /= std::pow(10.0, d.scale);
-  return d.negative ? -v : v;
+void ResultDecimal(Table* t, int col, sqlite3_context* ctx, const DECIMAL& d) {
+  if (!t->scaleKept[col]) {
+    t->module->state->decimalScales[DecimalScaleKey(t->exactName, t->columns[col].name)] = d.scale;
+    t->scaleKept[col] = true;
+  }
+  double real = DecimalToDouble(d);
+  ScanState* state = t->module->state;
+  if (!SameDecimal(Rescaled(DecimalFromDouble(real), d.scale), d) &&
+      state->decimalByReal.size() < ScanState::kMaxInexact)
+    state->decimalByReal[real] = d;
+  sqlite3_result_double(ctx, real);
 }
 
 int Column(sqlite3_vtab_cursor* cur, sqlite3_context* ctx, int col) {
@@ -188,8 +200,17 @@ int Column(sqlite3_vtab_cursor* cur, sqlite3_context* ctx, int col) {
       case VT_R4: sqlite3_result_double(ctx, v.fltVal); break;
       case VT_R8: sqlite3_result_double(ctx, v.dblVal); break;
       case VT_DATE: sqlite3_result_double(ctx, v.date); break;
-      case VT_CY: sqlite3_result_double(ctx, static_cast<double>(v.cyVal) / 10000.0); break;
-      case VT_DECIMAL: sqlite3_result_double(ctx, DecimalToDouble(v.decVal)); break;
+      case VT_CY: {
+        double amount;
+        ScanState* state = reinterpret_cast<Table*>(cur->pVtab)->module->state;
+        if (!CurrencyFitsDouble(v.cyVal, &amount) && state->currencyByReal.size() < ScanState::kMaxInexact)
+          state->currencyByReal[amount] = v.cyVal;
+        sqlite3_result_double(ctx, amount);
+        break;
+      }
+      case VT_DECIMAL:
+        ResultDecimal(reinterpret_cast<Table*>(cur->pVtab), col, ctx, v.decVal);
+        break;
       case VT_ARRAY | VT_UI1:
         if (v.parray.empty()) sqlite3_result_zeroblob(ctx, 0);
         else sqlite3_result_blob(ctx, v.parray.data(), static_cast<int>(v.parray.size()), SQLITE_TRANSIENT);
@@ -218,9 +239,13 @@ void DestroyModule(void* p) { delete static_cast<Module*>(p); }
 
 }  // namespace
 
-bool RegisterJetModule(sqlite3* db, std::shared_ptr<MdbFile> file, ScanErrors* errors) {
-  Module* m = new Module{std::move(file), errors};
+bool RegisterJetModule(sqlite3* db, std::shared_ptr<MdbFile> file, ScanState* state) {
+  Module* m = new Module{std::move(file), state};
   return sqlite3_create_module_v2(db, kModuleName, &kModule, m, DestroyModule) == SQLITE_OK;
+}
+
+std::string DecimalScaleKey(const std::string& table, const std::string& column) {
+  return table + '\n' + column;
 }
 
 const char* DeclaredTypeOf(AccessType type) {

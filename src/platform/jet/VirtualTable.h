@@ -12,10 +12,12 @@
 //                                 price > 18 compares amounts)
 //   Date/Time                     REAL day number (OLE calendar)
 //   Decimal                       REAL
-//   Binary, OLE Object            BLOB
-// Each column is declared with a type name that names its Access type, so that
-// sqlite3_column_decltype tells the cursor how to turn the value back.
+// Currency and Decimal values a REAL cannot hold exactly (beyond about 15
+// significant digits) still travel as the nearest REAL, so that they compare and
+// sort right; the scans remember their exact values by that REAL (ScanState), and
+// the cursor hands those back.
 #pragma once
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -27,16 +29,25 @@ struct sqlite3;
 
 namespace jet {
 
-// Where a scan leaves the reader's error (a damaged file), for the statement's
-// runner to raise once sqlite3_step has failed.
-struct ScanErrors {
+// What the scans of one connection leave for the statement's runner: the reader's
+// error (a damaged file), to raise once sqlite3_step has failed; and the scale of
+// each Decimal column seen ("table\ncolumn"), so that a value coming back as a
+// REAL gets its column's scale again.
+struct ScanState {
   std::optional<_com_error> pending;
+  std::map<std::string, uint8_t> decimalScales;
+  // Exact values of the rare Currency / Decimal values a REAL rounds, by that REAL.
+  // Bounded: past the bound, such values come back rounded.
+  static constexpr size_t kMaxInexact = 65536;
+  std::map<double, int64_t> currencyByReal;
+  std::map<double, DECIMAL> decimalByReal;
 };
+std::string DecimalScaleKey(const std::string& table, const std::string& column);
 
 extern const char kModuleName[];
 
-// Registers the module on `db`; `errors` must outlive the connection.
-bool RegisterJetModule(sqlite3* db, std::shared_ptr<MdbFile> file, ScanErrors* errors);
+// Registers the module on `db`; `state` must outlive the connection.
+bool RegisterJetModule(sqlite3* db, std::shared_ptr<MdbFile> file, ScanState* state);
 
 // The declared type of a column of Access type `type`, and back (false for a
 // declared type that names no Access type, as for expressions).

@@ -1,0 +1,28 @@
+// Access's Decimal and Currency values on their way through SQLite, where they
+// travel as REAL so that they compare and sort as numbers: the conversions, and
+// the test whether a REAL gives the exact value back.
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "platform/com/Variant.h"
+
+namespace jet {
+
+double DecimalToDouble(const DECIMAL& d);
+// The shortest decimal that reads back as `d`, at the smallest scale that holds it.
+DECIMAL DecimalFromDouble(double d);
+// The same value at a larger scale (trailing zeros added); unchanged when it does
+// not fit 96 bits or the scale is not larger.
+DECIMAL Rescaled(const DECIMAL& d, uint8_t scale);
+bool SameDecimal(const DECIMAL& a, const DECIMAL& b);
+// Plain text with exactly `scale` digits after the point ("-0.0100"), and back.
+std::string DecimalText(const DECIMAL& d);
+bool ParseDecimal(const char* text, DECIMAL* out);
+
+// Currency: the amount as a REAL when that is exact, and the exact text otherwise.
+bool CurrencyFitsDouble(int64_t cy, double* amount);
+std::string CurrencyText(int64_t cy);
+bool ParseCurrency(const char* text, int64_t* cy);
+
+}  // namespace jet
