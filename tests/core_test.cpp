@@ -125,12 +125,13 @@ TEST_F(CoreTest, TruncatedFileNeverGivesAPartialValue) {
   ExpectEmpty(cut);
 
   // Whole lines before the cut still count; garbage lines are skipped.
-  WriteRaw("opnsep=2\nno equals sign\n=novalue\nbad=\\q\nmdbfile=/data/nw");
+  WriteRaw("opnsep=2\nno equals sign\n=novalue\nbad=\\q\ntxtfile=out.txt\r\nmdbfile=/data/nw");
   CCore part;
   part.bindFile(path_);
   EXPECT_EQ(part.getConfigInt("opnsep"), 2);
   EXPECT_EQ(part.getConfigStr("mdbfile"), "");
   EXPECT_EQ(part.getConfigStr("bad"), "");
+  EXPECT_EQ(part.getConfigStr("txtfile"), "out.txt");  // an editor's CR LF line end
 }
 
 TEST_F(CoreTest, SaveCreatesMissingFolders) {

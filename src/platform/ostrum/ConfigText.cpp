@@ -86,6 +86,9 @@ ConfigValues ParseConfigText(std::string_view text) {
     if (end == std::string_view::npos) break;  // cut short: not a whole line
     std::string_view line = text.substr(start, end - start);
     start = end + 1;
+    // A raw CR is never written (values escape it), so one before the LF is a
+    // CR LF line end from an editor, not part of the value.
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     if (!IsValidUtf8(line)) continue;
     size_t pos = 0;
     auto key = Unescape(line, &pos, '=');

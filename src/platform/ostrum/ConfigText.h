@@ -15,7 +15,7 @@ std::string FormatConfigText(const ConfigValues& values);
 
 // Reads what a file holds. A line that is not valid UTF-8, has no '=', holds an
 // unknown escape or is the last line cut short (no LF) is ignored: a partial value
-// is never taken for a whole one.
+// is never taken for a whole one. A CR LF line end reads as LF.
 ConfigValues ParseConfigText(std::string_view text);
 
 }  // namespace ostrum
