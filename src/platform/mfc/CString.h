@@ -19,6 +19,7 @@ class CString {
   char operator[](int i) const { return GetAt(i); }
   const char* GetString() const { return m_s.c_str(); }
   operator const char*() const { return m_s.c_str(); }  // NOLINT
+  operator std::string() const { return m_s; }          // NOLINT: for CCore's string parameters
   const std::string& str() const { return m_s; }
 
   CString& MakeLower();

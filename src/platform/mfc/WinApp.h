@@ -3,6 +3,8 @@
 // calls InitInstance and, when that returns TRUE, serves events until the main
 // window closes.
 #pragma once
+#include <functional>
+
 #include "platform/mfc/Wnd.h"
 
 class CWinApp : public CCmdTarget {
@@ -34,6 +36,10 @@ int AfxWinMain(int argc, char** argv);
 // The Win32-era start-up calls: nothing to do on this platform.
 void AfxEnableControlContainer();
 BOOL Enable3dControls();
+
+// Runs fn from the event loop once the current handler has returned, as a posted
+// message would (tests use it to act inside DoModal).
+void AfxCallAfter(std::function<void()> fn);
 
 // Serves the pending events and idle handlers once, without waiting (tests use it
 // to let a shown window settle).

@@ -1,0 +1,111 @@
+// The modal seam: one road for every box, and the real wx dialogs behind it.
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform/mfc/Modal.h"
+#include "platform/mfc/WinApp.h"
+#include "platform/mfc/WxBridge.h"
+
+namespace {
+ModalHandler& Handler() {
+  static ModalHandler h;
+  return h;
+}
+
+wxWindow* OwnerWindow(CWnd* owner) { return owner ? owner->m_hWnd : nullptr; }
+
+// A box's text holds Windows line breaks; GTK wants "\n".
+wxString BoxText(const CString& s) {
+  wxString t = ToWx(s);
+  t.Replace("\r\n", "\n");
+  return t;
+}
+
+long MessageBoxStyle(UINT type) {
+  long style = 0;
+  switch (type & 0xF) {
+    case MB_OKCANCEL: style = wxOK | wxCANCEL; break;
+    case MB_YESNO: style = wxYES_NO; break;
+    default: style = wxOK; break;
+  }
+  switch (type & 0xF0) {
+    case MB_ICONERROR: style |= wxICON_ERROR; break;
+    case MB_ICONQUESTION: style |= wxICON_QUESTION; break;
+    case MB_ICONEXCLAMATION: style |= wxICON_EXCLAMATION; break;
+    case MB_ICONINFORMATION: style |= wxICON_INFORMATION; break;
+    default: style |= wxICON_NONE; break;
+  }
+  return style;
+}
+
+int ResultOf(int wxId) {
+  switch (wxId) {
+    case wxID_OK: return IDOK;
+    case wxID_YES: return IDYES;
+    case wxID_NO: return IDNO;
+    default: return IDCANCEL;
+  }
+}
+
+// "name|pattern|name|pattern||" as wx wants it: no empty trailing entries.
+wxString Wildcard(const CString& filter) {
+  wxString w = ToWx(filter);
+  while (w.EndsWith("|")) w.RemoveLast();
+  return w;
+}
+
+ModalAnswer ShowReal(const ModalRequest& r) {
+  ModalAnswer a;
+  if (!AfxWinInit()) return a;
+  wxWindow* parent = OwnerWindow(r.owner);
+  switch (r.kind) {
+    case ModalRequest::MessageBox: {
+      wxMessageDialog box(parent, BoxText(r.text), ToWx(r.caption), MessageBoxStyle(r.type));
+      a.result = ResultOf(box.ShowModal());
+      break;
+    }
+    case ModalRequest::About: {
+      wxMessageDialog box(parent, BoxText(r.text), ToWx(r.caption), wxOK | wxICON_INFORMATION);
+      a.result = ResultOf(box.ShowModal());
+      break;
+    }
+    case ModalRequest::FileOpen:
+    case ModalRequest::FileSave: {
+      long style = r.kind == ModalRequest::FileOpen ? wxFD_OPEN : wxFD_SAVE;
+      if (r.flags & OFN_FILEMUSTEXIST) style |= wxFD_FILE_MUST_EXIST;
+      if (r.flags & OFN_OVERWRITEPROMPT) style |= wxFD_OVERWRITE_PROMPT;
+      wxFileDialog dlg(parent, wxString(), wxString(), ToWx(r.fileName), Wildcard(r.filter), style);
+      a.result = ResultOf(dlg.ShowModal());
+      if (a.result == IDOK) a.path = FromWx(dlg.GetPath());
+      break;
+    }
+  }
+  return a;
+}
+
+const char* KindName(ModalRequest::Kind k) {
+  switch (k) {
+    case ModalRequest::MessageBox: return "message box";
+    case ModalRequest::FileOpen: return "open file dialog";
+    case ModalRequest::FileSave: return "save file dialog";
+    default: return "about box";
+  }
+}
+}  // namespace
+
+ModalHandler AfxSetModalHandler(ModalHandler handler) {
+  ModalHandler old = std::move(Handler());
+  Handler() = std::move(handler);
+  return old;
+}
+
+ModalAnswer AfxRunModal(const ModalRequest& request) {
+  if (Handler()) return Handler()(request);
+  if (std::getenv("KELVANE_MODAL_FORBIDDEN")) {
+    // A test that shows a box it did not script must fail, not wait for a click.
+    std::fprintf(stderr, "unscripted %s (caption \"%s\"): \"%s\"\n", KindName(request.kind),
+                 request.caption.GetString(), request.text.GetString());
+    std::abort();
+  }
+  return ShowReal(request);
+}
