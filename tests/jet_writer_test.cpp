@@ -300,6 +300,7 @@ TEST(JetWriter, RefusesWhatItCannotWrite) {
     return std::vector<Table>{t};
   };
   EXPECT_THROW(WriteJet4(path, one({"n", T::LongInteger}, VARIANT::Str("1"))), std::runtime_error);
+  EXPECT_NE(access(path.c_str(), F_OK), 0);  // no half-written file left behind
   EXPECT_THROW(WriteJet4(path, one({"n", T::Byte}, VARIANT::I4(256))), std::runtime_error);
   EXPECT_THROW(WriteJet4(path, one({"s", T::Text, 3}, VARIANT::Str("abcd"))), std::runtime_error);
   EXPECT_THROW(WriteJet4(path, one({"s", T::Text, 3}, VARIANT::Str("\xFF"))), std::runtime_error);

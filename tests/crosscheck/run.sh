@@ -8,8 +8,17 @@ here=$(cd "$(dirname "$0")" && pwd)
 make_fixture=$1
 work=$2
 mkdir -p "$work"
-if [ ! -f "$here/node_modules/mdb-reader/package.json" ]; then
-  (cd "$here" && npm ci --no-audit --no-fund --loglevel=error)
+install() {
+  [ -f "$here/node_modules/mdb-reader/package.json" ] ||
+    (cd "$here" && npm ci --no-audit --no-fund --loglevel=error)
+}
+if command -v flock >/dev/null; then  # build folders may run their tests at once
+  exec 9>"${TMPDIR:-/tmp}/kelvane-crosscheck-npm.lock"
+  flock 9
+  install
+  flock -u 9
+else
+  install
 fi
 passed=0
 failed=0

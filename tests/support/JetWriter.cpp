@@ -4,6 +4,7 @@
 // written last, once the pages each table took are known.
 #include "support/JetWriter.h"
 #include <cmath>
+#include <cstdio>
 #include <stdexcept>
 #include "support/jetwriter/Catalog.h"
 #include "support/jetwriter/Definition.h"
@@ -52,6 +53,9 @@ double DayNumber(int year, int month, int day, int hour, int minute, int second)
 }
 
 namespace {
+
+// Table k's definition page; MSysObjects, table 0, must be on page 2.
+uint32_t DefinitionPage(size_t k) { return 2 + uint32_t(k); }
 
 struct Written {
   TableLayout layout;
@@ -138,6 +142,26 @@ class MapRows {
   RowPage page_;
 };
 
+void WriteFile(const std::string& path, const std::vector<const Table*>& all, double created) {
+  PageFile file(path);
+  while (file.PageCount() < DefinitionPage(all.size())) file.Allocate();  // 0, 1, definitions
+  std::vector<Written> written;
+  for (size_t k = 0; k < all.size(); ++k) written.push_back(StreamTable(*all[k], DefinitionPage(k), file));
+
+  MapRows maps(file);
+  for (size_t k = 0; k < all.size(); ++k) {
+    TableFacts facts;
+    facts.system = all[k]->system;
+    facts.rowCount = written[k].rows;
+    facts.usageMap = maps.Add(UsageMap(written[k].dataPages, file));
+    facts.freeMap = maps.Add(EmptyUsageMap());
+    file.Write(DefinitionPage(k), TableDefinitionPage(written[k].layout, facts).data());
+  }
+  maps.Finish();
+  file.Write(0, DatabaseDefinitionPage(created).data());
+  file.Close();
+}
+
 }  // namespace
 
 void WriteJet4(const std::string& path, const std::vector<Table>& tables,
@@ -145,18 +169,16 @@ void WriteJet4(const std::string& path, const std::vector<Table>& tables,
   // A fixed creation date keeps the files of one fixture byte for byte the same.
   const double created = DayNumber(2024, 1, 2, 3, 4, 5);
   const size_t builtIn = BuiltInSystemTables().size();
-  const uint32_t firstDefinition = 2;
 
   std::vector<CatalogObject> objects = ContainerObjects();
-  auto definitionPage = [&](size_t k) { return firstDefinition + uint32_t(k); };
   for (size_t k = 0; k < builtIn; ++k) {
     const BuiltInTable& b = BuiltInSystemTables()[k];
-    objects.push_back({int32_t(definitionPage(k)), kTablesContainer, b.name, 1, b.flags});
+    objects.push_back({int32_t(DefinitionPage(k)), kTablesContainer, b.name, 1, b.flags});
   }
   for (size_t k = 0; k < tables.size(); ++k) {
     const Table& t = tables[k];
     uint32_t flags = t.catalogFlags ? t.catalogFlags : t.system ? 0x80000000u : 0;
-    objects.push_back({int32_t(definitionPage(builtIn + k)), kTablesContainer, t.name, 1, flags});
+    objects.push_back({int32_t(DefinitionPage(builtIn + k)), kTablesContainer, t.name, 1, flags});
   }
   std::vector<QueryRow> queryRows;
   for (size_t k = 0; k < queries.size(); ++k) {
@@ -172,23 +194,12 @@ void WriteJet4(const std::string& path, const std::vector<Table>& tables,
   all = {&sysObjects, &aces, &sysQueries, &relationships};
   for (const Table& t : tables) all.push_back(&t);
 
-  PageFile file(path);
-  for (size_t k = 0; k < firstDefinition + all.size(); ++k) file.Allocate();
-  std::vector<Written> written;
-  for (size_t k = 0; k < all.size(); ++k) written.push_back(StreamTable(*all[k], definitionPage(k), file));
-
-  MapRows maps(file);
-  for (size_t k = 0; k < all.size(); ++k) {
-    TableFacts facts;
-    facts.system = all[k]->system;
-    facts.rowCount = written[k].rows;
-    facts.usageMap = maps.Add(UsageMap(written[k].dataPages, file));
-    facts.freeMap = maps.Add(EmptyUsageMap());
-    file.Write(definitionPage(k), TableDefinitionPage(written[k].layout, facts).data());
+  try {
+    WriteFile(path, all, created);
+  } catch (...) {
+    std::remove(path.c_str());  // no half-written file for a later test to trip on
+    throw;
   }
-  maps.Finish();
-  file.Write(0, DatabaseDefinitionPage(created).data());
-  file.Close();
 }
 
 }  // namespace jetwriter

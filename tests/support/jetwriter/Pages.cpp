@@ -17,8 +17,9 @@ static std::runtime_error IoError(const std::string& what, const std::string& pa
 PageFile::PageFile(const std::string& path) : path_(path) {
   file_ = std::fopen(path.c_str(), "wb");
   if (!file_) throw IoError("cannot create", path);
-  static char buffer[1 << 20];  // the writer runs one file at a time
-  std::setvbuf(file_, buffer, _IOFBF, sizeof buffer);
+  const size_t size = 1 << 20;  // pages go out in large writes
+  buffer_.reset(new char[size]);
+  std::setvbuf(file_, buffer_.get(), _IOFBF, size);
 }
 
 PageFile::~PageFile() {

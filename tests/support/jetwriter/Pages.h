@@ -5,6 +5,7 @@
 #pragma once
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,7 @@ class PageFile {
  private:
   std::string path_;
   FILE* file_ = nullptr;
+  std::unique_ptr<char[]> buffer_;
   uint32_t next_ = 0;
   long long position_ = -1;  // where the next sequential write lands, to skip seeks
 };
