@@ -26,6 +26,12 @@ const wantSystem = [...expected.systemTables, ...expected.tables.filter((t) => t
 if (show([...wantSystem].sort()) !== show([...actual.systemTables].sort()))
   say(`system tables: want ${show(wantSystem)}, got ${show(actual.systemTables)}`);
 
+const typeOf = (name) => actual.catalog.find((o) => o.name === name)?.type;
+for (const q of expected.queries)
+  if (typeOf(q) !== 5) say(`query ${q}: catalog type ${typeOf(q)}, want 5`);
+for (const t of expected.tables)
+  if (typeOf(t.name) !== 1) say(`table ${t.name}: catalog type ${typeOf(t.name)}, want 1`);
+
 let values = 0;
 for (const want of expected.tables) {
   const got = actual.tables.find((t) => t.name === want.name);

@@ -49,7 +49,10 @@ export function dump(path, only = []) {
     const rows = table.getData().map((row) => columns.map((c) => value(c.type, row[c.name])));
     tables.push({ name, system: system.includes(name), columns, rows });
   }
-  return { tables, systemTables: system };
+  // The catalog itself: each object's name and type (1 table, 5 saved query).
+  const catalog = reader.getTable("MSysObjects").getData({ columns: ["Name", "Type"] })
+    .map((o) => ({ name: o.Name, type: o.Type }));
+  return { tables, systemTables: system, catalog };
 }
 
 if (process.argv[1] === fileURLToPath(import.meta.url)) {
