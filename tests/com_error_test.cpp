@@ -108,15 +108,6 @@ TEST(ComErrorText, OnlyOneTrailingLineBreakIsRemoved) {
   SetSystemTextSourceForTest(nullptr);
 }
 
-TEST(ComErrorText, TextIsBuiltOnceAndKept) {
-  _com_error e(E_FAIL);
-  const char* first = e.ErrorMessage();
-  EXPECT_EQ(first, e.ErrorMessage());
-  EXPECT_EQ(e.Error(), E_FAIL);
-  EXPECT_THROW(_com_issue_errorex(E_FAIL), _com_error);
-  EXPECT_NO_THROW(_com_issue_errorex(S_FALSE));
-}
-
 TEST(CoInitializeCount, CountsPerThread) {
   int base = CoInitializeCount();
   EXPECT_EQ(CoInitialize(nullptr), base == 0 ? S_OK : S_FALSE);
