@@ -24,11 +24,16 @@ std::string Upper(std::string s) {
   return s;
 }
 
-// The decimal's unscaled magnitude at scale 28, signed, as a 128-bit integer.
-__int128 Scaled(const DECIMAL& d) {
-  __int128 v = (static_cast<__int128>(d.hi32) << 64) | d.lo64;
-  for (int s = d.scale; s < 28; ++s) v *= 10;
-  return d.negative ? -v : v;
+// Two decimals are equal when they are at a common scale (at most 28 - a few digits,
+// so 128 bits hold the rescaled magnitudes of the values written here).
+bool SameDecimal(const DECIMAL& a, const DECIMAL& b) {
+  auto signedAt = [](const DECIMAL& d, int scale) {
+    __int128 v = (static_cast<__int128>(d.hi32) << 64) | d.lo64;
+    for (int s = d.scale; s < scale; ++s) v *= 10;
+    return d.negative ? -v : v;
+  };
+  const int scale = std::max(a.scale, b.scale);
+  return signedAt(a, scale) == signedAt(b, scale);
 }
 
 // Compares one value read with the one written, by the column's type.
@@ -64,7 +69,7 @@ void ExpectSame(const jetwriter::Column& col, const VARIANT& written, const VARI
     case AccessType::Decimal:
       ASSERT_EQ(got.vt, VT_DECIMAL);
       EXPECT_EQ(got.decVal.scale, col.scale);
-      EXPECT_TRUE(Scaled(got.decVal) == Scaled(written.decVal));
+      EXPECT_TRUE(SameDecimal(got.decVal, written.decVal));
       break;
     case AccessType::OleObject: case AccessType::Binary:
       ASSERT_EQ(got.vt, VT_ARRAY | VT_UI1);
