@@ -1,4 +1,5 @@
 #include "support/jetwriter/Rows.h"
+#include <algorithm>
 #include <cstring>
 #include <stdexcept>
 #include "support/jetwriter/Text.h"
@@ -33,8 +34,9 @@ TableLayout LayOut(const std::vector<Column>& columns) {
       c.fixedOffset = t.fixedSize;
       t.fixedSize += fixed;
     } else {
-      if (c.def.type == AccessType::Text && (c.def.length < 1 || c.def.length > 255))
-        throw std::runtime_error("text column " + c.def.name + ": length must be 1 to 255");
+      bool sized = c.def.type == AccessType::Text || c.def.type == AccessType::Binary;
+      if (sized && (c.def.length < 1 || c.def.length > 255))
+        throw std::runtime_error("column " + c.def.name + ": length must be 1 to 255");
       c.size = c.def.type == AccessType::Text ? 2 * c.def.length
              : c.def.type == AccessType::Binary ? c.def.length : 0;
       c.varIndex = t.varCount++;
@@ -49,6 +51,7 @@ constexpr size_t kInlineMax = 64;
 constexpr size_t kChunk = RowPage::kMaxRow - 4;  // data in one record of a chain
 
 void LongValues::Put(const std::vector<uint8_t>& data, std::vector<uint8_t>& row) {
+  if (data.size() > 0xFFFFFF) throw std::runtime_error("long value over 16 MB");
   uint8_t header[12] = {};
   Put24(header, uint32_t(data.size()));
   if (data.size() <= kInlineMax) {

@@ -34,8 +34,8 @@ TableLayout LayOut(const std::vector<Column>& columns);
 class LongValues {
  public:
   explicit LongValues(PageFile& file) : file_(file), page_(RowPage::kLvalOwner) {}
-  // Appends the 12-byte long-value header for `data` to `row`, with the data inline
-  // when short enough (or when `inlineOk` and it fits), else stored on LVAL pages.
+  // Appends the 12-byte long-value header for `data` to `row`, followed by the data
+  // itself when it is short (64 bytes at most), else the data goes to LVAL pages.
   void Put(const std::vector<uint8_t>& data, std::vector<uint8_t>& row);
   void Flush();  // writes the LVAL page being filled
 
