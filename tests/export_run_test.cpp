@@ -157,6 +157,9 @@ TEST_F(ExportRunTest, FailureOnThirdRecordKeepsTheLinesBefore) {
   EXPECT_EQ(Export(kColumns, rows, {",", false, true}), DISP_E_TYPEMISMATCH);
   EXPECT_EQ(ReadAll(target), "id,name,note\r\n1,pen,\r\n2,ink,say \"hi\"\r\n");
   EXPECT_EQ(run->RecordLines() + 1, 3);
+  // Already closed and free while the failure is being reported.
+  TargetFile next;
+  EXPECT_NO_THROW(next.Open(target));
 }
 
 TEST_F(ExportRunTest, StatementFailureLeavesTargetUntouched) {

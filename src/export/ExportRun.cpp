@@ -26,9 +26,12 @@ void ExportRun::Run(const _ConnectionPtr& connection, _RecordsetPtr& recordset,
   FieldsPtr fields = recordset->GetFields();
   const long count = fields->GetCount();
 
-  m_file.Open(m_target, m_source);
+  // Local, so that a failure closes it (and releases the lock) on the way out,
+  // before the failure box is shown.
+  TargetFile file;
+  file.Open(m_target, m_source);
   TextEncoder encoder;
-  TextWriter writer(m_format, encoder, m_file);
+  TextWriter writer(m_format, encoder, file);
 
   if (m_format.header) {
     writer.BeginLine();
@@ -48,5 +51,5 @@ void ExportRun::Run(const _ConnectionPtr& connection, _RecordsetPtr& recordset,
     if (writer.EndRecord()) m_records = writer.RecordLines();
     recordset->MoveNext();
   }
-  m_file.Close();
+  file.Close();
 }

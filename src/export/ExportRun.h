@@ -19,7 +19,8 @@ class ExportRun {
   ExportRun(TextFormat format, std::string target, std::string source = std::string());
 
   // Opens the statement on the open connection and writes the file. Any failure
-  // throws _com_error; the file then keeps the lines written so far.
+  // throws _com_error; the file is then already closed with the lines written so
+  // far, and no longer held.
   void Run(const _ConnectionPtr& connection, _RecordsetPtr& recordset,
            const std::string& statement);
 
@@ -30,6 +31,5 @@ class ExportRun {
   TextFormat m_format;
   std::string m_target;
   std::string m_source;
-  TargetFile m_file;
   long m_records = 0;
 };
