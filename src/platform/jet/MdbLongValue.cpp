@@ -33,7 +33,7 @@ const uint8_t* ReadLongValue(const FieldSpan& field, DecodeContext& ctx, uint32_
   } else {
     // A chain: each row starts with the pointer to the next. Every step adds at least
     // one byte, so the walk ends after at most `total` steps.
-    ctx.scratch.reserve(total);
+    ctx.scratch.reserve(std::min<uint32_t>(total, 1u << 20));  // grows as pieces arrive
     uint32_t next = pointer;
     while (ctx.scratch.size() < total) {
       if (next == 0) Damaged();
