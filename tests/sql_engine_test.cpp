@@ -131,6 +131,37 @@ TEST_F(SqlEngine, TextComparesAndSortsWithoutRegardToCase) {
             (Strings{"wang", "Zhao"}));
 }
 
+TEST_F(SqlEngine, PlainSelectsReadStraightFromTheTable) {
+  EXPECT_EQ(Rows("select 姓名, [客户 表].城市 from [客户 表]"), (Strings{"张三|北京", "李四|上海"}));
+  EXPECT_EQ(Rows("select top 1 * from [客户 表];"), (Strings{"张三|北京"}));
+  auto c = db->Execute("select NAME, id, name from customers");
+  EXPECT_EQ(c->ColumnName(0), "Name");  // as the table spells it
+  EXPECT_EQ(c->Value(1).lVal, 1);
+  EXPECT_EQ(c->Value(2).bstrVal, "wang");
+  EXPECT_EQ(CodeOf("select top 0 * from t"), S_OK);
+  EXPECT_EQ(Rows("select top 0 * from t").size(), 0u);
+  EXPECT_EQ(CodeOf("select nosuch from t"), JET_E_NOCOLUMN);
+}
+
+TEST_F(SqlEngine, UnicodeTextComparesWithoutCase) {
+  auto file2 = std::make_shared<fake::MdbFile>();
+  fake::Table u;
+  u.name = "u";
+  u.columns = {{"s", AccessType::Text}};
+  for (const char* s : {"Ärger", "ärger", "ΣΟΦΙΑ", "σοφια", "Москва", "москва", "Ｂ", "ｂ", "b"})
+    u.rows.push_back({VARIANT::Str(s)});
+  file2->Add(u);
+  auto d = jet::Database::OpenOver(file2);
+  auto count = [&](const std::string& where) {
+    return d->Execute("select count(*) from u where " + where)->Value(0).lVal;
+  };
+  EXPECT_EQ(count("s = 'ÄRGER'"), 2);
+  EXPECT_EQ(count("s = 'σοφια'"), 2);
+  EXPECT_EQ(count("s like 'МОСК%'"), 2);
+  EXPECT_EQ(count("s = 'ｂ'"), 2);  // full-width letters fold among themselves only
+  EXPECT_EQ(d->Execute("select ucase(s) from u where s = 'москва'")->Value(0).bstrVal, "МОСКВА");
+}
+
 TEST_F(SqlEngine, LikeWithJetAndAnsiWildcards) {
   EXPECT_EQ(Column("select id from customers where name like 'W%'"), (Strings{"1"}));
   EXPECT_EQ(Column("select id from customers where name like '_i'"), (Strings{"2"}));
@@ -181,8 +212,11 @@ TEST_F(SqlEngine, StatementShapes) {
   EXPECT_EQ(Column("select * from [客户 表] where 城市 = '上海'"), (Strings{"李四|上海"}));
   EXPECT_EQ(Column("select id from customers where (id mod 2) = 0 and true order by id"), (Strings{"2", "4"}));
   EXPECT_EQ(Column("select count(*) from customers where false"), (Strings{"0"}));
-  // A saved query runs as a subquery.
+  // A saved query runs as a subquery, also in the plain form that otherwise reads
+  // straight from the table.
   EXPECT_EQ(Rows("select * from beijingcustomers order by name"), (Strings{"an|104", "wang|101", "Zhao|"}));
+  EXPECT_EQ(Rows("select * from beijingcustomers").size(), 3u);
+  EXPECT_EQ(Rows("select top 1 name from [beijingcustomers]").size(), 1u);
 }
 
 TEST_F(SqlEngine, VbaFunctions) {

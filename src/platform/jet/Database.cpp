@@ -50,6 +50,11 @@ HRESULT PrepareErrorCode(const char* msg) {
 class DatabaseImpl : public Database, public std::enable_shared_from_this<DatabaseImpl> {
  public:
   explicit DatabaseImpl(std::shared_ptr<MdbFile> file) : m_file(std::move(file)) {
+    // SQLite's allocation statistics take a global mutex on every malloc, and a
+    // scan allocates per value; nobody reads them. Only possible before SQLite
+    // initializes, so once, before the first connection.
+    static const bool configured = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0) == SQLITE_OK;
+    (void)configured;
     if (sqlite3_open_v2(":memory:", &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
                         nullptr) != SQLITE_OK) {
       sqlite3_close(m_db);
@@ -80,7 +85,8 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
   }
 
   std::unique_ptr<Cursor> Execute(const std::string& jetSql) override {
-    std::string sql = TranslateJetSql(jetSql);
+    PlainSelect shape;
+    std::string sql = TranslateJetSql(jetSql, &shape);
     sqlite3_stmt* stmt = Prepare(sql);
     if (sqlite3_bind_parameter_count(stmt) > 0) {
       sqlite3_finalize(stmt);
@@ -91,6 +97,10 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
       throw _com_error(E_FAIL);
     }
     m_state.pending.reset();
+    if (shape.plain) {
+      std::unique_ptr<Cursor> direct = DirectCursorFor(stmt, shape);
+      if (direct) return direct;
+    }
     return MakeSqlCursor(shared_from_this(), stmt, &m_state);
   }
 
@@ -124,6 +134,40 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
       }
       throw _com_error(PrepareErrorCode(msg.c_str()));
     }
+  }
+
+  // The plain select SQLite has prepared (so every name is checked), read straight
+  // from the reader; null when a column does not come from a table of the file
+  // (a saved query, say), and SQLite runs it.
+  std::unique_ptr<Cursor> DirectCursorFor(sqlite3_stmt* stmt, const PlainSelect& shape) {
+    int n = sqlite3_column_count(stmt);
+    std::vector<int> columns;
+    std::vector<std::string> names;
+    std::vector<ColumnDef> defs;
+    std::string exact;
+    // A saved query of that name is no table: its own conditions must run.
+    if (n == 0 || !m_file->FindTable(shape.table, &exact, &defs)) return nullptr;
+    for (int i = 0; i < n; ++i) {
+      const char* t = sqlite3_column_table_name(stmt, i);
+      const char* origin = sqlite3_column_origin_name(stmt, i);
+      if (!t || !origin || exact != t) return nullptr;
+      int index = -1;
+      for (size_t c = 0; c < defs.size() && index < 0; ++c)
+        if (defs[c].name == origin) index = static_cast<int>(c);
+      if (index < 0) return nullptr;
+      columns.push_back(index);
+      names.push_back(sqlite3_column_name(stmt, i));
+    }
+    std::unique_ptr<RowStream> stream;
+    try {
+      stream = m_file->Scan(exact);
+    } catch (...) {
+      sqlite3_finalize(stmt);
+      throw;
+    }
+    sqlite3_finalize(stmt);
+    return MakeDirectCursor(shared_from_this(), std::move(stream), std::move(columns), std::move(names),
+                            shape.limit);
   }
 
   bool CreateTable(const std::string& name) {

@@ -180,7 +180,65 @@ VARIANT SqlCursor::Value(int col) const {
   }
 }
 
+// Stands on its rows as the reader gives them: the values are the reader's own
+// VARIANTs, as a plain column reference through SQLite gives them too.
+class DirectCursor : public Cursor {
+ public:
+  DirectCursor(std::shared_ptr<void> owner, std::unique_ptr<RowStream> stream, std::vector<int> columns,
+               std::vector<std::string> names, long long limit)
+      : m_owner(std::move(owner)), m_stream(std::move(stream)), m_columns(std::move(columns)),
+        m_names(std::move(names)), m_left(limit) {
+    Advance();
+  }
+  int ColumnCount() const override { return static_cast<int>(m_names.size()); }
+  const std::string& ColumnName(int col) const override {
+    if (col < 0 || col >= ColumnCount()) throw _com_error(E_INVALIDARG);
+    return m_names[col];
+  }
+  bool Eof() const override { return m_eof; }
+  void MoveNext() override {
+    if (m_eof) throw _com_error(E_FAIL);
+    Advance();
+  }
+  VARIANT Value(int col) const override {
+    if (col < 0 || col >= ColumnCount()) throw _com_error(E_INVALIDARG);
+    if (m_eof) throw _com_error(E_FAIL);
+    return m_stream->Value(m_columns[col]);
+  }
+
+ private:
+  void Advance() {
+    if (m_left == 0) {
+      m_eof = true;
+      m_stream.reset();  // stop reading, as SQLite closes a finished scan
+      return;
+    }
+    m_eof = true;
+    bool row = m_stream->Next();
+    if (!row) {
+      m_stream.reset();
+      return;
+    }
+    m_eof = false;
+    if (m_left > 0) --m_left;
+  }
+
+  std::shared_ptr<void> m_owner;
+  std::unique_ptr<RowStream> m_stream;
+  std::vector<int> m_columns;
+  std::vector<std::string> m_names;
+  long long m_left;
+  bool m_eof = true;
+};
+
 }  // namespace
+
+std::unique_ptr<Cursor> MakeDirectCursor(std::shared_ptr<void> owner, std::unique_ptr<RowStream> stream,
+                                         std::vector<int> columns, std::vector<std::string> names,
+                                         long long limit) {
+  return std::make_unique<DirectCursor>(std::move(owner), std::move(stream), std::move(columns), std::move(names),
+                                        limit);
+}
 
 HRESULT StepErrorCode(int rc, ScanState* state) {
   if (state->pending) {

@@ -4,6 +4,8 @@
 // SQLite's type).
 #pragma once
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "platform/jet/Provider.h"
 #include "platform/jet/VirtualTable.h"
@@ -16,6 +18,13 @@ namespace jet {
 // and `state` alive as long as the cursor. Throws _com_error when the first
 // step fails.
 std::unique_ptr<Cursor> MakeSqlCursor(std::shared_ptr<void> owner, sqlite3_stmt* stmt, ScanState* state);
+
+// A cursor that reads a plain select straight from the reader: `columns` are the
+// stream's column indices in result order, `names` their result names, `limit`
+// the TOP n or -1. Throws _com_error when reading the first row fails.
+std::unique_ptr<Cursor> MakeDirectCursor(std::shared_ptr<void> owner, std::unique_ptr<RowStream> stream,
+                                         std::vector<int> columns, std::vector<std::string> names,
+                                         long long limit);
 
 // The code of a failed step: the reader's own error when a scan failed, else
 // E_OUTOFMEMORY or E_FAIL.

@@ -381,9 +381,47 @@ void Emit(const List& list, std::string* out) {
   }
 }
 
+// select col, t.col, * from t [LIMIT n], nothing more.
+void MatchPlain(const List& root, PlainSelect* shape) {
+  shape->plain = false;
+  size_t i = 1, n = root.size();
+  if (n < 4 || !IsWord(root[0], "select")) return;
+  for (;;) {
+    if (i < n && IsOp(root[i], "*")) {
+      ++i;
+    } else if (i < n && IsName(root[i])) {
+      ++i;
+      if (i + 1 < n && IsOp(root[i], ".") && IsName(root[i + 1])) i += 2;
+    } else {
+      return;
+    }
+    if (i < n && IsOp(root[i], ",")) { ++i; continue; }
+    break;
+  }
+  if (i + 1 >= n || !IsWord(root[i], "from") || !IsName(root[i + 1])) return;
+  shape->table = root[i + 1].tok.text;
+  i += 2;
+  long long limit = -1;
+  if (i + 2 == n && root[i].tok.kind == TokKind::Raw && root[i].tok.text == "LIMIT" &&
+      root[i + 1].tok.kind == TokKind::Raw && !root[i + 1].tok.text.empty() &&
+      root[i + 1].tok.text.size() < 18 &&
+      root[i + 1].tok.text.find_first_not_of("0123456789") == std::string::npos) {
+    limit = std::stoll(root[i + 1].tok.text);
+    i = n;
+  }
+  if (i != n) return;
+  shape->plain = true;
+  shape->limit = limit;
+}
+
 }  // namespace
 
 std::string TranslateJetSql(const std::string& jetSql) {
+  PlainSelect shape;
+  return TranslateJetSql(jetSql, &shape);
+}
+
+std::string TranslateJetSql(const std::string& jetSql, PlainSelect* shape) {
   std::vector<Token> toks = TokenizeJetSql(jetSql);
   if (toks.empty()) throw _com_error(JET_E_EMPTYSTATEMENT);
   while (!toks.empty() && toks.back().kind == TokKind::Op && toks.back().text == ";") toks.pop_back();
@@ -400,6 +438,7 @@ std::string TranslateJetSql(const std::string& jetSql) {
   size_t pos = 0;
   List root = BuildTree(toks, &pos, false);
   Rewrite(root, true);
+  MatchPlain(root, shape);
   std::string out;
   Emit(root, &out);
   return out;

@@ -18,4 +18,14 @@ extern const char kExprAlias[];
 // the database (which is read-only here).
 std::string TranslateJetSql(const std::string& jetSql);
 
+// The shape of the statements the preview and the export send most: plain columns
+// (or *) of one table, no condition, no order, at most a TOP n. Such a statement
+// can stream straight from the reader.
+struct PlainSelect {
+  bool plain = false;
+  long long limit = -1;  // TOP n, or -1
+  std::string table;     // the name after FROM
+};
+std::string TranslateJetSql(const std::string& jetSql, PlainSelect* shape);
+
 }  // namespace jet
