@@ -257,7 +257,7 @@ TEST(MdbReader, OverflowRowsStayDeletedRowsGo) {
   std::vector<char> bytes((std::istreambuf_iterator<char>(in)), {});
   const size_t slot0 = 18 * 2048 + 10;
   ASSERT_EQ(static_cast<uint8_t>(bytes[slot0 + 1]) & 0xC0, 0);
-  bytes[slot0 + 1] = static_cast<char>(bytes[slot0 + 1] | 0x80);
+  bytes[slot0 + 1] = static_cast<char>(bytes[slot0 + 1] | 0xC0);  // as Access deletes
   const std::string path = "/tmp/mdb_reader_deleted_" + std::to_string(getpid()) + ".mdb";
   std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   std::vector<std::string> after = CatalogNames(path);
