@@ -1,2 +1,5 @@
-// Placeholder entry point until the application class lands.
-int main() { return 0; }
+// The framework's entry point: theApp is constructed already; AfxWinMain opens the
+// display and calls its InitInstance.
+#include "platform/mfc/WinApp.h"
+
+int main(int argc, char** argv) { return AfxWinMain(argc, argv); }

@@ -138,6 +138,14 @@ BOOL CDialog::BuildWindow(UINT nIDTemplate, CWnd* pParentWnd) {
     wxSize size = w->ConvertDialogToPixels(wxSize(row.cx, row.cy));
     wxWindow* c = CreateControl(w, row, pos, size);
     c->SetFont(font);
+    // A GTK check box has a larger indicator than a Windows one: where the template's
+    // box is too small for it and its text, it grows (rightwards, and evenly up and
+    // down about the template's centre line) instead of clipping its text.
+    if (dynamic_cast<wxCheckBox*>(c)) {
+      wxSize need = c->GetBestSize();
+      int h = std::max(need.y, size.y);
+      c->SetSize(pos.x, pos.y - (h - size.y) / 2, std::max(need.x, size.x), h);
+    }
     auto* info = new CtlInfo;
     info->id = row.id;
     info->cls = row.cls;
