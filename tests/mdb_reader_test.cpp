@@ -152,6 +152,22 @@ TEST(MdbReader, Jet3TextInItsCodePage) {
             8);
 }
 
+// A Jet 3 header that records no code page: the sort order (a language id) decides.
+// The header is masked by XOR with a fixed key stream, so plain bits flip in place.
+TEST(MdbReader, Jet3CodePageFromSortOrder) {
+  std::ifstream in(kData + "/nwind.mdb", std::ios::binary);
+  std::vector<char> bytes((std::istreambuf_iterator<char>(in)), {});
+  bytes[0x3C] ^= static_cast<char>(0xE4);  // code page 1252 (0x04E4) becomes 0
+  bytes[0x3D] ^= 0x04;
+  bytes[0x3A] ^= 0x10;                     // sort order 1033 (0x0409) becomes 1049, Russian
+  const std::string path = "/tmp/mdb_reader_cp_" + std::to_string(getpid()) + ".mdb";
+  std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  auto f = jet::MdbFile::Open(path);
+  unlink(path.c_str());
+  std::string exact;
+  EXPECT_TRUE(f->FindTable("Ums\xD0\xB4tze", &exact, nullptr));  // 0xE4 in code page 1251
+}
+
 TEST(MdbReader, LongValuesComeOutWhole) {
   auto f = jet::MdbFile::Open(kData + "/nwind.mdb");
   auto employees = ReadTable(*f, "Employees");

@@ -37,6 +37,26 @@ void Rc4(const uint8_t* key, size_t keyLen, uint8_t* data, size_t len) {
   }
 }
 
+// Jet 3 text is in the code page of the Windows that wrote it. Where the header
+// leaves the code page out, the sort order (a language id) tells which one that was.
+static uint16_t CodePageOfSortOrder(uint16_t lcid) {
+  switch (lcid & 0x3FF) {  // the primary language
+    case 0x04: return (lcid == 0x0404 || lcid == 0x0C04 || lcid == 0x1404) ? 950 : 936;
+    case 0x11: return 932;                                      // Japanese
+    case 0x12: return 949;                                      // Korean
+    case 0x19: case 0x22: case 0x23: case 0x02: case 0x2F: return 1251;  // Cyrillic
+    case 0x05: case 0x15: case 0x0E: case 0x1B: case 0x24: case 0x1A: case 0x18: return 1250;
+    case 0x08: return 1253;                                     // Greek
+    case 0x1F: return 1254;                                     // Turkish
+    case 0x0D: return 1255;                                     // Hebrew
+    case 0x01: return 1256;                                     // Arabic
+    case 0x25: case 0x26: case 0x27: return 1257;               // Baltic
+    case 0x2A: return 1258;                                     // Vietnamese
+    case 0x1E: return 874;                                      // Thai
+    default: return 1252;
+  }
+}
+
 Pager::Pager(const std::string& path) {
   if (path.empty()) Damaged();
   m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -75,6 +95,7 @@ void Pager::ReadHeader() {
   Rc4(kHeaderKey, sizeof kHeaderKey, head + 0x18, maskedLen);
 
   m_codePage = Get16(head + 0x3C);
+  if (m_codePage == 0 && !m_format.jet4) m_codePage = CodePageOfSortOrder(Get16(head + 0x3A));
   m_dbKey = Get32(head + 0x3E);
   // The password: Jet 3 keeps it plain, Jet 4 masks it further with the integer part
   // of the creation date. A database without one has all zeros once unmasked.

@@ -44,6 +44,7 @@ class Pager {
   const JetFormat& Format() const { return m_format; }
   uint32_t PageCount() const { return m_pageCount; }
   uint32_t PageSize() const { return m_format.pageSize; }
+  // The code page of Jet 3 text (from the header, else from its sort order).
   uint16_t CodePage() const { return m_codePage; }
   // Reads page `page` into buf (PageSize() bytes). E_FAIL for a page outside the file.
   void Read(uint32_t page, uint8_t* buf) const;

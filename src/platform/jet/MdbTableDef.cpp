@@ -102,7 +102,7 @@ static void AddMappedPages(const uint8_t* bits, size_t len, uint64_t first, uint
     for (int bit = 0; bit < 8; ++bit) {
       if (!(bits[i] >> bit & 1)) continue;
       const uint64_t page = first + i * 8 + bit;
-      if (page >= pageCount) return;  // the map's tail past the end of the file
+      if (page >= pageCount) Damaged();  // a page the file has lost: it was cut short
       pages->push_back(static_cast<uint32_t>(page));
     }
   }
@@ -126,7 +126,6 @@ std::vector<uint32_t> ReadTablePages(const Pager& pager, const TableDef& table) 
     for (size_t i = 0; 1 + 4 * i + 4 <= map.size(); ++i) {
       const uint32_t p = Get32(map.data() + 1 + 4 * i);
       if (p == 0) continue;
-      if (i * perPage >= pager.PageCount()) break;
       pager.Read(p, bits.data());
       if (bits[0] != 0x05) Damaged();
       AddMappedPages(bits.data() + 4, bits.size() - 4, i * perPage, pager.PageCount(), &pages);
