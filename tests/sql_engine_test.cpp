@@ -118,6 +118,21 @@ TEST_F(SqlEngine, TopStopsReadingAfterItsRows) {
             (Strings{"Beijing"}));
 }
 
+TEST_F(SqlEngine, TopWithOrderKeepsTheRowsTiedWithTheLast) {
+  // Three customers live in Beijing (in three spellings); TOP 2 by city gives all
+  // three, as Jet's TOP does not choose between equal values.
+  EXPECT_EQ(Rows("select top 2 id, city from customers where city is not null order by city, 1").size(), 2u);
+  EXPECT_EQ(Rows("select top 2 id from customers where city is not null order by city").size(), 3u);
+  EXPECT_EQ(Rows("select top 2 id from customers where city is not null order by city, id").size(), 2u);
+  EXPECT_EQ(Rows("select top 1 * from [order details] order by id desc").size(), 1u);
+  EXPECT_EQ(Rows("select top 1 * from [order details] order by id").size(), 2u);
+  auto c = db->Execute("select top 1 * from [order details] order by id");
+  EXPECT_EQ(c->ColumnCount(), 3);  // the keys stay hidden
+  // An alias as key cannot be selected again: TOP then cuts at n.
+  EXPECT_EQ(Rows("select top 1 id as k from [order details] order by k").size(), 1u);
+  EXPECT_EQ(Rows("select top 0 * from [order details] order by id").size(), 0u);
+}
+
 TEST_F(SqlEngine, TextComparesAndSortsWithoutRegardToCase) {
   // The query builder's worked examples, lower-cased literals and all.
   EXPECT_EQ(Rows("select name,tel from customers where city='beijing' order by name"),

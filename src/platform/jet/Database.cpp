@@ -85,9 +85,18 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
   }
 
   std::unique_ptr<Cursor> Execute(const std::string& jetSql) override {
-    PlainSelect shape;
+    StatementShape shape;
     std::string sql = TranslateJetSql(jetSql, &shape);
-    sqlite3_stmt* stmt = Prepare(sql);
+    sqlite3_stmt* stmt = nullptr;
+    try {
+      stmt = Prepare(sql);
+    } catch (const _com_error&) {
+      if (!shape.tieKeys) throw;
+      // An ORDER BY key that cannot stand in the select list (an alias): TOP
+      // without its ties, rather than no result.
+      shape.tieKeys = 0;
+      stmt = Prepare(shape.limitSql);
+    }
     if (sqlite3_bind_parameter_count(stmt) > 0) {
       sqlite3_finalize(stmt);
       throw _com_error(JET_E_NOCOLUMN);  // "No value given for one or more required parameters"
@@ -101,7 +110,7 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
       std::unique_ptr<Cursor> direct = DirectCursorFor(stmt, shape);
       if (direct) return direct;
     }
-    return MakeSqlCursor(shared_from_this(), stmt, &m_state);
+    return MakeSqlCursor(shared_from_this(), stmt, &m_state, shape.tieKeys, shape.tieKeys ? shape.limit : -1);
   }
 
  private:
@@ -139,7 +148,7 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
   // The plain select SQLite has prepared (so every name is checked), read straight
   // from the reader; null when a column does not come from a table of the file
   // (a saved query, say), and SQLite runs it.
-  std::unique_ptr<Cursor> DirectCursorFor(sqlite3_stmt* stmt, const PlainSelect& shape) {
+  std::unique_ptr<Cursor> DirectCursorFor(sqlite3_stmt* stmt, const StatementShape& shape) {
     int n = sqlite3_column_count(stmt);
     std::vector<int> columns;
     std::vector<std::string> names;

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <map>
 #include <vector>
@@ -24,9 +25,9 @@ bool SameName(const std::string& a, const std::string& b) {
 
 class SqlCursor : public Cursor {
  public:
-  SqlCursor(std::shared_ptr<void> owner, sqlite3_stmt* stmt, ScanState* state)
-      : m_owner(std::move(owner)), m_stmt(stmt), m_state(state) {
-    int n = sqlite3_column_count(stmt);
+  SqlCursor(std::shared_ptr<void> owner, sqlite3_stmt* stmt, ScanState* state, int tieKeys, long long tieLimit)
+      : m_owner(std::move(owner)), m_stmt(stmt), m_state(state), m_tieKeys(tieKeys), m_tieLimit(tieLimit) {
+    int n = sqlite3_column_count(stmt) - tieKeys;
     for (int i = 0; i < n; ++i) {
       const char* name = sqlite3_column_name(stmt, i);
       std::string s = name ? name : "";
@@ -51,7 +52,10 @@ class SqlCursor : public Cursor {
     for (int i : m_qualified) m_names[i] = std::string(sqlite3_column_table_name(stmt, i)) + "." + m_names[i];
     Step();
   }
-  ~SqlCursor() override { sqlite3_finalize(m_stmt); }
+  ~SqlCursor() override {
+    for (sqlite3_value* v : m_lastKeys) sqlite3_value_free(v);
+    sqlite3_finalize(m_stmt);
+  }
 
   int ColumnCount() const override { return static_cast<int>(m_names.size()); }
   const std::string& ColumnName(int col) const override {
@@ -68,6 +72,10 @@ class SqlCursor : public Cursor {
  private:
   void Step() {
     int rc = sqlite3_step(m_stmt);
+    if (rc == SQLITE_ROW && m_tieKeys && !TiedOrWithinTop()) {
+      sqlite3_reset(m_stmt);  // stop reading
+      rc = SQLITE_DONE;
+    }
     if (rc == SQLITE_ROW) {
       m_eof = false;
       // Scales are known once a scan has passed a value of the column.
@@ -86,9 +94,43 @@ class SqlCursor : public Cursor {
     throw _com_error(hr);
   }
 
+  // TOP n with ties: true for the first n rows and for those whose keys equal
+  // the n-th row's.
+  bool TiedOrWithinTop() {
+    ++m_rowsSeen;
+    if (m_tieLimit <= 0) return false;
+    int first = sqlite3_column_count(m_stmt) - m_tieKeys;
+    if (m_rowsSeen <= m_tieLimit) {
+      if (m_rowsSeen == m_tieLimit)
+        for (int k = 0; k < m_tieKeys; ++k) m_lastKeys.push_back(sqlite3_value_dup(sqlite3_column_value(m_stmt, first + k)));
+      return true;
+    }
+    for (int k = 0; k < m_tieKeys; ++k)
+      if (k >= static_cast<int>(m_lastKeys.size()) || !m_lastKeys[k] ||
+          !SameKey(m_lastKeys[k], sqlite3_column_value(m_stmt, first + k)))
+        return false;
+    return true;
+  }
+
+  static bool SameKey(sqlite3_value* a, sqlite3_value* b) {
+    int ta = sqlite3_value_type(a), tb = sqlite3_value_type(b);
+    if (ta == SQLITE_NULL || tb == SQLITE_NULL) return ta == tb;
+    bool na = ta == SQLITE_INTEGER || ta == SQLITE_FLOAT, nb = tb == SQLITE_INTEGER || tb == SQLITE_FLOAT;
+    if (na || nb) return na && nb && sqlite3_value_double(a) == sqlite3_value_double(b);
+    const char* x = static_cast<const char*>(sqlite3_value_blob(a));
+    const char* y = static_cast<const char*>(sqlite3_value_blob(b));
+    int lx = sqlite3_value_bytes(a), ly = sqlite3_value_bytes(b);
+    if (ta == SQLITE_TEXT && tb == SQLITE_TEXT) return CompareJetText(x, lx, y, ly) == 0;
+    return lx == ly && (lx == 0 || std::memcmp(x, y, static_cast<size_t>(lx)) == 0);
+  }
+
   std::shared_ptr<void> m_owner;
   sqlite3_stmt* m_stmt;
   ScanState* m_state;
+  int m_tieKeys;
+  long long m_tieLimit;
+  long long m_rowsSeen = 0;
+  std::vector<sqlite3_value*> m_lastKeys;
   std::vector<std::string> m_names;
   std::vector<int> m_types;
   std::vector<int> m_scales;                 // a Decimal column's scale, -1 while unknown
@@ -250,9 +292,10 @@ HRESULT StepErrorCode(int rc, ScanState* state) {
   return E_FAIL;
 }
 
-std::unique_ptr<Cursor> MakeSqlCursor(std::shared_ptr<void> owner, sqlite3_stmt* stmt, ScanState* state) {
+std::unique_ptr<Cursor> MakeSqlCursor(std::shared_ptr<void> owner, sqlite3_stmt* stmt, ScanState* state,
+                                      int tieKeys, long long tieLimit) {
   try {
-    return std::make_unique<SqlCursor>(std::move(owner), stmt, state);
+    return std::make_unique<SqlCursor>(std::move(owner), stmt, state, tieKeys, tieLimit);
   } catch (...) {
     // The constructor did not finish, so no destructor finalizes the statement.
     sqlite3_finalize(stmt);

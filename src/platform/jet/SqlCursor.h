@@ -15,9 +15,11 @@ struct sqlite3_stmt;
 namespace jet {
 
 // Takes the statement (finalized with the cursor). `owner` keeps the connection
-// and `state` alive as long as the cursor. Throws _com_error when the first
-// step fails.
-std::unique_ptr<Cursor> MakeSqlCursor(std::shared_ptr<void> owner, sqlite3_stmt* stmt, ScanState* state);
+// and `state` alive as long as the cursor. With `tieKeys` hidden key columns at
+// the end, the cursor ends after `tieLimit` rows once the keys differ from the
+// last of them (Jet's TOP n with ties). Throws _com_error when the first step fails.
+std::unique_ptr<Cursor> MakeSqlCursor(std::shared_ptr<void> owner, sqlite3_stmt* stmt, ScanState* state,
+                                      int tieKeys = 0, long long tieLimit = -1);
 
 // A cursor that reads a plain select straight from the reader: `columns` are the
 // stream's column indices in result order, `names` their result names, `limit`

@@ -272,7 +272,32 @@ bool IsCompoundWord(const Unit& u) {
 }
 
 // TOP n [PERCENT] -> LIMIT at the end of its select; DISTINCTROW dropped.
-void RewriteSelects(List& list, bool outermost) {
+bool HasCompound(const List& list) {
+  for (const Unit& u : list)
+    if (IsCompoundWord(u)) return true;
+  return false;
+}
+
+// The ORDER BY keys of a select, without ASC/DESC; false when one is a bare
+// position (ORDER BY 2) or there is no ORDER BY.
+bool OrderKeys(const List& list, size_t from, size_t end, std::vector<List>* keys) {
+  size_t o = from;
+  while (o + 1 < end && !(IsWord(list[o], "order") && IsWord(list[o + 1], "by"))) ++o;
+  if (o + 1 >= end) return false;
+  List key;
+  for (size_t k = o + 2; k <= end; ++k) {
+    if (k < end && !IsOp(list[k], ",")) { key.push_back(list[k]); continue; }
+    if (!key.empty() && (IsWord(key.back(), "asc") || IsWord(key.back(), "desc"))) key.pop_back();
+    if (key.empty() || (key.size() == 1 && !key[0].group && key[0].tok.kind == TokKind::Number)) return false;
+    keys->push_back(key);
+    key.clear();
+  }
+  return !keys->empty();
+}
+
+void Emit(const List& list, std::string* out);
+
+void RewriteSelects(List& list, bool outermost, StatementShape* shape) {
   bool first = true;
   for (size_t s = 0; s < list.size(); ++s) {
     if (!IsWord(list[s], "select")) continue;
@@ -310,8 +335,28 @@ void RewriteSelects(List& list, bool outermost) {
     } else {
       CheckItems(list, p, from);
     }
+    bool outer = outermost && first;
     first = false;
     if (top.empty()) continue;
+    if (outer && !percent) shape->limit = std::stoll(top.size() < 18 ? top : "999999999999999999");
+    std::vector<List> keys;
+    bool distinct = s + 1 < list.size() && IsWord(list[s + 1], "distinct");
+    if (outer && !percent && !distinct && !HasCompound(list) && OrderKeys(list, from, end, &keys)) {
+      // Jet's ties: the keys become hidden columns; the LIMIT form is kept aside.
+      List limited = list;
+      limited.insert(limited.begin() + static_cast<long>(end), {Raw("LIMIT"), Raw(top)});
+      Emit(limited, &shape->limitSql);
+      List hidden;
+      for (const List& key : keys) {
+        hidden.push_back(Unit{{TokKind::Op, ","}, {}, false, false});
+        hidden.insert(hidden.end(), key.begin(), key.end());
+        hidden.push_back(Unit{{TokKind::Word, "AS"}, {}, false, false});
+        hidden.push_back(Unit{{TokKind::Name, kExprAlias}, {}, false, false});
+      }
+      list.insert(list.begin() + static_cast<long>(from), hidden.begin(), hidden.end());
+      shape->tieKeys = static_cast<int>(keys.size());
+      return;
+    }
     List limit{Raw("LIMIT")};
     if (!percent) {
       limit.push_back(Raw(top));
@@ -332,13 +377,13 @@ void RewriteSelects(List& list, bool outermost) {
   }
 }
 
-void Rewrite(List& list, bool outermost) {
+void Rewrite(List& list, bool outermost, StatementShape* shape) {
   for (Unit& u : list)
-    if (u.group) Rewrite(u.kids, false);
+    if (u.group) Rewrite(u.kids, false, shape);
   RewriteTokens(list);
   RewriteConcat(list);
   QuoteSqliteWords(list);
-  RewriteSelects(list, outermost);
+  RewriteSelects(list, outermost, shape);
 }
 
 void Emit(const List& list, std::string* out) {
@@ -382,7 +427,7 @@ void Emit(const List& list, std::string* out) {
 }
 
 // select col, t.col, * from t [LIMIT n], nothing more.
-void MatchPlain(const List& root, PlainSelect* shape) {
+void MatchPlain(const List& root, StatementShape* shape) {
   shape->plain = false;
   size_t i = 1, n = root.size();
   if (n < 4 || !IsWord(root[0], "select")) return;
@@ -417,11 +462,12 @@ void MatchPlain(const List& root, PlainSelect* shape) {
 }  // namespace
 
 std::string TranslateJetSql(const std::string& jetSql) {
-  PlainSelect shape;
-  return TranslateJetSql(jetSql, &shape);
+  StatementShape shape;
+  std::string sql = TranslateJetSql(jetSql, &shape);
+  return shape.tieKeys ? shape.limitSql : sql;
 }
 
-std::string TranslateJetSql(const std::string& jetSql, PlainSelect* shape) {
+std::string TranslateJetSql(const std::string& jetSql, StatementShape* shape) {
   std::vector<Token> toks = TokenizeJetSql(jetSql);
   if (toks.empty()) throw _com_error(JET_E_EMPTYSTATEMENT);
   while (!toks.empty() && toks.back().kind == TokKind::Op && toks.back().text == ";") toks.pop_back();
@@ -437,7 +483,8 @@ std::string TranslateJetSql(const std::string& jetSql, PlainSelect* shape) {
   }
   size_t pos = 0;
   List root = BuildTree(toks, &pos, false);
-  Rewrite(root, true);
+  *shape = StatementShape();
+  Rewrite(root, true, shape);
   MatchPlain(root, shape);
   std::string out;
   Emit(root, &out);

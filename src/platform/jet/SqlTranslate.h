@@ -18,14 +18,22 @@ extern const char kExprAlias[];
 // the database (which is read-only here).
 std::string TranslateJetSql(const std::string& jetSql);
 
-// The shape of the statements the preview and the export send most: plain columns
-// (or *) of one table, no condition, no order, at most a TOP n. Such a statement
-// can stream straight from the reader.
-struct PlainSelect {
+// What the runner needs to know of a statement beyond its SQLite text.
+struct StatementShape {
+  // Plain columns (or *) of one table, no condition, no order, at most a TOP n:
+  // the form the preview and the export send most, which can stream straight
+  // from the reader.
   bool plain = false;
-  long long limit = -1;  // TOP n, or -1
-  std::string table;     // the name after FROM
+  long long limit = -1;  // TOP n of the outer select, or -1
+  std::string table;     // the name after FROM, when plain
+  // TOP n with ORDER BY returns, as in Jet, the rows tied with the n-th as well:
+  // the SQLite text then has no LIMIT and ends its select list with `tieKeys`
+  // copies of the ORDER BY keys, which the cursor compares and hides.
+  // `limitSql` is the same statement with a plain LIMIT n, for when the keys
+  // cannot be selected (an alias or a position as a key).
+  int tieKeys = 0;
+  std::string limitSql;
 };
-std::string TranslateJetSql(const std::string& jetSql, PlainSelect* shape);
+std::string TranslateJetSql(const std::string& jetSql, StatementShape* shape);
 
 }  // namespace jet
