@@ -40,10 +40,14 @@ class RowStream {
   // Moves to the next live row; false at the end. Throws _com_error(E_FAIL) when
   // the file turns out to be damaged.
   virtual bool Next() = 0;
-  // The value of column `col` (0-based, in ColumnDef order) of the current row.
+  // The value of column `col` (0-based, in ColumnDef order) of the current row,
+  // decoded on first request. The reference stays valid until the next Next().
+  // Throws _com_error(E_FAIL) off a row, for a bad column or a damaged value.
   virtual const VARIANT& Value(int col) = 0;
 };
 
+// One MdbFile and its streams belong to one thread. Streams keep the file open, so
+// they may outlive the MdbFile object that made them.
 class MdbFile {
  public:
   virtual ~MdbFile() = default;
@@ -52,15 +56,19 @@ class MdbFile {
   // database has a password.
   static std::shared_ptr<MdbFile> Open(const std::string& path);
 
-  // Every table-like catalog object (tables, system tables, saved queries, links).
+  // Every table-like catalog object (tables, system tables, saved queries, links),
+  // in catalog order.
   virtual const std::vector<CatalogEntry>& Catalog() const = 0;
   // Finds a table (user or system) by name without regard to ASCII case; false when
-  // there is none. On success fills its exact name and columns.
+  // there is none (queries and links are no tables here). On success fills its exact
+  // name and columns (either pointer may be null). E_FAIL for a damaged definition.
   virtual bool FindTable(const std::string& name, std::string* exactName,
                          std::vector<ColumnDef>* columns) = 0;
-  // A fresh stream over the rows of a table FindTable found.
+  // A fresh stream over the rows of a table FindTable found (E_FAIL for any other
+  // name). Rows come in page order; a row moved to another page keeps its place.
   virtual std::unique_ptr<RowStream> Scan(const std::string& exactName) = 0;
-  // The SQL text of a saved select query (a VIEW of the catalog), or empty.
+  // The SQL text of a saved select query (a VIEW of the catalog), rebuilt from
+  // MSysQueries, or empty when it cannot be rebuilt.
   virtual std::string SavedQuerySql(const std::string& name) = 0;
   // 3 for Access 97 files, 4 for Access 2000-2003 files.
   virtual int JetVersion() const = 0;
