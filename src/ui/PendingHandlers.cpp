@@ -14,11 +14,6 @@ bool CExportDlg::RunDbOperation(const DbOperation&,
                                 const std::function<CString(const _com_error&)>&) {
   return false;
 }
-void CExportDlg::OnBtnExport() {}
-void CExportDlg::OnSelchangeCbSep() {}
-BOOL CExportDlg::CollectOptions(int) { return TRUE; }
-CString CExportDlg::GetSeparator() { return CString(","); }
-void CExportDlg::OnBtnStart() {}
 void CExportDlg::LoadSettings() {}
 void CExportDlg::SaveSettings() {
   delete m_pCore;

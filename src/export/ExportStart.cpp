@@ -1,0 +1,39 @@
+// "开始导出": the export run on the operation frame every database operation shares.
+// The recordset and the file are ExportRun's; this handler adds the option check,
+// the refusal of the source database as target, and the failure box's record number.
+#include "export/ExportRun.h"
+#include "export/TargetFile.h"
+#include "res/Resource.h"
+#include "ui/ExportDlg.h"
+
+void CExportDlg::OnBtnStart() {
+  if (!CollectOptions(TRUE)) return;
+  const CString sep = GetSeparator();
+
+  // Truncating the open database would destroy it; on Windows the provider's open
+  // file blocked this, here nothing would. Refused before the run starts.
+  if (IsSameFile(m_strTxtFile.str(), m_strMdbFile.str())) {
+    MessageBox("目标文件就是源数据库文件，不能覆盖！", "", MB_OK);
+    return;
+  }
+
+  // The record counter starts at 0 with the run.
+  ExportRun run(TextFormat{sep.str(), m_bQuote != 0, m_bHeader != 0}, m_strTxtFile.str(),
+                m_strMdbFile.str());
+  const DbOperation op{"正在执行，请稍候...", "执行完成。", "获取数据发生错误。",
+                       IDC_BTN_START, false};
+  RunDbOperation(
+      op,
+      [&](_ConnectionPtr& conn, _RecordsetPtr& rs) {
+        // Not tested here: an empty statement fails when the recordset opens.
+        const CString sql = BuildQuery(FALSE);
+        run.Run(conn, rs, sql.str());
+      },
+      {},
+      [&](const _com_error& e) {
+        CString text;
+        text.Format("连接数据库失败!\r\n\r\n错误信息:%s。记录行：%d", e.ErrorMessage(),
+                    static_cast<int>(run.RecordLines() + 1));
+        return text;
+      });
+}

@@ -1,0 +1,410 @@
+// "导出 =>", the separator choice, the option checks and "开始导出" in the real dialog,
+// against databases written for the test; modal boxes are answered by script.
+#include <clocale>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include "export/TargetFile.h"
+#include "platform/com/ComError.h"
+#include "platform/com/Errno.h"
+#include "res/Resource.h"
+#include "support/JetWriter.h"
+#include "support/ModalScript.h"
+#include "ui/ExportDlg.h"
+
+namespace fs = std::filesystem;
+using jet::AccessType;
+using jetwriter::Column;
+
+namespace {
+
+class ExportTestDlg : public CExportDlg {
+ public:
+  using CExportDlg::OnBtnExport;
+  using CExportDlg::OnBtnStart;
+  using CExportDlg::OnSelchangeCbSep;
+
+  CString Status() const { return Text(IDC_STATIC_STATUS); }
+  CString Text(int id) const {
+    CString s;
+    GetDlgItemText(id, s);
+    return s;
+  }
+  bool Enabled(int id) const { return GetDlgItem(id)->IsWindowEnabled() != FALSE; }
+
+  // The option controls as a user leaves them.
+  void SetOptions(bool useSql, const char* source, const char* fields, int sep,
+                  const char* userSep, bool quote, bool header) {
+    CheckDlgButton(IDC_CHK_USESQL, useSql ? BST_CHECKED : BST_UNCHECKED);
+    if (useSql) {
+      SetDlgItemText(IDC_EDIT_SQL, source);
+    } else {
+      m_cbTable.ResetContent();
+      if (*source) m_cbTable.SetCurSel(m_cbTable.AddString(source));
+    }
+    SetDlgItemText(IDC_EDIT_FIELDS, fields);
+    m_cbSep.SetCurSel(sep);
+    SetDlgItemText(IDC_EDIT_USERSEP, userSep);
+    CheckDlgButton(IDC_CHK_QUOTE, quote ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(IDC_CHK_HEADER, header ? BST_CHECKED : BST_UNCHECKED);
+  }
+};
+
+std::string ReadAll(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+using RowFn = std::function<void(uint64_t, std::vector<VARIANT>&)>;
+
+jetwriter::Table MakeTable(const char* name, std::vector<Column> columns, uint64_t rows, RowFn row) {
+  jetwriter::Table t;
+  t.name = name;
+  t.columns = std::move(columns);
+  t.rowCount = rows;
+  t.row = std::move(row);
+  return t;
+}
+
+// The worked example ("T"), a picture at the third record ("Pics"), a single OLE
+// column whose first record is NULL ("Ole"), an empty table, Chinese values.
+void WriteExportFixture(const std::string& path) {
+  std::vector<jetwriter::Table> tables;
+  tables.push_back(MakeTable(
+      "T", {Column{"id", AccessType::LongInteger}, Column{"name", AccessType::Text, 20},
+            Column{"note", AccessType::Text, 50}},
+      2, [](uint64_t r, std::vector<VARIANT>& v) {
+        v[0] = VARIANT::I4(static_cast<int32_t>(r + 1));
+        v[1] = VARIANT::Str(r == 0 ? "pen" : "ink");
+        v[2] = r == 0 ? VARIANT::Null() : VARIANT::Str("say \"hi\"");
+      }));
+  tables.push_back(MakeTable(
+      "Pics", {Column{"id", AccessType::LongInteger}, Column{"pic", AccessType::OleObject}}, 4,
+      [](uint64_t r, std::vector<VARIANT>& v) {
+        v[0] = VARIANT::I4(static_cast<int32_t>(r + 1));
+        v[1] = r == 2 ? jetwriter::Bin({0x15, 0x1C, 0x00, 0x02}) : VARIANT::Null();
+      }));
+  tables.push_back(MakeTable("Ole", {Column{"pic", AccessType::OleObject}}, 2,
+                             [](uint64_t r, std::vector<VARIANT>& v) {
+                               v[0] = r == 0 ? VARIANT::Null() : jetwriter::Bin({0x01});
+                             }));
+  tables.push_back(MakeTable("Empty", {Column{"a", AccessType::LongInteger}}, 0, {}));
+  tables.push_back(MakeTable("客户", {Column{"姓名", AccessType::Text, 20}}, 2,
+                             [](uint64_t r, std::vector<VARIANT>& v) {
+                               v[0] = VARIANT::Str(r == 0 ? "张三" : "笑\xF0\x9F\x98\x80");
+                             }));
+  jetwriter::WriteJet4(path, tables);
+}
+
+// What the user sees behind a box at the moment it is shown.
+struct BehindBox {
+  CString status;
+  bool buttonEnabled = false;
+  int comCount = -1;
+};
+
+// A real dialog, shown modelessly, with its settings store in a fresh folder (so no
+// stored source starts a listing), on a database written for the test.
+class ExportDialogTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(AfxWinInit()) << "no display: run under xvfb-run";
+    char tmpl[] = "/tmp/kelvane-export-dlg-XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    m_dir = tmpl;
+    setenv("XDG_CONFIG_HOME", (m_dir + "/config").c_str(), 1);
+    setlocale(LC_ALL, "C");
+    m_comStart = CoInitializeCount();
+    dlg = std::make_unique<ExportTestDlg>();
+    edlg = dlg.get();
+    ASSERT_TRUE(dlg->Create(CExportDlg::IDD));
+    db = m_dir + "/export.mdb";
+    txt = m_dir + "/out.txt";
+    WriteExportFixture(db);
+    edlg->m_strMdbFile = db.c_str();
+    edlg->m_strTxtFile = txt.c_str();
+    edlg->SetDlgItemText(IDC_STATIC_STATUS, "before");
+  }
+  void TearDown() override {
+    setlocale(LC_ALL, "C");
+    if (dlg) {
+      dlg->DestroyWindow();
+      dlg.reset();
+    }
+    std::error_code ec;
+    fs::remove_all(m_dir, ec);
+  }
+  // Expects one message box and records what stood behind it.
+  void ExpectDbBox(ModalScript& script, int buttonId, BehindBox* seen) {
+    script.ExpectMessageBox(IDOK).OnShow([this, buttonId, seen](const ModalRequest&) {
+      seen->status = edlg->Status();
+      seen->buttonEnabled = edlg->Enabled(buttonId);
+      seen->comCount = CoInitializeCount();
+    });
+  }
+  static std::string BoxText(HRESULT hr) {
+    return std::string("连接数据库失败!\r\n\r\n错误信息:") + _com_error(hr).ErrorMessage();
+  }
+  static std::string RunBox(HRESULT hr, int record) {
+    return BoxText(hr) + "。记录行：" + std::to_string(record);
+  }
+  // Runs "开始导出" expecting the database error box; returns what stood behind it.
+  BehindBox StartFailing(std::string* text) {
+    ModalScript script;
+    BehindBox seen;
+    ExpectDbBox(script, IDC_BTN_START, &seen);
+    edlg->OnBtnStart();
+    if (!script.Asked().empty()) *text = script.Asked()[0].text.str();
+    EXPECT_EQ(script.Asked().size(), 1u);
+    EXPECT_TRUE(edlg->Enabled(IDC_BTN_START));
+    EXPECT_EQ(edlg->Status(), "获取数据发生错误。");
+    return seen;
+  }
+  void StartOk() {
+    ModalScript script;
+    edlg->OnBtnStart();
+    EXPECT_EQ(script.Asked().size(), 0u);
+    EXPECT_EQ(edlg->Status(), "执行完成。");
+    EXPECT_TRUE(edlg->Enabled(IDC_BTN_START));
+    EXPECT_EQ(CoInitializeCount(), m_comStart);
+  }
+
+  std::unique_ptr<ExportTestDlg> dlg;
+  ExportTestDlg* edlg = nullptr;
+  std::string m_dir, db, txt;
+  int m_comStart = 0;
+};
+
+}  // namespace
+
+TEST_F(ExportDialogTest, SaveDialogSetsTheTargetAndCancelKeepsIt) {
+  ModalScript script;
+  script.ExpectFileSave("/data/chosen.TXT").ExpectFileSave(nullptr);
+  edlg->OnBtnExport();
+  ASSERT_EQ(script.Asked().size(), 1u);
+  const ModalRequest& r = script.Asked()[0];
+  EXPECT_EQ(r.kind, ModalRequest::FileSave);
+  EXPECT_EQ(r.fileName, "out.txt");
+  EXPECT_EQ(r.defExt, "TXT");
+  EXPECT_EQ(r.flags, OFN_OVERWRITEPROMPT);
+  EXPECT_EQ(r.filter, "文本文件|*.txt|所有文件|*.*||");
+  EXPECT_EQ(r.owner, edlg);
+  EXPECT_EQ(edlg->m_strTxtFile, "/data/chosen.TXT");
+  EXPECT_EQ(edlg->Text(IDC_EDIT_TXTFILE), "/data/chosen.TXT");
+  edlg->OnBtnExport();
+  EXPECT_EQ(edlg->m_strTxtFile, "/data/chosen.TXT");
+  EXPECT_FALSE(fs::exists("/data/chosen.TXT"));
+}
+
+TEST_F(ExportDialogTest, OnlyTheCustomChoiceEnablesItsEditAndTheTextStays) {
+  edlg->SetDlgItemText(IDC_EDIT_USERSEP, " | ");
+  edlg->m_cbSep.SetCurSel(2);
+  edlg->OnSelchangeCbSep();
+  EXPECT_TRUE(edlg->Enabled(IDC_EDIT_USERSEP));
+  edlg->m_cbSep.SetCurSel(1);
+  edlg->OnSelchangeCbSep();
+  EXPECT_FALSE(edlg->Enabled(IDC_EDIT_USERSEP));
+  EXPECT_EQ(edlg->Text(IDC_EDIT_USERSEP), " | ");
+}
+
+TEST_F(ExportDialogTest, CollectOptionsReportsTheFirstMissingInputOnly) {
+  struct Case { bool sql; const char* source; const char* fields; int sep; const char* user; const char* box; };
+  const Case cases[] = {
+      {true, "", "", 2, "", "请输入SQL查询语句"},
+      {false, "", "id", 0, "", "请指定表格名称"},
+      {false, "T", "", 2, "", "请指定导出字段。"},
+      {true, "select * from T", "", 0, "", "请指定导出字段。"},
+      {false, "T", "id", 2, "", "请指定自定义的分隔符！"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.box);
+    edlg->m_strFields = "kept";
+    edlg->m_nSepIndex = 1;
+    edlg->SetOptions(c.sql, c.source, c.fields, c.sep, c.user, true, true);
+    ModalScript script;
+    script.ExpectMessageBox(IDOK);
+    EXPECT_FALSE(edlg->CollectOptions(TRUE));
+    ASSERT_EQ(script.Asked().size(), 1u);
+    EXPECT_EQ(script.Asked()[0].text, c.box);
+    EXPECT_EQ(script.Asked()[0].caption, "");
+    EXPECT_EQ(script.Asked()[0].type, MB_OK);
+    if (std::string(c.box) == "请输入SQL查询语句" || std::string(c.box) == "请指定表格名称") {
+      EXPECT_EQ(edlg->m_strFields, "kept");  // not reached
+    }
+    if (std::string(c.box) != "请指定自定义的分隔符！") {
+      EXPECT_EQ(edlg->m_nSepIndex, 1);  // the separator is read after the checks before it
+    }
+  }
+  // A field list of one blank passes; nothing is trimmed.
+  edlg->SetOptions(false, "T", " ", 0, "", false, false);
+  ModalScript none;
+  EXPECT_TRUE(edlg->CollectOptions(TRUE));
+}
+
+TEST_F(ExportDialogTest, CollectOptionsWithoutChecksReadsTheCurrentModeOnly) {
+  edlg->m_strTable = "old table";
+  edlg->m_strUserSep = "loaded";
+  edlg->SetOptions(true, "", "", 1, "typed", true, false);
+  ModalScript none;
+  EXPECT_TRUE(edlg->CollectOptions(FALSE));
+  EXPECT_EQ(edlg->m_bUseSql, 1);
+  EXPECT_EQ(edlg->m_strSql, "");
+  EXPECT_EQ(edlg->m_strTable, "old table");
+  EXPECT_EQ(edlg->m_nSepIndex, 1);
+  EXPECT_EQ(edlg->m_strUserSep, "loaded");  // the custom edit is read for "其他" only
+  EXPECT_EQ(edlg->m_bQuote, 1);
+  EXPECT_EQ(edlg->m_bHeader, 0);
+  // No separator selected: choice and custom text stay.
+  edlg->m_cbSep.SetCurSel(-1);
+  edlg->m_nSepIndex = 2;
+  EXPECT_TRUE(edlg->CollectOptions(FALSE));
+  EXPECT_EQ(edlg->m_nSepIndex, 2);
+  EXPECT_EQ(edlg->GetSeparator(), "loaded");
+  edlg->SetOptions(false, "T", "id", 2, " | ", false, false);
+  EXPECT_TRUE(edlg->CollectOptions(FALSE));
+  EXPECT_EQ(edlg->GetSeparator(), " | ");
+  edlg->m_nSepIndex = 0;
+  EXPECT_EQ(edlg->GetSeparator(), ",");
+  edlg->m_nSepIndex = 1;
+  EXPECT_EQ(edlg->GetSeparator(), "\t");
+  edlg->m_nSepIndex = 7;
+  EXPECT_EQ(edlg->GetSeparator(), "");
+}
+
+TEST_F(ExportDialogTest, MissingOptionNeverStartsTheRun) {
+  std::ofstream(txt) << "keep";
+  edlg->SetOptions(false, "T", "", 0, "", false, false);
+  ModalScript script;
+  BehindBox seen;
+  ExpectDbBox(script, IDC_BTN_START, &seen);
+  edlg->OnBtnStart();
+  EXPECT_EQ(script.Asked()[0].text, "请指定导出字段。");
+  EXPECT_TRUE(seen.buttonEnabled);
+  EXPECT_EQ(edlg->Status(), "before");
+  EXPECT_EQ(ReadAll(txt), "keep");
+}
+
+TEST_F(ExportDialogTest, WorkedExampleInBothSettings) {
+  edlg->SetOptions(false, "T", "id,name,note", 0, "", true, true);
+  StartOk();
+  EXPECT_EQ(ReadAll(txt),
+            "\"id\",\"name\",\"note\"\r\n\"1\",\"pen\",\"\"\r\n\"2\",\"ink\",\"say \"hi\"\"\r\n");
+  edlg->SetOptions(true, "SELECT * FROM T", "id,name,note", 1, "", false, false);
+  StartOk();
+  EXPECT_EQ(ReadAll(txt), "1\tpen\t\r\n2\tink\tsay \"hi\"\r\n");
+}
+
+TEST_F(ExportDialogTest, CustomSeparatorAndEmptySource) {
+  edlg->SetOptions(false, "T", "name,id", 2, " | ", false, true);
+  StartOk();
+  EXPECT_EQ(ReadAll(txt), "name | id\r\npen | 1\r\nink | 2\r\n");
+  edlg->SetOptions(false, "Empty", "*", 0, "", true, true);
+  StartOk();
+  EXPECT_EQ(ReadAll(txt), "\"a\"\r\n");
+  edlg->SetOptions(false, "Empty", "*", 0, "", true, false);
+  StartOk();
+  EXPECT_TRUE(fs::exists(txt));
+  EXPECT_EQ(fs::file_size(txt), 0u);
+}
+
+TEST_F(ExportDialogTest, ChineseIsGbkInTheCLocaleAndUtf8InAUtf8Locale) {
+  edlg->SetOptions(false, "客户", "*", 0, "", false, true);
+  StartOk();
+  EXPECT_EQ(ReadAll(txt), "\xD0\xD5\xC3\xFB\r\n\xD5\xC5\xC8\xFD\r\n\xD0\xA6?\r\n");
+  ASSERT_NE(setlocale(LC_ALL, "C.UTF-8"), nullptr);
+  StartOk();
+  EXPECT_EQ(ReadAll(txt), "姓名\r\n张三\r\n笑\xF0\x9F\x98\x80\r\n");
+}
+
+TEST_F(ExportDialogTest, BinaryValueAtTheThirdRecordKeepsTwoLines) {
+  edlg->SetOptions(false, "Pics", "id,pic", 0, "", false, false);
+  std::string text;
+  BehindBox seen = StartFailing(&text);
+  EXPECT_EQ(text, RunBox(DISP_E_TYPEMISMATCH, 3));
+  EXPECT_EQ(seen.status, "获取数据发生错误。");
+  EXPECT_FALSE(seen.buttonEnabled);  // the export enables its button after the box
+  EXPECT_EQ(seen.comCount, m_comStart);
+  EXPECT_EQ(ReadAll(txt), "1,\r\n2,\r\n");
+}
+
+TEST_F(ExportDialogTest, SkippedEmptyRecordsAreNotCounted) {
+  edlg->SetOptions(false, "Ole", "pic", 0, "", false, false);
+  std::string text;
+  StartFailing(&text);
+  EXPECT_EQ(text, RunBox(DISP_E_TYPEMISMATCH, 1));  // the NULL first record is skipped
+  EXPECT_EQ(fs::file_size(txt), 0u);
+}
+
+TEST_F(ExportDialogTest, InvalidDatabaseLeavesTheTargetAlone) {
+  edlg->SetOptions(false, "T", "*", 0, "", false, true);
+  edlg->m_strMdbFile = (m_dir + "/missing.mdb").c_str();
+  std::string text;
+  StartFailing(&text);
+  EXPECT_EQ(text, RunBox(E_FAIL, 1));
+  EXPECT_FALSE(fs::exists(txt));
+  std::ofstream(txt) << "keep";
+  StartFailing(&text);
+  EXPECT_EQ(ReadAll(txt), "keep");
+  // So does a statement the database rejects.
+  edlg->m_strMdbFile = db.c_str();
+  edlg->SetOptions(true, "select 1", "*", 0, "", false, true);
+  StartFailing(&text);
+  EXPECT_EQ(ReadAll(txt), "keep");
+}
+
+TEST_F(ExportDialogTest, SourceDatabaseIsNeverTheTarget) {
+  const std::string before = ReadAll(db);
+  fs::create_directory(m_dir + "/sub");
+  fs::create_symlink(db, m_dir + "/link.txt");
+  fs::create_hard_link(db, m_dir + "/sub/hard.txt");
+  edlg->SetOptions(false, "T", "*", 0, "", false, true);
+  for (std::string target : {db, m_dir + "/sub/../export.mdb", m_dir + "/link.txt",
+                             m_dir + "/sub/hard.txt"}) {
+    SCOPED_TRACE(target);
+    edlg->m_strTxtFile = target.c_str();
+    ModalScript script;
+    script.ExpectMessageBox(IDOK);
+    edlg->OnBtnStart();
+    ASSERT_EQ(script.Asked().size(), 1u);
+    EXPECT_EQ(script.Asked()[0].text, "目标文件就是源数据库文件，不能覆盖！");
+    EXPECT_EQ(script.Asked()[0].caption, "");
+    EXPECT_EQ(edlg->Status(), "before");  // the run never started
+    EXPECT_EQ(ReadAll(db), before);
+  }
+}
+
+TEST_F(ExportDialogTest, UnwritableTargetEndsOnTheFailurePath) {
+  edlg->SetOptions(false, "T", "*", 0, "", false, true);
+  std::string text;
+  edlg->m_strTxtFile = (m_dir + "/no/such/folder/out.txt").c_str();
+  StartFailing(&text);
+  EXPECT_EQ(text, RunBox(HResultFromErrno(ENOENT), 1));
+  edlg->m_strTxtFile = "/dev/full";
+  StartFailing(&text);
+  EXPECT_EQ(text, RunBox(static_cast<HRESULT>(0x80070070), 1));  // disk full, at the header
+  if (geteuid() == 0 && fs::exists("/sys/kernel/notes")) {
+    edlg->m_strTxtFile = "/sys/kernel/notes";  // refused even to root
+    StartFailing(&text);
+    EXPECT_EQ(text, RunBox(HResultFromErrno(EACCES), 1));
+  }
+}
+
+TEST_F(ExportDialogTest, TargetHeldByAnotherRunIsRefused) {
+  TargetFile other;
+  other.Open(txt);
+  other.Write("other run\r\n", 11);
+  edlg->SetOptions(false, "T", "*", 0, "", false, true);
+  std::string text;
+  StartFailing(&text);
+  EXPECT_EQ(text, RunBox(HResultFromErrno(EBUSY), 1));
+  other.Close();
+  EXPECT_EQ(ReadAll(txt), "other run\r\n");
+  StartOk();  // free again once the other run is done
+  EXPECT_EQ(ReadAll(txt), "id,name,note\r\n1,pen,\r\n2,ink,say \"hi\"\r\n");
+}
