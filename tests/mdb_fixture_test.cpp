@@ -140,6 +140,37 @@ TEST_F(FixtureFile, SavedQueriesRebuildTheirSql) {
   EXPECT_EQ(f->SavedQuerySql("AllTypes"), "");  // a table is no query
 }
 
+// No value is ever cut: a memo of over a megabyte (characters of 1 to 4 UTF-8 bytes,
+// so also past U+FFFF) and an OLE value of a megabyte full of zero bytes.
+TEST(MdbFixture, MegabyteValuesComeOutWhole) {
+  std::string memo;
+  while (memo.size() < 1200000) memo += "memo 备注 \xF0\x9F\x98\x80 ";
+  std::vector<uint8_t> ole(1 << 20);
+  for (size_t i = 0; i < ole.size(); ++i) ole[i] = static_cast<uint8_t>(i % 3 == 0 ? 0 : i * 31);
+  jetwriter::Table t;
+  t.name = "Long";
+  t.columns = {{"Memo", AccessType::Memo}, {"Ole", AccessType::OleObject}};
+  t.rowCount = 2;
+  t.row = [&](uint64_t r, std::vector<VARIANT>& v) {
+    v[0] = r == 0 ? VARIANT::Str(memo) : VARIANT::Str("");
+    v[1] = r == 0 ? jetwriter::Bin(ole) : VARIANT::Null();
+  };
+  const std::string path = TempPath("mdb_fixture_long");
+  jetwriter::WriteJet4(path, {t});
+  auto f = jet::MdbFile::Open(path);
+  auto rows = f->Scan("Long");
+  ASSERT_TRUE(rows->Next());
+  EXPECT_EQ(rows->Value(0).bstrVal.size(), memo.size());
+  EXPECT_TRUE(rows->Value(0).bstrVal == memo);
+  EXPECT_TRUE(rows->Value(1).parray == ole);
+  ASSERT_TRUE(rows->Next());
+  EXPECT_EQ(rows->Value(0).vt, VT_BSTR);  // empty, not NULL
+  EXPECT_EQ(rows->Value(0).bstrVal, "");
+  EXPECT_EQ(rows->Value(1).vt, VT_NULL);
+  EXPECT_FALSE(rows->Next());
+  unlink(path.c_str());
+}
+
 // Many pages: every row arrives once, in order, with its values.
 TEST(MdbFixture, ManyPages) {
   const std::string path = TempPath("mdb_fixture_big");
