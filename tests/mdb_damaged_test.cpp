@@ -12,6 +12,7 @@
 
 #include "platform/com/ComError.h"
 #include "platform/jet/MdbFile.h"
+#include "support/JetWriter.h"
 
 namespace {
 
@@ -133,12 +134,16 @@ TEST(MdbDamaged, PathWithSpacesAndChinese) {
 TEST(MdbDamaged, FlippedBytesNeverCrashOrHang) {
   TempDir dir;
   std::mt19937 rng(20261207);
-  struct Source { std::string name; int copies; };
-  const Source sources[] = {
-      {"V1997_test.mdb", 120}, {"V2000_empty.mdb", 80}, {"V2000_test.mdb", 60}, {"nwind.mdb", 60}};
+  // Our writer's file adds Jet 4 long-value chains over several pages.
+  const std::string fixture = dir.Path() + "/AllTypes.mdb";
+  jetwriter::WriteAllTypesFixture(fixture);
+  struct Source { std::string path; int copies; };
+  const Source sources[] = {{kData + "/V1997_test.mdb", 100}, {kData + "/V2000_empty.mdb", 60},
+                            {kData + "/V2000_test.mdb", 50},  {kData + "/nwind.mdb", 50},
+                            {fixture, 80}};
   int failed = 0, read = 0;
   for (const Source& s : sources) {
-    const std::vector<uint8_t> original = ReadAll(kData + "/" + s.name);
+    const std::vector<uint8_t> original = ReadAll(s.path);
     ASSERT_FALSE(original.empty());
     for (int copy = 0; copy < s.copies; ++copy) {
       std::vector<uint8_t> bytes = original;
@@ -150,7 +155,7 @@ TEST(MdbDamaged, FlippedBytesNeverCrashOrHang) {
       }
       const HRESULT hr = ReadEverything(dir.Write("flipped.mdb", bytes));
       EXPECT_TRUE(hr == S_OK || hr == E_FAIL || hr == JET_E_PASSWORD)
-          << s.name << " copy " << copy << ": " << std::hex << hr;
+          << s.path << " copy " << copy << ": " << std::hex << hr;
       (hr == S_OK ? read : failed)++;
     }
   }
