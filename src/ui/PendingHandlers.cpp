@@ -14,8 +14,3 @@ bool CExportDlg::RunDbOperation(const DbOperation&,
                                 const std::function<CString(const _com_error&)>&) {
   return false;
 }
-void CExportDlg::LoadSettings() {}
-void CExportDlg::SaveSettings() {
-  delete m_pCore;
-  m_pCore = nullptr;
-}
