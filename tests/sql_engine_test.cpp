@@ -214,6 +214,35 @@ TEST_F(SqlEngine, JoinsGroupsAndPredicates) {
   EXPECT_EQ(Rows("select distinct id from [order details] where id < 5").size(), 2u);
 }
 
+TEST(SqlJoins, EachTableIsReadOnceNotOncePerOuterRow) {
+  auto file = std::make_shared<fake::MdbFile>();
+  for (const char* name : {"a", "b", "c"}) {
+    fake::Table t;
+    t.name = name;
+    t.columns = {{"id", AccessType::LongInteger}, {"v", AccessType::Text}};
+    t.generatedRows = 3000;
+    t.generate = [](long long r, std::vector<VARIANT>* v) {
+      (*v)[0] = VARIANT::I4(static_cast<int32_t>(r));
+      (*v)[1] = VARIANT::Str("v" + std::to_string(r % 7));
+    };
+    file->Add(t);
+  }
+  auto db = jet::Database::OpenOver(file);
+  auto c = db->Execute("select count(*) from a inner join b on a.id = b.id where b.v = 'V3'");
+  EXPECT_EQ(c->Value(0).lVal, 429);
+  EXPECT_LE(file->nextCalls(), 2 * 3002);
+  // Jet's nested form, with aliases and a LEFT JOIN.
+  auto n = db->Execute("SELECT Count(*) FROM (a AS x INNER JOIN b ON x.id = b.id) LEFT JOIN c ON b.id = c.id + 2990");
+  EXPECT_EQ(n->Value(0).lVal, 3000);
+  EXPECT_LE(file->nextCalls(), 5 * 3002);
+  auto r = db->Execute("select b.id, c.id from b right join c on b.id = c.id + 2998 order by c.id");
+  EXPECT_EQ(r->Value(0).lVal, 2998);
+  r->MoveNext();
+  EXPECT_EQ(r->Value(0).lVal, 2999);
+  r->MoveNext();
+  EXPECT_EQ(r->Value(0).vt, VT_NULL);
+}
+
 TEST_F(SqlEngine, ConcatenationTreatsNullAsEmpty) {
   EXPECT_EQ(Column("select name & '-' & tel from customers where id = 3"), (Strings{"Zhao-"}));
   EXPECT_EQ(Column("select tel & tel from customers where id = 3"), (Strings{"NULL"}));

@@ -1,5 +1,6 @@
 #include "platform/jet/SqlTranslate.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <set>
 #include <vector>
@@ -377,12 +378,59 @@ void RewriteSelects(List& list, bool outermost, StatementShape* shape) {
   }
 }
 
+bool EndsFrom(const Unit& u) {
+  return IsWord(u, "where") || IsWord(u, "group") || IsWord(u, "having") || IsWord(u, "order") ||
+         IsCompoundWord(u);
+}
+
+// The tables of a join are read through subqueries SQLite cannot flatten (a
+// LIMIT does that): it then materializes the inner ones once and indexes them on
+// the join's keys, where it would otherwise rescan the file for every outer row
+// (virtual tables get no automatic index).
+void MaterializeJoinTables(List& list) {
+  std::vector<size_t> refs;
+  auto collect = [&](size_t begin, size_t end, bool commas) {
+    bool joined = false;
+    for (size_t k = begin; k < end; ++k)
+      if (IsWord(list[k], "join") || (commas && IsOp(list[k], ","))) {
+        joined = true;
+        refs.push_back(k + 1);
+      }
+    if (joined) refs.push_back(begin);
+  };
+  bool hasFrom = false;
+  for (size_t f = 0; f < list.size(); ++f) {
+    if (!IsWord(list[f], "from")) continue;
+    hasFrom = true;
+    size_t end = f + 1;
+    while (end < list.size() && !EndsFrom(list[end])) ++end;
+    collect(f + 1, end, true);
+  }
+  // A parenthesized join of Jet's nested form: (a INNER JOIN b ON ...) INNER JOIN c ...
+  if (!hasFrom && !list.empty() && IsName(list[0])) collect(0, list.size(), false);
+  std::sort(refs.begin(), refs.end());
+  for (auto r = refs.rbegin(); r != refs.rend(); ++r) {
+    size_t p = *r;
+    if (p >= list.size() || !IsName(list[p])) continue;
+    Unit table = list[p];
+    Unit sub{{TokKind::Open, "("}, {Raw("SELECT * FROM"), table, Raw("LIMIT -1")}, true, false};
+    bool aliased = p + 1 < list.size() && (IsWord(list[p + 1], "as") || IsName(list[p + 1]));
+    list[p] = sub;
+    if (!aliased) {
+      Unit alias = table;
+      alias.tok.kind = TokKind::Name;
+      list.insert(list.begin() + static_cast<long>(p) + 1, {Unit{{TokKind::Word, "AS"}, {}, false, false}, alias});
+    }
+  }
+}
+
 void Rewrite(List& list, bool outermost, StatementShape* shape) {
   for (Unit& u : list)
     if (u.group) Rewrite(u.kids, false, shape);
   RewriteTokens(list);
   RewriteConcat(list);
   QuoteSqliteWords(list);
+  MaterializeJoinTables(list);
   RewriteSelects(list, outermost, shape);
 }
 
