@@ -88,6 +88,10 @@ constexpr UINT VK_RETURN = 0x0D;
 constexpr UINT VK_ESCAPE = 0x1B;
 constexpr UINT ID_HELP = 0xE146;
 
+// GetWindow relations.
+constexpr UINT GW_HWNDNEXT = 2;
+constexpr UINT GW_CHILD = 5;
+
 // System metrics the program asks for.
 constexpr int SM_CXICON = 11;
 constexpr int SM_CYICON = 12;

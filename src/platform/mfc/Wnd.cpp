@@ -54,6 +54,20 @@ CWnd* CWnd::GetDlgItem(int nID) const {
   return nullptr;
 }
 
+CWnd* CWnd::GetWindow(UINT nCmd) const {
+  if (!m_hWnd) return nullptr;
+  if (nCmd == GW_CHILD) {
+    const wxWindowList& children = m_hWnd->GetChildren();
+    return children.empty() ? nullptr : AfxObjectOf(children.front());
+  }
+  if (nCmd == GW_HWNDNEXT && m_hWnd->GetParent() && !m_hWnd->IsTopLevel()) {
+    const wxWindowList& siblings = m_hWnd->GetParent()->GetChildren();
+    auto it = siblings.Find(m_hWnd);
+    return it && it->GetNext() ? AfxObjectOf(it->GetNext()->GetData()) : nullptr;
+  }
+  return nullptr;
+}
+
 int CWnd::GetDlgCtrlID() const {
   CtlInfo* info = InfoOf(m_hWnd);
   return info ? info->id : 0;

@@ -33,6 +33,8 @@ class CWnd : public CCmdTarget {
   HWND Detach();
 
   CWnd* GetDlgItem(int nID) const;
+  // GW_CHILD: the first child in template order; GW_HWNDNEXT: the next sibling.
+  CWnd* GetWindow(UINT nCmd) const;
   int GetDlgCtrlID() const;
   CWnd* GetParent() const;
 
