@@ -192,6 +192,27 @@ TEST_F(Modeless, EnterOnAPushButtonClicksItAndEnterInTheMemoIsItsOwn) {
   EXPECT_EQ(dlg.GetEndResult(), IDOK);
 }
 
+// Real keys through the X server: what GTK itself does once the dialog lets a key pass.
+TEST_F(Modeless, TypedKeysReachTheFocusedControl) {
+  dlg.GetDlgItem(IDC_MEMO)->SetFocus();
+  AfxPumpMessages();
+  ASSERT_EQ(CWnd::GetFocus(), dlg.GetDlgItem(IDC_MEMO));
+  ASSERT_TRUE(AfxTypeKey('a'));
+  ASSERT_TRUE(AfxTypeKey(VK_RETURN));
+  ASSERT_TRUE(AfxTypeKey('b'));
+  CString s;
+  dlg.GetDlgItemText(IDC_MEMO, s);
+  EXPECT_EQ(s, "a\r\nb");  // Enter in the memo is a line break, and no end
+  EXPECT_EQ(dlg.GetEndResult(), -1);
+  dlg.GetDlgItem(IDC_PUSH)->SetFocus();
+  AfxPumpMessages();
+  ASSERT_TRUE(AfxTypeKey(VK_RETURN));
+  EXPECT_EQ(dlg.events, std::vector<CString>{"push"});  // clicked once
+  EXPECT_EQ(dlg.GetEndResult(), -1);
+  ASSERT_TRUE(AfxTypeKey(VK_ESCAPE));
+  EXPECT_EQ(dlg.GetEndResult(), IDCANCEL);
+}
+
 // Each way of closing a modal dialog ends it with the default handler's result and
 // passes WM_DESTROY once, while the controls still hold their texts.
 struct CloseCase {

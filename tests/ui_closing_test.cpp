@@ -118,11 +118,28 @@ TEST_F(Closing, EnterOnAPushButtonClicksItAndTheDialogGoesOn) {
   ExpectClosedOnce(dlg);
 }
 
-TEST_F(Closing, EnterInTheSqlEditIsPassedToTheEdit) {
+TEST_F(Closing, TypedEnterInTheSqlEditIsALineBreak) {
   CExportDlg modeless;
   ASSERT_TRUE(modeless.Create(CExportDlg::IDD));
-  EXPECT_EQ(modeless.GetDlgItem(IDC_EDIT_SQL)->SendMessage(WM_KEYDOWN, VK_RETURN), 1);
-  EXPECT_EQ(modeless.GetDlgItem(IDC_EDIT_FIELDS)->SendMessage(WM_KEYDOWN, VK_RETURN), 0);
+  modeless.GetDlgItem(IDC_CHK_USESQL)->SendMessage(BM_CLICK);
+  modeless.GetDlgItem(IDC_EDIT_SQL)->SetFocus();
+  AfxPumpMessages();
+  for (UINT key : {UINT('s'), VK_RETURN, UINT('f')}) ASSERT_TRUE(AfxTypeKey(key));
+  CString sql;
+  modeless.GetDlgItemText(IDC_EDIT_SQL, sql);
+  EXPECT_EQ(sql, "s\r\nf");
+  EXPECT_EQ(modeless.GetEndResult(), -1);
   modeless.DestroyWindow();
 }
+
+TEST_F(Closing, TypedEnterInAnEditEndsOnce) {
+  EXPECT_EQ(RunModal([&] {
+              dlg.GetDlgItem(IDC_EDIT_TXTFILE)->SetFocus();
+              AfxPumpMessages();
+              AfxTypeKey(VK_RETURN);
+            }),
+            IDOK);
+  ExpectClosedOnce(dlg);
+}
+
 }  // namespace

@@ -41,6 +41,12 @@ BOOL Enable3dControls();
 // message would (tests use it to act inside DoModal).
 void AfxCallAfter(std::function<void()> fn);
 
+// Presses and releases a key through the X server (XTest), to the window that has
+// the keyboard focus, then serves the events it caused: for tests that check what
+// the toolkit itself does with a key. VK_RETURN, VK_ESCAPE, or a printable ASCII
+// character. FALSE when the key could not be sent.
+BOOL AfxTypeKey(UINT vk);
+
 // Serves the pending events and idle handlers once, without waiting (tests use it
 // to let a shown window settle).
 void AfxPumpMessages();
