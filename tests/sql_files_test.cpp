@@ -198,6 +198,32 @@ TEST_F(Northwind, JoinsAndGroups) {
   EXPECT_GT(u->ColumnCount(), 0);
 }
 
+TEST_F(Northwind, SavedQueriesRunAsAccessWroteThem) {
+  // Access's own SQL: DISTINCTROW, nested joins, Yes/No constants, & and CCur,
+  // subqueries, TOP with ORDER BY, saved queries over saved queries.
+  auto count = [&](const std::string& view) {
+    long n = 0;
+    for (auto c = db->Execute("select * from [" + view + "]"); !c->Eof(); c->MoveNext()) ++n;
+    return n;
+  };
+  EXPECT_EQ(count("Orders Qry"), 830);
+  EXPECT_EQ(count("Order Subtotals"), 830);
+  EXPECT_EQ(count("Invoices"), 2155);
+  EXPECT_EQ(count("Order Details Extended"), 2155);
+  EXPECT_EQ(count("Alphabetical List of Products"), 69);  // 77 products, 8 discontinued
+  EXPECT_EQ(count("Current Product List"), 69);
+  EXPECT_EQ(count("Products by Category"), 69);
+  EXPECT_EQ(count("Ten Most Expensive Products"), 10);
+  EXPECT_EQ(count("Products Above Average Price"), 25);
+  EXPECT_LT(count("Quarterly Orders"), 91);  // DISTINCTROW: each customer once
+  auto top = db->Execute("select * from [Ten Most Expensive Products]");
+  EXPECT_EQ(top->ColumnName(0), "TenMostExpensiveProducts");
+  EXPECT_EQ(top->Value(1).vt, VT_CY);
+  // Queries that ask for parameters (or form fields) have no value for them.
+  EXPECT_EQ(CodeOf("select * from [Invoices Filter]"), JET_E_NOCOLUMN);
+  EXPECT_EQ(CodeOf("select * from [Employee Sales by Country]"), JET_E_NOCOLUMN);
+}
+
 TEST_F(Northwind, ErrorsAsJetGivesThem) {
   EXPECT_EQ(CodeOf("select top 4 * from Order Details"), JET_E_SYNTAX);
   EXPECT_EQ(CodeOf("select top 4 * fromdate, id from orders"), JET_E_SYNTAX);

@@ -90,6 +90,12 @@ bool IsTighterOp(const Unit& u) {
   return t == "+" || t == "-" || t == "*" || t == "/" || t == "%";
 }
 
+bool IsComparison(const Unit& u) {
+  if (u.group || u.tok.kind != TokKind::Op) return false;
+  const std::string& t = u.tok.text;
+  return t == "=" || t == "<>" || t == "!=" || t == "<" || t == ">" || t == "<=" || t == ">=";
+}
+
 Unit Raw(const std::string& text) { return Unit{{TokKind::Raw, text}, {}, false, false}; }
 
 List BuildTree(const std::vector<Token>& toks, size_t* pos, bool nested) {
@@ -138,6 +144,9 @@ void RewriteTokens(List& list) {
       u = Raw("(-1)");
     } else if (IsWord(u, "false")) {
       u = Raw("0");
+    } else if ((IsWord(u, "yes") || IsWord(u, "no")) && i > 0 && IsComparison(list[i - 1])) {
+      // Access writes "Discontinued = No"; elsewhere Yes and No stay names.
+      u = Raw(IsWord(u, "yes") ? "(-1)" : "0");
     } else if (IsWord(u, "mod")) {
       u.tok = {TokKind::Op, "%"};
     } else if (u.tok.kind == TokKind::Word && i + 1 < list.size() && list[i + 1].group &&
@@ -273,6 +282,39 @@ bool IsCompoundWord(const Unit& u) {
 }
 
 // TOP n [PERCENT] -> LIMIT at the end of its select; DISTINCTROW dropped.
+// Joins of a FROM range, nested (a INNER JOIN b) groups included.
+int CountJoins(const List& list, size_t begin, size_t end) {
+  int n = 0;
+  for (size_t k = begin; k < end; ++k) {
+    if (IsWord(list[k], "join")) ++n;
+    if (list[k].group && !list[k].kids.empty() && !IsWord(list[k].kids[0], "select"))
+      n += CountJoins(list[k].kids, 0, list[k].kids.size());
+  }
+  return n;
+}
+
+// DISTINCTROW drops rows whose records of the selected tables repeat, which
+// matters only when the fields come from some of the joined tables and not all;
+// then it is read as DISTINCT over the fields (the same rows when, as usual, a
+// key is among them). Told only from qualified fields (table.field, table.*).
+bool SelectsSomeTablesOnly(const List& list, size_t items, size_t from, size_t end) {
+  int tables = 1 + CountJoins(list, from, end);
+  for (size_t k = from; k < end; ++k)
+    if (IsOp(list[k], ",")) ++tables;
+  std::set<std::string> used;
+  for (size_t k = items; k < from;) {
+    if (k + 2 >= from + 1 || !IsName(list[k]) || !IsOp(list[k + 1], ".") ||
+        !(IsName(list[k + 2]) || IsOp(list[k + 2], "*")))
+      return false;
+    used.insert(LowerAscii(list[k].tok.text));
+    k += 3;
+    if (k < from && IsWord(list[k], "as")) k += 2;
+    if (k < from && !IsOp(list[k], ",")) return false;
+    ++k;
+  }
+  return !used.empty() && static_cast<int>(used.size()) < tables;
+}
+
 bool HasCompound(const List& list) {
   for (const Unit& u : list)
     if (IsCompoundWord(u)) return true;
@@ -304,12 +346,13 @@ void RewriteSelects(List& list, bool outermost, StatementShape* shape) {
     if (!IsWord(list[s], "select")) continue;
     size_t p = s + 1;
     std::string top;
-    bool percent = false;
+    bool percent = false, distinctRow = false;
     for (;;) {
       if (p < list.size() && (IsWord(list[p], "all") || IsWord(list[p], "distinct"))) {
         ++p;
       } else if (p < list.size() && IsWord(list[p], "distinctrow")) {
         list.erase(list.begin() + static_cast<long>(p));
+        distinctRow = true;
       } else if (p < list.size() && IsWord(list[p], "top") && top.empty()) {
         if (p + 1 >= list.size() || list[p + 1].group || list[p + 1].tok.kind != TokKind::Number) Syntax();
         top = list[p + 1].tok.text;
@@ -335,6 +378,10 @@ void RewriteSelects(List& list, bool outermost, StatementShape* shape) {
       end += list.size() - before;
     } else {
       CheckItems(list, p, from);
+    }
+    if (distinctRow && SelectsSomeTablesOnly(list, p, from, end)) {
+      list.insert(list.begin() + static_cast<long>(p), Unit{{TokKind::Word, "DISTINCT"}, {}, false, false});
+      ++p, ++from, ++end;
     }
     bool outer = outermost && first;
     first = false;

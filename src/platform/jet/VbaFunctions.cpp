@@ -20,7 +20,7 @@ const std::set<std::string>& Names() {
   static const std::set<std::string> names = {
       "left", "right", "mid", "len", "ucase", "lcase", "trim", "ltrim", "rtrim", "space",
       "instr", "chr", "asc", "strcomp", "replace", "iif", "nz", "isnull", "cstr", "clng",
-      "cint", "cdbl", "csng", "cbool", "cdate", "val", "int", "fix", "round", "sgn", "abs",
+      "cint", "ccur", "cdbl", "csng", "cbool", "cdate", "val", "int", "fix", "round", "sgn", "abs",
       "year", "month", "day", "hour", "minute", "second", "weekday", "now", "date", "time",
       "dateserial", "timeserial", "format", "first", "last", "cat"};
   return names;

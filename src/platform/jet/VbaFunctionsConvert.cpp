@@ -58,6 +58,15 @@ void CDbl(sqlite3_context* ctx, int, sqlite3_value** argv) {
   sqlite3_result_double(ctx, d);
 }
 
+// CCur: the amount rounded half to even at 4 decimals, as Currency holds it.
+void CCur(sqlite3_context* ctx, int, sqlite3_value** argv) {
+  if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(ctx);
+  double d;
+  if (!ValueNumber(argv[0], &d)) return Mismatch(ctx);
+  if (std::fabs(d) > 922337203685477.0) return Overflow(ctx);
+  sqlite3_result_double(ctx, std::nearbyint(d * 10000.0) / 10000.0);
+}
+
 void CSng(sqlite3_context* ctx, int, sqlite3_value** argv) {
   if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(ctx);
   double d;
@@ -161,6 +170,7 @@ void RegisterConversionFunctions(sqlite3* db) {
   Add(db, "vba_clng", 1, CWhole<-2147483648LL, 2147483647LL>);
   Add(db, "vba_cint", 1, CWhole<-32768, 32767>);
   Add(db, "vba_cdbl", 1, CDbl);
+  Add(db, "vba_ccur", 1, CCur);
   Add(db, "vba_csng", 1, CSng);
   Add(db, "vba_cbool", 1, CBool);
   Add(db, "vba_val", 1, Val);
