@@ -283,6 +283,9 @@ TEST_F(SqlEngine, VbaFunctions) {
   EXPECT_EQ(one("Year(Now()) > 2000 and Date() <= Now()"), "1");
   EXPECT_EQ(one("Int(-2.5) & Fix(-2.5) & Round(2.5) & Abs(-3) & Sgn(-7)"), "-3-223-1");
   EXPECT_EQ(Column("select first(name), last(name) from customers"), (Strings{"wang|Bo"}));
+  EXPECT_EQ(Column("select var(customers.id), varp(customers.id), stdev(quantity) from customers, [order details] "
+                   "where customers.id = [order details].orderid - 9"),
+            (Strings{"1.66666666666667|1.25|" + Column("select stdev(quantity) from [order details]").at(0)}));
   EXPECT_EQ(CodeOf("select NoSuchFunction(name) from customers"), JET_E_NOCOLUMN);
   EXPECT_EQ(CodeOf("select CLng('x') from customers"), E_FAIL);
 }

@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <cmath>
 #include <cstring>
 #include <set>
 #include <string>
@@ -22,7 +23,7 @@ const std::set<std::string>& Names() {
       "instr", "chr", "asc", "strcomp", "replace", "iif", "nz", "isnull", "cstr", "clng",
       "cint", "ccur", "cdbl", "csng", "cbool", "cdate", "val", "int", "fix", "round", "sgn", "abs",
       "year", "month", "day", "hour", "minute", "second", "weekday", "now", "date", "time",
-      "dateserial", "timeserial", "format", "first", "last", "cat"};
+      "dateserial", "timeserial", "format", "first", "last", "stdev", "stdevp", "var", "varp", "cat"};
   return names;
 }
 
@@ -143,6 +144,29 @@ void KeptFinal(sqlite3_context* ctx) {
   sqlite3_value_free(k->value);
 }
 
+// StDev, StDevP, Var, VarP over the non-NULL values (Welford's running sums).
+struct Spread {
+  double n, mean, m2;
+};
+void SpreadStep(sqlite3_context* ctx, int, sqlite3_value** argv) {
+  if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return;
+  auto* s = static_cast<Spread*>(sqlite3_aggregate_context(ctx, sizeof(Spread)));
+  if (!s) return;
+  double x = sqlite3_value_double(argv[0]);
+  s->n += 1;
+  double d = x - s->mean;
+  s->mean += d / s->n;
+  s->m2 += d * (x - s->mean);
+}
+template <bool kSample, bool kRoot>
+void SpreadFinal(sqlite3_context* ctx) {
+  auto* s = static_cast<Spread*>(sqlite3_aggregate_context(ctx, 0));
+  double n = s ? s->n : 0;
+  if (n < (kSample ? 2 : 1)) return sqlite3_result_null(ctx);
+  double v = s->m2 / (kSample ? n - 1 : n);
+  sqlite3_result_double(ctx, kRoot ? std::sqrt(v) : v);
+}
+
 }  // namespace
 
 std::string VbaFunctionSqlName(const std::string& name) {
@@ -182,6 +206,10 @@ bool RegisterVbaFunctions(sqlite3* db) {
   ok = ok && sqlite3_create_function(db, "vba_cat", -1, det, nullptr, CatFunction, nullptr, nullptr) == SQLITE_OK;
   ok = ok && sqlite3_create_function(db, "vba_first", 1, SQLITE_UTF8, nullptr, nullptr, FirstStep, KeptFinal) == SQLITE_OK;
   ok = ok && sqlite3_create_function(db, "vba_last", 1, SQLITE_UTF8, nullptr, nullptr, LastStep, KeptFinal) == SQLITE_OK;
+  ok = ok && sqlite3_create_function(db, "vba_stdev", 1, det, nullptr, nullptr, SpreadStep, SpreadFinal<true, true>) == SQLITE_OK;
+  ok = ok && sqlite3_create_function(db, "vba_stdevp", 1, det, nullptr, nullptr, SpreadStep, SpreadFinal<false, true>) == SQLITE_OK;
+  ok = ok && sqlite3_create_function(db, "vba_var", 1, det, nullptr, nullptr, SpreadStep, SpreadFinal<true, false>) == SQLITE_OK;
+  ok = ok && sqlite3_create_function(db, "vba_varp", 1, det, nullptr, nullptr, SpreadStep, SpreadFinal<false, false>) == SQLITE_OK;
   if (!ok) return false;
   vba::RegisterTextFunctions(db);
   vba::RegisterDateFunctions(db);
