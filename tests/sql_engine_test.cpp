@@ -247,6 +247,9 @@ TEST_F(SqlEngine, ConcatenationTreatsNullAsEmpty) {
   EXPECT_EQ(Column("select name & '-' & tel from customers where id = 3"), (Strings{"Zhao-"}));
   EXPECT_EQ(Column("select tel & tel from customers where id = 3"), (Strings{"NULL"}));
   EXPECT_EQ(Column("select id & \"x\" & id + 1 from customers where id = 1"), (Strings{"1x2"}));
+  // + joins texts too, but passes NULL on.
+  EXPECT_EQ(Column("select name + '-' + city, tel + name, id + '2' from customers where id = 3"),
+            (Strings{"Zhao-BEIJING|NULL|5"}));
 }
 
 TEST_F(SqlEngine, StatementShapes) {

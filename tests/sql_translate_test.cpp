@@ -39,10 +39,15 @@ TEST(SqlTranslate, NamesLiteralsAndConstants) {
 TEST(SqlTranslate, ConcatenationTakesWholeOperands) {
   EXPECT_EQ(jet::TranslateJetSql("select a & b as c from t"), "select vba_cat(a, b) COLLATE JETTEXT as c from t");
   EXPECT_EQ(jet::TranslateJetSql("select a from t where a & b + 1 & t.c = 'x'"),
-            "select a from t where vba_cat(a, b + 1, t.c) COLLATE JETTEXT = 'x' COLLATE JETTEXT");
+            "select a from t where vba_cat(a, vba_add(b, 1) COLLATE JETTEXT, t.c) COLLATE JETTEXT = 'x' COLLATE JETTEXT");
   EXPECT_EQ(jet::TranslateJetSql("select a from t where -x & left(y, 2) > ''"),
             "select a from t where vba_cat(- x, vba_left(y, 2) COLLATE JETTEXT) COLLATE JETTEXT > '' COLLATE JETTEXT");
   EXPECT_EQ(CodeOf("select & a from t"), JET_E_SYNTAX);
+}
+
+TEST(SqlTranslate, PlusKeepsItsPrecedence) {
+  EXPECT_EQ(jet::TranslateJetSql("select a from t where a - b + c * 2 - d > -1 + +e"),
+            "select a from t where vba_add(a - b, c * 2) COLLATE JETTEXT - d > vba_add(- 1, + e) COLLATE JETTEXT");
 }
 
 TEST(SqlTranslate, UnnamedExpressionsOfTheOuterSelectGetAnAlias) {

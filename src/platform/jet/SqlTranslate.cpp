@@ -158,7 +158,10 @@ void RewriteTokens(List& list) {
   }
 }
 
-size_t OperandStart(const List& list, size_t opIndex) {
+bool IsMultiplicative(const Unit& u) { return IsOp(u, "*") || IsOp(u, "/") || IsOp(u, "%"); }
+bool IsAdditiveLeft(const Unit& u) { return IsMultiplicative(u) || IsOp(u, "-"); }
+
+size_t OperandStart(const List& list, size_t opIndex, bool (*tighter)(const Unit&) = IsTighterOp) {
   size_t end = opIndex;
   for (;;) {
     if (end == 0) Syntax();
@@ -173,7 +176,7 @@ size_t OperandStart(const List& list, size_t opIndex) {
     } else {
       Syntax();
     }
-    if (start > 0 && IsTighterOp(list[start - 1])) {
+    if (start > 0 && tighter(list[start - 1])) {
       bool sign = IsOp(list[start - 1], "+") || IsOp(list[start - 1], "-");
       if (sign && (start - 1 == 0 || !IsOperandEnd(list[start - 2]))) return start - 1;
       end = start - 1;
@@ -183,7 +186,7 @@ size_t OperandStart(const List& list, size_t opIndex) {
   }
 }
 
-size_t OperandEnd(const List& list, size_t opIndex) {
+size_t OperandEnd(const List& list, size_t opIndex, bool (*tighter)(const Unit&) = IsTighterOp) {
   size_t k = opIndex + 1, n = list.size();
   for (;;) {
     while (k < n && (IsOp(list[k], "+") || IsOp(list[k], "-"))) ++k;
@@ -197,7 +200,7 @@ size_t OperandEnd(const List& list, size_t opIndex) {
     } else {
       Syntax();
     }
-    if (k < n && IsTighterOp(list[k])) { ++k; continue; }
+    if (k < n && tighter(list[k])) { ++k; continue; }
     return k;
   }
 }
@@ -225,6 +228,25 @@ void RewriteConcat(List& list) {
     list.erase(list.begin() + static_cast<long>(start), list.begin() + static_cast<long>(end));
     list.insert(list.begin() + static_cast<long>(start), {fn, args});
     i = start + 1;
+  }
+}
+
+// a + b  ->  vba_add(a, b): Jet's + also joins two texts ("a" + "b" is "ab"),
+// where SQLite would add their numeric values.
+void RewritePlus(List& list) {
+  for (size_t i = 0; i < list.size(); ++i) {
+    if (!IsOp(list[i], "+")) continue;
+    if (i == 0 || !IsOperandEnd(list[i - 1])) continue;  // a sign, not an addition
+    size_t start = OperandStart(list, i, IsAdditiveLeft);
+    size_t end = OperandEnd(list, i, IsMultiplicative);
+    Unit args{{TokKind::Open, "("}, {}, true, false};
+    for (size_t k = start; k < i; ++k) args.kids.push_back(list[k]);
+    args.kids.push_back(Unit{{TokKind::Op, ","}, {}, false, false});
+    for (size_t k = i + 1; k < end; ++k) args.kids.push_back(list[k]);
+    Unit fn{{TokKind::Word, VbaFunctionSqlName("add")}, {}, false, true};
+    list.erase(list.begin() + static_cast<long>(start), list.begin() + static_cast<long>(end));
+    list.insert(list.begin() + static_cast<long>(start), {fn, args});
+    i = start;
   }
 }
 
@@ -475,6 +497,7 @@ void Rewrite(List& list, bool outermost, StatementShape* shape) {
   for (Unit& u : list)
     if (u.group) Rewrite(u.kids, false, shape);
   RewriteTokens(list);
+  RewritePlus(list);
   RewriteConcat(list);
   QuoteSqliteWords(list);
   MaterializeJoinTables(list);

@@ -23,7 +23,7 @@ const std::set<std::string>& Names() {
       "instr", "chr", "asc", "strcomp", "replace", "iif", "nz", "isnull", "cstr", "clng",
       "cint", "ccur", "cdbl", "csng", "cbool", "cdate", "val", "int", "fix", "round", "sgn", "abs",
       "year", "month", "day", "hour", "minute", "second", "weekday", "now", "date", "time",
-      "dateserial", "timeserial", "format", "first", "last", "stdev", "stdevp", "var", "varp", "cat"};
+      "dateserial", "timeserial", "format", "first", "last", "stdev", "stdevp", "var", "varp", "cat", "add"};
   return names;
 }
 
@@ -119,6 +119,26 @@ void CatFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
   sqlite3_result_text(ctx, out.data(), static_cast<int>(out.size()), SQLITE_TRANSIENT);
 }
 
+// a + b: two texts are joined; otherwise the numbers (texts read as numbers) are
+// added; NULL gives NULL.
+void AddFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
+  int ta = sqlite3_value_type(argv[0]), tb = sqlite3_value_type(argv[1]);
+  if (ta == SQLITE_NULL || tb == SQLITE_NULL) return sqlite3_result_null(ctx);
+  if (ta == SQLITE_TEXT && tb == SQLITE_TEXT) {
+    std::string out = vba::ValueText(argv[0]) + vba::ValueText(argv[1]);
+    return sqlite3_result_text(ctx, out.data(), static_cast<int>(out.size()), SQLITE_TRANSIENT);
+  }
+  if (ta == SQLITE_INTEGER && tb == SQLITE_INTEGER) {
+    sqlite3_int64 r;
+    if (!__builtin_add_overflow(sqlite3_value_int64(argv[0]), sqlite3_value_int64(argv[1]), &r))
+      return sqlite3_result_int64(ctx, r);
+  }
+  double a, b;
+  if (!vba::ValueNumber(argv[0], &a) || !vba::ValueNumber(argv[1], &b))
+    return sqlite3_result_error(ctx, "Data type mismatch", -1);
+  sqlite3_result_double(ctx, a + b);
+}
+
 // First and Last: the value of the first / last row of the group.
 struct Kept {
   sqlite3_value* value;
@@ -204,6 +224,7 @@ bool RegisterVbaFunctions(sqlite3* db) {
   ok = ok && sqlite3_create_function(db, "like", 2, det, nullptr, LikeFunction, nullptr, nullptr) == SQLITE_OK;
   ok = ok && sqlite3_create_function(db, "like", 3, det, nullptr, LikeFunction, nullptr, nullptr) == SQLITE_OK;
   ok = ok && sqlite3_create_function(db, "vba_cat", -1, det, nullptr, CatFunction, nullptr, nullptr) == SQLITE_OK;
+  ok = ok && sqlite3_create_function(db, "vba_add", 2, det, nullptr, AddFunction, nullptr, nullptr) == SQLITE_OK;
   ok = ok && sqlite3_create_function(db, "vba_first", 1, SQLITE_UTF8, nullptr, nullptr, FirstStep, KeptFinal) == SQLITE_OK;
   ok = ok && sqlite3_create_function(db, "vba_last", 1, SQLITE_UTF8, nullptr, nullptr, LastStep, KeptFinal) == SQLITE_OK;
   ok = ok && sqlite3_create_function(db, "vba_stdev", 1, det, nullptr, nullptr, SpreadStep, SpreadFinal<true, true>) == SQLITE_OK;
