@@ -315,7 +315,7 @@ TEST_F(SqlEngine, PlainColumnsKeepTheirAccessType) {
 }
 
 TEST_F(SqlEngine, ColumnNamesAsJetReportsThem) {
-  auto c = db->Execute("select *, id + 1, name as n, count(*) from customers group by id");
+  auto c = db->Execute("select *, id + 1, name as n, 2 from customers");
   ASSERT_EQ(c->ColumnCount(), 9);
   EXPECT_EQ(c->ColumnName(0), "ID");
   EXPECT_EQ(c->ColumnName(5), "Joined");
@@ -346,6 +346,16 @@ TEST_F(SqlEngine, ErrorCodes) {
   EXPECT_EQ(CodeOf("select name from customers where [no such] = 1"), JET_E_NOCOLUMN);
   EXPECT_EQ(CodeOf("select * from customers where id = ?"), JET_E_NOCOLUMN);
   EXPECT_EQ(CodeOf("delete from customers"), E_FAIL);
+}
+
+TEST_F(SqlEngine, GroupedFieldsMustBeGroupedOrAggregated) {
+  EXPECT_EQ(CodeOf("select name, count(*) from customers"), JET_E_SYNTAX);
+  EXPECT_EQ(CodeOf("select name from customers group by city"), JET_E_SYNTAX);
+  EXPECT_EQ(CodeOf("select * from customers group by id"), JET_E_SYNTAX);
+  EXPECT_EQ(CodeOf("select c.city, count(*) as n from customers c group by city"), S_OK);
+  EXPECT_EQ(CodeOf("select left(city, 1), count(*) from customers group by left(city, 1)"), S_OK);
+  EXPECT_EQ(CodeOf("select id + 1, 'x' from customers group by id"), S_OK);
+  EXPECT_EQ(CodeOf("select count(*), max(id) from customers where id in (select id from customers)"), S_OK);
 }
 
 TEST_F(SqlEngine, DamagedFileFailsWithTheReadersCode) {

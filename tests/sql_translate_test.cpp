@@ -52,8 +52,9 @@ TEST(SqlTranslate, PlusKeepsItsPrecedence) {
 
 TEST(SqlTranslate, UnnamedExpressionsOfTheOuterSelectGetAnAlias) {
   std::string alias = std::string("\"") + jet::kExprAlias + "\"";
-  EXPECT_EQ(jet::TranslateJetSql("select a, count(*), b as c, t.d, 1 from t"),
-            "select a, count(*) COLLATE JETTEXT AS " + alias + ", b as c, t.d, 1 AS " + alias + " from t");
+  EXPECT_EQ(jet::TranslateJetSql("select a, count(*), b as c, t.d, 1 from t group by a, b, t.d"),
+            "select a, count(*) COLLATE JETTEXT AS " + alias + ", b as c, t.d, 1 AS " + alias +
+                " from t group by a, b, t.d");
 }
 
 TEST(SqlTranslate, RefusedStatements) {

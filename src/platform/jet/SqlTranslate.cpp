@@ -137,7 +137,7 @@ void RewriteTokens(List& list) {
     } else if (u.tok.kind == TokKind::Op && u.tok.text == ";") {
       Syntax();  // one statement only
     } else if (u.tok.kind == TokKind::Op && u.tok.text == "!") {
-      u.tok.text = ".";  // Customers!City
+      u.tok = Token{TokKind::Op, std::string(1, '.')};  // Customers!City
     } else if (u.tok.kind == TokKind::Op && (u.tok.text == "\\" || u.tok.text == "^")) {
       Syntax();  // integer division and powers are not translated
     } else if (IsWord(u, "true")) {
@@ -299,6 +299,84 @@ void CheckItems(const List& list, size_t from, size_t to) {
   }
 }
 
+bool IsAggregateCall(const Unit& u) {
+  if (!u.call) return false;
+  static const std::set<std::string> names = {"count", "sum", "avg", "min", "max", "vba_first", "vba_last",
+                                              "vba_stdev", "vba_stdevp", "vba_var", "vba_varp"};
+  return names.count(LowerAscii(u.tok.text)) > 0;
+}
+
+bool HasAggregate(const List& list, size_t a, size_t b) {
+  for (size_t k = a; k < b; ++k) {
+    if (IsAggregateCall(list[k])) return true;
+    const Unit& u = list[k];
+    if (u.group && !(u.kids.size() && IsWord(u.kids[0], "select")) && HasAggregate(u.kids, 0, u.kids.size()))
+      return true;
+  }
+  return false;
+}
+
+// The column names an expression refers to (the last part of a qualified name);
+// false when it holds a * (a whole row).
+bool ColumnRefs(const List& list, size_t a, size_t b, std::vector<std::string>* refs) {
+  for (size_t k = a; k < b; ++k) {
+    const Unit& u = list[k];
+    if (u.group) {
+      if (u.kids.size() && IsWord(u.kids[0], "select")) continue;  // a subquery answers for itself
+      if (!ColumnRefs(u.kids, 0, u.kids.size(), refs)) return false;
+    } else if (IsOp(u, "*") && (k == a || IsOp(list[k - 1], ".")) && b - a <= 3) {
+      return false;
+    } else if (IsName(u) && !u.call && !(k + 1 < b && IsOp(list[k + 1], "."))) {
+      refs->push_back(LowerAscii(u.tok.text));
+    }
+  }
+  return true;
+}
+
+std::string EmitRange(const List& list, size_t a, size_t b);
+
+// Jet refuses a grouped or aggregate select whose fields are neither grouped
+// nor aggregated ("select name, count(*) from t"); SQLite would pick a value.
+void CheckAggregateItems(const List& list, size_t from, size_t to, size_t end) {
+  size_t g = to;
+  while (g + 1 < end && !(IsWord(list[g], "group") && IsWord(list[g + 1], "by"))) ++g;
+  bool grouped = g + 1 < end;
+  if (!grouped && !HasAggregate(list, from, to)) return;
+  std::vector<std::string> keys, keyNames;
+  if (grouped) {
+    size_t a = g + 2;
+    for (size_t k = a; k <= end; ++k) {
+      bool stop = k == end || IsWord(list[k], "having") || IsWord(list[k], "order");
+      if (!stop && !IsOp(list[k], ",")) continue;
+      keys.push_back(LowerAscii(EmitRange(list, a, k)));
+      if (k - a == 1 || (k - a == 3 && IsOp(list[a + 1], "."))) keyNames.push_back(LowerAscii(list[k - 1].tok.text));
+      a = k + 1;
+      if (stop) break;
+    }
+  }
+  size_t a = from;
+  for (size_t k = from; k <= to; ++k) {
+    if (k < to && !IsOp(list[k], ",")) continue;
+    size_t b = k;
+    if (b - a >= 2 && IsWord(list[b - 2], "as")) b -= 2;
+    if (b > a && !HasAggregate(list, a, b)) {
+      bool keyed = false;
+      std::string text = LowerAscii(EmitRange(list, a, b));
+      for (const std::string& key : keys) keyed = keyed || key == text;
+      std::vector<std::string> refs;
+      if (!keyed) {
+        if (!ColumnRefs(list, a, b, &refs)) Syntax();
+        for (const std::string& r : refs) {
+          bool found = false;
+          for (const std::string& n : keyNames) found = found || n == r;
+          if (!found) Syntax();
+        }
+      }
+    }
+    a = k + 1;
+  }
+}
+
 bool IsCompoundWord(const Unit& u) {
   return IsWord(u, "union") || IsWord(u, "except") || IsWord(u, "intersect");
 }
@@ -394,6 +472,7 @@ void RewriteSelects(List& list, bool outermost, StatementShape* shape) {
     while (from < end && !IsWord(list[from], "from")) ++from;
     for (size_t k = p; k < from; ++k)
       if (IsWord(list[k], "into")) throw _com_error(E_FAIL);  // a make-table query
+    CheckAggregateItems(list, p, from, end);
     if (outermost && first) {
       size_t before = list.size();
       NameExpressions(list, p, from);
@@ -575,6 +654,13 @@ void MatchPlain(const List& root, StatementShape* shape) {
   if (i != n) return;
   shape->plain = true;
   shape->limit = limit;
+}
+
+std::string EmitRange(const List& list, size_t a, size_t b) {
+  List part(list.begin() + static_cast<long>(a), list.begin() + static_cast<long>(b));
+  std::string out;
+  Emit(part, &out);
+  return out;
 }
 
 }  // namespace
