@@ -1,0 +1,183 @@
+// The expression rewrites: literals Jet writes its own way, function names, and
+// the operators whose meaning differs from SQLite's (&, +, Mod, !).
+#include <cstdio>
+#include <set>
+
+#include "platform/com/ComError.h"
+#include "platform/jet/SqlDate.h"
+#include "platform/jet/SqlTree.h"
+#include "platform/jet/VbaFunctions.h"
+
+namespace jet::sql {
+
+namespace {
+
+// SQLite keywords that are plain names in Jet; they reach SQLite quoted so that a
+// column called "limit" or "case" stays a column.
+const std::set<std::string>& SqliteOnlyWords() {
+  static const std::set<std::string> k = {
+      "abort", "action", "after", "analyze", "attach", "autoincrement", "before", "begin",
+      "cascade", "case", "cast", "check", "collate", "commit", "conflict", "constraint",
+      "current_date", "current_time", "current_timestamp", "database", "default",
+      "deferrable", "deferred", "detach", "do", "each", "else", "end", "escape", "except",
+      "exclude", "exclusive", "explain", "fail", "filter", "following", "for", "foreign",
+      "generated", "glob", "groups", "if", "ignore", "immediate", "indexed", "initially",
+      "instead", "intersect", "isnull", "limit", "match", "materialized", "natural",
+      "nothing", "notnull", "nulls", "of", "offset", "others", "over", "partition", "plan",
+      "pragma", "preceding", "primary", "query", "raise", "range", "recursive",
+      "references", "regexp", "reindex", "release", "rename", "restrict", "returning",
+      "rollback", "row", "rows", "savepoint", "table", "temp", "temporary", "then", "ties",
+      "to", "transaction", "trigger", "unbounded", "unique", "using", "vacuum", "view",
+      "virtual", "when", "window", "without", "key", "index"};
+  return k;
+}
+
+std::string DayNumberText(double d) {
+  char buf[40];
+  std::snprintf(buf, sizeof buf, "%.17g", d);
+  std::string s = buf;
+  if (s.find_first_of(".e") == std::string::npos) s += ".0";  // stays a REAL in SQLite
+  return s;
+}
+
+// Literals, the bang qualifier, Mod, and function names.
+void RewriteTokens(List& list) {
+  for (size_t i = 0; i < list.size(); ++i) {
+    Unit& u = list[i];
+    if (u.group) continue;
+    if (u.tok.kind == TokKind::Date) {
+      double d;
+      if (!ParseJetDate(u.tok.text, &d)) Syntax();
+      u = Raw(DayNumberText(d));
+    } else if (u.tok.kind == TokKind::Op && u.tok.text == ";") {
+      Syntax();  // one statement only
+    } else if (u.tok.kind == TokKind::Op && u.tok.text == "!") {
+      u.tok = Token{TokKind::Op, std::string(1, '.')};  // Customers!City
+    } else if (u.tok.kind == TokKind::Op && (u.tok.text == "\\" || u.tok.text == "^")) {
+      Syntax();  // integer division and powers are not translated
+    } else if (IsWord(u, "true")) {
+      u = Raw("(-1)");
+    } else if (IsWord(u, "false")) {
+      u = Raw("0");
+    } else if ((IsWord(u, "yes") || IsWord(u, "no")) && i > 0 && IsComparison(list[i - 1])) {
+      // Access writes "Discontinued = No"; elsewhere Yes and No stay names.
+      u = Raw(IsWord(u, "yes") ? "(-1)" : "0");
+    } else if (IsWord(u, "mod")) {
+      u.tok = {TokKind::Op, "%"};
+    } else if (u.tok.kind == TokKind::Word && i + 1 < list.size() && list[i + 1].group &&
+               (!IsKeyword(u) || IsWord(u, "left") || IsWord(u, "right"))) {
+      u.call = true;
+      std::string vba = VbaFunctionSqlName(u.tok.text);
+      if (!vba.empty()) u.tok.text = vba;
+    }
+  }
+}
+
+bool IsMultiplicative(const Unit& u) { return IsOp(u, "*") || IsOp(u, "/") || IsOp(u, "%"); }
+bool IsAdditiveLeft(const Unit& u) { return IsMultiplicative(u) || IsOp(u, "-"); }
+
+size_t OperandStart(const List& list, size_t opIndex, bool (*tighter)(const Unit&) = IsTighterOp) {
+  size_t end = opIndex;
+  for (;;) {
+    if (end == 0) Syntax();
+    size_t k = end - 1;
+    const Unit& u = list[k];
+    size_t start;
+    if (u.group) {
+      start = (k > 0 && list[k - 1].call) ? k - 1 : k;
+    } else if (IsOperandEnd(u)) {
+      start = k;
+      while (start >= 2 && IsOp(list[start - 1], ".") && IsName(list[start - 2])) start -= 2;
+    } else {
+      Syntax();
+    }
+    if (start > 0 && tighter(list[start - 1])) {
+      bool sign = IsOp(list[start - 1], "+") || IsOp(list[start - 1], "-");
+      if (sign && (start - 1 == 0 || !IsOperandEnd(list[start - 2]))) return start - 1;
+      end = start - 1;
+      continue;
+    }
+    return start;
+  }
+}
+
+size_t OperandEnd(const List& list, size_t opIndex, bool (*tighter)(const Unit&) = IsTighterOp) {
+  size_t k = opIndex + 1, n = list.size();
+  for (;;) {
+    while (k < n && (IsOp(list[k], "+") || IsOp(list[k], "-"))) ++k;
+    if (k >= n) Syntax();
+    const Unit& u = list[k];
+    if (u.call) {
+      k += 2;
+    } else if (IsOperandEnd(u)) {
+      ++k;
+      while (k + 1 < n && IsOp(list[k], ".") && (IsName(list[k + 1]) || IsOp(list[k + 1], "*"))) k += 2;
+    } else {
+      Syntax();
+    }
+    if (k < n && tighter(list[k])) { ++k; continue; }
+    return k;
+  }
+}
+
+// a & b & c  ->  vba_cat(a, b, c): & binds looser than + - * / and treats NULL as
+// empty text, neither of which SQLite's || does.
+void RewriteConcat(List& list) {
+  for (size_t i = 0; i < list.size(); ++i) {
+    if (!IsOp(list[i], "&")) continue;
+    size_t start = OperandStart(list, i);
+    std::vector<std::pair<size_t, size_t>> operands{{start, i}};
+    size_t end = OperandEnd(list, i);
+    operands.push_back({i + 1, end});
+    while (end < list.size() && IsOp(list[end], "&")) {
+      size_t next = OperandEnd(list, end);
+      operands.push_back({end + 1, next});
+      end = next;
+    }
+    Unit args{{TokKind::Open, "("}, {}, true, false};
+    for (size_t o = 0; o < operands.size(); ++o) {
+      if (o) args.kids.push_back(Unit{{TokKind::Op, ","}, {}, false, false});
+      for (size_t k = operands[o].first; k < operands[o].second; ++k) args.kids.push_back(list[k]);
+    }
+    Unit fn{{TokKind::Word, VbaFunctionSqlName("cat")}, {}, false, true};
+    list.erase(list.begin() + static_cast<long>(start), list.begin() + static_cast<long>(end));
+    list.insert(list.begin() + static_cast<long>(start), {fn, args});
+    i = start + 1;
+  }
+}
+
+// a + b  ->  vba_add(a, b): Jet's + also joins two texts ("a" + "b" is "ab"),
+// where SQLite would add their numeric values.
+void RewritePlus(List& list) {
+  for (size_t i = 0; i < list.size(); ++i) {
+    if (!IsOp(list[i], "+")) continue;
+    if (i == 0 || !IsOperandEnd(list[i - 1])) continue;  // a sign, not an addition
+    size_t start = OperandStart(list, i, IsAdditiveLeft);
+    size_t end = OperandEnd(list, i, IsMultiplicative);
+    Unit args{{TokKind::Open, "("}, {}, true, false};
+    for (size_t k = start; k < i; ++k) args.kids.push_back(list[k]);
+    args.kids.push_back(Unit{{TokKind::Op, ","}, {}, false, false});
+    for (size_t k = i + 1; k < end; ++k) args.kids.push_back(list[k]);
+    Unit fn{{TokKind::Word, VbaFunctionSqlName("add")}, {}, false, true};
+    list.erase(list.begin() + static_cast<long>(start), list.begin() + static_cast<long>(end));
+    list.insert(list.begin() + static_cast<long>(start), {fn, args});
+    i = start;
+  }
+}
+
+void QuoteSqliteWords(List& list) {
+  for (Unit& u : list)
+    if (!u.group && !u.call && u.tok.kind == TokKind::Word &&
+        SqliteOnlyWords().count(LowerAscii(u.tok.text)))
+      u.tok.kind = TokKind::Name;
+}
+}  // namespace
+
+void RewriteExpressions(List& list) {
+  RewriteTokens(list);
+  RewritePlus(list);
+  RewriteConcat(list);
+  QuoteSqliteWords(list);
+}
+
+}  // namespace jet::sql

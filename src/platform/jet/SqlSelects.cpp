@@ -1,0 +1,358 @@
+// The rewrites and checks of SELECTs: TOP n [PERCENT] (with Jet's ties), the
+// names of unnamed expressions, Jet's AS rule, grouped fields, DISTINCTROW, and
+// the tables of joins.
+#include <algorithm>
+#include <set>
+
+#include "platform/com/ComError.h"
+#include "platform/jet/SqlTree.h"
+
+namespace jet::sql {
+
+namespace {
+
+// Does a select-list item [a, b) name its column (an alias or a plain column)?
+bool ItemIsNamed(const List& list, size_t a, size_t b) {
+  if (b - a >= 2 && IsName(list[b - 1]) && IsWord(list[b - 2], "as")) return true;
+  // A column, or a qualified column or star: name(.name)* / *.
+  bool plain = true;
+  for (size_t k = a; k < b; ++k) {
+    bool even = (k - a) % 2 == 0;
+    if (even ? !(IsName(list[k]) || IsOp(list[k], "*")) : !IsOp(list[k], ".")) { plain = false; break; }
+  }
+  if (plain && (b - a) % 2 == 1) return true;
+  // Jet wants AS before a column alias: "select name,tel fromdate, id from orders"
+  // is no statement it runs, though SQLite would take fromdate as an alias.
+  if (b - a >= 2 && IsName(list[b - 1]) && IsOperandEnd(list[b - 2])) Syntax();
+  return false;
+}
+
+void NameExpressions(List& list, size_t from, size_t to) {
+  size_t a = from;
+  for (size_t k = from; k <= to; ++k) {
+    if (k < to && !IsOp(list[k], ",")) continue;
+    if (k == a) Syntax();  // an empty item
+    if (!ItemIsNamed(list, a, k)) {
+      list.insert(list.begin() + static_cast<long>(k),
+                  {Unit{{TokKind::Word, "AS"}, {}, false, false},
+                   Unit{{TokKind::Name, kExprAlias}, {}, false, false}});
+      k += 2;
+      to += 2;
+    }
+    a = k + 1;
+  }
+}
+
+void CheckItems(const List& list, size_t from, size_t to) {
+  size_t a = from;
+  for (size_t k = from; k <= to; ++k) {
+    if (k < to && !IsOp(list[k], ",")) continue;
+    if (k == a) Syntax();
+    ItemIsNamed(list, a, k);
+    a = k + 1;
+  }
+}
+
+bool IsAggregateCall(const Unit& u) {
+  if (!u.call) return false;
+  static const std::set<std::string> names = {"count", "sum", "avg", "min", "max", "vba_first", "vba_last",
+                                              "vba_stdev", "vba_stdevp", "vba_var", "vba_varp"};
+  return names.count(LowerAscii(u.tok.text)) > 0;
+}
+
+bool HasAggregate(const List& list, size_t a, size_t b) {
+  for (size_t k = a; k < b; ++k) {
+    if (IsAggregateCall(list[k])) return true;
+    const Unit& u = list[k];
+    if (u.group && !(u.kids.size() && IsWord(u.kids[0], "select")) && HasAggregate(u.kids, 0, u.kids.size()))
+      return true;
+  }
+  return false;
+}
+
+// The column names an expression refers to (the last part of a qualified name);
+// false when it holds a * (a whole row).
+bool ColumnRefs(const List& list, size_t a, size_t b, std::vector<std::string>* refs) {
+  for (size_t k = a; k < b; ++k) {
+    const Unit& u = list[k];
+    if (u.group) {
+      if (u.kids.size() && IsWord(u.kids[0], "select")) continue;  // a subquery answers for itself
+      if (!ColumnRefs(u.kids, 0, u.kids.size(), refs)) return false;
+    } else if (IsOp(u, "*") && (k == a || IsOp(list[k - 1], ".")) && b - a <= 3) {
+      return false;
+    } else if (IsName(u) && !u.call && !(k + 1 < b && IsOp(list[k + 1], "."))) {
+      refs->push_back(LowerAscii(u.tok.text));
+    }
+  }
+  return true;
+}
+
+// Jet refuses a grouped or aggregate select whose fields are neither grouped
+// nor aggregated ("select name, count(*) from t"); SQLite would pick a value.
+void CheckAggregateItems(const List& list, size_t from, size_t to, size_t end) {
+  size_t g = to;
+  while (g + 1 < end && !(IsWord(list[g], "group") && IsWord(list[g + 1], "by"))) ++g;
+  bool grouped = g + 1 < end;
+  if (!grouped && !HasAggregate(list, from, to)) return;
+  std::vector<std::string> keys, keyNames;
+  if (grouped) {
+    size_t a = g + 2;
+    for (size_t k = a; k <= end; ++k) {
+      bool stop = k == end || IsWord(list[k], "having") || IsWord(list[k], "order");
+      if (!stop && !IsOp(list[k], ",")) continue;
+      keys.push_back(LowerAscii(EmitRange(list, a, k)));
+      if (k - a == 1 || (k - a == 3 && IsOp(list[a + 1], "."))) keyNames.push_back(LowerAscii(list[k - 1].tok.text));
+      a = k + 1;
+      if (stop) break;
+    }
+  }
+  size_t a = from;
+  for (size_t k = from; k <= to; ++k) {
+    if (k < to && !IsOp(list[k], ",")) continue;
+    size_t b = k;
+    if (b - a >= 2 && IsWord(list[b - 2], "as")) b -= 2;
+    if (b > a && !HasAggregate(list, a, b)) {
+      bool keyed = false;
+      std::string text = LowerAscii(EmitRange(list, a, b));
+      for (const std::string& key : keys) keyed = keyed || key == text;
+      std::vector<std::string> refs;
+      if (!keyed) {
+        if (!ColumnRefs(list, a, b, &refs)) Syntax();
+        for (const std::string& r : refs) {
+          bool found = false;
+          for (const std::string& n : keyNames) found = found || n == r;
+          if (!found) Syntax();
+        }
+      }
+    }
+    a = k + 1;
+  }
+}
+
+
+// TOP n [PERCENT] -> LIMIT at the end of its select; DISTINCTROW dropped.
+// Joins of a FROM range, nested (a INNER JOIN b) groups included.
+int CountJoins(const List& list, size_t begin, size_t end) {
+  int n = 0;
+  for (size_t k = begin; k < end; ++k) {
+    if (IsWord(list[k], "join")) ++n;
+    if (list[k].group && !list[k].kids.empty() && !IsWord(list[k].kids[0], "select"))
+      n += CountJoins(list[k].kids, 0, list[k].kids.size());
+  }
+  return n;
+}
+
+// DISTINCTROW drops rows whose records of the selected tables repeat, which
+// matters only when the fields come from some of the joined tables and not all;
+// then it is read as DISTINCT over the fields (the same rows when, as usual, a
+// key is among them). Told only from qualified fields (table.field, table.*).
+bool SelectsSomeTablesOnly(const List& list, size_t items, size_t from, size_t end) {
+  int tables = 1 + CountJoins(list, from, end);
+  for (size_t k = from; k < end; ++k)
+    if (IsOp(list[k], ",")) ++tables;
+  std::set<std::string> used;
+  for (size_t k = items; k < from;) {
+    if (k + 2 >= from + 1 || !IsName(list[k]) || !IsOp(list[k + 1], ".") ||
+        !(IsName(list[k + 2]) || IsOp(list[k + 2], "*")))
+      return false;
+    used.insert(LowerAscii(list[k].tok.text));
+    k += 3;
+    if (k < from && IsWord(list[k], "as")) k += 2;
+    if (k < from && !IsOp(list[k], ",")) return false;
+    ++k;
+  }
+  return !used.empty() && static_cast<int>(used.size()) < tables;
+}
+
+bool HasCompound(const List& list) {
+  for (const Unit& u : list)
+    if (IsCompoundWord(u)) return true;
+  return false;
+}
+
+// The ORDER BY keys of a select, without ASC/DESC; false when one is a bare
+// position (ORDER BY 2) or there is no ORDER BY.
+bool OrderKeys(const List& list, size_t from, size_t end, std::vector<List>* keys) {
+  size_t o = from;
+  while (o + 1 < end && !(IsWord(list[o], "order") && IsWord(list[o + 1], "by"))) ++o;
+  if (o + 1 >= end) return false;
+  List key;
+  for (size_t k = o + 2; k <= end; ++k) {
+    if (k < end && !IsOp(list[k], ",")) { key.push_back(list[k]); continue; }
+    if (!key.empty() && (IsWord(key.back(), "asc") || IsWord(key.back(), "desc"))) key.pop_back();
+    if (key.empty() || (key.size() == 1 && !key[0].group && key[0].tok.kind == TokKind::Number)) return false;
+    keys->push_back(key);
+    key.clear();
+  }
+  return !keys->empty();
+}
+
+
+bool EndsFrom(const Unit& u) {
+  return IsWord(u, "where") || IsWord(u, "group") || IsWord(u, "having") || IsWord(u, "order") ||
+         IsCompoundWord(u);
+}
+
+}  // namespace
+
+void RewriteSelects(List& list, bool outermost, StatementShape* shape) {
+  bool first = true;
+  for (size_t s = 0; s < list.size(); ++s) {
+    if (!IsWord(list[s], "select")) continue;
+    size_t p = s + 1;
+    std::string top;
+    bool percent = false, distinctRow = false;
+    for (;;) {
+      if (p < list.size() && (IsWord(list[p], "all") || IsWord(list[p], "distinct"))) {
+        ++p;
+      } else if (p < list.size() && IsWord(list[p], "distinctrow")) {
+        list.erase(list.begin() + static_cast<long>(p));
+        distinctRow = true;
+      } else if (p < list.size() && IsWord(list[p], "top") && top.empty()) {
+        if (p + 1 >= list.size() || list[p + 1].group || list[p + 1].tok.kind != TokKind::Number) Syntax();
+        top = list[p + 1].tok.text;
+        if (top.find_first_not_of("0123456789") != std::string::npos) Syntax();
+        list.erase(list.begin() + static_cast<long>(p), list.begin() + static_cast<long>(p) + 2);
+        if (p < list.size() && IsWord(list[p], "percent")) {
+          percent = true;
+          list.erase(list.begin() + static_cast<long>(p));
+        }
+      } else {
+        break;
+      }
+    }
+    size_t end = p;
+    while (end < list.size() && !IsCompoundWord(list[end])) ++end;
+    size_t from = p;
+    while (from < end && !IsWord(list[from], "from")) ++from;
+    for (size_t k = p; k < from; ++k)
+      if (IsWord(list[k], "into")) throw _com_error(E_FAIL);  // a make-table query
+    CheckAggregateItems(list, p, from, end);
+    if (outermost && first) {
+      size_t before = list.size();
+      NameExpressions(list, p, from);
+      end += list.size() - before;
+    } else {
+      CheckItems(list, p, from);
+    }
+    if (distinctRow && SelectsSomeTablesOnly(list, p, from, end)) {
+      list.insert(list.begin() + static_cast<long>(p), Unit{{TokKind::Word, "DISTINCT"}, {}, false, false});
+      ++p, ++from, ++end;
+    }
+    bool outer = outermost && first;
+    first = false;
+    if (top.empty()) continue;
+    if (outer && !percent) shape->limit = std::stoll(top.size() < 18 ? top : "999999999999999999");
+    std::vector<List> keys;
+    bool distinct = s + 1 < list.size() && IsWord(list[s + 1], "distinct");
+    if (outer && !percent && !distinct && !HasCompound(list) && OrderKeys(list, from, end, &keys)) {
+      // Jet's ties: the keys become hidden columns; the LIMIT form is kept aside.
+      List limited = list;
+      limited.insert(limited.begin() + static_cast<long>(end), {Raw("LIMIT"), Raw(top)});
+      Emit(limited, &shape->limitSql);
+      List hidden;
+      for (const List& key : keys) {
+        hidden.push_back(Unit{{TokKind::Op, ","}, {}, false, false});
+        hidden.insert(hidden.end(), key.begin(), key.end());
+        hidden.push_back(Unit{{TokKind::Word, "AS"}, {}, false, false});
+        hidden.push_back(Unit{{TokKind::Name, kExprAlias}, {}, false, false});
+      }
+      list.insert(list.begin() + static_cast<long>(from), hidden.begin(), hidden.end());
+      shape->tieKeys = static_cast<int>(keys.size());
+      return;
+    }
+    List limit{Raw("LIMIT")};
+    if (!percent) {
+      limit.push_back(Raw(top));
+    } else {
+      // The row count of the same select without its order, times the percentage,
+      // rounded up as Jet does.
+      size_t order = s + 1;
+      while (order < end && !(IsWord(list[order], "order") && order + 1 < end && IsWord(list[order + 1], "by"))) ++order;
+      Unit inner{{TokKind::Open, "("}, {}, true, false};
+      inner.kids.push_back(Raw("SELECT"));
+      for (size_t k = s + 1; k < order; ++k) inner.kids.push_back(list[k]);
+      Unit count{{TokKind::Open, "("}, {}, true, false};
+      count.kids = {Raw("SELECT (count(*) * " + top + " + 99) / 100 FROM"), inner};
+      limit.push_back(count);
+    }
+    list.insert(list.begin() + static_cast<long>(end), limit.begin(), limit.end());
+    s = end + limit.size() - 1;
+  }
+}
+
+// The tables of a join are read through subqueries SQLite cannot flatten (a
+// LIMIT does that): it then materializes the inner ones once and indexes them on
+// the join's keys, where it would otherwise rescan the file for every outer row
+// (virtual tables get no automatic index).
+void MaterializeJoinTables(List& list) {
+  std::vector<size_t> refs;
+  auto collect = [&](size_t begin, size_t end, bool commas) {
+    bool joined = false;
+    for (size_t k = begin; k < end; ++k)
+      if (IsWord(list[k], "join") || (commas && IsOp(list[k], ","))) {
+        joined = true;
+        refs.push_back(k + 1);
+      }
+    if (joined) refs.push_back(begin);
+  };
+  bool hasFrom = false;
+  for (size_t f = 0; f < list.size(); ++f) {
+    if (!IsWord(list[f], "from")) continue;
+    hasFrom = true;
+    size_t end = f + 1;
+    while (end < list.size() && !EndsFrom(list[end])) ++end;
+    collect(f + 1, end, true);
+  }
+  // A parenthesized join of Jet's nested form: (a INNER JOIN b ON ...) INNER JOIN c ...
+  if (!hasFrom && !list.empty() && IsName(list[0])) collect(0, list.size(), false);
+  std::sort(refs.begin(), refs.end());
+  for (auto r = refs.rbegin(); r != refs.rend(); ++r) {
+    size_t p = *r;
+    if (p >= list.size() || !IsName(list[p])) continue;
+    Unit table = list[p];
+    Unit sub{{TokKind::Open, "("}, {Raw("SELECT * FROM"), table, Raw("LIMIT -1")}, true, false};
+    bool aliased = p + 1 < list.size() && (IsWord(list[p + 1], "as") || IsName(list[p + 1]));
+    list[p] = sub;
+    if (!aliased) {
+      Unit alias = table;
+      alias.tok.kind = TokKind::Name;
+      list.insert(list.begin() + static_cast<long>(p) + 1, {Unit{{TokKind::Word, "AS"}, {}, false, false}, alias});
+    }
+  }
+}
+
+// select col, t.col, * from t [LIMIT n], nothing more.
+void MatchPlain(const List& root, StatementShape* shape) {
+  shape->plain = false;
+  size_t i = 1, n = root.size();
+  if (n < 4 || !IsWord(root[0], "select")) return;
+  for (;;) {
+    if (i < n && IsOp(root[i], "*")) {
+      ++i;
+    } else if (i < n && IsName(root[i])) {
+      ++i;
+      if (i + 1 < n && IsOp(root[i], ".") && IsName(root[i + 1])) i += 2;
+    } else {
+      return;
+    }
+    if (i < n && IsOp(root[i], ",")) { ++i; continue; }
+    break;
+  }
+  if (i + 1 >= n || !IsWord(root[i], "from") || !IsName(root[i + 1])) return;
+  shape->table = root[i + 1].tok.text;
+  i += 2;
+  long long limit = -1;
+  if (i + 2 == n && root[i].tok.kind == TokKind::Raw && root[i].tok.text == "LIMIT" &&
+      root[i + 1].tok.kind == TokKind::Raw && !root[i + 1].tok.text.empty() &&
+      root[i + 1].tok.text.size() < 18 &&
+      root[i + 1].tok.text.find_first_not_of("0123456789") == std::string::npos) {
+    limit = std::stoll(root[i + 1].tok.text);
+    i = n;
+  }
+  if (i != n) return;
+  shape->plain = true;
+  shape->limit = limit;
+}
+
+}  // namespace jet::sql

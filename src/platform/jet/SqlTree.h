@@ -1,0 +1,50 @@
+// The statement as the translator works on it: tokens grouped by parentheses
+// into a tree of units, the tests the rewrites ask of a unit, and the way back
+// to text. Internal to the SQL translation (SqlTranslate.cpp, SqlExpressions.cpp,
+// SqlSelects.cpp).
+#pragma once
+#include <string>
+#include <vector>
+
+#include "platform/jet/SqlTokens.h"
+#include "platform/jet/SqlTranslate.h"
+
+namespace jet::sql {
+
+// A token, or a parenthesized group holding its own list of units.
+struct Unit {
+  Token tok;
+  std::vector<Unit> kids;
+  bool group = false;
+  bool call = false;  // a function name: a word followed by its argument group
+};
+using List = std::vector<Unit>;
+
+[[noreturn]] void Syntax();  // throws _com_error(JET_E_SYNTAX)
+
+bool IsWord(const Unit& u, const char* word);  // the bare word, without regard to ASCII case
+bool IsOp(const Unit& u, const char* op);
+bool IsKeyword(const Unit& u);     // a word of Jet's grammar: never a name or a function
+bool IsName(const Unit& u);        // a bare or [bracketed] name
+bool IsOperandEnd(const Unit& u);  // can end an operand: a literal, a name, NULL, a group
+bool IsTighterOp(const Unit& u);   // + - * / %: binds tighter than &
+bool IsComparison(const Unit& u);
+bool IsCompoundWord(const Unit& u);  // UNION, EXCEPT, INTERSECT
+Unit Raw(const std::string& text);   // text for SQLite as it stands
+
+// SQLite text of units (or of units [a, b) of a list).
+void Emit(const List& list, std::string* out);
+std::string EmitRange(const List& list, size_t a, size_t b);
+
+// Literals, names, functions and operators (&, +, Mod) of one list, groups not
+// entered.
+void RewriteExpressions(List& list);
+// The joins of one list: their tables read through subqueries SQLite materializes.
+void MaterializeJoinTables(List& list);
+// The selects of one list: TOP, DISTINCTROW, Jet's checks of select lists, the
+// names of unnamed expressions (outermost select only).
+void RewriteSelects(List& list, bool outermost, StatementShape* shape);
+// Whether the whole statement is a plain select of one table (fills shape).
+void MatchPlain(const List& root, StatementShape* shape);
+
+}  // namespace jet::sql
