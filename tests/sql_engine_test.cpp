@@ -259,6 +259,11 @@ TEST_F(SqlEngine, StatementShapes) {
   EXPECT_EQ(Column("select * from [客户 表] where 城市 = '上海'"), (Strings{"李四|上海"}));
   EXPECT_EQ(Column("select id from customers where (id mod 2) = 0 and true order by id"), (Strings{"2", "4"}));
   EXPECT_EQ(Column("select count(*) from customers where false"), (Strings{"0"}));
+  EXPECT_EQ(Rows("select city from customers where city is not null union select 'BEIJING' from customers").size(),
+            2u);  // the three spellings of Beijing are one value to Jet
+  EXPECT_EQ(Rows("select id from customers union all select id from [order details]").size(), 9u);
+  EXPECT_EQ(Column("select top 1 x.n from (select id as n from customers where id > 2) as x order by x.n desc"),
+            (Strings{"5"}));
   // A saved query runs as a subquery, also in the plain form that otherwise reads
   // straight from the table.
   EXPECT_EQ(Rows("select * from beijingcustomers order by name"), (Strings{"an|104", "wang|101", "Zhao|"}));

@@ -1,0 +1,79 @@
+// The value helpers of the SQL engine: Jet's date literals, Decimal and Currency
+// on their way through REALs, and Jet's case-blind text order.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+
+#include "platform/jet/SqlDate.h"
+#include "platform/jet/SqlDecimal.h"
+#include "platform/jet/VbaFunctions.h"
+
+namespace {
+
+double Day(const std::string& text) {
+  double d = -1e9;
+  EXPECT_TRUE(jet::ParseJetDate(text, &d)) << text;
+  return d;
+}
+
+TEST(SqlValues, DateLiteralsInJetsForms) {
+  EXPECT_EQ(Day("1/31/2000"), 36556);
+  EXPECT_EQ(Day("2000-01-31"), 36556);
+  EXPECT_EQ(Day("2000/1/31"), 36556);
+  EXPECT_EQ(Day("1/31/00"), 36556);       // two-digit years below 30 are 20xx
+  EXPECT_EQ(Day("12/31/99"), 36525);      // and the others 19xx
+  EXPECT_EQ(Day("1/31/2000 12:00"), 36556.5);
+  EXPECT_EQ(Day("1/31/2000 6:00:00 PM"), 36556.75);
+  EXPECT_EQ(Day("12:00 AM"), 0);
+  EXPECT_EQ(Day("18:00"), 0.75);          // a time alone falls on day 0
+  EXPECT_EQ(Day("12/30/1899"), 0);
+  EXPECT_EQ(Day("12/29/1899 12:00"), -1.5);  // day -1, and half a day forward from its midnight
+  double d;
+  for (const char* bad : {"", "2/30/2000", "13/1/2000", "1/31", "5", "25:00", "1/31/2000 x", "1//2000"})
+    EXPECT_FALSE(jet::ParseJetDate(bad, &d)) << bad;
+}
+
+TEST(SqlValues, DecimalsComeBackExact) {
+  DECIMAL d;
+  ASSERT_TRUE(jet::ParseDecimal("-123.4500", &d));
+  EXPECT_EQ(d.scale, 4);
+  EXPECT_TRUE(d.negative);
+  EXPECT_EQ(d.lo64, 1234500u);
+  EXPECT_EQ(jet::DecimalText(d), "-123.4500");
+  DECIMAL back = jet::Rescaled(jet::DecimalFromDouble(jet::DecimalToDouble(d)), 4);
+  EXPECT_TRUE(jet::SameDecimal(back, d));
+  EXPECT_EQ(jet::DecimalText(jet::DecimalFromDouble(0.1)), "0.1");
+  EXPECT_EQ(jet::DecimalText(jet::DecimalFromDouble(1e20)), "100000000000000000000");
+  ASSERT_TRUE(jet::ParseDecimal("99999999999999.9999", &d));
+  EXPECT_FALSE(jet::SameDecimal(jet::Rescaled(jet::DecimalFromDouble(jet::DecimalToDouble(d)), 4), d));
+  EXPECT_FALSE(jet::ParseDecimal("1.2.3", &d));
+  EXPECT_FALSE(jet::ParseDecimal("", &d));
+}
+
+TEST(SqlValues, CurrencyThroughReals) {
+  double amount;
+  EXPECT_TRUE(jet::CurrencyFitsDouble(180000, &amount));
+  EXPECT_EQ(amount, 18.0);
+  EXPECT_TRUE(jet::CurrencyFitsDouble(-1, &amount));
+  EXPECT_FALSE(jet::CurrencyFitsDouble(INT64_MAX, &amount));
+  EXPECT_FALSE(jet::CurrencyFitsDouble(INT64_MIN, &amount));
+  int64_t cy;
+  ASSERT_TRUE(jet::ParseCurrency(jet::CurrencyText(INT64_MIN).c_str(), &cy));
+  EXPECT_EQ(cy, INT64_MIN);
+  EXPECT_EQ(jet::CurrencyText(INT64_MAX), "922337203685477.5807");
+}
+
+TEST(SqlValues, TextOrderIgnoresCase) {
+  auto cmp = [](const std::string& a, const std::string& b) {
+    return jet::CompareJetText(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()));
+  };
+  EXPECT_EQ(cmp("Beijing", "BEIJING"), 0);
+  EXPECT_LT(cmp("apple", "Banana"), 0);
+  EXPECT_LT(cmp("ab", "ABC"), 0);
+  EXPECT_EQ(cmp("ÄÖÜ", "äöü"), 0);
+  EXPECT_EQ(cmp("ΣΟΦΙΑ", "σοφια"), 0);
+  EXPECT_NE(cmp("中", "文"), 0);
+}
+
+}  // namespace
