@@ -14,8 +14,18 @@ struct Part {
   long value;
   int digits;
   std::string word;  // AM / PM, lower case
+  int month;         // 1..12 for a month's name (Jan, January ...)
   char sep;          // the separator that follows: '/', '-', ':', ' ' or 0 at the end
 };
+
+int MonthOfName(const std::string& w) {
+  static const char* const names[] = {"january", "february", "march", "april", "may", "june", "july",
+                                      "august", "september", "october", "november", "december"};
+  if (w.size() < 3) return 0;
+  for (int m = 0; m < 12; ++m)
+    if (std::string(names[m]).compare(0, w.size(), w) == 0) return m + 1;
+  return 0;
+}
 
 bool Split(const std::string& s, std::vector<Part>* parts) {
   size_t i = 0, n = s.size();
@@ -33,13 +43,18 @@ bool Split(const std::string& s, std::vector<Part>* parts) {
     } else if (std::isalpha(static_cast<unsigned char>(s[i]))) {
       while (i < n && std::isalpha(static_cast<unsigned char>(s[i])))
         p.word += static_cast<char>(std::tolower(static_cast<unsigned char>(s[i++])));
-      if (p.word != "am" && p.word != "pm") return false;
+      p.month = MonthOfName(p.word);
+      if (p.word != "am" && p.word != "pm" && !p.month) return false;
     } else {
       return false;
     }
     size_t blanks = i;
     while (i < n && s[i] == ' ') ++i;
-    if (i < n && (s[i] == '/' || s[i] == '-' || s[i] == ':' || s[i] == '.')) {
+    if (i < n && s[i] == ',') {  // "Jan 5, 2000"
+      ++i;
+      while (i < n && s[i] == ' ') ++i;
+      p.sep = ' ';
+    } else if (i < n && (s[i] == '/' || s[i] == '-' || s[i] == ':' || s[i] == '.')) {
       p.sep = s[i] == '.' ? '/' : s[i];
       ++i;
       while (i < n && s[i] == ' ') ++i;
@@ -82,6 +97,24 @@ bool ParseJetDate(const std::string& text, double* dayNumber) {
     i = 3;
     if (i < parts.size() && parts[2].sep != ' ') return false;
   }
+  // A month by name: "Jan 5 2000", "5-Jan-2000".
+  if (i == 0 && parts.size() >= 3) {
+    const Part &a = parts[0], &b = parts[1], &c = parts[2];
+    if (a.month && b.number && c.number) {
+      dt.month = a.month;
+      dt.day = static_cast<int>(b.value);
+      dt.year = FullYear(c);
+      i = 3;
+    } else if (a.number && b.month && c.number) {
+      dt.day = static_cast<int>(a.value);
+      dt.month = b.month;
+      dt.year = FullYear(c);
+      i = 3;
+    }
+    if (i == 3 && parts.size() > 3 && c.sep != ' ') return false;
+  }
+  for (size_t k = i; k < parts.size(); ++k)
+    if (parts[k].month) return false;
   // The time: h[:mm[:ss]] with an optional AM / PM.
   if (i < parts.size()) {
     if (!parts[i].number) return false;
