@@ -51,6 +51,10 @@ void RewriteTokens(List& list) {
       u = Raw(DayNumberText(d));
     } else if (u.tok.kind == TokKind::Op && u.tok.text == ";") {
       Syntax();  // one statement only
+    } else if (u.tok.kind == TokKind::Op && u.tok.text == "/") {
+      // Jet divides as Doubles (7 / 2 is 3.5); SQLite would divide integers.
+      list.insert(list.begin() + static_cast<long>(i), {Unit{{TokKind::Op, "*"}, {}, false, false}, Raw("1.0")});
+      i += 2;
     } else if (u.tok.kind == TokKind::Op && u.tok.text == "!") {
       u.tok = Token{TokKind::Op, std::string(1, '.')};  // Customers!City
     } else if (u.tok.kind == TokKind::Op && (u.tok.text == "\\" || u.tok.text == "^")) {
