@@ -108,15 +108,8 @@ void Pager::ReadHeader() {
       const int32_t day = static_cast<int32_t>(std::floor(created));
       std::memcpy(mask, &day, 4);
     }
-    // Access aligns the mask to 0x42. Our own test writer (tests/support) aligns it to
-    // 0x40; that form is accepted too until it is corrected: no password a user can
-    // type unmasks to it.
-    bool at42 = false, at40 = false;
-    for (int i = 0; i < 40; ++i) {
-      at42 |= (head[0x42 + i] ^ mask[i % 4]) != 0;
-      at40 |= (head[0x42 + i] ^ mask[(i + 2) % 4]) != 0;
-    }
-    password = at42 && at40;
+    // The mask is aligned to 0x42, where the password starts.
+    for (int i = 0; i < 40; ++i) password |= (head[0x42 + i] ^ mask[i % 4]) != 0;
   } else {
     for (int i = 0; i < 20; ++i) password |= head[0x42 + i] != 0;
   }

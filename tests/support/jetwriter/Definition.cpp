@@ -82,7 +82,7 @@ std::vector<uint8_t> DatabaseDefinitionPage(double created) {
   // of the creation date; an empty password leaves the mask alone.
   uint8_t mask[4];
   Put32(mask, uint32_t(int32_t(std::floor(created))));
-  for (int a = 0x42; a < 0x42 + 40; ++a) p[size_t(a)] = mask[(a - 0x40) % 4];
+  for (int a = 0x42; a < 0x42 + 40; ++a) p[size_t(a)] = mask[(a - 0x42) % 4];
   Put16(&p[0x6E], 0x0409);  // General sort order
   std::memcpy(&p[0x72], &created, 8);
   const uint8_t key[4] = {0xC7, 0xDA, 0x39, 0x6B};
