@@ -249,6 +249,9 @@ TEST_F(SqlEngine, ConcatenationTreatsNullAsEmpty) {
   EXPECT_EQ(Column("select id & \"x\" & id + 1 from customers where id = 1"), (Strings{"1x2"}));
   EXPECT_EQ(Column("select 7 / 2, id / 4 * 2, 1 - 6 / 4 / 2 from customers where id = 1"),
             (Strings{"3.5|0.5|0.25"}));  // Jet divides as Doubles
+  EXPECT_EQ(Column("select 2 ^ 3 ^ 2, -2 ^ 2, 2 ^ -1, 7 \\ 2, 7.5 \\ 2, 2 * 7 \\ 3, 10 mod 4 \\ 2 from customers "
+                   "where id = 1"),
+            (Strings{"64|-4|0.5|3|4|4|0"}));
   // + joins texts too, but passes NULL on.
   EXPECT_EQ(Column("select name + '-' + city, tel + name, id + '2' from customers where id = 3"),
             (Strings{"Zhao-BEIJING|NULL|5"}));

@@ -1,5 +1,5 @@
 // The expression rewrites: literals Jet writes its own way, function names, and
-// the operators whose meaning differs from SQLite's (&, +, Mod, !).
+// the operators whose meaning differs from SQLite's (&, +, /, \\, ^, Mod, !).
 #include <cstdio>
 #include <set>
 
@@ -40,7 +40,7 @@ std::string DayNumberText(double d) {
   return s;
 }
 
-// Literals, the bang qualifier, Mod, and function names.
+// Literals, the bang qualifier, Mod, division in Doubles, and function names.
 void RewriteTokens(List& list) {
   for (size_t i = 0; i < list.size(); ++i) {
     Unit& u = list[i];
@@ -57,8 +57,6 @@ void RewriteTokens(List& list) {
       i += 2;
     } else if (u.tok.kind == TokKind::Op && u.tok.text == "!") {
       u.tok = Token{TokKind::Op, std::string(1, '.')};  // Customers!City
-    } else if (u.tok.kind == TokKind::Op && (u.tok.text == "\\" || u.tok.text == "^")) {
-      Syntax();  // integer division and powers are not translated
     } else if (IsWord(u, "true")) {
       u = Raw("(-1)");
     } else if (IsWord(u, "false")) {
@@ -169,6 +167,30 @@ void RewritePlus(List& list) {
   }
 }
 
+bool NoOperator(const Unit&) { return false; }
+bool IsMulDiv(const Unit& u) { return IsOp(u, "*") || IsOp(u, "/"); }
+
+// Replaces `left op right` by fn(left, right), left to right; the operands
+// reach as far as `leftOps` / `rightOps` bind tighter than the operator.
+void RewriteBinary(List& list, const char* op, const char* fn, bool (*leftOps)(const Unit&),
+                   bool (*rightOps)(const Unit&)) {
+  for (size_t i = 0; i < list.size(); ++i) {
+    if (!IsOp(list[i], op)) continue;
+    size_t start = OperandStart(list, i, leftOps);
+    // 2 ^ 2 binds before a sign: -2 ^ 2 is -(2 ^ 2).
+    if (leftOps == NoOperator && (IsOp(list[start], "-") || IsOp(list[start], "+"))) ++start;
+    size_t end = OperandEnd(list, i, rightOps);
+    Unit args{{TokKind::Open, "("}, {}, true, false};
+    for (size_t k = start; k < i; ++k) args.kids.push_back(list[k]);
+    args.kids.push_back(Unit{{TokKind::Op, ","}, {}, false, false});
+    for (size_t k = i + 1; k < end; ++k) args.kids.push_back(list[k]);
+    Unit call{{TokKind::Word, VbaFunctionSqlName(fn)}, {}, false, true};
+    list.erase(list.begin() + static_cast<long>(start), list.begin() + static_cast<long>(end));
+    list.insert(list.begin() + static_cast<long>(start), {call, args});
+    i = start;
+  }
+}
+
 void QuoteSqliteWords(List& list) {
   for (Unit& u : list)
     if (!u.group && !u.call && u.tok.kind == TokKind::Word &&
@@ -179,6 +201,8 @@ void QuoteSqliteWords(List& list) {
 
 void RewriteExpressions(List& list) {
   RewriteTokens(list);
+  RewriteBinary(list, "^", "pow", NoOperator, NoOperator);      // binds tightest
+  RewriteBinary(list, "\\", "idiv", IsMulDiv, IsMulDiv);         // below * and /, above Mod
   RewritePlus(list);
   RewriteConcat(list);
   QuoteSqliteWords(list);

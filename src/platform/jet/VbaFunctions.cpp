@@ -23,7 +23,7 @@ const std::set<std::string>& Names() {
       "instr", "chr", "asc", "strcomp", "replace", "iif", "nz", "isnull", "cstr", "clng",
       "cint", "ccur", "cdbl", "csng", "cbool", "cdate", "val", "int", "fix", "round", "sgn", "abs",
       "year", "month", "day", "hour", "minute", "second", "weekday", "now", "date", "time",
-      "dateserial", "timeserial", "format", "first", "last", "stdev", "stdevp", "var", "varp", "cat", "add"};
+      "dateserial", "timeserial", "format", "first", "last", "stdev", "stdevp", "var", "varp", "cat", "add", "pow", "idiv"};
   return names;
 }
 
@@ -139,6 +139,32 @@ void AddFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
   sqlite3_result_double(ctx, a + b);
 }
 
+// a ^ b, in Doubles.
+void PowFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
+  if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL)
+    return sqlite3_result_null(ctx);
+  double a, b;
+  if (!vba::ValueNumber(argv[0], &a) || !vba::ValueNumber(argv[1], &b))
+    return sqlite3_result_error(ctx, "Data type mismatch", -1);
+  double r = std::pow(a, b);
+  if (!std::isfinite(r)) return sqlite3_result_error(ctx, "Invalid procedure call or argument", -1);
+  sqlite3_result_double(ctx, r);
+}
+
+// a \ b: both rounded half to even, then divided with the fraction dropped.
+void IntDivFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
+  if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL)
+    return sqlite3_result_null(ctx);
+  double a, b;
+  if (!vba::ValueNumber(argv[0], &a) || !vba::ValueNumber(argv[1], &b))
+    return sqlite3_result_error(ctx, "Data type mismatch", -1);
+  a = std::nearbyint(a);
+  b = std::nearbyint(b);
+  if (b == 0) return sqlite3_result_error(ctx, "Division by zero", -1);
+  if (std::fabs(a) > 9.2e18 || std::fabs(b) > 9.2e18) return sqlite3_result_error(ctx, "Overflow", -1);
+  sqlite3_result_int64(ctx, static_cast<sqlite3_int64>(a) / static_cast<sqlite3_int64>(b));
+}
+
 // First and Last: the value of the first / last row of the group.
 struct Kept {
   sqlite3_value* value;
@@ -225,6 +251,8 @@ bool RegisterVbaFunctions(sqlite3* db) {
   ok = ok && sqlite3_create_function(db, "like", 3, det, nullptr, LikeFunction, nullptr, nullptr) == SQLITE_OK;
   ok = ok && sqlite3_create_function(db, "vba_cat", -1, det, nullptr, CatFunction, nullptr, nullptr) == SQLITE_OK;
   ok = ok && sqlite3_create_function(db, "vba_add", 2, det, nullptr, AddFunction, nullptr, nullptr) == SQLITE_OK;
+  ok = ok && sqlite3_create_function(db, "vba_pow", 2, det, nullptr, PowFunction, nullptr, nullptr) == SQLITE_OK;
+  ok = ok && sqlite3_create_function(db, "vba_idiv", 2, det, nullptr, IntDivFunction, nullptr, nullptr) == SQLITE_OK;
   ok = ok && sqlite3_create_function(db, "vba_first", 1, SQLITE_UTF8, nullptr, nullptr, FirstStep, KeptFinal) == SQLITE_OK;
   ok = ok && sqlite3_create_function(db, "vba_last", 1, SQLITE_UTF8, nullptr, nullptr, LastStep, KeptFinal) == SQLITE_OK;
   ok = ok && sqlite3_create_function(db, "vba_stdev", 1, det, nullptr, nullptr, SpreadStep, SpreadFinal<true, true>) == SQLITE_OK;
