@@ -250,4 +250,28 @@ TEST_F(Window, AboutBoxNamesTheProgramAndChangesNothing) {
   EXPECT_EQ(Text(IDC_STATIC_STATUS), "等待");
   EXPECT_EQ(dlg.GetEndResult(), -1);
 }
+// A run whose store says SQL mode starts in it: the mode is read before any
+// control is shown, and the check box follows through the data exchange.
+TEST(StoredMode, SqlModeStartsWithTheSqlEditInPlace) {
+  char tmpl[] = "/tmp/kelvane-mode-XXXXXX";
+  ASSERT_NE(mkdtemp(tmpl), nullptr);
+  setenv("XDG_CONFIG_HOME", tmpl, 1);
+  {
+    CCore seed;
+    seed.autoFileConfig();
+    seed.saveConfigB("isusesql", 1);
+  }
+  TestableDlg dlg;
+  ASSERT_TRUE(dlg.Create(CExportDlg::IDD));
+  EXPECT_TRUE(dlg.GetDlgItem(IDC_EDIT_SQL)->IsWindowVisible());
+  EXPECT_FALSE(dlg.GetDlgItem(IDC_BTN_TABLES)->IsWindowVisible());
+  EXPECT_FALSE(dlg.GetDlgItem(IDC_CB_TABLE)->IsWindowVisible());
+  EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_CHK_USESQL), static_cast<UINT>(BST_CHECKED));
+  // One click goes back to table mode.
+  dlg.GetDlgItem(IDC_CHK_USESQL)->SendMessage(BM_CLICK);
+  EXPECT_FALSE(dlg.GetDlgItem(IDC_EDIT_SQL)->IsWindowVisible());
+  EXPECT_TRUE(dlg.GetDlgItem(IDC_CB_TABLE)->IsWindowVisible());
+  dlg.DestroyWindow();
+  std::filesystem::remove_all(tmpl);
+}
 }  // namespace
