@@ -152,9 +152,7 @@ BOOL CDialog::BuildWindow(UINT nIDTemplate, CWnd* pParentWnd) {
     info->style = row.style;
     info->exStyle = row.exStyle;
     switch (row.cls) {
-      case DlgClass::Button:
-        info->own.reset((row.style & BS_TYPEMASK) == BS_AUTOCHECKBOX ? new CButton : new CButton);
-        break;
+      case DlgClass::Button: info->own.reset(new CButton); break;
       case DlgClass::Edit: info->own.reset(new CEdit); break;
       case DlgClass::ComboBox: info->own.reset(new CComboBox); break;
       case DlgClass::ListView: info->own.reset(new CListCtrl); break;

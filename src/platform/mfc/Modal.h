@@ -36,6 +36,7 @@ using ModalHandler = std::function<ModalAnswer(const ModalRequest&)>;
 ModalHandler AfxSetModalHandler(ModalHandler handler);
 
 // Runs one box: through the installed handler, else the real dialog. When no
-// handler is installed and the environment holds KELVANE_MODAL_FORBIDDEN (tests set
-// it), the box is refused: it is reported on stderr and answered IDCANCEL.
+// handler is installed and the environment holds KELVANE_MODAL_FORBIDDEN (every
+// test has it, see tests/ui.cmake), the box is reported on stderr and the process
+// aborts: a test fails at once instead of waiting for a click.
 ModalAnswer AfxRunModal(const ModalRequest& request);
