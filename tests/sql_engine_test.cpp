@@ -252,6 +252,8 @@ TEST_F(SqlEngine, ConcatenationTreatsNullAsEmpty) {
   EXPECT_EQ(Column("select 2 ^ 3 ^ 2, -2 ^ 2, 2 ^ -1, 7 \\ 2, 7.5 \\ 2, 2 * 7 \\ 3, 10 mod 4 \\ 2 from customers "
                    "where id = 1"),
             (Strings{"64|-4|0.5|3|4|4|0"}));
+  EXPECT_EQ(Column("select 20 mod 3 * 2, 5.5 mod 2, -7 mod 3, 1 + 7 mod 4 from customers where id = 1"),
+            (Strings{"2|0|-1|4"}));
   // + joins texts too, but passes NULL on.
   EXPECT_EQ(Column("select name + '-' + city, tel + name, id + '2' from customers where id = 3"),
             (Strings{"Zhao-BEIJING|NULL|5"}));

@@ -1,5 +1,5 @@
 // The expression rewrites: literals Jet writes its own way, function names, and
-// the operators whose meaning differs from SQLite's (&, +, /, \\, ^, Mod, !).
+// the operators whose meaning differs from SQLite's (&, +, /, \, ^, Mod, !).
 #include <cstdio>
 #include <set>
 
@@ -203,6 +203,7 @@ void RewriteExpressions(List& list) {
   RewriteTokens(list);
   RewriteBinary(list, "^", "pow", NoOperator, NoOperator);      // binds tightest
   RewriteBinary(list, "\\", "idiv", IsMulDiv, IsMulDiv);         // below * and /, above Mod
+  RewriteBinary(list, "%", "mod", IsMulDiv, IsMulDiv);           // Mod: below \, above + and -
   RewritePlus(list);
   RewriteConcat(list);
   QuoteSqliteWords(list);

@@ -23,7 +23,7 @@ const std::set<std::string>& Names() {
       "instr", "chr", "asc", "strcomp", "replace", "iif", "nz", "isnull", "cstr", "clng",
       "cint", "ccur", "cdbl", "csng", "cbool", "cdate", "val", "int", "fix", "round", "sgn", "abs",
       "year", "month", "day", "hour", "minute", "second", "weekday", "now", "date", "time",
-      "dateserial", "timeserial", "format", "first", "last", "stdev", "stdevp", "var", "varp", "cat", "add", "pow", "idiv"};
+      "dateserial", "timeserial", "format", "first", "last", "stdev", "stdevp", "var", "varp", "cat", "add", "pow", "idiv", "mod"};
   return names;
 }
 
@@ -165,6 +165,20 @@ void IntDivFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
   sqlite3_result_int64(ctx, static_cast<sqlite3_int64>(a) / static_cast<sqlite3_int64>(b));
 }
 
+// a Mod b: both rounded half to even; the remainder takes the sign of a.
+void ModFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
+  if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL)
+    return sqlite3_result_null(ctx);
+  double a, b;
+  if (!vba::ValueNumber(argv[0], &a) || !vba::ValueNumber(argv[1], &b))
+    return sqlite3_result_error(ctx, "Data type mismatch", -1);
+  a = std::nearbyint(a);
+  b = std::nearbyint(b);
+  if (b == 0) return sqlite3_result_error(ctx, "Division by zero", -1);
+  if (std::fabs(a) > 9.2e18 || std::fabs(b) > 9.2e18) return sqlite3_result_error(ctx, "Overflow", -1);
+  sqlite3_result_int64(ctx, static_cast<sqlite3_int64>(a) % static_cast<sqlite3_int64>(b));
+}
+
 // First and Last: the value of the first / last row of the group.
 struct Kept {
   sqlite3_value* value;
@@ -253,6 +267,7 @@ bool RegisterVbaFunctions(sqlite3* db) {
   ok = ok && sqlite3_create_function(db, "vba_add", 2, det, nullptr, AddFunction, nullptr, nullptr) == SQLITE_OK;
   ok = ok && sqlite3_create_function(db, "vba_pow", 2, det, nullptr, PowFunction, nullptr, nullptr) == SQLITE_OK;
   ok = ok && sqlite3_create_function(db, "vba_idiv", 2, det, nullptr, IntDivFunction, nullptr, nullptr) == SQLITE_OK;
+  ok = ok && sqlite3_create_function(db, "vba_mod", 2, det, nullptr, ModFunction, nullptr, nullptr) == SQLITE_OK;
   ok = ok && sqlite3_create_function(db, "vba_first", 1, SQLITE_UTF8, nullptr, nullptr, FirstStep, KeptFinal) == SQLITE_OK;
   ok = ok && sqlite3_create_function(db, "vba_last", 1, SQLITE_UTF8, nullptr, nullptr, LastStep, KeptFinal) == SQLITE_OK;
   ok = ok && sqlite3_create_function(db, "vba_stdev", 1, det, nullptr, nullptr, SpreadStep, SpreadFinal<true, true>) == SQLITE_OK;
