@@ -4,13 +4,3 @@
 // usable: nothing, or what leaves no state behind.
 #include "ui/ExportDlg.h"
 
-void CExportDlg::OnBtnImport() {}
-void CExportDlg::LoadTableList() {}
-CString CExportDlg::BuildQuery(int) { return CString(); }
-void CExportDlg::OnBtnPreview() {}
-bool CExportDlg::RunDbOperation(const DbOperation&,
-                                const std::function<void(_ConnectionPtr&, _RecordsetPtr&)>&,
-                                const std::function<void()>&,
-                                const std::function<CString(const _com_error&)>&) {
-  return false;
-}

@@ -1,0 +1,101 @@
+// The one frame every database operation (table list, preview, export run) runs in.
+// COM is initialised once per operation and uninitialised once on whichever path it
+// leaves by; no ADO object outlives the call.
+#include <new>
+#include <stdexcept>
+#include "db/ConnectionMaker.h"
+#include "ui/ExportDlg.h"
+#include "res/Resource.h"
+
+namespace {
+
+// The Jet provider's connection string; the path goes in verbatim (no quoting), so
+// a path with a ';' or blanks reaches the provider exactly as the user chose it.
+CString ConnectionStringFor(const CString& mdbFile) {
+  CString s;
+  s.Format("Provider=MIcrosoft.Jet.OLEDB.4.0;Data source=%s", (LPCTSTR)mdbFile);
+  return s;
+}
+
+CString DefaultBoxText(const _com_error& e) {
+  CString s;
+  s.Format("连接数据库失败!\r\n\r\n错误信息:%s", e.ErrorMessage());
+  return s;
+}
+
+// Runs one step and turns whatever it raises into the database error, so that the
+// frame's error path (and with it the CoUninitialize) is never skipped.
+template <class F>
+bool Guarded(F&& step, HRESULT* failure) {
+  try {
+    step();
+    return true;
+  } catch (const _com_error& e) {
+    *failure = e.Error();
+  } catch (const std::bad_alloc&) {
+    *failure = E_OUTOFMEMORY;
+  } catch (const std::exception&) {
+    *failure = E_FAIL;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool CExportDlg::RunDbOperation(const DbOperation& op,
+                                const std::function<void(_ConnectionPtr&, _RecordsetPtr&)>& work,
+                                const std::function<void()>& prepare,
+                                const std::function<CString(const _com_error&)>& boxText) {
+  SetDlgItemText(IDC_STATIC_STATUS, op.startText);
+  GetDlgItem(op.buttonId)->EnableWindow(FALSE);
+
+  CoInitialize(nullptr);
+  _ConnectionPtr pConn;
+  _RecordsetPtr pRs;
+  HRESULT failure = S_OK;
+
+  // Creation lies outside the guarded section; a failed creation ends the same way.
+  bool ok = Guarded([&] {
+    _com_issue_errorex(db::CreateConnection(&pConn));
+    _com_issue_errorex(pRs.CreateInstance(ADODB::CLSID_Recordset));
+  }, &failure);
+  if (ok && prepare) ok = Guarded(prepare, &failure);
+
+  if (ok) {
+    ok = Guarded([&] {
+      pConn->PutConnectionString((LPCTSTR)ConnectionStringFor(m_strMdbFile));
+      pConn->Open("", "", "", ADODB::adConnectUnspecified);
+      // A fresh recordset by ProgID; a failed creation leaves it empty, and its first
+      // use raises E_POINTER inside this section.
+      pRs.CreateInstance("ADODB.Recordset");
+      work(pConn, pRs);
+    }, &failure);
+  }
+
+  // The closes lie outside the guarded section too; a failing close ends like the
+  // error path, with both references dropped unclosed.
+  if (ok) {
+    ok = Guarded([&] {
+      pRs->Close();
+      pConn->Close();
+    }, &failure);
+  }
+
+  pRs.Release();
+  pConn.Release();
+  CoUninitialize();
+
+  if (ok) {
+    SetDlgItemText(IDC_STATIC_STATUS, op.successText);
+    GetDlgItem(op.buttonId)->EnableWindow(TRUE);
+    return true;
+  }
+
+  SetDlgItemText(IDC_STATIC_STATUS, op.failureText);
+  if (op.enableButtonBeforeBox) GetDlgItem(op.buttonId)->EnableWindow(TRUE);
+  _com_error error(failure);
+  CString text = boxText ? boxText(error) : DefaultBoxText(error);
+  AfxMessageBox(text, MB_OK | MB_ICONEXCLAMATION);
+  if (!op.enableButtonBeforeBox) GetDlgItem(op.buttonId)->EnableWindow(TRUE);
+  return false;
+}

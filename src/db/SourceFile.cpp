@@ -1,0 +1,22 @@
+// "导入 =>": choosing the source database file.
+#include "ui/ExportDlg.h"
+#include "res/Resource.h"
+
+void CExportDlg::OnBtnImport() {
+  // Open dialog; the folder must exist, the file need not (it is tested below), and
+  // a name typed without an extension gets .MDB.
+  CFileDialog dlg(TRUE, "MDB", nullptr, OFN_PATHMUSTEXIST | OFN_READONLY,
+                  "MS Access数据库(*.mdb)|*.mdb|所有文件|*.*||", this);
+  if (dlg.DoModal() != IDOK) return;
+
+  CString strPath = dlg.GetPathName();
+  if (m_pCore->isFileExist((LPCTSTR)strPath)) {
+    m_strMdbFile = strPath;
+    SetDlgItemText(IDC_EDIT_MDBFILE, m_strMdbFile);
+    GetDlgItem(IDC_BTN_TABLES)->EnableWindow(TRUE);
+  } else {
+    // The earlier path and table list stay; only the table button goes off.
+    GetDlgItem(IDC_BTN_TABLES)->EnableWindow(FALSE);
+    MessageBox("文件无效！", "", MB_OK);
+  }
+}
