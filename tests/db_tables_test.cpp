@@ -219,6 +219,20 @@ TEST_F(TablesTest, AccessFilesOfBothJetVersionsAreListed) {
 
 // ---- Choosing the source file.
 
+TEST_F(TablesTest, ClicksTakeTheUsersPathFromImportToPreview) {
+  {
+    ModalScript script;
+    script.ExpectFileOpen(m_fixture.c_str());
+    dlg->GetDlgItem(IDC_BTN_IMPORT)->SendMessage(BM_CLICK);
+  }
+  dlg->GetDlgItem(IDC_BTN_TABLES)->SendMessage(BM_CLICK);
+  EXPECT_EQ(dlg->Tables(), SchemaTables(m_fixture));
+  dlg->SelectTable("Narrow");
+  dlg->GetDlgItem(IDC_BTN_PREVIEW)->SendMessage(BM_CLICK);
+  EXPECT_EQ(dlg->m_lcPreview.GetItemCount(), 3);
+  EXPECT_EQ(dlg->Status().str(), "获取数据完成。");
+}
+
 TEST_F(TablesTest, ImportAsksForAnAccessFileAndTakesAnExistingOne) {
   dlg->m_cbTable.InsertString(0, "Earlier");
   dlg->SetDlgItemText(IDC_STATIC_STATUS, "等待");
