@@ -2,6 +2,8 @@
 // as it is asked for, the two outcomes of the file test, and the table list filled
 // from the schema rows of type TABLE, on fixtures, on Access files and on a
 // connection that fails half-way through the listing.
+#include <fstream>
+
 #include "db/ConnectionMaker.h"
 #include "platform/ado/ComFactory.h"
 #include "support/DbDialog.h"
@@ -300,6 +302,60 @@ TEST_F(TablesTest, CancelledImportChangesNothing) {
   }
   EXPECT_EQ(dlg->m_strMdbFile.str(), "kept.mdb");
   EXPECT_FALSE(dlg->Enabled(IDC_BTN_TABLES));
+}
+
+// ---- The listing at start-up, from a stored source path.
+
+class StartupTest : public ::testing::Test {};
+
+TEST_F(StartupTest, StoredSourcePathIsListedDuringInitialisation) {
+  ASSERT_TRUE(AfxWinInit());
+  char tmpl[] = "/tmp/kelvane-db-XXXXXX";
+  ASSERT_NE(mkdtemp(tmpl), nullptr);
+  std::string dir = tmpl;
+  std::string mdb = dir + "/fixture.mdb";
+  WriteDbFixture(mdb);
+  std::filesystem::create_directories(dir + "/config/kelvane");
+  std::ofstream(dir + "/config/kelvane/kelvane.ini") << "mdbfile=" << mdb << "\n";
+  setenv("XDG_CONFIG_HOME", (dir + "/config").c_str(), 1);
+  {
+    DbTestDlg dlg;
+    ASSERT_TRUE(dlg.Create(CExportDlg::IDD));
+    EXPECT_EQ(dlg.Text(IDC_EDIT_MDBFILE).str(), mdb);
+    EXPECT_EQ(dlg.Tables(), SchemaTables(mdb));
+    EXPECT_EQ(dlg.m_cbTable.GetCurSel(), 0);
+    EXPECT_TRUE(dlg.Enabled(IDC_BTN_TABLES));
+    EXPECT_EQ(dlg.Status().str(), "获取数据表格操作完成。");
+    dlg.DestroyWindow();
+  }
+  std::filesystem::remove_all(dir);
+}
+
+TEST_F(StartupTest, StoredPathThatIsGoneShowsTheBoxDuringInitialisation) {
+  ASSERT_TRUE(AfxWinInit());
+  char tmpl[] = "/tmp/kelvane-db-XXXXXX";
+  ASSERT_NE(mkdtemp(tmpl), nullptr);
+  std::string dir = tmpl;
+  std::filesystem::create_directories(dir + "/config/kelvane");
+  std::ofstream(dir + "/config/kelvane/kelvane.ini") << "mdbfile=" << dir << "/gone.mdb\n";
+  setenv("XDG_CONFIG_HOME", (dir + "/config").c_str(), 1);
+  {
+    DbTestDlg dlg;
+    {
+      ModalScript script;
+      script.ExpectMessageBox(IDOK);
+      ASSERT_TRUE(dlg.Create(CExportDlg::IDD));
+      ASSERT_EQ(script.Asked().size(), 1u);
+      EXPECT_EQ(script.Asked()[0].text.str(),
+                std::string("连接数据库失败!\r\n\r\n错误信息:") + _com_error(E_FAIL).ErrorMessage());
+    }
+    // Enabled at the end of the listing, whatever it gave.
+    EXPECT_TRUE(dlg.Enabled(IDC_BTN_TABLES));
+    EXPECT_EQ(dlg.Status().str(), "获取数据表格发生错误。");
+    EXPECT_EQ(dlg.m_cbTable.GetCount(), 0);
+    dlg.DestroyWindow();
+  }
+  std::filesystem::remove_all(dir);
 }
 
 }  // namespace
