@@ -4,6 +4,8 @@
 #include <algorithm>
 
 #include "platform/ado/ComFactory.h"
+#include "platform/ado/DatabaseOpener.h"
+#include "support/FakeMdbFile.h"
 #include "support/DbDialog.h"
 #include "support/DbFixture.h"
 
@@ -151,6 +153,27 @@ TEST_F(PreviewTest, PreviewButtonIsDisabledWhileTheStatementRuns) {
   EXPECT_EQ(status.str(), "正在获取数据...");
   EXPECT_FALSE(enabled);
   EXPECT_TRUE(dlg->Enabled(IDC_BTN_PREVIEW));
+}
+
+TEST_F(PreviewTest, AMillionRowTableIsReadOnlyAsFarAsTheFourRowsShown) {
+  auto file = std::make_shared<fake::MdbFile>();
+  fake::Table big;
+  big.name = "Big";
+  big.columns = {{"n", jet::AccessType::LongInteger}, {"s", jet::AccessType::Text}};
+  big.generatedRows = 1000000;
+  big.generate = [](long long r, std::vector<VARIANT>* v) {
+    (*v)[0] = VARIANT::I4(static_cast<int32_t>(r));
+    (*v)[1] = VARIANT::Str("row" + std::to_string(r));
+  };
+  file->Add(big);
+  ado::SetDatabaseOpener([file](const std::string&) { return jet::Database::OpenOver(file); });
+  dlg->UseSql("select * from Big");
+  dlg->OnBtnPreview();
+  ado::SetDatabaseOpener({});
+  EXPECT_EQ(dlg->Status().str(), "获取数据完成。");
+  ASSERT_EQ(dlg->m_lcPreview.GetItemCount(), 4);
+  EXPECT_EQ(dlg->Cell(3, 1), "row3");
+  EXPECT_LE(file->nextCalls(), 5);
 }
 
 // ---- Northwind, as Access wrote it.
