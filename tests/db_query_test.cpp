@@ -111,11 +111,4 @@ TEST_F(QueryTest, SqlModeIgnoresTheTableList) {
   EXPECT_TRUE(dlg->m_strTable.IsEmpty());
 }
 
-TEST_F(QueryTest, SuccessLeavesTheStatusLineAlone) {
-  dlg->SetDlgItemText(IDC_STATIC_STATUS, "等待");
-  dlg->UseSql("select * from t");
-  dlg->BuildQuery(TRUE);
-  EXPECT_EQ(dlg->Status().str(), "等待");
-}
-
 }  // namespace
