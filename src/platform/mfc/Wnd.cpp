@@ -1,5 +1,6 @@
 // CWnd over a wx window: texts, states, focus and the few messages the program sends.
 #include <wx/evtloop.h>
+#include <wx/weakref.h>
 
 #include "platform/mfc/Modal.h"
 #include "platform/mfc/WinApp.h"
@@ -122,10 +123,26 @@ int CWnd::GetDlgItemText(int nID, CString& text) const {
   return text.GetLength();
 }
 
+// The control that had the keyboard focus when it was disabled. GTK leaves no widget
+// focused then, and the dialog hears keys only through a focused child, so Esc and
+// Enter would be dead until the user clicked; Windows keeps the dialog listening.
+// Giving the focus back when the same control is enabled again, while nothing else
+// took it, keeps the keyboard working after an operation disabled its own button.
+static wxWeakRef<wxWindow> s_disabledWithFocus;
+
 BOOL CWnd::EnableWindow(BOOL bEnable) {
   if (!m_hWnd) return FALSE;
   BOOL wasDisabled = !m_hWnd->IsThisEnabled();
+  wxWindow* focus = wxWindow::FindFocus();
+  const bool losesFocus = !bEnable && focus && (focus == m_hWnd || m_hWnd->IsDescendant(focus));
   m_hWnd->Enable(bEnable != FALSE);
+  if (losesFocus) {
+    s_disabledWithFocus = m_hWnd;
+  } else if (bEnable && s_disabledWithFocus.get() == m_hWnd) {
+    s_disabledWithFocus = nullptr;
+    wxWindow* now = wxWindow::FindFocus();
+    if (!now || now == wxGetTopLevelParent(m_hWnd)) m_hWnd->SetFocus();
+  }
   return wasDisabled;
 }
 
