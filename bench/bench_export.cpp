@@ -19,9 +19,7 @@
 
 #include "export/ExportRun.h"
 #include "support/JetWriter.h"
-
-// After the C++ headers: glib, which it pulls in, must not see them inside extern "C".
-#include <mdbtools.h>
+#include "support/LibmdbScan.h"
 
 namespace fs = std::filesystem;
 
@@ -62,25 +60,6 @@ Measure InChild(const std::function<long()>& f) {
   m.maxRssKb = ru.ru_maxrss;
   m.cpu = ru.ru_utime.tv_sec + ru.ru_utime.tv_usec / 1e6 + ru.ru_stime.tv_sec + ru.ru_stime.tv_usec / 1e6;
   return m;
-}
-
-// The reader's floor: every row fetched, no column bound.
-long PlainScan(const std::string& path, const char* table) {
-  MdbHandle* mdb = mdb_open(path.c_str(), MDB_NOFLAGS);
-  if (!mdb) return -1;
-  long rows = -1;
-  if (mdb_read_catalog(mdb, MDB_TABLE)) {
-    MdbTableDef* t = mdb_read_table_by_name(mdb, const_cast<gchar*>(table), MDB_TABLE);
-    if (t) {
-      mdb_read_columns(t);
-      mdb_rewind_table(t);
-      rows = 0;
-      while (mdb_fetch_row(t)) ++rows;
-      mdb_free_tabledef(t);
-    }
-  }
-  mdb_close(mdb);
-  return rows;
 }
 
 // The dialog's run without the dialog: the operation frame's steps around ExportRun.
@@ -128,7 +107,7 @@ int main(int argc, char** argv) {
     const std::string db = (dir / ("big" + std::to_string(n) + ".mdb")).string();
     const std::string out = (dir / "out.txt").string();
     jetwriter::WriteBigFixture(db, n);
-    Measure scan = InChild([&] { return PlainScan(db, table.c_str()); });
+    Measure scan = InChild([&] { return LibmdbRowCount(db, table.c_str()); });
     Measure exp = InChild([&] { return Export(db, "select * from [" + table + "]", out); });
     if (!scan.ok || !exp.ok || scan.rows != exp.rows) {
       std::printf("%9llu  failed (scan %ld rows, export %ld rows)\n",

@@ -4,8 +4,6 @@
 // the reader's floor for the big table: a plain libmdb scan of every row, nothing bound.
 //
 //   bench_preview [big-rows]     default: 1000000
-#include <glib.h>  // before mdbtools.h, which would include it inside extern "C"
-#include <mdbtools.h>
 
 #include <algorithm>
 #include <chrono>
@@ -18,6 +16,7 @@
 #include "platform/ado/Ado.h"
 #include "platform/com/ComError.h"
 #include "support/JetWriter.h"
+#include "support/LibmdbScan.h"
 
 namespace fs = std::filesystem;
 
@@ -69,19 +68,7 @@ double MedianPreview(const std::string& path, int* rows) {
 
 long LibmdbScan(const std::string& path, double* seconds) {
   auto t0 = std::chrono::steady_clock::now();
-  MdbHandle* mdb = mdb_open(path.c_str(), MDB_NOFLAGS);
-  if (!mdb) return -1;
-  long rows = -1;
-  if (mdb_read_catalog(mdb, MDB_TABLE)) {
-    if (MdbTableDef* table = mdb_read_table_by_name(mdb, const_cast<char*>("Big"), MDB_TABLE)) {
-      mdb_read_columns(table);
-      mdb_rewind_table(table);
-      rows = 0;
-      while (mdb_fetch_row(table)) ++rows;
-      mdb_free_tabledef(table);
-    }
-  }
-  mdb_close(mdb);
+  const long rows = LibmdbRowCount(path, "Big");
   *seconds = Seconds(t0);
   return rows;
 }

@@ -4,8 +4,6 @@
 // (Connection, Recordset over "select * from big", every Field.Value read), as the
 // preview and the export read it; reports rows per second and the peak resident
 // memory of this process.
-#include <glib.h>  // before mdbtools.h, which includes it inside extern "C"
-#include <mdbtools.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -19,6 +17,7 @@
 #include "platform/com/ComError.h"
 #include "platform/jet/MdbFile.h"
 #include "support/JetWriter.h"
+#include "support/LibmdbScan.h"
 
 namespace {
 
@@ -44,27 +43,6 @@ bool WriteFixture(const std::string& path, uint64_t rows) {
   }
   int status = 0;
   return pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
-long LibmdbScan(const std::string& path, const char* table) {
-  MdbHandle* mdb = mdb_open(path.c_str(), MDB_NOFLAGS);
-  if (!mdb) return -1;
-  long rows = -1;
-  if (mdb_read_catalog(mdb, MDB_TABLE)) {
-    for (unsigned i = 0; i < mdb->num_catalog; ++i) {
-      auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(mdb->catalog, i));
-      if (std::string(entry->object_name) != table) continue;
-      MdbTableDef* t = mdb_read_table(entry);
-      mdb_read_columns(t);
-      mdb_rewind_table(t);
-      rows = 0;
-      while (mdb_fetch_row(t)) ++rows;
-      mdb_free_tabledef(t);
-      break;
-    }
-  }
-  mdb_close(mdb);
-  return rows;
 }
 
 long ReaderScan(const std::string& path, const char* table) {
@@ -126,7 +104,7 @@ int main(int argc, char** argv) {
     const double oursSec = Seconds(t0);
     const long oursPeak = PeakKb();
     t0 = std::chrono::steady_clock::now();
-    const long floor = LibmdbScan(path, "Big");
+    const long floor = LibmdbRowCount(path, "Big");
     const double floorSec = Seconds(t0);
     t0 = std::chrono::steady_clock::now();
     const long ado = AdoScan(path);

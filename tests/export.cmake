@@ -13,5 +13,5 @@ endif()
 
 kelvane_test(export_text_test kelvane_export_text)
 kelvane_test(export_run_test kelvane_export_text)
-kelvane_test(export_testdata_test kelvane_export_text kelvane_ado PkgConfig::MDB)
+kelvane_test(export_testdata_test kelvane_export_text kelvane_ado)
 kelvane_test(export_dialog_test kelvane_dialog)

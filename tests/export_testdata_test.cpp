@@ -2,7 +2,6 @@
 // one line per record (counted against libmdb's own scan of the table), and a
 // table holding an OLE value stops on the failure path at that record's number.
 #include <gtest/gtest.h>
-#include <mdbtools.h>
 
 #include <algorithm>
 #include <clocale>
@@ -13,6 +12,7 @@
 #include <vector>
 
 #include "export/ExportRun.h"
+#include "support/LibmdbScan.h"
 
 namespace fs = std::filesystem;
 
@@ -21,25 +21,6 @@ namespace {
 const char* const kFiles[] = {"V1997_test.mdb", "V2000_test.mdb", "V2000_empty.mdb", "nwind.mdb"};
 
 std::string DataPath(const char* name) { return std::string(KELVANE_TESTDATA) + "/" + name; }
-
-// Rows of a table as libmdb counts them, nothing bound.
-long ReaderRows(const std::string& path, const std::string& table) {
-  MdbHandle* mdb = mdb_open(path.c_str(), MDB_NOFLAGS);
-  if (!mdb) return -1;
-  long rows = -1;
-  if (mdb_read_catalog(mdb, MDB_TABLE)) {
-    MdbTableDef* t = mdb_read_table_by_name(mdb, const_cast<gchar*>(table.c_str()), MDB_TABLE);
-    if (t) {
-      mdb_read_columns(t);
-      mdb_rewind_table(t);
-      rows = 0;
-      while (mdb_fetch_row(t)) ++rows;
-      mdb_free_tabledef(t);
-    }
-  }
-  mdb_close(mdb);
-  return rows;
-}
 
 struct Session {
   _ConnectionPtr conn;
@@ -107,7 +88,7 @@ TEST(ExportTestdataTest, EveryUserTableExportsEveryRecord) {
       SCOPED_TRACE(std::string(file) + ": " + table);
       ++tables;
       const std::string sql = "select * from [" + table + "]";
-      const long rows = ReaderRows(path, table);
+      const long rows = LibmdbRowCount(path, table);
       const long binaryAt = s.FirstBinaryRecord(sql);
       ExportRun run(TextFormat{",", true, true}, out.string(), path);
       _RecordsetPtr rs = s.NewRecordset();
