@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# The real Access files read by our reader (kelvane_mdb_dump) and by mdb-reader, every
+# value of every user table compared. Installs mdb-reader (pinned in package-lock.json)
+# on the first run only, under the same lock as run.sh; later runs need no network.
+#   testdata_check.sh <kelvane_mdb_dump> <testdata dir> <work dir>
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+dump=$1
+data=$2
+work=$3
+mkdir -p "$work"
+install() {
+  [ -f "$here/node_modules/mdb-reader/package.json" ] ||
+    (cd "$here" && npm ci --no-audit --no-fund --loglevel=error)
+}
+if command -v flock >/dev/null; then  # build folders may run their tests at once
+  exec 9>"${TMPDIR:-/tmp}/kelvane-crosscheck-npm.lock"
+  flock 9
+  install
+  flock -u 9
+else
+  install
+fi
+passed=0
+failed=0
+for name in V1997_test V2000_test V2000_empty nwind; do
+  if "$dump" "$data/$name.mdb" >"$work/$name.ours.json" &&
+     node "$here/dump_testdata.js" "$data/$name.mdb" >"$work/$name.mdb-reader.json" &&
+     node "$here/compare_testdata.js" "$name" "$work/$name.ours.json" "$work/$name.mdb-reader.json"; then
+    passed=$((passed + 1))
+  else
+    echo "$name: FAILED"
+    failed=$((failed + 1))
+  fi
+done
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
