@@ -15,8 +15,7 @@
 #include "platform/com/Errno.h"
 #include "res/Resource.h"
 #include "support/JetWriter.h"
-#include "support/ModalScript.h"
-#include "ui/ExportDlg.h"
+#include "support/DialogTest.h"
 
 namespace fs = std::filesystem;
 using jet::AccessType;
@@ -24,19 +23,11 @@ using jetwriter::Column;
 
 namespace {
 
-class ExportTestDlg : public CExportDlg {
+class ExportTestDlg : public TestDialog {
  public:
   using CExportDlg::OnBtnExport;
   using CExportDlg::OnBtnStart;
   using CExportDlg::OnSelchangeCbSep;
-
-  CString Status() const { return Text(IDC_STATIC_STATUS); }
-  CString Text(int id) const {
-    CString s;
-    GetDlgItemText(id, s);
-    return s;
-  }
-  bool Enabled(int id) const { return GetDlgItem(id)->IsWindowEnabled() != FALSE; }
 
   // The option controls as a user leaves them.
   void SetOptions(bool useSql, const char* source, const char* fields, int sep,
@@ -102,28 +93,14 @@ void WriteExportFixture(const std::string& path) {
   jetwriter::WriteJet4(path, tables);
 }
 
-// What the user sees behind a box at the moment it is shown.
-struct BehindBox {
-  CString status;
-  bool buttonEnabled = false;
-  int comCount = -1;
-};
-
-// A real dialog, shown modelessly, with its settings store in a fresh folder (so no
-// stored source starts a listing), on a database written for the test.
-class ExportDialogTest : public ::testing::Test {
+// A real dialog on a database written for the test, its run writing in the C locale.
+class ExportDialogTest : public DialogTest<ExportTestDlg> {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(AfxWinInit()) << "no display: run under xvfb-run";
-    char tmpl[] = "/tmp/kelvane-export-dlg-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    m_dir = tmpl;
-    setenv("XDG_CONFIG_HOME", (m_dir + "/config").c_str(), 1);
     setlocale(LC_ALL, "C");
-    m_comStart = CoInitializeCount();
-    dlg = std::make_unique<ExportTestDlg>();
+    DialogTest::SetUp();
+    if (HasFatalFailure()) return;
     edlg = dlg.get();
-    ASSERT_TRUE(dlg->Create(CExportDlg::IDD));
     db = m_dir + "/export.mdb";
     txt = m_dir + "/out.txt";
     WriteExportFixture(db);
@@ -133,23 +110,7 @@ class ExportDialogTest : public ::testing::Test {
   }
   void TearDown() override {
     setlocale(LC_ALL, "C");
-    if (dlg) {
-      dlg->DestroyWindow();
-      dlg.reset();
-    }
-    std::error_code ec;
-    fs::remove_all(m_dir, ec);
-  }
-  // Expects one message box and records what stood behind it.
-  void ExpectDbBox(ModalScript& script, int buttonId, BehindBox* seen) {
-    script.ExpectMessageBox(IDOK).OnShow([this, buttonId, seen](const ModalRequest&) {
-      seen->status = edlg->Status();
-      seen->buttonEnabled = edlg->Enabled(buttonId);
-      seen->comCount = CoInitializeCount();
-    });
-  }
-  static std::string BoxText(HRESULT hr) {
-    return std::string("连接数据库失败!\r\n\r\n错误信息:") + _com_error(hr).ErrorMessage();
+    DialogTest::TearDown();
   }
   static std::string RunBox(HRESULT hr, int record) {
     return BoxText(hr) + "。记录行：" + std::to_string(record);
@@ -175,10 +136,8 @@ class ExportDialogTest : public ::testing::Test {
     EXPECT_EQ(CoInitializeCount(), m_comStart);
   }
 
-  std::unique_ptr<ExportTestDlg> dlg;
   ExportTestDlg* edlg = nullptr;
-  std::string m_dir, db, txt;
-  int m_comStart = 0;
+  std::string db, txt;
 };
 
 }  // namespace

@@ -8,18 +8,8 @@ here=$(cd "$(dirname "$0")" && pwd)
 make_fixture=$1
 work=$2
 mkdir -p "$work"
-install() {
-  [ -f "$here/node_modules/mdb-reader/package.json" ] ||
-    (cd "$here" && npm ci --no-audit --no-fund --loglevel=error)
-}
-if command -v flock >/dev/null; then  # build folders may run their tests at once
-  exec 9>"${TMPDIR:-/tmp}/kelvane-crosscheck-npm.lock"
-  flock 9
-  install
-  flock -u 9
-else
-  install
-fi
+. "$here/install.sh"
+crosscheck_install "$here"
 passed=0
 failed=0
 check() {  # check <name> <kind> [rows]
