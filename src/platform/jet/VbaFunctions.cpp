@@ -151,8 +151,10 @@ void PowFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
   sqlite3_result_double(ctx, r);
 }
 
-// a \ b: both rounded half to even, then divided with the fraction dropped.
-void IntDivFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
+// a \ b and a Mod b: both operands rounded half to even first, as VBA's integer
+// operators do; \ drops the fraction, Mod's remainder takes the sign of a.
+template <bool kModulo>
+void IntegerOperator(sqlite3_context* ctx, int, sqlite3_value** argv) {
   if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL)
     return sqlite3_result_null(ctx);
   double a, b;
@@ -162,21 +164,8 @@ void IntDivFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
   b = std::nearbyint(b);
   if (b == 0) return sqlite3_result_error(ctx, "Division by zero", -1);
   if (std::fabs(a) > 9.2e18 || std::fabs(b) > 9.2e18) return sqlite3_result_error(ctx, "Overflow", -1);
-  sqlite3_result_int64(ctx, static_cast<sqlite3_int64>(a) / static_cast<sqlite3_int64>(b));
-}
-
-// a Mod b: both rounded half to even; the remainder takes the sign of a.
-void ModFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
-  if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL)
-    return sqlite3_result_null(ctx);
-  double a, b;
-  if (!vba::ValueNumber(argv[0], &a) || !vba::ValueNumber(argv[1], &b))
-    return sqlite3_result_error(ctx, "Data type mismatch", -1);
-  a = std::nearbyint(a);
-  b = std::nearbyint(b);
-  if (b == 0) return sqlite3_result_error(ctx, "Division by zero", -1);
-  if (std::fabs(a) > 9.2e18 || std::fabs(b) > 9.2e18) return sqlite3_result_error(ctx, "Overflow", -1);
-  sqlite3_result_int64(ctx, static_cast<sqlite3_int64>(a) % static_cast<sqlite3_int64>(b));
+  const auto x = static_cast<sqlite3_int64>(a), y = static_cast<sqlite3_int64>(b);
+  sqlite3_result_int64(ctx, kModulo ? x % y : x / y);
 }
 
 // First and Last: the value of the first / last row of the group.
@@ -266,8 +255,8 @@ bool RegisterVbaFunctions(sqlite3* db) {
   ok = ok && sqlite3_create_function(db, "vba_cat", -1, det, nullptr, CatFunction, nullptr, nullptr) == SQLITE_OK;
   ok = ok && sqlite3_create_function(db, "vba_add", 2, det, nullptr, AddFunction, nullptr, nullptr) == SQLITE_OK;
   ok = ok && sqlite3_create_function(db, "vba_pow", 2, det, nullptr, PowFunction, nullptr, nullptr) == SQLITE_OK;
-  ok = ok && sqlite3_create_function(db, "vba_idiv", 2, det, nullptr, IntDivFunction, nullptr, nullptr) == SQLITE_OK;
-  ok = ok && sqlite3_create_function(db, "vba_mod", 2, det, nullptr, ModFunction, nullptr, nullptr) == SQLITE_OK;
+  ok = ok && sqlite3_create_function(db, "vba_idiv", 2, det, nullptr, IntegerOperator<false>, nullptr, nullptr) == SQLITE_OK;
+  ok = ok && sqlite3_create_function(db, "vba_mod", 2, det, nullptr, IntegerOperator<true>, nullptr, nullptr) == SQLITE_OK;
   ok = ok && sqlite3_create_function(db, "vba_first", 1, SQLITE_UTF8, nullptr, nullptr, FirstStep, KeptFinal) == SQLITE_OK;
   ok = ok && sqlite3_create_function(db, "vba_last", 1, SQLITE_UTF8, nullptr, nullptr, LastStep, KeptFinal) == SQLITE_OK;
   ok = ok && sqlite3_create_function(db, "vba_stdev", 1, det, nullptr, nullptr, SpreadStep, SpreadFinal<true, true>) == SQLITE_OK;
