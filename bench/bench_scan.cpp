@@ -15,7 +15,7 @@
 
 #include "platform/ado/Ado.h"
 #include "platform/com/ComError.h"
-#include "platform/jet/MdbFile.h"
+#include "platform/jet/file/MdbFile.h"
 #include "support/JetWriter.h"
 #include "support/LibmdbScan.h"
 

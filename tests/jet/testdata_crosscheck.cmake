@@ -1,7 +1,7 @@
 # Every value of every user table of the real Access files, read by our reader
 # (kelvane_mdb_dump) and by mdb-reader (node), compared.
-add_executable(kelvane_mdb_dump mdb_dump_main.cpp)
-target_link_libraries(kelvane_mdb_dump PRIVATE kelvane_jet)
+add_executable(kelvane_mdb_dump jet/file/mdb_dump_main.cpp)
+target_link_libraries(kelvane_mdb_dump PRIVATE kelvane_jet_file)
 set_target_properties(kelvane_mdb_dump PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
 add_test(NAME testdata_crosscheck

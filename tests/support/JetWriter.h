@@ -23,7 +23,7 @@
 #include <string>
 #include <vector>
 #include "platform/com/Variant.h"
-#include "platform/jet/MdbFile.h"
+#include "platform/jet/file/MdbFile.h"
 
 namespace jetwriter {
 

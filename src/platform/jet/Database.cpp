@@ -7,13 +7,13 @@
 #include <set>
 
 #include "platform/com/ComError.h"
-#include "platform/jet/MdbFile.h"
+#include "platform/jet/file/MdbFile.h"
 #include "platform/jet/Provider.h"
-#include "platform/jet/SqlCursor.h"
-#include "platform/jet/SqlTokens.h"
-#include "platform/jet/SqlTranslate.h"
-#include "platform/jet/VbaFunctions.h"
-#include "platform/jet/VirtualTable.h"
+#include "platform/jet/sql/Cursor.h"
+#include "platform/jet/sql/Tokens.h"
+#include "platform/jet/sql/Translate.h"
+#include "platform/jet/vba/Functions.h"
+#include "platform/jet/sql/VirtualTable.h"
 
 namespace jet {
 

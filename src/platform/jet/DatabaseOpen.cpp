@@ -1,6 +1,6 @@
 // Kept apart from Database.cpp so that code opening a database over a reader of its
 // own (the tests' stand-in) does not pull in the file reader.
-#include "platform/jet/MdbFile.h"
+#include "platform/jet/file/MdbFile.h"
 #include "platform/jet/Provider.h"
 
 namespace jet {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 #include "platform/com/Variant.h"
+#include "platform/jet/sql/ResultCursor.h"
 
 namespace jet {
 
@@ -13,17 +14,6 @@ class MdbFile;
 struct SchemaTableRow {
   std::string tableName;  // UTF-8
   std::string tableType;  // "TABLE", "SYSTEM TABLE", "VIEW" or "LINK"
-};
-
-// The result of one statement, standing on its first row (or at its end).
-class Cursor {
- public:
-  virtual ~Cursor() = default;
-  virtual int ColumnCount() const = 0;
-  virtual const std::string& ColumnName(int col) const = 0;
-  virtual bool Eof() const = 0;
-  virtual void MoveNext() = 0;                 // throws _com_error
-  virtual VARIANT Value(int col) const = 0;    // throws _com_error
 };
 
 class Database {

@@ -1,4 +1,5 @@
 // Check boxes and drop-down lists.
+#include "platform/mfc/Dialog.h"
 #include "platform/mfc/WxBridge.h"
 
 namespace {

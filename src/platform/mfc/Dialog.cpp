@@ -4,6 +4,7 @@
 #include <wx/statbox.h>
 
 #include "platform/mfc/WinApp.h"
+#include "platform/mfc/Dialog.h"
 #include "platform/mfc/WxBridge.h"
 
 namespace {

@@ -1,6 +1,7 @@
 // The report-view list control over wxListCtrl.
 #include <wx/listctrl.h>
 
+#include "platform/mfc/Dialog.h"
 #include "platform/mfc/WxBridge.h"
 
 namespace {

@@ -4,6 +4,7 @@
 
 #include "platform/mfc/Modal.h"
 #include "platform/mfc/WinApp.h"
+#include "platform/mfc/Dialog.h"
 #include "platform/mfc/WxBridge.h"
 
 namespace {

@@ -2,6 +2,7 @@
 #include <wx/dcclient.h>
 #include <wx/image.h>
 
+#include "platform/mfc/Dialog.h"
 #include "platform/mfc/WxBridge.h"
 
 wxBitmap AfxIconBitmap(HICON icon, int size) {

@@ -1,5 +1,6 @@
 // The messages a handler or a test sends to a window, delivered the way the user's
 // action would arrive: through wx events, so the same routing runs.
+#include "platform/mfc/Dialog.h"
 #include "platform/mfc/WxBridge.h"
 
 namespace {

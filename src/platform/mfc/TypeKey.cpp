@@ -2,6 +2,7 @@
 #include <wx/uiaction.h>
 
 #include "platform/mfc/WinApp.h"
+#include "platform/mfc/Dialog.h"
 #include "platform/mfc/WxBridge.h"
 
 BOOL AfxTypeKey(UINT vk) {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/mfc/WinApp.h"
+#include "platform/mfc/Dialog.h"
 #include "platform/mfc/WxBridge.h"
 
 namespace {

@@ -4,6 +4,7 @@
 
 #include "platform/mfc/Modal.h"
 #include "platform/mfc/WinApp.h"
+#include "platform/mfc/Dialog.h"
 #include "platform/mfc/WxBridge.h"
 
 namespace {
@@ -19,6 +20,13 @@ bool IsMultiline(wxWindow* w) {
   return info && info->cls == DlgClass::Edit && (info->style & ES_MULTILINE);
 }
 }  // namespace
+
+CtlInfo::~CtlInfo() = default;
+
+void AfxWindowAccess::Cancel(CDialog* d) { d->OnCancel(); }
+void AfxWindowAccess::Ok(CDialog* d) { d->OnOK(); }
+HICON& AfxWindowAccess::BigIcon(CWnd* w) { return w->m_hIconBig; }
+HICON& AfxWindowAccess::SmallIcon(CWnd* w) { return w->m_hIconSmall; }
 
 CWnd* AfxObjectOf(wxWindow* w) {
   if (!w) return nullptr;

@@ -1,11 +1,17 @@
 // Inside the layer only: how a CWnd finds what the template said about its window,
-// and the text conversions between CString (UTF-8) and wxString.
+// and the text conversions between CString (UTF-8) and wxString. The bridge sits
+// below the window classes: it names CWnd and CDialog but includes neither, so the
+// classes built on it can include it without a circle.
 #pragma once
 #include <wx/wx.h>
 
 #include <memory>
 
-#include "platform/mfc/Dialog.h"
+#include "platform/mfc/CString.h"
+#include "platform/mfc/DialogTemplate.h"
+
+class CWnd;
+class CDialog;
 
 inline wxString ToWx(const char* s) { return wxString::FromUTF8(s ? s : ""); }
 inline CString FromWx(const wxString& s) { return CString(s.utf8_string()); }
@@ -20,6 +26,7 @@ struct CtlInfo : wxClientData {
   DWORD listExStyle = 0;   // LVS_EX_* other than the grid lines, which wx holds
   CWnd* permanent = nullptr;
   std::unique_ptr<CWnd> own;
+  ~CtlInfo() override;  // where CWnd is complete (Wnd.cpp)
 };
 
 inline CtlInfo* InfoOf(wxWindow* w) {
@@ -39,11 +46,12 @@ class AfxDialogWindow : public wxDialog {
 };
 
 // Access to the protected parts the layer's event routing needs.
+// Defined in Wnd.cpp, where the classes are complete.
 struct AfxWindowAccess {
-  static void Cancel(CDialog* d) { d->OnCancel(); }
-  static void Ok(CDialog* d) { d->OnOK(); }
-  static HICON& BigIcon(CWnd* w) { return w->m_hIconBig; }
-  static HICON& SmallIcon(CWnd* w) { return w->m_hIconSmall; }
+  static void Cancel(CDialog* d);
+  static void Ok(CDialog* d);
+  static HICON& BigIcon(CWnd* w);
+  static HICON& SmallIcon(CWnd* w);
 };
 
 // The wx top-level window of a CWnd's window, or nullptr.

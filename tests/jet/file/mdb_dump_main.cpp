@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "platform/com/ComError.h"
-#include "platform/jet/MdbFile.h"
+#include "platform/jet/file/MdbFile.h"
 
 namespace {
 

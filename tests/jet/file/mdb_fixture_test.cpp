@@ -8,7 +8,7 @@
 #include <string>
 
 #include "platform/com/ComError.h"
-#include "platform/jet/MdbFile.h"
+#include "platform/jet/file/MdbFile.h"
 #include "support/JetWriter.h"
 
 namespace {

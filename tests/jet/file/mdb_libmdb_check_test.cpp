@@ -7,7 +7,7 @@
 #include <map>
 #include <string>
 
-#include "platform/jet/MdbFile.h"
+#include "platform/jet/file/MdbFile.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include <unistd.h>
 
 #include "platform/com/ComError.h"
-#include "platform/jet/MdbFile.h"
+#include "platform/jet/file/MdbFile.h"
 
 namespace {
 

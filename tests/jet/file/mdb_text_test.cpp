@@ -1,7 +1,7 @@
 // Text as Jet stores it, turned into UTF-8.
 #include <gtest/gtest.h>
 
-#include "platform/jet/JetText.h"
+#include "platform/jet/file/JetText.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "platform/com/ComError.h"
-#include "platform/jet/MdbFile.h"
+#include "platform/jet/file/MdbFile.h"
 #include "platform/jet/Provider.h"
 #include "support/JetWriter.h"
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/com/ComError.h"
-#include "platform/jet/SqlTranslate.h"
+#include "platform/jet/sql/Translate.h"
 
 namespace {
 

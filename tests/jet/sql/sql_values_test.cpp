@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/jet/SqlDate.h"
-#include "platform/jet/SqlDecimal.h"
-#include "platform/jet/VbaFunctions.h"
+#include "platform/jet/vba/DateParse.h"
+#include "platform/jet/sql/Decimal.h"
+#include "platform/jet/vba/Functions.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
-#include "platform/jet/MdbCatalog.h"
+#include "platform/jet/file/Catalog.h"
 
-#include "platform/jet/JetText.h"
-#include "platform/jet/MdbRowStream.h"
+#include "platform/jet/file/JetText.h"
+#include "platform/jet/file/RowStream.h"
 
 namespace jet {
 

@@ -1,4 +1,4 @@
-#include "platform/jet/JetText.h"
+#include "platform/jet/file/JetText.h"
 
 #include <iconv.h>
 #include <cerrno>

@@ -1,6 +1,6 @@
 // Memo and OLE Object values: a 12-byte header in the row, the bytes either right
 // after it, in one row of an LVAL page, or in a chain of such rows.
-#include "platform/jet/MdbValueDecode.h"
+#include "platform/jet/file/ValueDecode.h"
 
 namespace jet {
 

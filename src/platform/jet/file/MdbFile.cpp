@@ -1,12 +1,12 @@
 // MdbFile over our own page reader: the catalog is read once at open, table
 // definitions on first use, rows streamed.
-#include "platform/jet/MdbFile.h"
+#include "platform/jet/file/MdbFile.h"
 
 #include <map>
-#include "platform/jet/JetText.h"
-#include "platform/jet/MdbCatalog.h"
-#include "platform/jet/MdbRowStream.h"
-#include "platform/jet/MdbSavedQuery.h"
+#include "platform/jet/file/JetText.h"
+#include "platform/jet/file/Catalog.h"
+#include "platform/jet/file/RowStream.h"
+#include "platform/jet/file/SavedQuery.h"
 
 namespace jet {
 namespace {

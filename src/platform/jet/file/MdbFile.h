@@ -1,6 +1,6 @@
 // The .mdb file as the provider reads it: its catalog, its tables' columns, and
-// streams of rows whose fields are decoded into VARIANTs by our own code.
-// libmdb is used for pages, table definitions and cracking rows only.
+// streams of rows whose fields are decoded into VARIANTs. This header is the
+// reader's whole public face: the SQL engine and the provider see nothing else of it.
 #pragma once
 #include <cstdint>
 #include <memory>

@@ -1,6 +1,6 @@
 // Opening the file, its header page (version, code page, password, page key) and
 // bounds-checked page and row access.
-#include "platform/jet/MdbPager.h"
+#include "platform/jet/file/Pager.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

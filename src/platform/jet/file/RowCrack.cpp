@@ -1,4 +1,4 @@
-#include "platform/jet/MdbRowCrack.h"
+#include "platform/jet/file/RowCrack.h"
 
 namespace jet {
 

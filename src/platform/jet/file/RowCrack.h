@@ -3,7 +3,7 @@
 #pragma once
 #include <cstdint>
 #include <vector>
-#include "platform/jet/MdbTableDef.h"
+#include "platform/jet/file/TableDef.h"
 
 namespace jet {
 

@@ -1,6 +1,6 @@
-#include "platform/jet/MdbRowStream.h"
+#include "platform/jet/file/RowStream.h"
 
-#include "platform/jet/JetText.h"
+#include "platform/jet/file/JetText.h"
 
 namespace jet {
 

@@ -4,9 +4,9 @@
 #pragma once
 #include <memory>
 #include <vector>
-#include "platform/jet/MdbFile.h"
-#include "platform/jet/MdbRowCrack.h"
-#include "platform/jet/MdbValueDecode.h"
+#include "platform/jet/file/MdbFile.h"
+#include "platform/jet/file/RowCrack.h"
+#include "platform/jet/file/ValueDecode.h"
 
 namespace jet {
 

@@ -3,11 +3,11 @@
 // 6 each output column (Name1 = alias), 7 each join (Name1 and Name2 the two tables,
 // Flag 1 inner, 2 left, 3 right), 8 WHERE, 9 each GROUP BY, 10 HAVING, 11 each ORDER
 // BY (Name1 "D" when descending).
-#include "platform/jet/MdbSavedQuery.h"
+#include "platform/jet/file/SavedQuery.h"
 
 #include <algorithm>
 #include <vector>
-#include "platform/jet/JetText.h"
+#include "platform/jet/file/JetText.h"
 
 namespace jet {
 namespace {

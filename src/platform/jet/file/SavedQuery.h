@@ -2,7 +2,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
-#include "platform/jet/MdbRowStream.h"
+#include "platform/jet/file/RowStream.h"
 
 namespace jet {
 

@@ -1,7 +1,7 @@
-#include "platform/jet/MdbTableDef.h"
+#include "platform/jet/file/TableDef.h"
 
 #include <algorithm>
-#include "platform/jet/JetText.h"
+#include "platform/jet/file/JetText.h"
 
 namespace jet {
 

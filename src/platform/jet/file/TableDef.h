@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 #include <vector>
-#include "platform/jet/MdbFile.h"
-#include "platform/jet/MdbPager.h"
+#include "platform/jet/file/MdbFile.h"
+#include "platform/jet/file/Pager.h"
 
 namespace jet {
 

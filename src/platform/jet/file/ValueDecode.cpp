@@ -1,7 +1,7 @@
-#include "platform/jet/MdbValueDecode.h"
+#include "platform/jet/file/ValueDecode.h"
 
 #include <cstdio>
-#include "platform/jet/JetText.h"
+#include "platform/jet/file/JetText.h"
 
 namespace jet {
 

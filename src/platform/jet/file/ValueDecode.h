@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 #include "platform/com/Variant.h"
-#include "platform/jet/MdbRowCrack.h"
+#include "platform/jet/file/RowCrack.h"
 
 namespace jet {
 

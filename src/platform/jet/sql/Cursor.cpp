@@ -1,4 +1,4 @@
-#include "platform/jet/SqlCursor.h"
+#include "platform/jet/sql/Cursor.h"
 
 #include <sqlite3.h>
 
@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "platform/com/ComError.h"
-#include "platform/jet/SqlDecimal.h"
-#include "platform/jet/SqlTranslate.h"
-#include "platform/jet/VbaFunctions.h"
+#include "platform/jet/sql/Decimal.h"
+#include "platform/jet/sql/Translate.h"
+#include "platform/jet/vba/Functions.h"
 
 namespace jet {
 

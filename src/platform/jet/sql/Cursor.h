@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/jet/Provider.h"
-#include "platform/jet/VirtualTable.h"
+#include "platform/jet/sql/ResultCursor.h"
+#include "platform/jet/sql/VirtualTable.h"
 
 struct sqlite3_stmt;
 

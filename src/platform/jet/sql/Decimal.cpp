@@ -1,4 +1,4 @@
-#include "platform/jet/SqlDecimal.h"
+#include "platform/jet/sql/Decimal.h"
 
 #include <cmath>
 #include <cstdio>

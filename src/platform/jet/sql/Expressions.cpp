@@ -4,9 +4,9 @@
 #include <set>
 
 #include "platform/com/ComError.h"
-#include "platform/jet/SqlDate.h"
-#include "platform/jet/SqlTree.h"
-#include "platform/jet/VbaFunctions.h"
+#include "platform/jet/vba/DateParse.h"
+#include "platform/jet/sql/Tree.h"
+#include "platform/jet/vba/Functions.h"
 
 namespace jet::sql {
 

@@ -5,7 +5,7 @@
 #include <set>
 
 #include "platform/com/ComError.h"
-#include "platform/jet/SqlTree.h"
+#include "platform/jet/sql/Tree.h"
 
 namespace jet::sql {
 

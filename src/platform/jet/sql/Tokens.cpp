@@ -1,4 +1,4 @@
-#include "platform/jet/SqlTokens.h"
+#include "platform/jet/sql/Tokens.h"
 
 #include "platform/com/ComError.h"
 

@@ -1,10 +1,10 @@
-#include "platform/jet/SqlTranslate.h"
+#include "platform/jet/sql/Translate.h"
 
 #include <vector>
 
 #include "platform/com/ComError.h"
-#include "platform/jet/SqlTokens.h"
-#include "platform/jet/SqlTree.h"
+#include "platform/jet/sql/Tokens.h"
+#include "platform/jet/sql/Tree.h"
 
 namespace jet {
 

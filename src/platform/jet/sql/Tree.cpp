@@ -1,9 +1,9 @@
-#include "platform/jet/SqlTree.h"
+#include "platform/jet/sql/Tree.h"
 
 #include <set>
 
 #include "platform/com/ComError.h"
-#include "platform/jet/VbaFunctions.h"
+#include "platform/jet/vba/Functions.h"
 
 namespace jet::sql {
 

@@ -1,13 +1,13 @@
 // The statement as the translator works on it: tokens grouped by parentheses
 // into a tree of units, the tests the rewrites ask of a unit, and the way back
-// to text. Internal to the SQL translation (SqlTranslate.cpp, SqlExpressions.cpp,
-// SqlSelects.cpp).
+// to text. Internal to the SQL translation (Translate.cpp, Expressions.cpp,
+// Selects.cpp).
 #pragma once
 #include <string>
 #include <vector>
 
-#include "platform/jet/SqlTokens.h"
-#include "platform/jet/SqlTranslate.h"
+#include "platform/jet/sql/Tokens.h"
+#include "platform/jet/sql/Translate.h"
 
 namespace jet::sql {
 

@@ -1,4 +1,4 @@
-#include "platform/jet/VirtualTable.h"
+#include "platform/jet/sql/VirtualTable.h"
 
 #include <sqlite3.h>
 
@@ -7,8 +7,8 @@
 #include <new>
 #include <vector>
 
-#include "platform/jet/SqlDecimal.h"
-#include "platform/jet/VbaFunctions.h"
+#include "platform/jet/sql/Decimal.h"
+#include "platform/jet/vba/Functions.h"
 
 namespace jet {
 

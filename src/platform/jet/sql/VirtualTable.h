@@ -23,7 +23,7 @@
 #include <string>
 
 #include "platform/com/ComError.h"
-#include "platform/jet/MdbFile.h"
+#include "platform/jet/file/MdbFile.h"
 
 struct sqlite3;
 

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/jet/VbaFunctionsUtil.h"
+#include "platform/jet/vba/Util.h"
 
 namespace jet::vba {
 

@@ -7,7 +7,7 @@
 
 #include "platform/com/OleDate.h"
 #include "platform/com/RealText.h"
-#include "platform/jet/VbaFunctionsUtil.h"
+#include "platform/jet/vba/Util.h"
 
 namespace jet::vba {
 

@@ -1,4 +1,4 @@
-#include "platform/jet/SqlDate.h"
+#include "platform/jet/vba/DateParse.h"
 
 #include <cctype>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "platform/jet/VbaFunctions.h"
+#include "platform/jet/vba/Functions.h"
 
 #include <sqlite3.h>
 
@@ -7,7 +7,7 @@
 #include <set>
 #include <string>
 
-#include "platform/jet/VbaFunctionsUtil.h"
+#include "platform/jet/vba/Util.h"
 
 namespace jet {
 

@@ -3,8 +3,8 @@
 #include <cmath>
 #include <string>
 
-#include "platform/jet/VbaFunctions.h"
-#include "platform/jet/VbaFunctionsUtil.h"
+#include "platform/jet/vba/Functions.h"
+#include "platform/jet/vba/Util.h"
 
 namespace jet::vba {
 

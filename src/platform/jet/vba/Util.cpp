@@ -1,10 +1,10 @@
-#include "platform/jet/VbaFunctionsUtil.h"
+#include "platform/jet/vba/Util.h"
 
 #include <cmath>
 #include <cstdlib>
 
 #include "platform/com/RealText.h"
-#include "platform/jet/SqlDate.h"
+#include "platform/jet/vba/DateParse.h"
 
 namespace jet::vba {
 

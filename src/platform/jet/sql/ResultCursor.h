@@ -1,0 +1,20 @@
+// The rows of one statement's result as the provider hands them out. The engine
+// implements it; the provider's face (Provider.h) returns it to the ADO layer.
+#pragma once
+#include <string>
+#include "platform/com/Variant.h"
+
+namespace jet {
+
+// The result of one statement, standing on its first row (or at its end).
+class Cursor {
+ public:
+  virtual ~Cursor() = default;
+  virtual int ColumnCount() const = 0;
+  virtual const std::string& ColumnName(int col) const = 0;
+  virtual bool Eof() const = 0;
+  virtual void MoveNext() = 0;                 // throws _com_error
+  virtual VARIANT Value(int col) const = 0;    // throws _com_error
+};
+
+}  // namespace jet
