@@ -2,7 +2,6 @@
 // byte, and how far a failure gets.
 #include <gtest/gtest.h>
 
-#include <clocale>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -83,14 +82,12 @@ std::string ReadAll(const fs::path& p) {
 class ExportRunTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    setlocale(LC_ALL, "C");
     char tmpl[] = "/tmp/kelvane-run-XXXXXX";
     ASSERT_NE(mkdtemp(tmpl), nullptr);
     dir = tmpl;
     target = dir / "out.txt";
   }
   void TearDown() override {
-    setlocale(LC_ALL, "C");
     fs::remove_all(dir);
   }
 
@@ -171,14 +168,13 @@ TEST_F(ExportRunTest, StatementFailureLeavesTargetUntouched) {
   EXPECT_EQ(run->RecordLines() + 1, 1);
 }
 
-TEST_F(ExportRunTest, ChineseIsGbkInTheCLocaleAndUtf8InAUtf8Locale) {
+// The test process keeps the C locale: GBK. The UTF-8 locale is the program's own
+// start-up's business, tried on the real binary (tests/e2e).
+TEST_F(ExportRunTest, ChineseIsGbkInTheCLocale) {
   std::vector<Row> rows = {{VARIANT::Str("张三"), VARIANT::Str("笑\xF0\x9F\x98\x80")}};
   ASSERT_EQ(Export({"姓名", "备注"}, rows, {"，", false, true}), S_OK);
   EXPECT_EQ(ReadAll(target), "\xD0\xD5\xC3\xFB\xA3\xAC\xB1\xB8\xD7\xA2\r\n"
                              "\xD5\xC5\xC8\xFD\xA3\xAC\xD0\xA6?\r\n");
-  ASSERT_NE(setlocale(LC_ALL, "C.UTF-8"), nullptr);
-  ASSERT_EQ(Export({"姓名", "备注"}, rows, {"，", false, true}), S_OK);
-  EXPECT_EQ(ReadAll(target), "姓名，备注\r\n张三，笑\xF0\x9F\x98\x80\r\n");
 }
 
 TEST_F(ExportRunTest, DiskFullEndsOnTheFailurePath) {

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <clocale>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -74,7 +73,6 @@ long CountCrLf(const fs::path& p) {
 }  // namespace
 
 TEST(ExportTestdataTest, EveryUserTableExportsEveryRecord) {
-  setlocale(LC_ALL, "C");
   char tmpl[] = "/tmp/kelvane-testdata-XXXXXX";
   ASSERT_NE(mkdtemp(tmpl), nullptr);
   const fs::path out = fs::path(tmpl) / "out.txt";

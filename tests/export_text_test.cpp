@@ -2,7 +2,6 @@
 // file's open/lock/write/close failures, and the line format.
 #include <gtest/gtest.h>
 
-#include <clocale>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -61,14 +60,6 @@ std::string Encode(const std::string& charset, const std::string& utf8) {
 }
 
 }  // namespace
-
-TEST(TextEncoderTest, OutputCharsetFollowsLocaleWithGbkForPlainAscii) {
-  ASSERT_NE(setlocale(LC_ALL, "C"), nullptr);
-  EXPECT_EQ(TextEncoder::OutputCharset(), "CP936");
-  ASSERT_NE(setlocale(LC_ALL, "C.UTF-8"), nullptr);
-  EXPECT_EQ(TextEncoder::OutputCharset(), "UTF-8");
-  setlocale(LC_ALL, "C");
-}
 
 TEST(TextEncoderTest, GbkHoldsChineseAndEuroAndMarksWhatItCannotHold) {
   EXPECT_EQ(Encode("CP936", "id,中文"), "id,\xD6\xD0\xCE\xC4");
