@@ -1,6 +1,7 @@
 // The settings store: values survive a save and a fresh instance; a damaged
 // file reads as empty; an interrupted save leaves the old file whole.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -118,20 +119,19 @@ TEST_F(CoreTest, MissingEmptyRandomOrDirectoryFileReadsEmpty) {
   ExpectEmpty(dir);
 }
 
-TEST_F(CoreTest, TruncatedFileNeverGivesAPartialValue) {
-  WriteRaw("mdbfile=/data/nwi");
-  CCore cut;
-  cut.bindFile(path_);
-  ExpectEmpty(cut);
-
-  // Whole lines before the cut still count; garbage lines are skipped.
-  WriteRaw("opnsep=2\nno equals sign\n=novalue\nbad=\\q\ntxtfile=out.txt\r\nmdbfile=/data/nw");
-  CCore part;
-  part.bindFile(path_);
-  EXPECT_EQ(part.getConfigInt("opnsep"), 2);
-  EXPECT_EQ(part.getConfigStr("mdbfile"), "");
-  EXPECT_EQ(part.getConfigStr("bad"), "");
-  EXPECT_EQ(part.getConfigStr("txtfile"), "out.txt");  // an editor's CR LF line end
+TEST_F(CoreTest, HandEditedFileReadsAsTyped) {
+  // An editor's byte-order mark, CR LF line ends, a last line without LF, a
+  // backslash the format does not know; garbage lines are skipped.
+  WriteRaw("\xEF\xBB\xBFopnsep=2\nno equals sign\n=novalue\nbad=C:\\q\\n\\\n"
+           "txtfile=out.txt\r\nmdbfile=/data/nw");
+  CCore core;
+  core.bindFile(path_);
+  EXPECT_EQ(core.getConfigInt("opnsep"), 2);
+  EXPECT_EQ(core.getConfigStr("bad"), "C:\\q\n\\");
+  EXPECT_EQ(core.getConfigStr("txtfile"), "out.txt");
+  EXPECT_EQ(core.getConfigStr("mdbfile"), "/data/nw");
+  core.saveConfigInt("opnsep", 1);  // written back without the mark, every value kept
+  EXPECT_EQ(ReadRaw(), "bad=C:\\\\q\\n\\\\\nmdbfile=/data/nw\nopnsep=1\ntxtfile=out.txt\n");
 }
 
 TEST_F(CoreTest, SaveCreatesMissingFolders) {
@@ -142,6 +142,10 @@ TEST_F(CoreTest, SaveCreatesMissingFolders) {
   CCore again;
   again.bindFile(deep);
   EXPECT_EQ(again.getConfigStr("mdbfile"), "x");
+  // A new store is readable by others as a new file of the user's is.
+  const mode_t mask = umask(0);
+  umask(mask);
+  EXPECT_EQ(fs::status(deep).permissions(), static_cast<fs::perms>(0644 & ~mask));
 }
 
 TEST_F(CoreTest, InterruptedSaveLeavesOldFileWhole) {

@@ -3,7 +3,9 @@
 # a settings file prepared beforehand points at a demo database; the real binary
 # starts on a private X server, lists the tables at start-up, and synthesized input
 # presses "开始导出" and then Esc. The exported text and the settings file the
-# closing saved are then compared byte for byte with what they must hold.
+# closing saved are then compared byte for byte with what they must hold. Two runs:
+# under the C locale (GBK) with a plain store, and under a UTF-8 locale (UTF-8) with
+# a store edited by hand and reached through a symbolic link.
 #
 # usage: export_e2e.sh <kelvane binary> <kelvane_make_fixture binary>
 set -euo pipefail
@@ -21,11 +23,12 @@ t=$E2E_TMP
 
 # Table mode on the first table of the listing (Customers); a stored custom separator
 # of three characters, used although its edit stays disabled; quotes and header on;
-# a two-line statement that table mode leaves alone, so it must come back unchanged.
+# a two-line statement that table mode leaves alone, so it must come back unchanged
+# (with $2 as its last characters, as the file holds them).
 settings() {
   printf 'isusesql=0\n'
   printf 'mdbfile=%s\n' "$t/demo.mdb"
-  printf 'mdbsql=Select *\\r\\nFrom Orders\n'
+  printf 'mdbsql=Select *\\r\\nFrom Orders%s\n' "${2:-}"
   [ -n "${1:-}" ] && printf 'mdbtable=%s\n' "$1"
   printf 'opnheader=1\n'
   printf 'opnsep=2\n'
@@ -35,6 +38,7 @@ settings() {
   printf 'usersep= | \n'
 }
 settings Customers >"$t/expected.ini"
+settings Customers '\\q' >"$t/expected-edited.ini"
 
 cat >"$t/expected.utf8" <<'EOF'
 "CustomerID" | "Company Name" | "City" | "Since" | "VIP" | "Notes"
@@ -54,14 +58,13 @@ iconv -f UTF-8 -t CP936 <"$t/expected.C.UTF-8" >"$t/expected.C"
 
 e2e_start_xvfb
 
-# One run of the program under the locale $1, as a user starts it: the locale comes
-# from the environment only, so the program itself must take it at start-up.
+# One run of the program under the locale $1, as a user starts it, with its settings
+# in the file $2, which must hold $3 afterwards; $4 is XDG_CONFIG_HOME. The locale
+# comes from the environment only, so the program itself must take it at start-up.
 export_in_locale() {
-  local locale=$1 attempt i wid
+  local locale=$1 store=$2 expected=$3 xdg=$4 attempt i wid
   rm -f "$t/out.txt"
-  mkdir -p "$t/config/kelvane"
-  settings >"$t/config/kelvane/kelvane.ini"
-  e2e_start_app "$app" XDG_CONFIG_HOME="$t/config" LC_ALL="$locale" LANG="$locale" HOME="$t"
+  e2e_start_app "$app" XDG_CONFIG_HOME="$xdg" LC_ALL="$locale" LANG="$locale" HOME="$t"
   wid=$(e2e_wait_window Kelvane 30)
 
   # The button "开始导出" sits at 437,283 (50 x 14) in dialog units. A click that
@@ -84,7 +87,7 @@ export_in_locale() {
   e2e_wait_exit 10
 
   e2e_expect_file "$t/expected.$locale" "$t/out.txt" "export file under $locale"
-  e2e_expect_file "$t/expected.ini" "$t/config/kelvane/kelvane.ini" "saved settings under $locale"
+  e2e_expect_file "$expected" "$store" "saved settings under $locale"
 }
 
 press_escape() {
@@ -98,6 +101,20 @@ press_escape() {
   return 1
 }
 
-export_in_locale C
-export_in_locale C.UTF-8
+mkdir -p "$t/config/kelvane"
+settings >"$t/config/kelvane/kelvane.ini"
+export_in_locale C "$t/config/kelvane/kelvane.ini" "$t/expected.ini" "$t/config"
+
+# A store edited by hand and kept in a dotfiles folder: a symbolic link to a private
+# file that starts with an editor's byte-order mark, ends without a line feed and
+# holds a backslash the format does not know. A relative XDG_CONFIG_HOME is not
+# honoured (the XDG rules), so ~/.config is used. The link stays a link, the file
+# keeps its mode, and nothing of it is lost.
+mkdir -p "$t/dotfiles" "$t/.config/kelvane"
+{ printf '\xEF\xBB\xBF'; settings '' '\q' | head -c -1; } >"$t/dotfiles/kelvane.ini"
+chmod 600 "$t/dotfiles/kelvane.ini"
+ln -s ../../dotfiles/kelvane.ini "$t/.config/kelvane/kelvane.ini"
+export_in_locale C.UTF-8 "$t/dotfiles/kelvane.ini" "$t/expected-edited.ini" config
+[ -L "$t/.config/kelvane/kelvane.ini" ] || e2e_fail "the settings link was replaced by a file"
+[ "$(stat -c %a "$t/dotfiles/kelvane.ini")" = 600 ] || e2e_fail "the settings file lost its mode 600"
 echo "e2e export: 2 passed, 0 failed"

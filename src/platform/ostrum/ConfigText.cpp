@@ -1,5 +1,6 @@
 #include "platform/ostrum/ConfigText.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace ostrum {
@@ -45,21 +46,24 @@ bool IsValidUtf8(std::string_view s) {
 }
 
 // Unescapes s from *pos up to the first bare `stop` (or the end when stop is 0).
+// A backslash the file format does not know (a hand-typed "C:\data", a lone one at
+// the end) stands for itself, so a hand edit loses no character.
 std::optional<std::string> Unescape(std::string_view s, size_t* pos, char stop) {
   std::string out;
   while (*pos < s.size()) {
     char c = s[(*pos)++];
     if (stop && c == stop) return out;
-    if (c != '\\') { out += c; continue; }
-    if (*pos >= s.size()) return std::nullopt;
-    char e = s[(*pos)++];
-    switch (e) {
+    if (c != '\\' || *pos >= s.size()) { out += c; continue; }
+    switch (s[*pos]) {
       case '\\': out += '\\'; break;
       case 'n': out += '\n'; break;
       case 'r': out += '\r'; break;
-      case '=': if (stop) { out += '='; break; } return std::nullopt;
-      default: return std::nullopt;
+      case '=':
+        if (stop) { out += '='; break; }
+        [[fallthrough]];
+      default: out += c; continue;  // the next character is read on its own
     }
+    ++*pos;
   }
   if (stop) return std::nullopt;  // the key never ended
   return out;
@@ -80,10 +84,11 @@ std::string FormatConfigText(const ConfigValues& values) {
 
 ConfigValues ParseConfigText(std::string_view text) {
   ConfigValues values;
-  size_t start = 0;
+  // An editor's UTF-8 byte-order mark is no part of the first key.
+  size_t start = text.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
   while (start < text.size()) {
-    size_t end = text.find('\n', start);
-    if (end == std::string_view::npos) break;  // cut short: not a whole line
+    // A last line without its LF (as many editors leave it) is a line too.
+    size_t end = std::min(text.find('\n', start), text.size());
     std::string_view line = text.substr(start, end - start);
     start = end + 1;
     // A raw CR is never written (values escape it), so one before the LF is a

@@ -13,9 +13,10 @@ using ConfigValues = std::map<std::string, std::string>;
 
 std::string FormatConfigText(const ConfigValues& values);
 
-// Reads what a file holds. A line that is not valid UTF-8, has no '=', holds an
-// unknown escape or is the last line cut short (no LF) is ignored: a partial value
-// is never taken for a whole one. A CR LF line end reads as LF.
+// Reads what a file holds, forgiving what a hand edit leaves: a UTF-8 byte-order
+// mark at the start is skipped, a last line without LF is read, a CR LF line end
+// reads as LF, and a backslash before any other character stays as typed. A line
+// that is not valid UTF-8 or has no '=' is ignored.
 ConfigValues ParseConfigText(std::string_view text);
 
 }  // namespace ostrum

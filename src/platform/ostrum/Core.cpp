@@ -46,6 +46,32 @@ bool WriteAll(int fd, const std::string& data) {
   return true;
 }
 
+// The file a save must replace: a store that is a symbolic link (a dotfiles folder
+// kept elsewhere) is updated where the link points, and the link stays. Bounded,
+// so a loop of links ends as the system's own lookup would (ELOOP).
+std::string LinkTarget(std::string path) {
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+    std::error_code ec;
+    std::filesystem::path to = std::filesystem::read_symlink(path, ec);
+    if (ec) return path;
+    if (to.is_relative()) to = std::filesystem::path(path).parent_path() / to;
+    path = to.string();
+  }
+  return path;
+}
+
+// The mode the saved file gets: the one the store had, else what a new file gets
+// from open(2) with 0644 (others may read their settings, as ~/.config files go).
+mode_t SavedMode(const std::string& path) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) == 0) return st.st_mode & 07777;
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return 0644 & ~mask;
+}
+
 int ParseInt(const std::string& s) {
   int v = 0;
   auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
@@ -91,20 +117,23 @@ void CCore::load() {
 // replaces the old file.
 void CCore::save() {
   if (m_path.empty()) return;
-  std::filesystem::path target(m_path);
+  const std::string file = LinkTarget(m_path);
+  std::filesystem::path target(file);
   std::error_code ec;
   if (target.has_parent_path()) std::filesystem::create_directories(target.parent_path(), ec);
 
-  std::string tmpl = m_path + ".XXXXXX";
+  std::string tmpl = file + ".XXXXXX";
   std::vector<char> name(tmpl.begin(), tmpl.end());
   name.push_back('\0');
   int fd = ::mkstemp(name.data());
   if (fd < 0) return;
   std::string tempPath(name.data());
-  bool ok = WriteAll(fd, ostrum::FormatConfigText(m_values)) && ::fsync(fd) == 0;
+  // mkstemp makes the file 0600; a save must not change who may read the store.
+  bool ok = ::fchmod(fd, SavedMode(file)) == 0;
+  ok = ok && WriteAll(fd, ostrum::FormatConfigText(m_values)) && ::fsync(fd) == 0;
   ok = (::close(fd) == 0) && ok;
   if (ok && beforeRenameHook && !beforeRenameHook(tempPath)) return;  // simulated crash
-  if (!ok || ::rename(tempPath.c_str(), m_path.c_str()) != 0) ::unlink(tempPath.c_str());
+  if (!ok || ::rename(tempPath.c_str(), file.c_str()) != 0) ::unlink(tempPath.c_str());
 }
 
 int CCore::getConfigB(const char* key) { return getConfigInt(key); }

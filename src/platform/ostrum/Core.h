@@ -30,7 +30,8 @@ class CCore {
 
   // Each save rewrites the bound file whole: a temporary file beside it, then a
   // rename, so the file is always either the old one or the new one. The folder
-  // is created when missing.
+  // is created when missing; a bound file that is a symbolic link is rewritten
+  // where it points; the file keeps its mode (a new one: 0644 less the umask).
   void saveConfigB(std::string key, int v);
   void saveConfigInt(std::string key, int v);
   void saveConfigStr(std::string key, std::string value);
