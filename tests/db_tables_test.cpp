@@ -293,6 +293,18 @@ TEST_F(TablesTest, ImportRefusesAMissingFileAndKeepsTheEarlierPath) {
   EXPECT_EQ(dlg->m_strMdbFile.str(), m_fixture);
 }
 
+TEST_F(TablesTest, ImportOpensInTheSourceFolderAndCompletesTheTypedNameInLowerCase) {
+  dlg->m_strMdbFile = (m_dir + "/earlier.mdb").c_str();
+  {
+    ModalScript script;
+    script.ExpectFileOpen((m_dir + "/fixture").c_str());
+    dlg->OnBtnImport();
+    ASSERT_EQ(script.Asked().size(), 1u);  // no "文件无效！": fixture.mdb exists
+    EXPECT_EQ(script.Asked()[0].initialDir.str(), m_dir);
+  }
+  EXPECT_EQ(dlg->m_strMdbFile.str(), m_fixture);
+}
+
 TEST_F(TablesTest, CancelledImportChangesNothing) {
   dlg->m_strMdbFile = "kept.mdb";
   {

@@ -4,9 +4,15 @@
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
 #include <vector>
 
 #include "platform/mfc/Afx.h"
+#include "platform/mfc/WxBridge.h"
 #include "support/ModalScript.h"
 
 namespace {
@@ -278,7 +284,7 @@ TEST(ModalSeam, BoxesGoThroughTheScriptWithWhatWasAsked) {
   EXPECT_EQ(seen, "文件无效！");
   CFileDialog save(FALSE, "TXT", "out.txt", OFN_OVERWRITEPROMPT, "文本文件|*.txt|所有文件|*.*||", &owner);
   ASSERT_EQ(save.DoModal(), IDOK);
-  EXPECT_EQ(save.GetPathName(), "/tmp/x/out.TXT");  // the default extension completes the name
+  EXPECT_EQ(save.GetPathName(), "/tmp/x/out.txt");  // the default extension completes the name
   CFileDialog open(TRUE, nullptr, nullptr, OFN_PATHMUSTEXIST | OFN_READONLY, "A|*.mdb||");
   EXPECT_EQ(open.DoModal(), IDCANCEL);
   EXPECT_EQ(open.GetPathName(), "");
@@ -317,3 +323,76 @@ TEST(ModalSeam, AppNameCaptionsTheAppsBoxes) {
   EXPECT_EQ(script.Asked()[0].caption, "mfc_dialog_test");
 }
 }  // namespace
+
+// A name typed without an extension, as Linux spells files: the extension in lower
+// case or as the file in the folder spells it, and the overwrite question asked for
+// the name that will be written.
+TEST(FileDialogNames, DefaultExtensionAndOverwriteQuestion) {
+  char tmpl[] = "/tmp/kelvane-names-XXXXXX";
+  ASSERT_NE(mkdtemp(tmpl), nullptr);
+  const std::string dir = tmpl;
+  for (const char* f : {"Upper.MDB", "report.TXT", "two.TXT", "two.Txt"}) std::ofstream(dir + "/" + f);
+  struct Case {
+    BOOL open;
+    const char* typed;
+    int answer;  // 0: no question expected
+    const char* written;
+  };
+  const Case cases[] = {
+      {TRUE, "Sales", 0, "Sales.mdb"},     {TRUE, "Upper", 0, "Upper.MDB"},
+      {TRUE, "upper", 0, "upper.mdb"},     {FALSE, "new", 0, "new.txt"},
+      {FALSE, "report", IDNO, nullptr},    {FALSE, "report", IDYES, "report.TXT"},
+      {FALSE, "two", IDYES, "two.TXT"},    {FALSE, "report.TXT", 0, "report.TXT"},
+  };
+  CWnd owner;
+  for (const Case& c : cases) {
+    ModalScript script;
+    const std::string typed = dir + "/" + c.typed;
+    if (c.open) script.ExpectFileOpen(typed.c_str()); else script.ExpectFileSave(typed.c_str());
+    if (c.answer) script.ExpectMessageBox(c.answer);
+    CFileDialog dlg(c.open, c.open ? "MDB" : "TXT", nullptr, c.open ? OFN_PATHMUSTEXIST : OFN_OVERWRITEPROMPT,
+                    "A|*.*||", &owner);
+    EXPECT_EQ(dlg.DoModal(), c.written ? IDOK : IDCANCEL) << c.typed;
+    EXPECT_EQ(dlg.GetPathName().str(), c.written ? dir + "/" + c.written : "") << c.typed;
+    if (c.answer) {
+      ASSERT_EQ(script.Asked().size(), 2u) << c.typed;
+      const ModalRequest& box = script.Asked()[1];
+      EXPECT_EQ(box.text.str(), std::string(c.typed) + ".TXT 已存在。\r\n要替换它吗？");
+      EXPECT_EQ(box.type, MB_YESNO | MB_ICONEXCLAMATION);
+      EXPECT_EQ(box.owner, &owner);
+    }
+  }
+  std::filesystem::remove_all(dir);
+}
+
+// The real toolkit dialog a request builds: its title, its folder, and filters that
+// GTK itself matches against names of either case. GTK is reached through the
+// symbols the toolkit already loaded.
+TEST(FileDialogNames, RealDialogFiltersIgnoreCase) {
+  ASSERT_TRUE(AfxWinInit());
+  struct FilterInfo { int contains; const char* filename; const char* uri; const char* display_name; const char* mime_type; };
+  struct List { void* data; List* next; };
+  auto listFilters = reinterpret_cast<List* (*)(void*)>(dlsym(RTLD_DEFAULT, "gtk_file_chooser_list_filters"));
+  auto filter = reinterpret_cast<int (*)(void*, const FilterInfo*)>(dlsym(RTLD_DEFAULT, "gtk_file_filter_filter"));
+  auto title = reinterpret_cast<const char* (*)(void*)>(dlsym(RTLD_DEFAULT, "gtk_window_get_title"));
+  ASSERT_TRUE(listFilters && filter && title);
+
+  ModalRequest r;
+  r.kind = ModalRequest::FileOpen;
+  r.filter = "MS Access数据库(*.mdb)|*.mdb|所有文件|*.*||";
+  r.initialDir = "/tmp";
+  std::unique_ptr<wxFileDialog> dlg(AfxNewFileDialog(r));
+  EXPECT_EQ(wxString::FromUTF8(title(dlg->GetHandle())), wxString(wxFileSelectorPromptStr));
+  EXPECT_EQ(dlg->GetDirectory(), "/tmp");
+  List* filters = listFilters(dlg->GetHandle());
+  ASSERT_NE(filters, nullptr);
+  for (const char* name : {"lower.mdb", "Upper.MDB", "Mixed.mDb"}) {
+    const FilterInfo info{4 /* GTK_FILE_FILTER_DISPLAY_NAME */, nullptr, nullptr, name, nullptr};
+    EXPECT_TRUE(filter(filters->data, &info)) << name;
+  }
+  const FilterInfo text{4, nullptr, nullptr, "report.TXT", nullptr};
+  EXPECT_FALSE(filter(filters->data, &text));
+  r.caption = "另存为";
+  dlg.reset(AfxNewFileDialog(r));
+  EXPECT_STREQ(title(dlg->GetHandle()), "另存为");
+}

@@ -4,9 +4,12 @@
 
 void CExportDlg::OnBtnImport() {
   // Open dialog; the folder must exist, the file need not (it is tested below), and
-  // a name typed without an extension gets .MDB.
+  // a name typed without an extension gets .mdb. It opens where the current source
+  // file lies, as Windows' dialog returns to its last folder.
   CFileDialog dlg(TRUE, "MDB", nullptr, OFN_PATHMUSTEXIST | OFN_READONLY,
                   "MS Access数据库(*.mdb)|*.mdb|所有文件|*.*||", this);
+  const CString folder = AfxFolderOf(m_strMdbFile);
+  dlg.m_ofn.lpstrInitialDir = folder;
   if (dlg.DoModal() != IDOK) return;
 
   CString strPath = dlg.GetPathName();

@@ -15,6 +15,10 @@ const char* const kSepOther = "其他";
 void CExportDlg::OnBtnExport() {
   CFileDialog dlg(FALSE, "TXT", "out.txt", OFN_OVERWRITEPROMPT,
                   "文本文件|*.txt|所有文件|*.*||", this);
+  // It opens where the current target lies, as Windows' dialog returns to its last
+  // folder.
+  const CString folder = AfxFolderOf(m_strTxtFile);
+  dlg.m_ofn.lpstrInitialDir = folder;
   if (dlg.DoModal() != IDOK) return;
   // The file is only chosen here; the export run creates it.
   m_strTxtFile = dlg.GetPathName();

@@ -117,4 +117,38 @@ ln -s ../../dotfiles/kelvane.ini "$t/.config/kelvane/kelvane.ini"
 export_in_locale C.UTF-8 "$t/dotfiles/kelvane.ini" "$t/expected-edited.ini" config
 [ -L "$t/.config/kelvane/kelvane.ini" ] || e2e_fail "the settings link was replaced by a file"
 [ "$(stat -c %a "$t/dotfiles/kelvane.ini")" = 600 ] || e2e_fail "the settings file lost its mode 600"
-echo "e2e export: 2 passed, 0 failed"
+# The file dialogs carry the titles Windows gives them in the locale's language
+# ("打开", "另存为" for Chinese); Esc cancels each, and then ends the program.
+# (xdotool's name search misses titles outside Latin-1; its getwindowname reads them.)
+window_titled() {
+  local w
+  for w in $(xdotool search --onlyvisible --class kelvane 2>/dev/null); do
+    [ "$(xdotool getwindowname "$w" 2>/dev/null)" = "$1" ] && { echo "$w"; return 0; }
+  done
+  return 0
+}
+e2e_start_app "$app" XDG_CONFIG_HOME="$t/config" LC_ALL= LANG=zh_CN.UTF-8 HOME="$t"
+wid=$(e2e_wait_window Kelvane 30)
+for dialog in "18 31 打开" "306 29 另存为"; do
+  read -r x y title <<<"$dialog"
+  box=""
+  for attempt in $(seq 10); do  # a click before the window takes input is lost
+    e2e_click_du "$wid" "$x" "$y" 43 14
+    for i in $(seq 20); do
+      box=$(window_titled "$title")
+      [ -n "$box" ] && break 2
+      sleep 0.1
+    done
+  done
+  [ -n "$box" ] || e2e_fail "no file dialog titled '$title' (see $t/app.log)"
+  for attempt in $(seq 10); do
+    timeout 5 xdotool windowfocus "$box" 2>/dev/null || true
+    timeout 5 xdotool key --clearmodifiers Escape 2>/dev/null || true
+    sleep 0.3
+    [ -n "$(window_titled "$title")" ] || break
+  done
+  [ -z "$(window_titled "$title")" ] || e2e_fail "Esc did not close the dialog '$title'"
+done
+press_escape "$wid" || e2e_fail "Esc after the file dialogs did not end the dialog"
+e2e_wait_exit 10
+echo "e2e export: 3 passed, 0 failed"

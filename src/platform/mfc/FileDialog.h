@@ -2,6 +2,13 @@
 #pragma once
 #include "platform/mfc/Wnd.h"
 
+// The parts of the common dialog's OPENFILENAME that a caller may set before
+// DoModal (nullptr: not set).
+struct AfxOpenFileName {
+  const char* lpstrInitialDir = nullptr;  // the folder the dialog opens in
+  const char* lpstrTitle = nullptr;       // else the system's "打开" / "另存为"
+};
+
 class CFileDialog {
  public:
   // filter: MFC form, "name|pattern|name|pattern||" (the first entry selected at first).
@@ -9,10 +16,16 @@ class CFileDialog {
               const char* lpszFileName = nullptr, DWORD dwFlags = 0,
               const char* lpszFilter = nullptr, CWnd* pParentWnd = nullptr);
 
-  // IDOK or IDCANCEL. A chosen name without an extension gets ".<defExt>".
+  // IDOK or IDCANCEL. A chosen name without an extension gets the default one, in
+  // lower case or as an existing file of that name spells it. With
+  // OFN_OVERWRITEPROMPT, a name completed so that it names an existing file is
+  // confirmed in a Yes/No box owned by the parent ("否" is IDCANCEL): the dialog
+  // itself only asked about the name as typed.
   int DoModal();
   CString GetPathName() const { return m_strPath; }
   CString GetFileName() const;  // the name without the folder
+
+  AfxOpenFileName m_ofn;
 
  private:
   BOOL m_bOpen;
@@ -23,6 +36,10 @@ class CFileDialog {
   CWnd* m_pParent;
   CString m_strPath;
 };
+
+// The folder part of a path ("" for a bare name): where a file dialog opens to
+// show the file the program holds.
+CString AfxFolderOf(const CString& path);
 
 // A message box owned by the main window (if any), captioned with the application
 // name, through the modal seam.

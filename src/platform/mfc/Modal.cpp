@@ -1,6 +1,7 @@
 // The modal seam: one road for every box, and the real wx dialogs behind it.
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 #include "platform/mfc/Modal.h"
 #include "platform/mfc/WinApp.h"
@@ -48,11 +49,36 @@ int ResultOf(int wxId) {
   }
 }
 
-// "name|pattern|name|pattern||" as wx wants it: no empty trailing entries.
+// One pattern of a filter, matching whatever the case of the name's letters, as
+// Windows' filters do: "*.mdb" also becomes "*.[mM][dD][bB]", so Upper.MDB shows.
+// The plain pattern stays first: the toolkit takes a save dialog's extension from
+// the first pattern of the chosen filter.
+wxString CaseFreePattern(const wxString& pattern) {
+  wxString folded;
+  bool letters = false;
+  for (wxUniChar c : pattern) {
+    if (c.IsAscii() && wxIsalpha(static_cast<char>(c))) {
+      folded << '[' << wxString(c).Lower() << wxString(c).Upper() << ']';
+      letters = true;
+    } else {
+      folded << c;
+    }
+  }
+  return letters ? pattern + ";" + folded : pattern;
+}
+
+// "name|pattern;pattern|name|pattern||" as wx wants it: no empty trailing entries,
+// and every pattern free of case. The one place a filter becomes the toolkit's.
 wxString Wildcard(const CString& filter) {
   wxString w = ToWx(filter);
   while (w.EndsWith("|")) w.RemoveLast();
-  return w;
+  wxArrayString parts = wxSplit(w, '|', '\0');
+  for (size_t i = 1; i < parts.size(); i += 2) {
+    wxArrayString patterns = wxSplit(parts[i], ';', '\0');
+    for (wxString& p : patterns) p = CaseFreePattern(p);
+    parts[i] = wxJoin(patterns, ';', '\0');
+  }
+  return wxJoin(parts, '|', '\0');
 }
 
 ModalAnswer ShowReal(const ModalRequest& r) {
@@ -72,12 +98,9 @@ ModalAnswer ShowReal(const ModalRequest& r) {
     }
     case ModalRequest::FileOpen:
     case ModalRequest::FileSave: {
-      long style = r.kind == ModalRequest::FileOpen ? wxFD_OPEN : wxFD_SAVE;
-      if (r.flags & OFN_FILEMUSTEXIST) style |= wxFD_FILE_MUST_EXIST;
-      if (r.flags & OFN_OVERWRITEPROMPT) style |= wxFD_OVERWRITE_PROMPT;
-      wxFileDialog dlg(parent, wxString(), wxString(), ToWx(r.fileName), Wildcard(r.filter), style);
-      a.result = ResultOf(dlg.ShowModal());
-      if (a.result == IDOK) a.path = FromWx(dlg.GetPath());
+      std::unique_ptr<wxFileDialog> dlg(AfxNewFileDialog(r));
+      a.result = ResultOf(dlg->ShowModal());
+      if (a.result == IDOK) a.path = FromWx(dlg->GetPath());
       break;
     }
   }
@@ -93,6 +116,15 @@ const char* KindName(ModalRequest::Kind k) {
   }
 }
 }  // namespace
+
+wxFileDialog* AfxNewFileDialog(const ModalRequest& r) {
+  long style = r.kind == ModalRequest::FileOpen ? wxFD_OPEN : wxFD_SAVE;
+  if (r.flags & OFN_FILEMUSTEXIST) style |= wxFD_FILE_MUST_EXIST;
+  if (r.flags & OFN_OVERWRITEPROMPT) style |= wxFD_OVERWRITE_PROMPT;
+  const wxString title = r.caption.IsEmpty() ? wxString(wxFileSelectorPromptStr) : ToWx(r.caption);
+  return new wxFileDialog(OwnerWindow(r.owner), title, ToWx(r.initialDir), ToWx(r.fileName),
+                          Wildcard(r.filter), style);
+}
 
 ModalHandler AfxSetModalHandler(ModalHandler handler) {
   ModalHandler old = std::move(Handler());

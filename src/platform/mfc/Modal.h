@@ -13,7 +13,8 @@ struct ModalRequest {
   enum Kind { MessageBox, FileOpen, FileSave, About };
   Kind kind = MessageBox;
   CWnd* owner = nullptr;  // the window that owns the box, or none
-  // Message box and about box.
+  // Message box and about box; caption is also a file dialog's title (empty: the
+  // toolkit's own).
   CString text;
   CString caption;
   UINT type = MB_OK;      // MB_* of a message box
@@ -22,6 +23,7 @@ struct ModalRequest {
   CString defExt;         // the default extension, without the dot
   CString filter;         // the MFC filter string ("文本文件|*.txt|所有文件|*.*||")
   DWORD flags = 0;        // OFN_*
+  CString initialDir;     // the folder it opens in (empty: the toolkit's choice)
 };
 
 struct ModalAnswer {

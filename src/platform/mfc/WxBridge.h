@@ -60,5 +60,10 @@ inline AfxDialogWindow* DialogWindowOf(wxWindow* w) {
   return dynamic_cast<AfxDialogWindow*>(w);
 }
 
+// The real file dialog a request of the modal seam shows (the caller owns it).
+struct ModalRequest;
+class wxFileDialog;
+wxFileDialog* AfxNewFileDialog(const ModalRequest& request);
+
 // Builds a bitmap of the image of an icon group nearest to size pixels.
 wxBitmap AfxIconBitmap(HICON icon, int size);
