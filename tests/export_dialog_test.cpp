@@ -249,17 +249,29 @@ TEST_F(ExportDialogTest, CollectOptionsWithoutChecksReadsTheCurrentModeOnly) {
   EXPECT_EQ(edlg->GetSeparator(), "");
 }
 
-TEST_F(ExportDialogTest, MissingOptionNeverStartsTheRun) {
+TEST_F(ExportDialogTest, MissingOptionOrTargetNeverStartsTheRun) {
   std::ofstream(txt) << "keep";
-  edlg->SetOptions(false, "T", "", 0, "", false, false);
-  ModalScript script;
-  BehindBox seen;
-  ExpectDbBox(script, IDC_BTN_START, &seen);
-  edlg->OnBtnStart();
-  EXPECT_EQ(script.Asked()[0].text, "请指定导出字段。");
-  EXPECT_TRUE(seen.buttonEnabled);
-  EXPECT_EQ(edlg->Status(), "before");
-  EXPECT_EQ(ReadAll(txt), "keep");
+  const struct { const char* fields; const char* target; const char* box; } cases[] = {
+      {"", txt.c_str(), "请指定导出字段。"},
+      {"id", "", "请选择导出的目标文件！"},  // not a database error about a missing file
+  };
+  for (const auto& c : cases) {
+    edlg->SetOptions(false, "T", c.fields, 0, "", false, false);
+    edlg->m_strTxtFile = c.target;
+    ModalScript script;
+    BehindBox seen;
+    ExpectDbBox(script, IDC_BTN_START, &seen);
+    edlg->OnBtnStart();
+    ASSERT_EQ(script.Asked().size(), 1u);
+    EXPECT_EQ(script.Asked()[0].text, c.box);
+    EXPECT_EQ(script.Asked()[0].caption, "");
+    EXPECT_EQ(script.Asked()[0].type, MB_OK);
+    EXPECT_EQ(script.Asked()[0].owner, edlg);
+    EXPECT_TRUE(seen.buttonEnabled);
+    EXPECT_EQ(seen.comCount, m_comStart);
+    EXPECT_EQ(edlg->Status(), "before");
+    EXPECT_EQ(ReadAll(txt), "keep");
+  }
 }
 
 TEST_F(ExportDialogTest, WorkedExampleInBothSettings) {

@@ -1,6 +1,7 @@
 // "开始导出": the export run on the operation frame every database operation shares.
 // The recordset and the file are ExportRun's; this handler adds the option check,
-// the refusal of the source database as target, and the failure box's record number.
+// the refusal of a missing target and of the source database as target, and the
+// failure box's record number.
 #include "export/ExportRun.h"
 #include "export/TargetFile.h"
 #include "res/Resource.h"
@@ -9,6 +10,13 @@
 void CExportDlg::OnBtnStart() {
   if (!CollectOptions(TRUE)) return;
   const CString sep = GetSeparator();
+
+  // No target chosen yet (none loaded, none picked): say so, before any database
+  // work, rather than end in a database error about a file that is not there.
+  if (m_strTxtFile.IsEmpty()) {
+    MessageBox("请选择导出的目标文件！", "", MB_OK);
+    return;
+  }
 
   // Truncating the open database would destroy it; on Windows the provider's open
   // file blocked this, here nothing would. Refused before the run starts.
