@@ -13,6 +13,8 @@
 
 #include "platform/mfc/Afx.h"
 #include "platform/mfc/WxBridge.h"
+
+#include <wx/listctrl.h>
 #include "support/ModalScript.h"
 
 namespace {
@@ -187,6 +189,29 @@ TEST_F(Modeless, ListControlColumnsAndItems) {
   EXPECT_EQ(list->GetExtendedStyle(), LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
   EXPECT_EQ(list->SetExtendedStyle(LVS_EX_FULLROWSELECT), LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
   EXPECT_EQ(list->GetExtendedStyle(), LVS_EX_FULLROWSELECT);
+}
+
+// The header follows its columns sideways: the scroll bar, the wheel and the
+// horizontal wheel buttons all reach the list as scroll events, as sent here. The
+// header's last painting must show the columns where they are now.
+TEST_F(Modeless, ListHeaderIsPaintedWhereItsColumnsScrolled) {
+  auto* list = static_cast<CListCtrl*>(dlg.GetDlgItem(IDC_LIST));
+  for (int i = 0; i < 8; ++i) list->InsertColumn(i, "列", LVCFMT_LEFT, 80);
+  list->InsertItem(0, "1");
+  AfxPumpMessages();
+  auto* l = dynamic_cast<wxListCtrl*>(list->m_hWnd);
+  ASSERT_NE(l, nullptr);
+  int paintedAt = -1;
+  for (wxWindow* c : l->GetChildren()) {
+    if (static_cast<void*>(c) != static_cast<void*>(l->m_headerWin)) continue;
+    c->Bind(wxEVT_PAINT, [&](wxPaintEvent& e) { paintedAt = l->GetViewStart().x; e.Skip(); });
+  }
+  wxScrollWinEvent scroll(wxEVT_SCROLLWIN_THUMBTRACK, 5, wxHORIZONTAL);
+  scroll.SetEventObject(l);
+  l->GetEventHandler()->ProcessEvent(scroll);
+  for (int i = 0; i < 20 && paintedAt != l->GetViewStart().x; ++i) AfxPumpMessages();
+  EXPECT_GT(l->GetViewStart().x, 0);
+  EXPECT_EQ(paintedAt, l->GetViewStart().x);
 }
 
 TEST_F(Modeless, EnterOnAPushButtonClicksItAndEnterInTheMemoIsItsOwn) {

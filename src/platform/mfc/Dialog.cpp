@@ -76,7 +76,7 @@ wxWindow* CreateControl(wxWindow* parent, const DlgItemTemplate& t, const wxPoin
       return c;
     }
     case DlgClass::ListView:
-      return new wxListCtrl(parent, id, pos, size, wxLC_REPORT | wxBORDER_SUNKEN);
+      return AfxNewReportList(parent, id, pos, size);
     case DlgClass::Static:
     default: {
       long align = (t.style & 3) == SS_RIGHT ? wxALIGN_RIGHT : wxALIGN_LEFT;

@@ -16,7 +16,39 @@ wxListColumnFormat FormatOf(int nFormat) {
 }
 
 constexpr long kGridStyle = wxLC_HRULES | wxLC_VRULES;
+
+// The generic list's header window, one of its children.
+wxWindow* HeaderOf(wxListCtrl* l) {
+  for (wxWindow* c : l->GetChildren())
+    if (static_cast<void*>(c) == static_cast<void*>(l->m_headerWin)) return c;
+  return nullptr;
+}
 }  // namespace
+
+wxListCtrl* AfxNewReportList(wxWindow* parent, wxWindowID id, const wxPoint& pos,
+                             const wxSize& size) {
+  auto* l = new wxListCtrl(parent, id, pos, size, wxLC_REPORT | wxBORDER_SUNKEN);
+  // The toolkit's list repaints its header when a sideways scroll (the wheel, the
+  // horizontal wheel buttons, the scroll bar) begins, before the columns move, so
+  // the header stays a step behind its columns. It is painted again once the
+  // scroll is done.
+  const auto repaintHeader = [l](wxScrollWinEvent& ev) {
+    ev.Skip();
+    if (ev.GetOrientation() != wxHORIZONTAL) return;
+    l->CallAfter([l] {
+      if (wxWindow* header = HeaderOf(l)) {
+        header->Refresh();
+        header->Update();
+      }
+    });
+  };
+  for (const wxEventTypeTag<wxScrollWinEvent>& type : {wxEVT_SCROLLWIN_TOP, wxEVT_SCROLLWIN_BOTTOM, wxEVT_SCROLLWIN_LINEUP,
+                           wxEVT_SCROLLWIN_LINEDOWN, wxEVT_SCROLLWIN_PAGEUP,
+                           wxEVT_SCROLLWIN_PAGEDOWN, wxEVT_SCROLLWIN_THUMBTRACK,
+                           wxEVT_SCROLLWIN_THUMBRELEASE})
+    l->Bind(type, repaintHeader);
+  return l;
+}
 
 int CHeaderCtrl::GetItemCount() const {
   wxListCtrl* l = ListOf(m_list);

@@ -60,6 +60,11 @@ inline AfxDialogWindow* DialogWindowOf(wxWindow* w) {
   return dynamic_cast<AfxDialogWindow*>(w);
 }
 
+// The report-view list of a template's list view, its header kept over its columns.
+class wxListCtrl;
+wxListCtrl* AfxNewReportList(wxWindow* parent, wxWindowID id, const wxPoint& pos,
+                             const wxSize& size);
+
 // The real file dialog a request of the modal seam shows (the caller owns it).
 struct ModalRequest;
 class wxFileDialog;
