@@ -11,6 +11,7 @@ packages=(
   xvfb xauth                 # headless dialog tests
   fonts-wqy-zenhei           # the dialog's CJK font
   imagemagick xdotool        # screenshots and the end-to-end test's input
+  openbox                    # a window manager for the end-to-end test of the window
   nodejs npm                 # the independent reader the fixture cross-check uses
 )
 missing=()

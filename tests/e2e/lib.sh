@@ -7,6 +7,7 @@
 E2E_TMP=""
 E2E_XVFB_PID=""
 E2E_APP_PID=""
+E2E_WM_PID=""
 
 e2e_fail() {
   echo "FAIL: $*" >&2
@@ -17,6 +18,10 @@ e2e_cleanup() {
   if [ -n "$E2E_APP_PID" ] && kill -0 "$E2E_APP_PID" 2>/dev/null; then
     kill "$E2E_APP_PID" 2>/dev/null || true
     wait "$E2E_APP_PID" 2>/dev/null || true
+  fi
+  if [ -n "$E2E_WM_PID" ] && kill -0 "$E2E_WM_PID" 2>/dev/null; then
+    kill "$E2E_WM_PID" 2>/dev/null || true
+    wait "$E2E_WM_PID" 2>/dev/null || true
   fi
   if [ -n "$E2E_XVFB_PID" ] && kill -0 "$E2E_XVFB_PID" 2>/dev/null; then
     kill "$E2E_XVFB_PID" 2>/dev/null || true
@@ -53,11 +58,28 @@ e2e_start_xvfb() {
   export GDK_BACKEND=x11
 }
 
+# Starts openbox, a window manager, on our X server and waits until it manages
+# windows (it then publishes its desktops on the root window).
+e2e_start_wm() {
+  command -v openbox >/dev/null || e2e_fail "openbox is not installed (scripts/install-deps.sh installs it)"
+  openbox --sm-disable >"$E2E_TMP/openbox.log" 2>&1 &
+  E2E_WM_PID=$!
+  local i
+  for i in $(seq 100); do
+    xdotool get_num_desktops >/dev/null 2>&1 && return 0
+    kill -0 "$E2E_WM_PID" 2>/dev/null || e2e_fail "openbox did not start: $(cat "$E2E_TMP/openbox.log")"
+    sleep 0.1
+  done
+  e2e_fail "openbox did not start within 10 s"
+}
+
 # e2e_start_app <binary> [env assignments...]: starts the program in the
-# background with the given environment, its output into app.log.
+# background with the given environment, its output into app.log. The test
+# runner's guard against unscripted boxes is no part of a user's environment: the
+# real binary shows its real boxes.
 e2e_start_app() {
   local bin=$1; shift
-  env "$@" "$bin" >"$E2E_TMP/app.log" 2>&1 &
+  env -u KELVANE_MODAL_FORBIDDEN "$@" "$bin" >"$E2E_TMP/app.log" 2>&1 &
   E2E_APP_PID=$!
 }
 
@@ -81,6 +103,7 @@ e2e_wait_exit() {
     if ! kill -0 "$E2E_APP_PID" 2>/dev/null; then
       wait "$E2E_APP_PID" 2>/dev/null || true
       E2E_APP_PID=""
+E2E_WM_PID=""
       return 0
     fi
     sleep 0.1
