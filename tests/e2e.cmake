@@ -5,8 +5,3 @@ add_test(NAME e2e_export
          COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/e2e/export_e2e.sh
                  $<TARGET_FILE:kelvane> $<TARGET_FILE:kelvane_make_fixture>)
 set_tests_properties(e2e_export PROPERTIES TIMEOUT 180)
-
-# The main window under a real window manager (openbox), on its own X server too.
-add_test(NAME e2e_window
-         COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/e2e/window_e2e.sh $<TARGET_FILE:kelvane>)
-set_tests_properties(e2e_window PROPERTIES TIMEOUT 120)

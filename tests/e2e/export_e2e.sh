@@ -90,12 +90,15 @@ export_in_locale() {
   e2e_expect_file "$expected" "$store" "saved settings under $locale"
 }
 
+# Esc to the window $1; true once the window titled $2 is gone (without $2: once
+# the program has ended).
 press_escape() {
   local wid=$1 i
   timeout 5 xdotool windowfocus "$wid" 2>/dev/null || true
   timeout 5 xdotool key --clearmodifiers Escape 2>/dev/null || true
   for i in $(seq 30); do
-    kill -0 "$E2E_APP_PID" 2>/dev/null || return 0
+    if [ -n "${2:-}" ]; then [ -z "$(e2e_window_titled "$2")" ] && return 0
+    else kill -0 "$E2E_APP_PID" 2>/dev/null || return 0; fi
     sleep 0.1
   done
   return 1
@@ -117,37 +120,26 @@ ln -s ../../dotfiles/kelvane.ini "$t/.config/kelvane/kelvane.ini"
 export_in_locale C.UTF-8 "$t/dotfiles/kelvane.ini" "$t/expected-edited.ini" config
 [ -L "$t/.config/kelvane/kelvane.ini" ] || e2e_fail "the settings link was replaced by a file"
 [ "$(stat -c %a "$t/dotfiles/kelvane.ini")" = 600 ] || e2e_fail "the settings file lost its mode 600"
-# The file dialogs carry the titles Windows gives them in the locale's language
-# ("打开", "另存为" for Chinese); Esc cancels each, and then ends the program.
-# (xdotool's name search misses titles outside Latin-1; its getwindowname reads them.)
-window_titled() {
-  local w
-  for w in $(xdotool search --onlyvisible --class kelvane 2>/dev/null); do
-    [ "$(xdotool getwindowname "$w" 2>/dev/null)" = "$1" ] && { echo "$w"; return 0; }
-  done
-  return 0
-}
+
+# Under a window manager (openbox) and a Chinese locale: the main window is a
+# fixed-size dialog that nothing maximises (a title-bar double click maximises any
+# resizable window there); the file dialogs carry Windows' titles "打开" and
+# "另存为"; Esc closes each, then the program.
+e2e_start_wm
 e2e_start_app "$app" XDG_CONFIG_HOME="$t/config" LC_ALL= LANG=zh_CN.UTF-8 HOME="$t"
 wid=$(e2e_wait_window Kelvane 30)
+size=$(xdotool getwindowgeometry "$wid" | grep Geometry)
+xdotool mousemove --window "$wid" 100 0 mousemove_relative -- 0 -10 click --repeat 2 --delay 100 1
+sleep 1  # time for a maximise to happen, were one allowed
+[ "$(xdotool getwindowgeometry "$wid" | grep Geometry)" = "$size" ] || e2e_fail "a double click on the title bar resized the window"
 for dialog in "18 31 打开" "306 29 另存为"; do
   read -r x y title <<<"$dialog"
-  box=""
-  for attempt in $(seq 10); do  # a click before the window takes input is lost
+  for attempt in 1 2 3 4 5; do  # a click before the window takes input is lost
     e2e_click_du "$wid" "$x" "$y" 43 14
-    for i in $(seq 20); do
-      box=$(window_titled "$title")
-      [ -n "$box" ] && break 2
-      sleep 0.1
-    done
+    box=$(e2e_wait_window "$title" 2 2>/dev/null) && break
   done
-  [ -n "$box" ] || e2e_fail "no file dialog titled '$title' (see $t/app.log)"
-  for attempt in $(seq 10); do
-    timeout 5 xdotool windowfocus "$box" 2>/dev/null || true
-    timeout 5 xdotool key --clearmodifiers Escape 2>/dev/null || true
-    sleep 0.3
-    [ -n "$(window_titled "$title")" ] || break
-  done
-  [ -z "$(window_titled "$title")" ] || e2e_fail "Esc did not close the dialog '$title'"
+  [ -n "$box" ] || e2e_fail "no file dialog titled '$title'"
+  press_escape "$box" "$title" || e2e_fail "Esc did not close the dialog '$title'"
 done
 press_escape "$wid" || e2e_fail "Esc after the file dialogs did not end the dialog"
 e2e_wait_exit 10

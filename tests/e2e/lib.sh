@@ -83,12 +83,22 @@ e2e_start_app() {
   E2E_APP_PID=$!
 }
 
+# Prints the id of the program's visible window titled exactly $1, if there is
+# one. (xdotool's name search misses titles outside Latin-1; getwindowname reads them.)
+e2e_window_titled() {
+  local w
+  for w in $(xdotool search --onlyvisible --class kelvane 2>/dev/null); do
+    [ "$(xdotool getwindowname "$w" 2>/dev/null)" = "$1" ] && { echo "$w"; return 0; }
+  done
+  return 0
+}
+
 # Prints the id of the visible top-level window titled exactly $1, waiting up to
 # $2 seconds (default 20); fails when none shows or the program ends first.
 e2e_wait_window() {
   local title=$1 limit=${2:-20} i wid
   for i in $(seq $((limit * 10))); do
-    wid=$(xdotool search --onlyvisible --name "^${title}\$" 2>/dev/null | head -n1 || true)
+    wid=$(e2e_window_titled "$title")
     if [ -n "$wid" ]; then echo "$wid"; return 0; fi
     kill -0 "$E2E_APP_PID" 2>/dev/null || e2e_fail "the program ended before its window showed: $(cat "$E2E_TMP/app.log")"
     sleep 0.1
@@ -103,7 +113,6 @@ e2e_wait_exit() {
     if ! kill -0 "$E2E_APP_PID" 2>/dev/null; then
       wait "$E2E_APP_PID" 2>/dev/null || true
       E2E_APP_PID=""
-E2E_WM_PID=""
       return 0
     fi
     sleep 0.1
