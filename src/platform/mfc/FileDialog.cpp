@@ -80,8 +80,8 @@ int CFileDialog::DoModal() {
   CString name = GetFileName();
   if (m_strDefExt.IsEmpty() || name.IsEmpty() || name.Find('.') >= 0) return IDOK;
   m_strPath = WithDefaultExtension(m_strPath, m_strDefExt);
-  // The dialog asked about the name as typed, which did not exist; the name now
-  // written may, and replacing it is the user's call, in Windows' own words.
+  // The dialog asked, if at all, about the name as typed; the name now written is
+  // another, and replacing it is the user's call, asked in Windows' own words.
   if (!m_bOpen && (m_dwFlags & OFN_OVERWRITEPROMPT) && Exists(m_strPath)) {
     ModalRequest ask;
     ask.kind = ModalRequest::MessageBox;

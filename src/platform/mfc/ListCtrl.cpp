@@ -42,10 +42,10 @@ wxListCtrl* AfxNewReportList(wxWindow* parent, wxWindowID id, const wxPoint& pos
       }
     });
   };
-  for (const wxEventTypeTag<wxScrollWinEvent>& type : {wxEVT_SCROLLWIN_TOP, wxEVT_SCROLLWIN_BOTTOM, wxEVT_SCROLLWIN_LINEUP,
-                           wxEVT_SCROLLWIN_LINEDOWN, wxEVT_SCROLLWIN_PAGEUP,
-                           wxEVT_SCROLLWIN_PAGEDOWN, wxEVT_SCROLLWIN_THUMBTRACK,
-                           wxEVT_SCROLLWIN_THUMBRELEASE})
+  for (const wxEventTypeTag<wxScrollWinEvent>& type :
+       {wxEVT_SCROLLWIN_TOP, wxEVT_SCROLLWIN_BOTTOM, wxEVT_SCROLLWIN_LINEUP,
+        wxEVT_SCROLLWIN_LINEDOWN, wxEVT_SCROLLWIN_PAGEUP, wxEVT_SCROLLWIN_PAGEDOWN,
+        wxEVT_SCROLLWIN_THUMBTRACK, wxEVT_SCROLLWIN_THUMBRELEASE})
     l->Bind(type, repaintHeader);
   return l;
 }
