@@ -58,13 +58,15 @@ iconv -f UTF-8 -t CP936 <"$t/expected.C.UTF-8" >"$t/expected.C"
 
 e2e_start_xvfb
 
-# One run of the program under the locale $1, as a user starts it, with its settings
-# in the file $2, which must hold $3 afterwards; $4 is XDG_CONFIG_HOME. The locale
-# comes from the environment only, so the program itself must take it at start-up.
+# One run of the program whose export must be expected.$1, as a user starts it, with
+# its settings in the file $2, which must hold $3 afterwards; the rest is its
+# environment. The locale comes from the environment only, so the program itself
+# must take it at start-up.
 export_in_locale() {
-  local locale=$1 store=$2 expected=$3 xdg=$4 attempt i wid
+  local locale=$1 store=$2 expected=$3 attempt i wid
+  shift 3
   rm -f "$t/out.txt"
-  e2e_start_app "$app" XDG_CONFIG_HOME="$xdg" LC_ALL="$locale" LANG="$locale" HOME="$t"
+  e2e_start_app "$app" HOME="$t" "$@"
   wid=$(e2e_wait_window Kelvane 30)
 
   # The button "开始导出" sits at 437,283 (50 x 14) in dialog units. A click that
@@ -106,18 +108,20 @@ press_escape() {
 
 mkdir -p "$t/config/kelvane"
 settings >"$t/config/kelvane/kelvane.ini"
-export_in_locale C "$t/config/kelvane/kelvane.ini" "$t/expected.ini" "$t/config"
+export_in_locale C "$t/config/kelvane/kelvane.ini" "$t/expected.ini" XDG_CONFIG_HOME="$t/config" LC_ALL=C
 
 # A store edited by hand and kept in a dotfiles folder: a symbolic link to a private
 # file that starts with an editor's byte-order mark, ends without a line feed and
 # holds a backslash the format does not know. A relative XDG_CONFIG_HOME is not
 # honoured (the XDG rules), so ~/.config is used. The link stays a link, the file
-# keeps its mode, and nothing of it is lost.
+# keeps its mode, and nothing of it is lost. The messages' locale is not installed:
+# the character set is still the one LANG names.
 mkdir -p "$t/dotfiles" "$t/.config/kelvane"
 { printf '\xEF\xBB\xBF'; settings '' '\q' | head -c -1; } >"$t/dotfiles/kelvane.ini"
 chmod 600 "$t/dotfiles/kelvane.ini"
 ln -s ../../dotfiles/kelvane.ini "$t/.config/kelvane/kelvane.ini"
-export_in_locale C.UTF-8 "$t/dotfiles/kelvane.ini" "$t/expected-edited.ini" config
+export_in_locale C.UTF-8 "$t/dotfiles/kelvane.ini" "$t/expected-edited.ini" XDG_CONFIG_HOME=config \
+  LC_ALL= LANG=C.UTF-8 LC_MESSAGES=zh_CN.UTF-8
 [ -L "$t/.config/kelvane/kelvane.ini" ] || e2e_fail "the settings link was replaced by a file"
 [ "$(stat -c %a "$t/dotfiles/kelvane.ini")" = 600 ] || e2e_fail "the settings file lost its mode 600"
 
