@@ -48,6 +48,11 @@ bool CExportDlg::RunDbOperation(const DbOperation& op,
                                 const std::function<CString(const _com_error&)>& boxText) {
   SetDlgItemText(IDC_STATIC_STATUS, op.startText);
   GetDlgItem(op.buttonId)->EnableWindow(FALSE);
+  // The start text and the disabled button are on screen before the work begins;
+  // until the end no input reaches a handler, and a close request waits for the end.
+  BeginModalState();
+  m_pRunningOp = &op;
+  m_dwLastServed = GetTickCount();
 
   CoInitialize(nullptr);
   _ConnectionPtr pConn;
@@ -84,18 +89,32 @@ bool CExportDlg::RunDbOperation(const DbOperation& op,
   pRs.Release();
   pConn.Release();
   CoUninitialize();
+  m_pRunningOp = nullptr;
 
   if (ok) {
     SetDlgItemText(IDC_STATIC_STATUS, op.successText);
     GetDlgItem(op.buttonId)->EnableWindow(TRUE);
-    return true;
+  } else {
+    SetDlgItemText(IDC_STATIC_STATUS, op.failureText);
+    if (op.enableButtonBeforeBox) GetDlgItem(op.buttonId)->EnableWindow(TRUE);
+    _com_error error(failure);
+    CString text = boxText ? boxText(error) : DefaultBoxText(error);
+    AfxMessageBox(text, MB_OK | MB_ICONEXCLAMATION);
+    if (!op.enableButtonBeforeBox) GetDlgItem(op.buttonId)->EnableWindow(TRUE);
   }
+  EndModalState();
+  return ok;
+}
 
-  SetDlgItemText(IDC_STATIC_STATUS, op.failureText);
-  if (op.enableButtonBeforeBox) GetDlgItem(op.buttonId)->EnableWindow(TRUE);
-  _com_error error(failure);
-  CString text = boxText ? boxText(error) : DefaultBoxText(error);
-  AfxMessageBox(text, MB_OK | MB_ICONEXCLAMATION);
-  if (!op.enableButtonBeforeBox) GetDlgItem(op.buttonId)->EnableWindow(TRUE);
-  return false;
+void CExportDlg::OnRecordsDone(long nDone) {
+  if (!m_pRunningOp) return;
+  // Ten times a second keeps the window well inside the window manager's patience
+  // (a few seconds) and the count readable, at a cost the export does not feel.
+  const DWORD now = GetTickCount();
+  if (now - m_dwLastServed < 100) return;
+  m_dwLastServed = now;
+  CString text;
+  text.Format("%s %ld", m_pRunningOp->startText, nDone);
+  SetDlgItemText(IDC_STATIC_STATUS, text);
+  UpdateWindow();
 }
