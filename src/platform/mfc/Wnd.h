@@ -52,9 +52,11 @@ class CWnd : public CCmdTarget {
   BOOL ShowWindow(int nCmdShow);           // returns TRUE when it was visible before
   BOOL IsWindowVisible() const;            // this window's own visible flag
   BOOL IsIconic() const;
-  // Repaints now, inside a long handler. In modal state it is what keeps the window
-  // alive: it also answers the window manager (whose ping unanswered for a few
-  // seconds marks the window "not responding") and drops the input that arrived.
+  // Serves the window's pending painting now, inside a long handler (GTK draws what
+  // changed at its next frame, so a change is on screen by the next call). In modal
+  // state it is what keeps the window alive: it also answers the window manager
+  // (whose ping unanswered for a few seconds marks the window "not responding") and
+  // drops the input that arrived.
   void UpdateWindow();
 
   // A long operation inside one of this window's handlers (MFC's modal state). Begin
