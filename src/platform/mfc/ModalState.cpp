@@ -14,6 +14,7 @@
 
 #include <memory>
 
+#include "platform/mfc/Dialog.h"
 #include "platform/mfc/WxBridge.h"
 
 namespace {
