@@ -9,6 +9,7 @@ packages=(
   libsqlite3-dev             # running SQL over its tables
   libgtest-dev               # tests
   xvfb xauth                 # headless dialog tests
+  libx11-dev                 # tests that act as the window manager (ping, close box)
   fonts-wqy-zenhei           # the dialog's CJK font
   imagemagick xdotool        # screenshots and the end-to-end test's input
   openbox                    # a window manager for the end-to-end test of the window

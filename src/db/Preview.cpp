@@ -50,6 +50,7 @@ void CExportDlg::OnBtnPreview() {
           m_lcPreview.SetItem(&item);
       }
       pRs->MoveNext();
+      OnRecordsDone(r + 1);
     }
   }, emptyGrid);
 }

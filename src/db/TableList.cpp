@@ -15,7 +15,7 @@ void CExportDlg::LoadTableList() {
   RunDbOperation(kTableList, [this](_ConnectionPtr& pConn, _RecordsetPtr& pRs) {
     pRs = pConn->OpenSchema(ADODB::adSchemaTables);
     int count = 0;
-    while (!pRs->GetadoEOF()) {
+    for (long rows = 1; !pRs->GetadoEOF(); ++rows) {
       // Only exact "TABLE": system tables, saved queries and links are passed over
       // without their names being read.
       if (ValueToText(pRs->GetCollect("TABLE_TYPE")) == "TABLE") {
@@ -25,6 +25,7 @@ void CExportDlg::LoadTableList() {
         ++count;
       }
       pRs->MoveNext();
+      OnRecordsDone(rows);
     }
     if (count > 0) m_cbTable.SetCurSel(0);
   });

@@ -40,7 +40,7 @@ void ExportRun::Run(const _ConnectionPtr& connection, _RecordsetPtr& recordset,
   }
 
   std::string text;
-  while (!recordset->GetadoEOF()) {
+  for (unsigned long rows = 1; !recordset->GetadoEOF(); ++rows) {
     writer.BeginLine();
     FieldsPtr row = recordset->GetFields();
     for (long j = 0; j < count; ++j) {
@@ -49,6 +49,7 @@ void ExportRun::Run(const _ConnectionPtr& connection, _RecordsetPtr& recordset,
       writer.AddField(text);
     }
     if (writer.EndRecord()) m_records = writer.RecordLines();
+    if (rows % 256 == 0 && m_onRecords) m_onRecords(m_records);
     recordset->MoveNext();
   }
   file.Close();

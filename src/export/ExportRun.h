@@ -3,6 +3,7 @@
 // leaves an existing target as it was), the header and one line per record. The
 // dialog's "开始导出" and the benchmark run this same code.
 #pragma once
+#include <functional>
 #include <string>
 #include "export/TargetFile.h"
 #include "export/TextEncoder.h"
@@ -27,9 +28,14 @@ class ExportRun {
   // Record lines written so far; the failure message names this plus 1.
   long RecordLines() const { return m_records; }
 
+  // Called during the run, every few hundred records, with RecordLines(): the
+  // dialog shows the count and keeps its window alive. It must be cheap.
+  void OnRecords(std::function<void(long)> hook) { m_onRecords = std::move(hook); }
+
  private:
   TextFormat m_format;
   std::string m_target;
   std::string m_source;
   long m_records = 0;
+  std::function<void(long)> m_onRecords;
 };

@@ -28,6 +28,7 @@ void CExportDlg::OnBtnStart() {
   // The record counter starts at 0 with the run.
   ExportRun run(TextFormat{sep.str(), m_bQuote != 0, m_bHeader != 0}, m_strTxtFile.str(),
                 m_strMdbFile.str());
+  run.OnRecords([this](long nDone) { OnRecordsDone(nDone); });
   const DbOperation op{"正在执行，请稍候...", "执行完成。", "获取数据发生错误。",
                        IDC_BTN_START, false};
   RunDbOperation(

@@ -60,6 +60,11 @@ class CExportDlg : public CDialog {
                       const std::function<void(_ConnectionPtr&, _RecordsetPtr&)>& work,
                       const std::function<void()>& prepare = {},
                       const std::function<CString(const _com_error&)>& boxText = {});
+  // Called by an operation's work with the count of records done so far, as often
+  // as every few hundred records: ten times a second the window is served (painted,
+  // answering the window manager), twice a second the status line shows the count
+  // after the start text; in between it costs a clock read.
+  void OnRecordsDone(long nDone);
 
  protected:
   void DoDataExchange(CDataExchange* pDX) override;
@@ -81,4 +86,9 @@ class CExportDlg : public CDialog {
   void SaveSettings();
 
   DECLARE_MESSAGE_MAP()
+
+ private:
+  const DbOperation* m_pRunningOp = nullptr;  // the operation RunDbOperation runs
+  DWORD m_dwLastServed = 0;                    // GetTickCount when last served
+  DWORD m_dwLastCounted = 0;                   // ... when the count was last shown
 };

@@ -178,6 +178,7 @@ BOOL CDialog::BuildWindow(UINT nIDTemplate, CWnd* pParentWnd) {
       ev.Skip();
   });
   w->Bind(wxEVT_PAINT, [w](wxPaintEvent& ev) {
+    ++w->m_paints;
     if (!w->m_owner || !w->m_owner->HasHandler(WM_PAINT)) { ev.Skip(); return; }
     w->m_paintEvent = &ev;
     w->m_paintDefault = false;

@@ -175,14 +175,6 @@ BOOL CWnd::IsIconic() const {
   return tlw && tlw->IsIconized();
 }
 
-void CWnd::UpdateWindow() {
-  if (!m_hWnd) return;
-  m_hWnd->Update();
-  // A label changed inside a long handler is drawn only when GTK gets to run; user
-  // input stays queued until the handler returns.
-  if (wxEventLoopBase* loop = wxEventLoopBase::GetActive()) loop->YieldFor(wxEVT_CATEGORY_UI);
-}
-
 CWnd* CWnd::SetFocus() {
   CWnd* before = GetFocus();
   if (m_hWnd) m_hWnd->SetFocus();

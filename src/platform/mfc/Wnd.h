@@ -52,7 +52,21 @@ class CWnd : public CCmdTarget {
   BOOL ShowWindow(int nCmdShow);           // returns TRUE when it was visible before
   BOOL IsWindowVisible() const;            // this window's own visible flag
   BOOL IsIconic() const;
-  void UpdateWindow();                     // repaints now, inside a long handler
+  // Serves the window's pending painting now, inside a long handler (GTK draws what
+  // changed at its next frame, so a change is on screen by the next call). In modal
+  // state it is what keeps the window alive: it also answers the window manager
+  // (whose ping unanswered for a few seconds marks the window "not responding") and
+  // drops the input that arrived.
+  void UpdateWindow();
+
+  // A long operation inside one of this window's handlers (MFC's modal state). Begin
+  // puts the window on screen as it stands (texts and enabled states changed just
+  // before are drawn before it returns). From then on the user's input to the window
+  // reaches no handler and is dropped, except that Esc and the close box are kept as
+  // a close request; UpdateWindow, called often, keeps the window painted meanwhile.
+  // End honours a kept close request once the handler has returned, as if made then.
+  void BeginModalState();
+  void EndModalState();
 
   CWnd* SetFocus();                        // returns the window that had the focus
   static CWnd* GetFocus();                 // the focused control of any dialog, or nullptr
@@ -176,3 +190,5 @@ class CPaintDC {
 
 constexpr UINT WM_ICONERASEBKGND = 0x0027;
 int GetSystemMetrics(int nIndex);
+// Milliseconds from a coarse monotonic clock: cheap enough to read every few records.
+DWORD GetTickCount();

@@ -43,6 +43,9 @@ class AfxDialogWindow : public wxDialog {
   CDialog* m_owner;
   wxPaintEvent* m_paintEvent = nullptr;  // set while WM_PAINT is dispatched
   bool m_paintDefault = false;           // Default() asked for the default painting
+  unsigned long m_paints = 0;            // paint events so far: has the window been drawn?
+  int m_modalState = 0;                  // BeginModalState calls not yet ended
+  bool m_closeRequested = false;         // Esc or the close box while in modal state
 };
 
 // Access to the protected parts the layer's event routing needs.
