@@ -179,9 +179,11 @@ TEST_F(TextWriterTest, SeparatorQuotesHeaderAndSkippedEmptyRecords) {
   w.BeginLine(); w.AddField("a"); w.AddField(""); w.AddField("中"); EXPECT_TRUE(w.EndRecord());
   w.BeginLine(); w.AddField(""); EXPECT_FALSE(w.EndRecord());
   w.BeginLine(); w.AddField("x\"y\r\nz"); EXPECT_TRUE(w.EndRecord());
+  w.Flush();
   TextFormat quoted{",", true, false};
   TextWriter q(quoted, enc, f);
   q.BeginLine(); q.AddField(""); EXPECT_TRUE(q.EndRecord());
+  q.Flush();
   f.Close();
   EXPECT_EQ(w.RecordLines(), 2);
   EXPECT_EQ(ReadAll(p), "\r\na |  | \xD6\xD0\r\nx\"y\r\nz\r\n\"\"\r\n");
