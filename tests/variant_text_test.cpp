@@ -154,6 +154,10 @@ TEST(VariantText, MatchesPrintfOverRandomValues) {
     // Integers of 16 digits and short decimals sit on the rounding ties.
     if (i % 4 == 1) d = static_cast<double>(static_cast<int64_t>(bits % 9000000000000000) + 1000000000000000);
     if (i % 4 == 2) f = static_cast<float>(bits % 100000000) / 4;
+    if (i % 4 == 3) {  // amounts with a few decimals, and their Single neighbours
+      d = static_cast<double>(static_cast<int64_t>(bits % 2000000000000) - 1000000000000) / 1000;
+      f = static_cast<float>(bits % 20000000) / 100;
+    }
     if (std::isfinite(d) && d != 0) {
       ASSERT_EQ(Text(VARIANT::R8(d)), printfText("%.15G", d)) << i;
     }

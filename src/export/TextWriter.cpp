@@ -1,8 +1,12 @@
 #include "export/TextWriter.h"
 
+TextWriter::TextWriter(const TextFormat& format, TextEncoder& encoder, TargetFile& file)
+    : m_format(format), m_encoder(encoder), m_file(file),
+      m_between(format.separator + (format.quote ? "\"" : "")) {}
+
 std::string* TextWriter::BeginField() {
-  if (m_fields++ > 0) m_line += m_format.separator;
-  if (m_format.quote) m_line += '"';
+  if (m_fields++ > 0) m_line.append(m_between);
+  else if (m_format.quote) m_line.push_back('"');
   return &m_line;
 }
 

@@ -22,8 +22,7 @@ class TextWriter {
  public:
   static constexpr size_t kBufferSize = 64 * 1024;
 
-  TextWriter(const TextFormat& format, TextEncoder& encoder, TargetFile& file)
-      : m_format(format), m_encoder(encoder), m_file(file) {}
+  TextWriter(const TextFormat& format, TextEncoder& encoder, TargetFile& file);
 
   // One line is built field by field, then ended as the header or as a record.
   void BeginLine() { m_line.clear(); m_fields = 0; }
@@ -31,7 +30,7 @@ class TextWriter {
   // line, to which the caller appends the field's UTF-8 text; EndField closes it.
   std::string* BeginField();
   void EndField() {
-    if (m_format.quote) m_line += '"';
+    if (m_format.quote) m_line.push_back('"');
   }
   void AddField(std::string_view text) {
     BeginField()->append(text);
@@ -55,6 +54,7 @@ class TextWriter {
   const TextFormat& m_format;
   TextEncoder& m_encoder;
   TargetFile& m_file;
+  std::string m_between;  // what goes before every field but the first
   std::string m_line;     // UTF-8, as assembled
   std::string m_pending;  // whole lines in the output code page, not yet written
   int m_fields = 0;

@@ -3,6 +3,7 @@
 #include <cfloat>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -88,11 +89,55 @@ char* PutCopy(char* p, const char* text) {
   return p + n;
 }
 
+// Most stored numbers are whole or have a few decimals (amounts, measures). Such a
+// value is N / 10^k for a whole N of at most `precision` digits; that decimal is
+// then its text, as a decimal this short survives the trip through a double.
+// Writes it, or returns nullptr for any other value.
+char* ShortDecimal(double v, int precision, char* p) {
+  static const double kPow10[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000,
+                                  100000000, 1000000000, 10000000000, 100000000000,
+                                  1000000000000, 10000000000000, 100000000000000,
+                                  1000000000000000};
+  const double limit = kPow10[precision];
+  for (int k = 0; k <= 4; ++k) {
+    const double x = v * kPow10[k];
+    if (!(x < limit)) return nullptr;  // too many digits, as more decimals only add
+    if (x != std::trunc(x) || x / kPow10[k] != v) continue;
+    uint64_t n = static_cast<uint64_t>(x);
+    int scale = k;
+    while (scale > 0 && n % 10 == 0) {
+      n /= 10;
+      --scale;
+    }
+    char digits[24];
+    char* end = std::to_chars(digits, digits + sizeof digits, n).ptr;
+    int count = static_cast<int>(end - digits);
+    if (count <= scale) {  // 0.0dd
+      *p++ = '0';
+      *p++ = '.';
+      for (int i = count; i < scale; ++i) *p++ = '0';
+      std::memcpy(p, digits, static_cast<size_t>(count));
+      return p + count;
+    }
+    std::memcpy(p, digits, static_cast<size_t>(count - scale));
+    p += count - scale;
+    if (scale > 0) {
+      *p++ = '.';
+      std::memcpy(p, digits + count - scale, static_cast<size_t>(scale));
+      p += scale;
+    }
+    return p;
+  }
+  return nullptr;
+}
+
 char* RealText(double v, int precision, char* p) {
   if (std::isnan(v)) return PutCopy(p, "1.#QNAN");
   if (std::isinf(v)) return PutCopy(p, v < 0 ? "-1.#INF" : "1.#INF");
   if (v == 0) return PutCopy(p, "0");  // negative zero too
   bool negative = v < 0;
+  if (negative) *p = '-';
+  if (char* end = ShortDecimal(negative ? -v : v, precision, p + negative)) return end;
   Digits d;
   RoundedDigits(negative ? -v : v, precision, &d);
   return Layout(p, negative, d, precision);

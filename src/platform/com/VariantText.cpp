@@ -21,7 +21,8 @@ char* PutInteger(char* p, Int n) {
 
 // A fixed-point amount: the digits of `magnitude`, `scale` of them after the
 // point, trailing zeros and a bare point dropped.
-char* PutFixedPoint(char* p, bool negative, unsigned __int128 magnitude, int scale) {
+template <class Unsigned>
+char* PutFixedPoint(char* p, bool negative, Unsigned magnitude, int scale) {
   char digits[40];
   int n = 0;
   do {
@@ -108,7 +109,8 @@ HRESULT AppendVariantText(const VARIANT& v, std::string* out) {
     case VT_DECIMAL: {
       if (v.decVal.scale > 28) return E_INVALIDARG;
       unsigned __int128 magnitude = (static_cast<unsigned __int128>(v.decVal.hi32) << 64) | v.decVal.lo64;
-      end = PutFixedPoint(buf, v.decVal.negative, magnitude, v.decVal.scale);
+      end = v.decVal.hi32 == 0 ? PutFixedPoint(buf, v.decVal.negative, v.decVal.lo64, v.decVal.scale)
+                               : PutFixedPoint(buf, v.decVal.negative, magnitude, v.decVal.scale);
       break;
     }
     default:

@@ -29,6 +29,8 @@ class Utf16Sink {
  public:
   explicit Utf16Sink(std::string* out) : m_out(out) {}
   ~Utf16Sink() { Flush(); }
+  // No high surrogate waits for its partner.
+  bool Idle() const { return m_high == 0; }
   void Put(uint32_t u) {
     if (u < 0x80 && !m_high) {  // the common case first
       m_out->push_back(static_cast<char>(u));
@@ -72,19 +74,32 @@ bool AsciiIEquals(const std::string& a, const std::string& b) {
 }
 
 void AppendJet4Text(const uint8_t* p, size_t len, std::string* out) {
-  out->reserve(out->size() + len);
+  const bool compressed = len >= 2 && p[0] == 0xFF && p[1] == 0xFE;
+  // Runs of ASCII, most text, are copied a run at a time; the rest goes through
+  // the sink a code unit at a time.
   Utf16Sink sink(out);
-  if (len >= 2 && p[0] == 0xFF && p[1] == 0xFE) {
+  auto asciiRun = [&](size_t i, size_t step) {
+    size_t j = i;
+    while (j + step <= len && p[j] != 0 && p[j] < 0x80 && (step == 1 || p[j + 1] == 0)) j += step;
+    return j;
+  };
+  if (compressed) {
     // Compressed: runs of one-byte characters (high byte 0) and of plain UTF-16,
     // each 0x00 byte switching from one kind of run to the other.
-    bool compressed = true;
+    bool oneByte = true;
     size_t i = 2;
     while (i < len) {
       if (p[i] == 0) {
-        compressed = !compressed;
+        oneByte = !oneByte;
         ++i;
-      } else if (compressed) {
-        sink.Put(p[i++]);
+      } else if (oneByte) {
+        size_t j = sink.Idle() ? asciiRun(i, 1) : i;
+        if (j > i) {
+          out->append(reinterpret_cast<const char*>(p + i), j - i);
+          i = j;
+        } else {
+          sink.Put(p[i++]);
+        }
       } else if (i + 1 < len) {
         sink.Put(static_cast<uint32_t>(p[i] | p[i + 1] << 8));
         i += 2;
@@ -94,6 +109,7 @@ void AppendJet4Text(const uint8_t* p, size_t len, std::string* out) {
     }
     return;
   }
+  out->reserve(out->size() + len / 2);
   for (size_t i = 0; i + 1 < len; i += 2) sink.Put(static_cast<uint32_t>(p[i] | p[i + 1] << 8));
 }
 
