@@ -1,5 +1,7 @@
 #include "export/ExportRun.h"
 
+#include <vector>
+
 
 void AppendFieldText(const VARIANT& value, std::string* out) {
   if (value.vt == VT_NULL) return;
@@ -33,12 +35,14 @@ void ExportRun::Run(const _ConnectionPtr& connection, _RecordsetPtr& recordset,
       writer.EndHeader();
     }
 
+    // A Field follows the recordset's current record: each is fetched once.
+    std::vector<FieldPtr> items;
+    for (long j = 0; j < count; ++j) items.push_back(fields->GetItem(j));
     while (!recordset->GetadoEOF()) {
       writer.BeginLine();
-      FieldsPtr row = recordset->GetFields();
-      for (long j = 0; j < count; ++j) {
+      for (const FieldPtr& item : items) {
         // The value as the recordset holds it, its text straight into the line.
-        AppendFieldText(row->GetItem(j)->PeekValue(), writer.BeginField());
+        AppendFieldText(item->PeekValue(), writer.BeginField());
         writer.EndField();
       }
       if (writer.EndRecord()) m_records = writer.RecordLines();

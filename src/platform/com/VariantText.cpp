@@ -49,16 +49,11 @@ char* PutCurrency(char* p, int64_t cy) {
   return PutFixedPoint(p, negative, magnitude, 4);
 }
 
-// Writes n in decimal, at least `width` digits; returns the end.
-char* PutNumber(char* p, int n, int width) {
-  char tmp[12];
-  int len = 0;
-  do {
-    tmp[len++] = static_cast<char>('0' + n % 10);
-    n /= 10;
-  } while (n != 0);
-  while (len < width) tmp[len++] = '0';
-  while (len > 0) *p++ = tmp[--len];
+// The parts of a date and time, 0..99: two digits, or one when `pad` is false
+// and the number is below 10.
+char* PutPart(char* p, int n, bool pad) {
+  if (pad || n >= 10) *p++ = static_cast<char>('0' + n / 10);
+  *p++ = static_cast<char>('0' + n % 10);
   return p;
 }
 
@@ -69,19 +64,20 @@ char* PutDate(char* p, double value) {
   const bool noDate = t.year == 1899 && t.month == 12 && t.day == 30;
   const bool noTime = t.hour == 0 && t.minute == 0 && t.second == 0;
   if (!noDate) {  // yyyy/M/d
-    p = PutNumber(p, t.year, 4);
+    p = PutPart(p, t.year / 100, true);
+    p = PutPart(p, t.year % 100, true);
     *p++ = '/';
-    p = PutNumber(p, t.month, 1);
+    p = PutPart(p, t.month, false);
     *p++ = '/';
-    p = PutNumber(p, t.day, 1);
+    p = PutPart(p, t.day, false);
   }
   if (noDate || !noTime) {  // H:mm:ss
     if (!noDate) *p++ = ' ';
-    p = PutNumber(p, t.hour, 1);
+    p = PutPart(p, t.hour, false);
     *p++ = ':';
-    p = PutNumber(p, t.minute, 2);
+    p = PutPart(p, t.minute, true);
     *p++ = ':';
-    p = PutNumber(p, t.second, 2);
+    p = PutPart(p, t.second, true);
   }
   return p;
 }

@@ -109,8 +109,18 @@ void AppendJet4Text(const uint8_t* p, size_t len, std::string* out) {
     }
     return;
   }
-  out->reserve(out->size() + len / 2);
-  for (size_t i = 0; i + 1 < len; i += 2) sink.Put(static_cast<uint32_t>(p[i] | p[i + 1] << 8));
+  size_t i = 0;
+  while (i + 1 < len) {
+    const size_t j = sink.Idle() ? asciiRun(i, 2) : i;
+    if (j == i) {
+      sink.Put(static_cast<uint32_t>(p[i] | p[i + 1] << 8));
+      i += 2;
+      continue;
+    }
+    const size_t at = out->size();
+    out->resize(at + (j - i) / 2);
+    for (char* o = &(*out)[at]; i < j; i += 2) *o++ = static_cast<char>(p[i]);
+  }
 }
 
 CodePageDecoder::CodePageDecoder(uint16_t codePage) {
