@@ -5,8 +5,13 @@ TextWriter::TextWriter(const TextFormat& format, TextEncoder& encoder, TargetFil
       m_between(format.separator + (format.quote ? "\"" : "")) {}
 
 std::string* TextWriter::BeginField() {
-  if (m_fields++ > 0) m_line.append(m_between);
-  else if (m_format.quote) m_line.push_back('"');
+  if (m_fields++ == 0) {
+    if (m_format.quote) m_line.push_back('"');
+  } else if (m_between.size() == 1) {  // a comma or a tab, most often
+    m_line.push_back(m_between[0]);
+  } else {
+    m_line.append(m_between);
+  }
   return &m_line;
 }
 

@@ -24,42 +24,73 @@ static void AppendUtf8(uint32_t c, std::string* out) {
   }
 }
 
-// Turns a sequence of UTF-16 code units into UTF-8, pairing surrogates across calls.
+// Turns a sequence of UTF-16 code units into UTF-8, pairing surrogates across
+// calls. The UTF-8 gathers in a small buffer of its own and is appended to the
+// output a few hundred bytes at a time.
 class Utf16Sink {
  public:
   explicit Utf16Sink(std::string* out) : m_out(out) {}
-  ~Utf16Sink() { Flush(); }
-  // No high surrogate waits for its partner.
-  bool Idle() const { return m_high == 0; }
+  ~Utf16Sink() {
+    DropHigh();
+    Drain();
+  }
   void Put(uint32_t u) {
+    if (m_n > sizeof m_buf - 8) Drain();
     if (u < 0x80 && !m_high) {  // the common case first
-      m_out->push_back(static_cast<char>(u));
+      m_buf[m_n++] = static_cast<char>(u);
       return;
     }
     if (m_high) {
       if (u >= 0xDC00 && u <= 0xDFFF) {
-        AppendUtf8(0x10000 + ((m_high - 0xD800) << 10) + (u - 0xDC00), m_out);
+        Encode(0x10000 + ((m_high - 0xD800) << 10) + (u - 0xDC00));
         m_high = 0;
         return;
       }
-      Flush();
+      DropHigh();
     }
     if (u >= 0xD800 && u <= 0xDBFF) {
       m_high = u;
     } else if (u >= 0xDC00 && u <= 0xDFFF) {
-      AppendUtf8(0xFFFD, m_out);
+      Encode(0xFFFD);
     } else {
-      AppendUtf8(u, m_out);
+      Encode(u);
     }
   }
 
  private:
-  void Flush() {
-    if (m_high) AppendUtf8(0xFFFD, m_out);
+  // A high surrogate without its partner stands for U+FFFD.
+  void DropHigh() {
+    if (m_high) Encode(0xFFFD);
     m_high = 0;
   }
+  void Encode(uint32_t c) {
+    char* p = m_buf + m_n;
+    if (c < 0x80) {
+      *p++ = static_cast<char>(c);
+    } else if (c < 0x800) {
+      *p++ = static_cast<char>(0xC0 | c >> 6);
+      *p++ = static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+      *p++ = static_cast<char>(0xE0 | c >> 12);
+      *p++ = static_cast<char>(0x80 | (c >> 6 & 0x3F));
+      *p++ = static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      *p++ = static_cast<char>(0xF0 | c >> 18);
+      *p++ = static_cast<char>(0x80 | (c >> 12 & 0x3F));
+      *p++ = static_cast<char>(0x80 | (c >> 6 & 0x3F));
+      *p++ = static_cast<char>(0x80 | (c & 0x3F));
+    }
+    m_n = static_cast<size_t>(p - m_buf);
+  }
+  void Drain() {
+    m_out->append(m_buf, m_n);
+    m_n = 0;
+  }
+
   std::string* m_out;
   uint32_t m_high = 0;
+  char m_buf[256];
+  size_t m_n = 0;
 };
 
 bool AsciiIEquals(const std::string& a, const std::string& b) {
@@ -74,32 +105,18 @@ bool AsciiIEquals(const std::string& a, const std::string& b) {
 }
 
 void AppendJet4Text(const uint8_t* p, size_t len, std::string* out) {
-  const bool compressed = len >= 2 && p[0] == 0xFF && p[1] == 0xFE;
-  // Runs of ASCII, most text, are copied a run at a time; the rest goes through
-  // the sink a code unit at a time.
   Utf16Sink sink(out);
-  auto asciiRun = [&](size_t i, size_t step) {
-    size_t j = i;
-    while (j + step <= len && p[j] != 0 && p[j] < 0x80 && (step == 1 || p[j + 1] == 0)) j += step;
-    return j;
-  };
-  if (compressed) {
+  if (len >= 2 && p[0] == 0xFF && p[1] == 0xFE) {
     // Compressed: runs of one-byte characters (high byte 0) and of plain UTF-16,
     // each 0x00 byte switching from one kind of run to the other.
-    bool oneByte = true;
+    bool compressed = true;
     size_t i = 2;
     while (i < len) {
       if (p[i] == 0) {
-        oneByte = !oneByte;
+        compressed = !compressed;
         ++i;
-      } else if (oneByte) {
-        size_t j = sink.Idle() ? asciiRun(i, 1) : i;
-        if (j > i) {
-          out->append(reinterpret_cast<const char*>(p + i), j - i);
-          i = j;
-        } else {
-          sink.Put(p[i++]);
-        }
+      } else if (compressed) {
+        sink.Put(p[i++]);
       } else if (i + 1 < len) {
         sink.Put(static_cast<uint32_t>(p[i] | p[i + 1] << 8));
         i += 2;
@@ -109,18 +126,7 @@ void AppendJet4Text(const uint8_t* p, size_t len, std::string* out) {
     }
     return;
   }
-  size_t i = 0;
-  while (i + 1 < len) {
-    const size_t j = sink.Idle() ? asciiRun(i, 2) : i;
-    if (j == i) {
-      sink.Put(static_cast<uint32_t>(p[i] | p[i + 1] << 8));
-      i += 2;
-      continue;
-    }
-    const size_t at = out->size();
-    out->resize(at + (j - i) / 2);
-    for (char* o = &(*out)[at]; i < j; i += 2) *o++ = static_cast<char>(p[i]);
-  }
+  for (size_t i = 0; i + 1 < len; i += 2) sink.Put(static_cast<uint32_t>(p[i] | p[i + 1] << 8));
 }
 
 CodePageDecoder::CodePageDecoder(uint16_t codePage) {
