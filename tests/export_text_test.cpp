@@ -80,6 +80,15 @@ TEST(TextEncoderTest, GbkHoldsChineseAndEuroAndMarksWhatItCannotHold) {
   EXPECT_EQ(Encode("CP936", "\xE4\xB8" "A\xFF" "B\xE4"), "?A?B?");
 }
 
+TEST(TextEncoderTest, RepeatedCharactersKeepTheirBytes) {
+  // The second time a character comes, its bytes come from what the first found.
+  TextEncoder enc("CP936");
+  std::string out;
+  enc.Append("中€\u0E01", &out);
+  enc.Append("x\u0E01中€", &out);
+  EXPECT_EQ(out, "\xD6\xD0\x80?x?\xD6\xD0\x80");
+}
+
 TEST(TextEncoderTest, Utf8TargetKeepsTheBytes) {
   const std::string s = "中文 \xF0\x9F\x98\x80 \xE2\x82\xAC";
   EXPECT_EQ(Encode("UTF-8", s), s);

@@ -69,6 +69,10 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
       sqlite3_close(m_db);
       throw _com_error(E_FAIL);
     }
+    // A sort (ORDER BY over a million rows) larger than the page cache spills to
+    // temporary files instead of growing in memory, whatever the library's build
+    // default for temporary storage.
+    sqlite3_exec(m_db, "PRAGMA temp_store = FILE", nullptr, nullptr, nullptr);
     sqlite3_set_authorizer(m_db, &DatabaseImpl::Authorize, this);
   }
   ~DatabaseImpl() override { sqlite3_close_v2(m_db); }
