@@ -43,10 +43,22 @@ char* PutFixedPoint(char* p, bool negative, Unsigned magnitude, int scale) {
   return p;
 }
 
+// Currency: the amount times 10,000. The whole part, then up to four decimals.
 char* PutCurrency(char* p, int64_t cy) {
-  bool negative = cy < 0;
-  uint64_t magnitude = negative ? 0 - static_cast<uint64_t>(cy) : static_cast<uint64_t>(cy);
-  return PutFixedPoint(p, negative, magnitude, 4);
+  const bool negative = cy < 0;
+  const uint64_t magnitude = negative ? 0 - static_cast<uint64_t>(cy) : static_cast<uint64_t>(cy);
+  if (negative) *p++ = '-';
+  p = PutInteger(p, magnitude / 10000);
+  unsigned fraction = static_cast<unsigned>(magnitude % 10000);
+  if (fraction == 0) return p;
+  int digits = 4;
+  while (fraction % 10 == 0) {
+    fraction /= 10;
+    --digits;
+  }
+  *p++ = '.';
+  for (int i = digits - 1; i >= 0; --i, fraction /= 10) p[i] = static_cast<char>('0' + fraction % 10);
+  return p + digits;
 }
 
 // The parts of a date and time, 0..99: two digits, or one when `pad` is false
