@@ -2,7 +2,6 @@
 
 #include <vector>
 
-
 void AppendFieldText(const VARIANT& value, std::string* out) {
   if (value.vt == VT_NULL) return;
   HRESULT hr = AppendVariantText(value, out);

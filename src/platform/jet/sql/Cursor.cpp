@@ -262,18 +262,16 @@ class DirectCursor : public Cursor {
     if (m_eof) throw _com_error(E_FAIL);
     Advance();
   }
-  VARIANT Value(int col) const override {
-    if (col < 0 || col >= ColumnCount()) throw _com_error(E_INVALIDARG);
-    if (m_eof) throw _com_error(E_FAIL);
-    return m_stream->Value(m_columns[col]);
-  }
-  const VARIANT& ValueRef(int col) override {
+  VARIANT Value(int col) const override { return Current(col); }
+  const VARIANT& ValueRef(int col) override { return Current(col); }
+
+ private:
+  const VARIANT& Current(int col) const {
     if (col < 0 || col >= ColumnCount()) throw _com_error(E_INVALIDARG);
     if (m_eof) throw _com_error(E_FAIL);
     return m_stream->Value(m_columns[col]);
   }
 
- private:
   void Advance() {
     if (m_left == 0) {
       m_eof = true;
