@@ -48,7 +48,7 @@ void ExportRun::Run(const _ConnectionPtr& connection, _RecordsetPtr& recordset,
       recordset->MoveNext();
     }
     writer.Flush();
-  } catch (const _com_error&) {
+  } catch (...) {
     // The complete lines reach the file before the failure is reported, so it
     // holds exactly the records before the one that failed.
     try {
