@@ -191,17 +191,21 @@ TEST_F(AdoTest, RecordsetWalksAQuery) {
   EXPECT_EQ(CodeOf([&] { fields->GetItem(-1); }), ado::adErrItemNotFound);
   FieldPtr name = fields->GetItem(1);
   EXPECT_EQ(name->GetValue().bstrVal, "一");
+  EXPECT_EQ(name->PeekValue().bstrVal, "一");
   EXPECT_EQ(rs->GetCollect("名称").bstrVal, "一");
   rs->MoveNext();
   EXPECT_EQ(name->GetValue().vt, VT_NULL);  // a Field follows the current record
   rs->MoveNext();
   EXPECT_EQ(fields->GetItem(0)->GetValue().lVal, 3);
   EXPECT_EQ(CodeOf([&] { name->GetValue(); }), E_FAIL);  // the provider's failure passes through
+  EXPECT_EQ(CodeOf([&] { name->PeekValue(); }), E_FAIL);
   rs->MoveNext();
   EXPECT_TRUE(rs->GetadoEOF());
   EXPECT_EQ(CodeOf([&] { name->GetValue(); }), ado::adErrNoCurrentRecord);
+  EXPECT_EQ(CodeOf([&] { name->PeekValue(); }), ado::adErrNoCurrentRecord);
   rs->Close();
   EXPECT_EQ(CodeOf([&] { name->GetValue(); }), ado::adErrObjectClosed);
+  EXPECT_EQ(CodeOf([&] { name->PeekValue(); }), ado::adErrObjectClosed);
   EXPECT_EQ(CodeOf([&] { rs->Close(); }), ado::adErrObjectClosed);
   EXPECT_EQ(CodeOf([&] { rs->GetadoEOF(); }), ado::adErrObjectClosed);
   EXPECT_EQ(CodeOf([&] { rs->MoveNext(); }), ado::adErrObjectClosed);

@@ -159,6 +159,25 @@ TEST_F(ExportRunTest, FailureOnThirdRecordKeepsTheLinesBefore) {
   EXPECT_NO_THROW(next.Open(target));
 }
 
+// Lines gather in a buffer: across its bounds, and around a line longer than it,
+// the file holds every line whole and in order, also when the run then fails.
+TEST_F(ExportRunTest, LinesCrossTheBufferWholeAndInOrder) {
+  struct Case { int rows; size_t width; bool failAtEnd; };
+  for (const Case& c : {Case{3000, 40, true}, Case{3, 200000, true}, Case{2000, 70, false}}) {
+    std::vector<Row> rows;
+    std::string expected;
+    for (int r = 0; r < c.rows; ++r) {
+      std::string text(c.width, static_cast<char>('a' + r % 26));
+      rows.push_back({VARIANT::I4(r), VARIANT::Str(text)});
+      expected += std::to_string(r) + "," + text + "\r\n";
+    }
+    if (c.failAtEnd) rows.push_back({VARIANT::I4(-1), Binary()});
+    EXPECT_EQ(Export({"n", "v"}, rows, {",", false, false}), c.failAtEnd ? DISP_E_TYPEMISMATCH : S_OK);
+    EXPECT_EQ(ReadAll(target), expected) << c.rows;
+    EXPECT_EQ(run->RecordLines(), c.rows);
+  }
+}
+
 TEST_F(ExportRunTest, StatementFailureLeavesTargetUntouched) {
   EXPECT_EQ(Export(kColumns, WorkedRows(), {",", false, true}, JET_E_NOTABLE), JET_E_NOTABLE);
   EXPECT_FALSE(fs::exists(target));

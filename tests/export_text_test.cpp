@@ -71,6 +71,15 @@ TEST(TextEncoderTest, GbkHoldsChineseAndEuroAndMarksWhatItCannotHold) {
   EXPECT_EQ(Encode("CP936", "\xE4\xB8" "A\xFF" "B\xE4"), "?A?B?");
 }
 
+TEST(TextEncoderTest, RepeatedCharactersKeepTheirBytes) {
+  // The second time a character comes, its bytes come from what the first found.
+  TextEncoder enc("CP936");
+  std::string out;
+  enc.Append("中€\u0E01", &out);
+  enc.Append("x\u0E01中€", &out);
+  EXPECT_EQ(out, "\xD6\xD0\x80?x?\xD6\xD0\x80");
+}
+
 TEST(TextEncoderTest, Utf8TargetKeepsTheBytes) {
   const std::string s = "中文 \xF0\x9F\x98\x80 \xE2\x82\xAC";
   EXPECT_EQ(Encode("UTF-8", s), s);
@@ -170,9 +179,11 @@ TEST_F(TextWriterTest, SeparatorQuotesHeaderAndSkippedEmptyRecords) {
   w.BeginLine(); w.AddField("a"); w.AddField(""); w.AddField("中"); EXPECT_TRUE(w.EndRecord());
   w.BeginLine(); w.AddField(""); EXPECT_FALSE(w.EndRecord());
   w.BeginLine(); w.AddField("x\"y\r\nz"); EXPECT_TRUE(w.EndRecord());
+  w.Flush();
   TextFormat quoted{",", true, false};
   TextWriter q(quoted, enc, f);
   q.BeginLine(); q.AddField(""); EXPECT_TRUE(q.EndRecord());
+  q.Flush();
   f.Close();
   EXPECT_EQ(w.RecordLines(), 2);
   EXPECT_EQ(ReadAll(p), "\r\na |  | \xD6\xD0\r\nx\"y\r\nz\r\n\"\"\r\n");

@@ -4,14 +4,8 @@
 
 void AppendFieldText(const VARIANT& value, std::string* out) {
   if (value.vt == VT_NULL) return;
-  if (value.vt == VT_BSTR) {
-    out->append(value.bstrVal);
-    return;
-  }
-  std::string text;
-  HRESULT hr = VariantToText(value, &text);
+  HRESULT hr = AppendVariantText(value, out);
   if (FAILED(hr)) throw _com_error(hr);
-  out->append(text);
 }
 
 ExportRun::ExportRun(TextFormat format, std::string target, std::string source)
@@ -33,24 +27,40 @@ void ExportRun::Run(const _ConnectionPtr& connection, _RecordsetPtr& recordset,
   TextEncoder encoder;
   TextWriter writer(m_format, encoder, file);
 
-  if (m_format.header) {
-    writer.BeginLine();
-    for (long i = 0; i < count; ++i) writer.AddField(fields->GetItem(i)->GetName());
-    writer.EndHeader();
-  }
-
-  std::string text;
-  for (unsigned long rows = 1; !recordset->GetadoEOF(); ++rows) {
-    writer.BeginLine();
-    FieldsPtr row = recordset->GetFields();
-    for (long j = 0; j < count; ++j) {
-      text.clear();
-      AppendFieldText(row->GetItem(j)->GetValue(), &text);
-      writer.AddField(text);
+  try {
+    if (m_format.header) {
+      writer.BeginLine();
+      for (long i = 0; i < count; ++i) writer.AddField(fields->GetItem(i)->GetName());
+      writer.EndHeader();
     }
-    if (writer.EndRecord()) m_records = writer.RecordLines();
-    if (rows % 256 == 0 && m_onRecords) m_onRecords(m_records);
-    recordset->MoveNext();
+
+    // A Field follows the recordset's current record: each is fetched once.
+    std::vector<FieldPtr> items;
+    for (long j = 0; j < count; ++j) items.push_back(fields->GetItem(j));
+    for (unsigned long rows = 1; !recordset->GetadoEOF(); ++rows) {
+      writer.BeginLine();
+      for (const FieldPtr& item : items) {
+        // The value as the recordset holds it, its text straight into the line.
+        AppendFieldText(item->PeekValue(), writer.BeginField());
+        writer.EndField();
+      }
+      if (writer.EndRecord()) m_records = writer.RecordLines();
+      if (rows % 256 == 0 && m_onRecords) m_onRecords(rows);
+      recordset->MoveNext();
+    }
+    writer.Flush();
+  } catch (...) {
+    // The complete lines reach the file before the failure is reported, so it
+    // holds exactly the records before the one that failed.
+    try {
+      writer.Flush();
+    } catch (const _com_error&) {
+      m_records = writer.RecordLines();
+      throw;
+    }
+    m_records = writer.RecordLines();
+    throw;
   }
+  m_records = writer.RecordLines();
   file.Close();
 }

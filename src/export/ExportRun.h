@@ -10,8 +10,8 @@
 #include "export/TextWriter.h"
 #include "platform/ado/Ado.h"
 
-// A record's field text: NULL is empty, a string is itself, anything else takes
-// VariantToText's form; a value without one (binary) raises its code.
+// Appends a record's field text: NULL is empty, a string is itself, anything else
+// takes VariantToText's form; a value without one (binary) raises its code.
 void AppendFieldText(const VARIANT& value, std::string* out);
 
 class ExportRun {

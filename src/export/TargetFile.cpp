@@ -47,6 +47,7 @@ void TargetFile::Open(const std::string& path, const std::string& keep) {
   if (flock(m_fd, LOCK_EX | LOCK_NB) != 0) Fail(errno == EWOULDBLOCK ? EBUSY : errno);
   // Devices (/dev/null, /dev/full) cannot be truncated and need not be.
   if (m_regular && ftruncate(m_fd, 0) != 0) Fail(errno);
+  m_written = m_started = 0;
 }
 
 void TargetFile::Write(const char* data, size_t size) {
@@ -59,6 +60,14 @@ void TargetFile::Write(const char* data, size_t size) {
     }
     data += n;
     size -= static_cast<size_t>(n);
+    m_written += static_cast<uint64_t>(n);
+  }
+  constexpr uint64_t kStartEvery = 4 << 20;
+  if (m_regular && m_written - m_started >= kStartEvery) {
+    // Only a hint: a failure to write shows at the flush in Close().
+    sync_file_range(m_fd, static_cast<off_t>(m_started), static_cast<off_t>(m_written - m_started),
+                    SYNC_FILE_RANGE_WRITE);
+    m_started = m_written;
   }
 }
 

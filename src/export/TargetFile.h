@@ -5,6 +5,7 @@
 // errno (HResultFromErrno), so the box shows the system text of that error; the
 // lock held by another run reads as Windows' sharing violation.
 #pragma once
+#include <cstdint>
 #include <string>
 #include "platform/com/ComError.h"
 
@@ -23,7 +24,9 @@ class TargetFile {
   // Opens, locks and empties path. A path that turns out to be the file `keep`
   // (the source database) is refused before anything in it changes.
   void Open(const std::string& path, const std::string& keep = std::string());
-  // Writes the bytes whole, with as many write calls as the system needs.
+  // Writes the bytes whole, with as many write calls as the system needs. Every few
+  // megabytes the system is told to start writing them to the disk, so that the
+  // flush at Close() waits only for the last of them.
   void Write(const char* data, size_t size);
   // Flushes a regular file to disk and closes it; both are checked, because a full
   // disk may show first there.
@@ -36,4 +39,6 @@ class TargetFile {
 
   int m_fd = -1;
   bool m_regular = false;
+  // Bytes written, and of them those whose way to the disk has been started.
+  uint64_t m_written = 0, m_started = 0;
 };

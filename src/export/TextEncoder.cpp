@@ -3,6 +3,7 @@
 #include <langinfo.h>
 #include <strings.h>
 #include <cerrno>
+#include <cstring>
 
 namespace {
 
@@ -48,25 +49,80 @@ TextEncoder::TextEncoder(const std::string& charset) : m_charset(charset) {
     m_charset = "CP936";
     m_cd = iconv_open(m_charset.c_str(), "UTF-8");
   }
+  // Encodings with shift states or byte order marks give a character different
+  // bytes in different places: those convert whole lines.
+  m_stateless = true;
+  for (const char* stateful : {"2022", "UTF-7", "UTF7", "UTF-16", "UTF16", "UTF-32", "UTF32", "UCS"}) {
+    if (strcasestr(m_charset.c_str(), stateful) != nullptr) m_stateless = false;
+  }
 }
 
 TextEncoder::~TextEncoder() {
   if (m_cd != reinterpret_cast<iconv_t>(-1)) iconv_close(m_cd);
 }
 
+// The code point of the well-formed 2- or 3-byte UTF-8 sequence of a character of
+// the Basic Multilingual Plane at p (surrogates excluded), or 0 for anything else.
+static uint32_t BmpChar(const unsigned char* p, size_t left, size_t* length) {
+  if (p[0] >= 0xC2 && p[0] <= 0xDF && left >= 2 && (p[1] & 0xC0) == 0x80) {
+    *length = 2;
+    return (p[0] & 0x1Fu) << 6 | (p[1] & 0x3Fu);
+  }
+  if (p[0] >= 0xE0 && p[0] <= 0xEF && left >= 3 && (p[1] & 0xC0) == 0x80 && (p[2] & 0xC0) == 0x80) {
+    const uint32_t c = (p[0] & 0x0Fu) << 12 | (p[1] & 0x3Fu) << 6 | (p[2] & 0x3Fu);
+    *length = 3;
+    return c >= 0x800 && (c < 0xD800 || c > 0xDFFF) ? c : 0;
+  }
+  return 0;
+}
+
 void TextEncoder::Append(std::string_view utf8, std::string* out) {
-  // ASCII is itself in every locale character set, and most exported text is
-  // ASCII: copy that part without going through iconv.
-  size_t ascii = 0;
-  while (ascii < utf8.size() && static_cast<unsigned char>(utf8[ascii]) < 0x80) ++ascii;
-  if (m_identity || ascii == utf8.size()) {
+  if (m_identity) {
     out->append(utf8);
     return;
   }
-  out->append(utf8.data(), ascii);
+  // ASCII is itself in every locale character set, and most exported text is
+  // ASCII: runs of it are copied as they are.
+  const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
+  const size_t n = utf8.size();
+  size_t i = 0;
+  while (i < n) {
+    size_t j = i;
+    while (j < n && p[j] < 0x80) ++j;
+    out->append(utf8.data() + i, j - i);
+    i = j;
+    if (i == n) return;
+    size_t length = 0;
+    const uint32_t c = m_stateless ? BmpChar(p + i, n - i, &length) : 0;
+    if (c == 0) {
+      ConvertRest(utf8.substr(i), out);
+      return;
+    }
+    const Encoded& e = EncodedChar(c, utf8.substr(i, length));
+    out->append(e.bytes, e.size);
+    i += length;
+  }
+}
 
-  char* in = const_cast<char*>(utf8.data()) + ascii;
-  size_t inLeft = utf8.size() - ascii;
+const TextEncoder::Encoded& TextEncoder::EncodedChar(uint32_t c, std::string_view utf8) {
+  if (m_bmp.empty()) m_bmp.resize(0x10000);
+  Encoded& e = m_bmp[c];
+  if (e.size == 0) {
+    std::string bytes;
+    ConvertRest(utf8, &bytes);
+    if (bytes.empty() || bytes.size() > sizeof e.bytes) bytes = "?";
+    e.size = static_cast<uint8_t>(bytes.size());
+    bytes.copy(e.bytes, bytes.size());
+  }
+  return e;
+}
+
+// iconv over the whole of utf8; a character the target cannot hold becomes one
+// '?', as the Windows conversion's default character did; so does each broken
+// UTF-8 sequence.
+void TextEncoder::ConvertRest(std::string_view utf8, std::string* out) {
+  char* in = const_cast<char*>(utf8.data());
+  size_t inLeft = utf8.size();
   char buf[1024];
   iconv(m_cd, nullptr, nullptr, nullptr, nullptr);
   while (inLeft > 0) {

@@ -3,8 +3,10 @@
 // POSIX locale) stands for GBK as Windows code page 936 (iconv's CP936).
 #pragma once
 #include <iconv.h>
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class TextEncoder {
  public:
@@ -25,7 +27,21 @@ class TextEncoder {
   const std::string& charset() const { return m_charset; }
 
  private:
+  // A character's bytes in the target code page, asked of iconv once: 0 bytes
+  // means not asked yet.
+  struct Encoded {
+    uint8_t size = 0;
+    char bytes[7];
+  };
+
+  const Encoded& EncodedChar(uint32_t c, std::string_view utf8);
+  void ConvertRest(std::string_view utf8, std::string* out);
+
   std::string m_charset;
   iconv_t m_cd = reinterpret_cast<iconv_t>(-1);
   bool m_identity = false;
+  // Each character of the Basic Multilingual Plane met so far, in a target
+  // without shift states: most exported text repeats a small set of characters.
+  bool m_stateless = false;
+  std::vector<Encoded> m_bmp;
 };

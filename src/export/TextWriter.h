@@ -1,7 +1,11 @@
 // The delimited text of the export file: fields joined by the separator, each
 // wrapped in double quotes when asked (nothing inside is escaped or doubled), CR LF
-// after every line, the line converted to the output code page and written at once
-// with its own write. A record whose line comes out empty is left out entirely.
+// after every line, the line converted to the output code page. A record whose
+// line comes out empty is left out entirely.
+//
+// Complete lines wait in a buffer of at most 64 KiB and are written when it is
+// full and on Flush(): no line waits for the end of the run, and one write call
+// carries hundreds of lines.
 #pragma once
 #include <string>
 #include <string_view>
@@ -16,27 +20,44 @@ struct TextFormat {
 
 class TextWriter {
  public:
-  TextWriter(const TextFormat& format, TextEncoder& encoder, TargetFile& file)
-      : m_format(format), m_encoder(encoder), m_file(file) {}
+  static constexpr size_t kBufferSize = 64 * 1024;
+
+  TextWriter(const TextFormat& format, TextEncoder& encoder, TargetFile& file);
 
   // One line is built field by field, then ended as the header or as a record.
   void BeginLine() { m_line.clear(); m_fields = 0; }
-  void AddField(std::string_view text);
+  // Starts a field (the separator before it, its opening quote) and returns the
+  // line, to which the caller appends the field's UTF-8 text; EndField closes it.
+  std::string* BeginField();
+  void EndField() {
+    if (m_format.quote) m_line.push_back('"');
+  }
+  void AddField(std::string_view text) {
+    BeginField()->append(text);
+    EndField();
+  }
   // The header line is written even when it holds nothing but CR LF.
-  void EndHeader() { Emit(); }
+  void EndHeader() { Emit(false); }
   // Returns whether the record was written (and so counted).
   bool EndRecord();
+
+  // Writes the lines that wait. Throws _com_error when the file refuses them; the
+  // count then holds only the records whose lines had reached the file before.
+  void Flush();
 
   long RecordLines() const { return m_records; }
 
  private:
-  void Emit();
+  void Emit(bool record);
+  void WritePending(size_t bytes);
 
   const TextFormat& m_format;
   TextEncoder& m_encoder;
   TargetFile& m_file;
+  std::string m_between;  // what goes before every field but the first
   std::string m_line;     // UTF-8, as assembled
-  std::string m_encoded;  // the same line in the output code page
+  std::string m_pending;  // whole lines in the output code page, not yet written
   int m_fields = 0;
   long m_records = 0;
+  long m_pendingRecords = 0;  // of m_records, those whose lines are in m_pending
 };

@@ -99,6 +99,16 @@ class Field {
   virtual ~Field() = default;
   virtual std::string GetName() = 0;
   virtual VARIANT GetValue() = 0;
+  // Not ADO's own: the current value where the recordset holds it, without a copy,
+  // valid until the recordset moves or closes. The export reads every value of a
+  // table through it. This default holds a copy.
+  virtual const VARIANT& PeekValue() {
+    m_peeked = GetValue();
+    return m_peeked;
+  }
+
+ private:
+  VARIANT m_peeked;
 };
 
 }  // namespace ADODB

@@ -29,6 +29,11 @@ class JetField : public ADODB::Field {
       : m_state(std::move(state)), m_generation(generation), m_col(col), m_name(std::move(name)) {}
   std::string GetName() override { return m_name; }
   VARIANT GetValue() override { return CurrentValue(m_state->Open(m_generation), m_col); }
+  const VARIANT& PeekValue() override {
+    jet::Cursor& cursor = m_state->Open(m_generation);
+    if (cursor.Eof()) Raise(adErrNoCurrentRecord);
+    return CallProvider([&]() -> const VARIANT& { return cursor.ValueRef(m_col); });
+  }
 
  private:
   std::shared_ptr<RecordsetState> m_state;

@@ -17,6 +17,7 @@ class RowsCursor : public jet::Cursor {
   bool Eof() const override { return m_row >= m_rows.size(); }
   void MoveNext() override { ++m_row; }
   VARIANT Value(int col) const override { return m_rows[m_row][static_cast<size_t>(col)]; }
+  const VARIANT& ValueRef(int col) override { return m_rows[m_row][static_cast<size_t>(col)]; }
 
  private:
   std::vector<std::string> m_names;

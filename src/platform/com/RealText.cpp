@@ -1,7 +1,9 @@
 #include "platform/com/RealText.h"
 
+#include <cfloat>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -25,78 +27,46 @@ void ParseScientific(const char* p, const char* end, Digits* d) {
     else if (*p >= '0' && *p <= '9') exponent = exponent * 10 + (*p - '0');
   }
   d->exponent = sign * exponent;
-}
-
-void StripTrailingZeros(Digits* d) {
   while (d->count > 1 && d->digits[d->count - 1] == '0') --d->count;
 }
 
-// Rounds a positive value to `precision` digits, half away from zero. One digit
-// more, correctly rounded, decides it unless that digit is a 5: then the value
-// may sit on the tie itself, and an expansion 20 places longer tells, far past
-// where a binary value can come near a decimal tie without being one.
-void RoundHalfUp(double v, int precision, Digits* d) {
-  char buf[64];
-  auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, precision);
-  ParseScientific(buf, r.ptr, d);
-  bool up = d->digits[precision] >= '5';
-  if (d->digits[precision] == '5') {
-    Digits longer;
-    r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, precision + 19);
-    ParseScientific(buf, r.ptr, &longer);
-    up = longer.digits[precision] >= '5';
-    std::memcpy(d->digits, longer.digits, static_cast<size_t>(precision));
-    d->exponent = longer.exponent;
-  }
-  d->count = precision;
-  if (up) {
-    int i = precision - 1;
-    while (i >= 0 && d->digits[i] == '9') d->digits[i--] = '0';
-    if (i >= 0) {
-      ++d->digits[i];
-    } else {  // 9.99... became 10.0...
-      d->digits[0] = '1';
-      ++d->exponent;
-    }
-  }
-  StripTrailingZeros(d);
-}
-
-// The shortest digits that read back as the same Real (to_chars finds them for
-// the value's own type), or the value rounded to `precision` when they are longer.
-template <class Real>
-void ShortestDigits(Real v, int precision, Digits* d) {
+// The digits of a positive double rounded to `precision` significant digits, as
+// printf rounds them: the exact binary value, ties to even.
+void RoundedDigits(double v, int precision, Digits* d) {
   char buf[64];
   auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific);
   ParseScientific(buf, r.ptr, d);
-  StripTrailingZeros(d);
-  if (d->count > precision) RoundHalfUp(static_cast<double>(v), precision, d);
+  // The shortest digits that read back as v: when there are no more than 15, they
+  // are v rounded to 15 digits too (every decimal of 15 digits survives a trip
+  // through a normal double), and the cheap conversion is the exact one.
+  if (d->count <= precision && precision <= 15 && v >= DBL_MIN) return;
+  r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, precision - 1);
+  ParseScientific(buf, r.ptr, d);
 }
 
-std::string Layout(bool negative, const Digits& d, int plainMaxExponent) {
-  char out[64];
-  char* p = out;
+// %G's layout of the digits: plain when -4 <= exponent < precision.
+char* Layout(char* p, bool negative, const Digits& d, int precision) {
   if (negative) *p++ = '-';
   const int n = d.count, e = d.exponent;
-  if (e >= -4 && e <= plainMaxExponent) {
+  if (e >= -4 && e < precision) {
     if (e < 0) {
       *p++ = '0';
       *p++ = '.';
       for (int i = 0; i < -e - 1; ++i) *p++ = '0';
       std::memcpy(p, d.digits, static_cast<size_t>(n));
-      p += n;
-    } else if (n <= e + 1) {
+      return p + n;
+    }
+    if (n <= e + 1) {
       std::memcpy(p, d.digits, static_cast<size_t>(n));
       p += n;
       for (int i = n; i < e + 1; ++i) *p++ = '0';
-    } else {
-      std::memcpy(p, d.digits, static_cast<size_t>(e + 1));
-      p += e + 1;
-      *p++ = '.';
-      std::memcpy(p, d.digits + e + 1, static_cast<size_t>(n - e - 1));
-      p += n - e - 1;
+      return p;
     }
-    return std::string(out, p);
+    std::memcpy(p, d.digits, static_cast<size_t>(e + 1));
+    p += e + 1;
+    *p++ = '.';
+    std::memcpy(p, d.digits + e + 1, static_cast<size_t>(n - e - 1));
+    return p + (n - e - 1);
   }
   *p++ = d.digits[0];
   if (n > 1) {
@@ -110,21 +80,80 @@ std::string Layout(bool negative, const Digits& d, int plainMaxExponent) {
   if (a >= 100) *p++ = static_cast<char>('0' + a / 100);
   *p++ = static_cast<char>('0' + a / 10 % 10);
   *p++ = static_cast<char>('0' + a % 10);
-  return std::string(out, p);
+  return p;
 }
 
-template <class Real>
-std::string RealText(Real v, int precision, int plainMaxExponent) {
-  if (std::isnan(v)) return "1.#QNAN";
-  if (std::isinf(v)) return v < 0 ? "-1.#INF" : "1.#INF";
-  if (v == 0) return "0";  // negative zero too
+char* PutCopy(char* p, const char* text) {
+  size_t n = std::strlen(text);
+  std::memcpy(p, text, n);
+  return p + n;
+}
+
+// Most stored numbers are whole or have a few decimals (amounts, measures). Such a
+// value is N / 10^k for a whole N of at most `precision` digits; that decimal is
+// then its text, as a decimal this short survives the trip through a double.
+// Writes it, or returns nullptr for any other value.
+char* ShortDecimal(double v, int precision, char* p) {
+  static const double kPow10[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000,
+                                  100000000, 1000000000, 10000000000, 100000000000,
+                                  1000000000000, 10000000000000, 100000000000000,
+                                  1000000000000000};
+  const double limit = kPow10[precision];
+  for (int k = 0; k <= 4; ++k) {
+    const double x = v * kPow10[k];
+    if (!(x < limit)) return nullptr;  // too many digits, as more decimals only add
+    if (x != std::trunc(x) || x / kPow10[k] != v) continue;
+    uint64_t n = static_cast<uint64_t>(x);
+    int scale = k;
+    while (scale > 0 && n % 10 == 0) {
+      n /= 10;
+      --scale;
+    }
+    char digits[24];
+    char* end = std::to_chars(digits, digits + sizeof digits, n).ptr;
+    int count = static_cast<int>(end - digits);
+    if (count <= scale) {  // 0.0dd
+      *p++ = '0';
+      *p++ = '.';
+      for (int i = count; i < scale; ++i) *p++ = '0';
+      std::memcpy(p, digits, static_cast<size_t>(count));
+      return p + count;
+    }
+    std::memcpy(p, digits, static_cast<size_t>(count - scale));
+    p += count - scale;
+    if (scale > 0) {
+      *p++ = '.';
+      std::memcpy(p, digits + count - scale, static_cast<size_t>(scale));
+      p += scale;
+    }
+    return p;
+  }
+  return nullptr;
+}
+
+char* RealText(double v, int precision, char* p) {
+  if (std::isnan(v)) return PutCopy(p, "1.#QNAN");
+  if (std::isinf(v)) return PutCopy(p, v < 0 ? "-1.#INF" : "1.#INF");
+  if (v == 0) return PutCopy(p, "0");  // negative zero too
   bool negative = v < 0;
+  if (negative) *p = '-';
+  if (char* end = ShortDecimal(negative ? -v : v, precision, p + negative)) return end;
   Digits d;
-  ShortestDigits<Real>(negative ? -v : v, precision, &d);
-  return Layout(negative, d, plainMaxExponent);
+  RoundedDigits(negative ? -v : v, precision, &d);
+  return Layout(p, negative, d, precision);
 }
 
 }  // namespace
 
-std::string SingleText(float value) { return RealText<float>(value, 7, 7); }
-std::string DoubleText(double value) { return RealText<double>(value, 15, 14); }
+char* PutSingleText(float value, char* out) { return RealText(static_cast<double>(value), 7, out); }
+char* PutDoubleText(double value, char* out) { return RealText(value, 15, out); }
+
+std::string SingleText(float value) {
+  char buf[kRealTextMax];
+  return std::string(buf, PutSingleText(value, buf));
+}
+
+std::string DoubleText(double value) {
+  char buf[kRealTextMax];
+  return std::string(buf, PutDoubleText(value, buf));
+}

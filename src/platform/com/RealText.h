@@ -1,11 +1,18 @@
-// The text VariantChangeType gives a Single or a Double: the shortest digits that
-// read back as the same value, at most 7 (Single) or 15 (Double) significant
-// digits, rounded half away from zero at that limit; '.' as the point; plain form
-// for magnitudes from 1E-04 up to 8 (Single) or 15 (Double) integer digits, else
-// "d.dddE+nn" / "d.dddE-nn". So 12345678 as a Single reads "12345680" while
-// 1E+15 as a Double reads "1E+15".
+// The text VariantChangeType gives a Single or a Double: C's "%.7G" / "%.15G" on
+// the value widened to double, with '.' as the point. So the value is rounded to 7
+// (Single) or 15 (Double) significant digits, trailing zeros are dropped, and the
+// form is "d.dddE+nn" / "d.dddE-nn" when the decimal exponent is below -4 or at
+// least the digit count: the Single 16777216 reads "1.677722E+07", the Double 1E+15
+// reads "1E+15". No printf: std::to_chars gives the digits.
 #pragma once
 #include <string>
+
+// Longest text either function writes ("-1.79769313486232E+308" and the like).
+constexpr int kRealTextMax = 32;
+
+// Write the text at out (room for kRealTextMax chars) and return its end.
+char* PutSingleText(float value, char* out);
+char* PutDoubleText(double value, char* out);
 
 std::string SingleText(float value);
 std::string DoubleText(double value);

@@ -55,3 +55,7 @@ struct VARIANT {
 // the value table in the platform notes) into *out and returns S_OK, or returns
 // DISP_E_TYPEMISMATCH for NULL, binary and other values that have no text.
 HRESULT VariantToText(const VARIANT& value, std::string* out);
+
+// The same text appended to *out, which is left as it was on failure. No heap
+// work beyond the growth of *out: the export writes every value of a table so.
+HRESULT AppendVariantText(const VARIANT& value, std::string* out);

@@ -1,100 +1,141 @@
 // VariantChangeType to text with no flags, in the forms Access values take on
 // Windows with the '.' point and the "yyyy/M/d H:mm:ss" date of a zh-CN system.
+// Every form is written into a small buffer on the stack with integer arithmetic
+// (and std::to_chars for the reals), then appended once.
+#include <charconv>
+
 #include "platform/com/OleDate.h"
 #include "platform/com/RealText.h"
 #include "platform/com/Variant.h"
 
 namespace {
 
-// A fixed-point amount: integer digits of `magnitude`, `scale` of them after the
+// Room for any one text but a string's: the longest is a Decimal of 29 digits,
+// a sign and a point.
+constexpr int kTextMax = 48;
+
+template <class Int>
+char* PutInteger(char* p, Int n) {
+  return std::to_chars(p, p + 24, n).ptr;
+}
+
+// A fixed-point amount: the digits of `magnitude`, `scale` of them after the
 // point, trailing zeros and a bare point dropped.
-std::string FixedPointText(bool negative, unsigned __int128 magnitude, int scale) {
-  std::string digits;
+template <class Unsigned>
+char* PutFixedPoint(char* p, bool negative, Unsigned magnitude, int scale) {
+  char digits[40];
+  int n = 0;
   do {
-    digits.insert(digits.begin(), static_cast<char>('0' + static_cast<int>(magnitude % 10)));
+    digits[sizeof digits - 1 - n++] = static_cast<char>('0' + static_cast<int>(magnitude % 10));
     magnitude /= 10;
   } while (magnitude != 0);
-  if (static_cast<int>(digits.size()) <= scale) {
-    digits.insert(0, static_cast<size_t>(scale + 1 - static_cast<int>(digits.size())), '0');
+  while (n <= scale) digits[sizeof digits - 1 - n++] = '0';  // a digit before the point
+  const char* first = digits + sizeof digits - n;
+  int fraction = scale;
+  while (fraction > 0 && first[n - scale + fraction - 1] == '0') --fraction;
+  const bool zero = fraction == 0 && n - scale == 1 && first[0] == '0';
+  if (negative && !zero) *p++ = '-';
+  for (int i = 0; i < n - scale; ++i) *p++ = first[i];
+  if (fraction > 0) {
+    *p++ = '.';
+    for (int i = 0; i < fraction; ++i) *p++ = first[n - scale + i];
   }
-  std::string whole = digits.substr(0, digits.size() - static_cast<size_t>(scale));
-  std::string fraction = digits.substr(digits.size() - static_cast<size_t>(scale));
-  while (!fraction.empty() && fraction.back() == '0') fraction.pop_back();
-  bool zero = whole.find_first_not_of('0') == std::string::npos && fraction.empty();
-  std::string out = negative && !zero ? "-" : "";
-  out += whole;
-  if (!fraction.empty()) out += "." + fraction;
-  return out;
-}
-
-std::string CurrencyText(int64_t cy) {
-  bool negative = cy < 0;
-  uint64_t magnitude = negative ? 0 - static_cast<uint64_t>(cy) : static_cast<uint64_t>(cy);
-  return FixedPointText(negative, magnitude, 4);
-}
-
-// Writes n in decimal, at least `width` digits; returns the end.
-char* PutNumber(char* p, int n, int width) {
-  char tmp[12];
-  int len = 0;
-  do {
-    tmp[len++] = static_cast<char>('0' + n % 10);
-    n /= 10;
-  } while (n != 0);
-  while (len < width) tmp[len++] = '0';
-  while (len > 0) *p++ = tmp[--len];
   return p;
 }
 
-HRESULT DateText(double value, std::string* out) {
+// Currency: the amount times 10,000. The whole part, then up to four decimals.
+char* PutCurrency(char* p, int64_t cy) {
+  const bool negative = cy < 0;
+  const uint64_t magnitude = negative ? 0 - static_cast<uint64_t>(cy) : static_cast<uint64_t>(cy);
+  if (negative) *p++ = '-';
+  p = PutInteger(p, magnitude / 10000);
+  unsigned fraction = static_cast<unsigned>(magnitude % 10000);
+  if (fraction == 0) return p;
+  int digits = 4;
+  while (fraction % 10 == 0) {
+    fraction /= 10;
+    --digits;
+  }
+  *p++ = '.';
+  for (int i = digits - 1; i >= 0; --i, fraction /= 10) p[i] = static_cast<char>('0' + fraction % 10);
+  return p + digits;
+}
+
+// The parts of a date and time, 0..99: two digits, or one when `pad` is false
+// and the number is below 10.
+char* PutPart(char* p, int n, bool pad) {
+  if (pad || n >= 10) *p++ = static_cast<char>('0' + n / 10);
+  *p++ = static_cast<char>('0' + n % 10);
+  return p;
+}
+
+// nullptr for a value outside the calendar.
+char* PutDate(char* p, double value) {
   oledate::DateTime t;
-  if (!oledate::FromOleDate(value, &t)) return E_INVALIDARG;
-  char buf[32];
-  char* p = buf;
+  if (!oledate::FromOleDate(value, &t)) return nullptr;
   const bool noDate = t.year == 1899 && t.month == 12 && t.day == 30;
   const bool noTime = t.hour == 0 && t.minute == 0 && t.second == 0;
   if (!noDate) {  // yyyy/M/d
-    p = PutNumber(p, t.year, 4);
+    p = PutPart(p, t.year / 100, true);
+    p = PutPart(p, t.year % 100, true);
     *p++ = '/';
-    p = PutNumber(p, t.month, 1);
+    p = PutPart(p, t.month, false);
     *p++ = '/';
-    p = PutNumber(p, t.day, 1);
+    p = PutPart(p, t.day, false);
   }
   if (noDate || !noTime) {  // H:mm:ss
     if (!noDate) *p++ = ' ';
-    p = PutNumber(p, t.hour, 1);
+    p = PutPart(p, t.hour, false);
     *p++ = ':';
-    p = PutNumber(p, t.minute, 2);
+    p = PutPart(p, t.minute, true);
     *p++ = ':';
-    p = PutNumber(p, t.second, 2);
+    p = PutPart(p, t.second, true);
   }
-  out->assign(buf, p);
-  return S_OK;
+  return p;
 }
 
 }  // namespace
 
-HRESULT VariantToText(const VARIANT& v, std::string* out) {
+HRESULT AppendVariantText(const VARIANT& v, std::string* out) {
+  char buf[kTextMax];
+  char* end = buf;
   switch (v.vt) {
-    case VT_EMPTY: out->clear(); return S_OK;
-    case VT_BSTR: *out = v.bstrVal; return S_OK;
-    case VT_UI1: *out = std::to_string(v.bVal); return S_OK;
-    case VT_I2: *out = std::to_string(v.iVal); return S_OK;
-    case VT_I4: *out = std::to_string(v.lVal); return S_OK;
-    case VT_I8: *out = std::to_string(v.llVal); return S_OK;
-    case VT_R4: *out = SingleText(v.fltVal); return S_OK;
-    case VT_R8: *out = DoubleText(v.dblVal); return S_OK;
-    case VT_CY: *out = CurrencyText(v.cyVal); return S_OK;
-    case VT_DATE: return DateText(v.date, out);
-    case VT_BOOL: *out = v.boolVal == VARIANT_FALSE ? "0" : "-1"; return S_OK;
+    case VT_EMPTY: return S_OK;
+    case VT_BSTR: out->append(v.bstrVal); return S_OK;
+    case VT_UI1: end = PutInteger(buf, v.bVal); break;
+    case VT_I2: end = PutInteger(buf, v.iVal); break;
+    case VT_I4: end = PutInteger(buf, v.lVal); break;
+    case VT_I8: end = PutInteger(buf, v.llVal); break;
+    case VT_R4: end = PutSingleText(v.fltVal, buf); break;
+    case VT_R8: end = PutDoubleText(v.dblVal, buf); break;
+    case VT_CY: end = PutCurrency(buf, v.cyVal); break;
+    case VT_DATE:
+      end = PutDate(buf, v.date);
+      if (end == nullptr) return E_INVALIDARG;
+      break;
+    case VT_BOOL: end = PutInteger(buf, v.boolVal == VARIANT_FALSE ? 0 : -1); break;
     case VT_DECIMAL: {
       if (v.decVal.scale > 28) return E_INVALIDARG;
       unsigned __int128 magnitude = (static_cast<unsigned __int128>(v.decVal.hi32) << 64) | v.decVal.lo64;
-      *out = FixedPointText(v.decVal.negative, magnitude, v.decVal.scale);
-      return S_OK;
+      end = v.decVal.hi32 == 0 ? PutFixedPoint(buf, v.decVal.negative, v.decVal.lo64, v.decVal.scale)
+                               : PutFixedPoint(buf, v.decVal.negative, magnitude, v.decVal.scale);
+      break;
     }
     default:
       // NULL, binary (VT_ARRAY|VT_UI1), VT_ERROR and the rest have no text.
       return DISP_E_TYPEMISMATCH;
   }
+  out->append(buf, end);
+  return S_OK;
+}
+
+HRESULT VariantToText(const VARIANT& v, std::string* out) {
+  if (v.vt == VT_BSTR) {
+    *out = v.bstrVal;
+    return S_OK;
+  }
+  std::string text;
+  HRESULT hr = AppendVariantText(v, &text);
+  if (SUCCEEDED(hr)) *out = std::move(text);
+  return hr;
 }

@@ -24,40 +24,73 @@ static void AppendUtf8(uint32_t c, std::string* out) {
   }
 }
 
-// Turns a sequence of UTF-16 code units into UTF-8, pairing surrogates across calls.
+// Turns a sequence of UTF-16 code units into UTF-8, pairing surrogates across
+// calls. The UTF-8 gathers in a small buffer of its own and is appended to the
+// output a few hundred bytes at a time.
 class Utf16Sink {
  public:
   explicit Utf16Sink(std::string* out) : m_out(out) {}
-  ~Utf16Sink() { Flush(); }
+  ~Utf16Sink() {
+    DropHigh();
+    Drain();
+  }
   void Put(uint32_t u) {
+    if (m_n > sizeof m_buf - 8) Drain();
     if (u < 0x80 && !m_high) {  // the common case first
-      m_out->push_back(static_cast<char>(u));
+      m_buf[m_n++] = static_cast<char>(u);
       return;
     }
     if (m_high) {
       if (u >= 0xDC00 && u <= 0xDFFF) {
-        AppendUtf8(0x10000 + ((m_high - 0xD800) << 10) + (u - 0xDC00), m_out);
+        Encode(0x10000 + ((m_high - 0xD800) << 10) + (u - 0xDC00));
         m_high = 0;
         return;
       }
-      Flush();
+      DropHigh();
     }
     if (u >= 0xD800 && u <= 0xDBFF) {
       m_high = u;
     } else if (u >= 0xDC00 && u <= 0xDFFF) {
-      AppendUtf8(0xFFFD, m_out);
+      Encode(0xFFFD);
     } else {
-      AppendUtf8(u, m_out);
+      Encode(u);
     }
   }
 
  private:
-  void Flush() {
-    if (m_high) AppendUtf8(0xFFFD, m_out);
+  // A high surrogate without its partner stands for U+FFFD.
+  void DropHigh() {
+    if (m_high) Encode(0xFFFD);
     m_high = 0;
   }
+  void Encode(uint32_t c) {
+    char* p = m_buf + m_n;
+    if (c < 0x80) {
+      *p++ = static_cast<char>(c);
+    } else if (c < 0x800) {
+      *p++ = static_cast<char>(0xC0 | c >> 6);
+      *p++ = static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+      *p++ = static_cast<char>(0xE0 | c >> 12);
+      *p++ = static_cast<char>(0x80 | (c >> 6 & 0x3F));
+      *p++ = static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      *p++ = static_cast<char>(0xF0 | c >> 18);
+      *p++ = static_cast<char>(0x80 | (c >> 12 & 0x3F));
+      *p++ = static_cast<char>(0x80 | (c >> 6 & 0x3F));
+      *p++ = static_cast<char>(0x80 | (c & 0x3F));
+    }
+    m_n = static_cast<size_t>(p - m_buf);
+  }
+  void Drain() {
+    m_out->append(m_buf, m_n);
+    m_n = 0;
+  }
+
   std::string* m_out;
   uint32_t m_high = 0;
+  char m_buf[256];
+  size_t m_n = 0;
 };
 
 bool AsciiIEquals(const std::string& a, const std::string& b) {
@@ -72,7 +105,6 @@ bool AsciiIEquals(const std::string& a, const std::string& b) {
 }
 
 void AppendJet4Text(const uint8_t* p, size_t len, std::string* out) {
-  out->reserve(out->size() + len);
   Utf16Sink sink(out);
   if (len >= 2 && p[0] == 0xFF && p[1] == 0xFE) {
     // Compressed: runs of one-byte characters (high byte 0) and of plain UTF-16,

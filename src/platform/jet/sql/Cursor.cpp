@@ -68,6 +68,7 @@ class SqlCursor : public Cursor {
     Step();
   }
   VARIANT Value(int col) const override;
+  const VARIANT& ValueRef(int col) override;
 
  private:
   void Step() {
@@ -136,8 +137,27 @@ class SqlCursor : public Cursor {
   std::vector<int> m_scales;                 // a Decimal column's scale, -1 while unknown
   std::map<int, std::string> m_decimalKeys;  // Decimal columns whose scale is still unknown
   std::vector<int> m_qualified;
+  std::vector<VARIANT> m_current;  // ValueRef's values, whose text storage the next rows reuse
   bool m_eof = true;
 };
+
+const VARIANT& SqlCursor::ValueRef(int col) {
+  if (col < 0 || col >= ColumnCount()) throw _com_error(E_INVALIDARG);
+  if (m_eof) throw _com_error(E_FAIL);
+  if (m_current.empty()) m_current.resize(m_names.size());
+  VARIANT& v = m_current[static_cast<size_t>(col)];
+  // A Text or Memo column's text is copied into storage kept from the rows before.
+  const bool text = m_types[col] == static_cast<int>(AccessType::Text) ||
+                    m_types[col] == static_cast<int>(AccessType::Memo);
+  if (text && sqlite3_column_type(m_stmt, col) == SQLITE_TEXT) {
+    v.vt = VT_BSTR;
+    v.bstrVal.assign(reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, col)),
+                     static_cast<size_t>(sqlite3_column_bytes(m_stmt, col)));
+    return v;
+  }
+  v = Value(col);
+  return v;
+}
 
 VARIANT SqlCursor::Value(int col) const {
   if (col < 0 || col >= ColumnCount()) throw _com_error(E_INVALIDARG);
@@ -242,13 +262,16 @@ class DirectCursor : public Cursor {
     if (m_eof) throw _com_error(E_FAIL);
     Advance();
   }
-  VARIANT Value(int col) const override {
+  VARIANT Value(int col) const override { return Current(col); }
+  const VARIANT& ValueRef(int col) override { return Current(col); }
+
+ private:
+  const VARIANT& Current(int col) const {
     if (col < 0 || col >= ColumnCount()) throw _com_error(E_INVALIDARG);
     if (m_eof) throw _com_error(E_FAIL);
     return m_stream->Value(m_columns[col]);
   }
 
- private:
   void Advance() {
     if (m_left == 0) {
       m_eof = true;

@@ -15,6 +15,15 @@ class Cursor {
   virtual bool Eof() const = 0;
   virtual void MoveNext() = 0;                 // throws _com_error
   virtual VARIANT Value(int col) const = 0;    // throws _com_error
+  // The same value without a copy where the cursor holds it, valid until the
+  // cursor moves: a large export reads every value so. This default holds a copy.
+  virtual const VARIANT& ValueRef(int col) {
+    m_held = Value(col);
+    return m_held;
+  }
+
+ private:
+  VARIANT m_held;
 };
 
 }  // namespace jet
