@@ -6,7 +6,7 @@ void CExportDlg::OnBtnImport() {
   // Open dialog; the folder must exist, the file need not (it is tested below), and
   // a name typed without an extension gets .MDB.
   CFileDialog dlg(TRUE, "MDB", nullptr, OFN_PATHMUSTEXIST | OFN_READONLY,
-                  "MS Access数据库(*.mdb)|*.mdb|所有文件|*.*||", this);
+                  "MS Access数据库(*.mdb;*.accdb)|*.mdb;*.accdb|所有文件|*.*||", this);
   if (dlg.DoModal() != IDOK) return;
 
   CString strPath = dlg.GetPathName();
