@@ -86,10 +86,14 @@ void DecodeValue(const ColumnLayout& column, const FieldSpan& field, DecodeConte
     case AccessType::Complex: {
       need(4);
       const int32_t key = static_cast<int32_t>(Get32(p));
-      const std::string* text = ctx.complex ? ctx.complex->Find(column.complexId, key) : nullptr;
-      if (!ctx.complex) *out = VARIANT::I4(key);
-      else if (!text) out->vt = VT_NULL;
-      else *out = VARIANT::Str(*text);
+      if (!ctx.complex) {
+        *out = VARIANT::I4(key);
+      } else if (const std::string* text = ctx.complex->Find(column.complexId, key)) {
+        out->vt = VT_BSTR;
+        out->bstrVal = *text;
+      } else {
+        out->vt = VT_NULL;
+      }
       return;
     }
     case AccessType::Text:
