@@ -246,7 +246,7 @@ TEST_F(TablesTest, ImportAsksForAnAccessFileAndTakesAnExistingOne) {
     ASSERT_EQ(script.Asked().size(), 1u);
     const ModalRequest& ask = script.Asked()[0];
     EXPECT_EQ(ask.kind, ModalRequest::FileOpen);
-    EXPECT_EQ(ask.filter.str(), "MS Access数据库(*.mdb)|*.mdb|所有文件|*.*||");
+    EXPECT_EQ(ask.filter.str(), "MS Access数据库(*.mdb;*.accdb)|*.mdb;*.accdb|所有文件|*.*||");
     EXPECT_EQ(ask.defExt.str(), "MDB");
     EXPECT_TRUE(ask.fileName.IsEmpty());
     EXPECT_EQ(ask.flags, 2049u);

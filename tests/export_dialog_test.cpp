@@ -325,6 +325,11 @@ TEST_F(ExportDialogTest, InvalidDatabaseLeavesTheTargetAlone) {
   StartFailing(&text);
   EXPECT_EQ(text, RunBox(E_FAIL, 1));
   EXPECT_FALSE(fs::exists(txt));
+  // An .accdb with a password (Office encryption) is refused as a password: #3149.
+  edlg->m_strMdbFile = KELVANE_TESTDATA "/V2010_with-password.accdb";
+  StartFailing(&text);
+  EXPECT_EQ(text, RunBox(JET_E_PASSWORD, 1));
+  EXPECT_FALSE(fs::exists(txt));
   std::ofstream(txt) << "keep";
   StartFailing(&text);
   EXPECT_EQ(ReadAll(txt), "keep");

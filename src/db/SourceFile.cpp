@@ -7,7 +7,7 @@ void CExportDlg::OnBtnImport() {
   // a name typed without an extension gets .mdb. It opens where the current source
   // file lies, as Windows' dialog returns to its last folder.
   CFileDialog dlg(TRUE, "MDB", nullptr, OFN_PATHMUSTEXIST | OFN_READONLY,
-                  "MS Access数据库(*.mdb)|*.mdb|所有文件|*.*||", this);
+                  "MS Access数据库(*.mdb;*.accdb)|*.mdb;*.accdb|所有文件|*.*||", this);
   const CString folder = AfxFolderOf(m_strMdbFile);
   dlg.m_ofn.lpstrInitialDir = folder;
   if (dlg.DoModal() != IDOK) return;

@@ -30,8 +30,8 @@ for (const mine of ours.tables) {
     say(`${where}: ours ${mine.rows.length} rows, mdb-reader ${other.rows.length}`);
   // Rows compare in scan order. A row that grew past its page's room moves to another
   // page and leaves a pointer in its place; we read it at the pointer, mdb-reader where
-  // it lies, so such a table would have to be compared as a multiset of rows. In these
-  // four files only a system table (nwind's MSysObjects) holds moved rows, so the
+  // it lies, so such a table would have to be compared as a multiset of rows. In the
+  // files here only a system table (nwind's MSysObjects) holds moved rows, so the
   // order of user tables' rows is held to as well.
   const a = mine.rows, b = other.rows;
   const n = Math.min(a.length, b.length);

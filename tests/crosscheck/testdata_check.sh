@@ -13,9 +13,11 @@ mkdir -p "$work"
 crosscheck_install "$here"
 passed=0
 failed=0
-for name in V1997_test V2000_test V2000_empty nwind; do
-  if "$dump" "$data/$name.mdb" >"$work/$name.ours.json" &&
-     node "$here/dump_testdata.js" "$data/$name.mdb" >"$work/$name.mdb-reader.json" &&
+for file in V1997_test.mdb V2000_test.mdb V2000_empty.mdb nwind.mdb V2007_test.accdb \
+            V2016_bigint.accdb V2016_attachments.accdb complexDataTestV2007.accdb calcFieldTestV2010.accdb; do
+  name=${file%.*}
+  if "$dump" "$data/$file" >"$work/$name.ours.json" &&
+     node "$here/dump_testdata.js" "$data/$file" >"$work/$name.mdb-reader.json" &&
      node "$here/compare_testdata.js" "$name" "$work/$name.ours.json" "$work/$name.mdb-reader.json"; then
     passed=$((passed + 1))
   else
@@ -23,5 +25,13 @@ for name in V1997_test V2000_test V2000_empty nwind; do
     failed=$((failed + 1))
   fi
 done
+# Office encryption: refused as a password (0x80040E4D).
+refused=$("$dump" "$data/V2010_with-password.accdb" 2>&1 || true)
+if [[ $refused == *"HRESULT 0x80040E4D"* ]]; then
+  passed=$((passed + 1))
+else
+  echo "V2010_with-password: not refused with 0x80040E4D"
+  failed=$((failed + 1))
+fi
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -37,6 +37,9 @@ const char* TypeName(jet::AccessType t) {
     case jet::AccessType::Memo: return "memo";
     case jet::AccessType::ReplicationId: return "repid";
     case jet::AccessType::Decimal: return "numeric";
+    case jet::AccessType::Complex: return "complex";
+    case jet::AccessType::BigInt: return "bigint";
+    case jet::AccessType::DateTimeExtended: return "datetimextended";
   }
   return "unknown";
 }
@@ -99,6 +102,7 @@ void PutValue(const VARIANT& v, std::string* out) {
     case VT_UI1: out->append(std::to_string(v.bVal)); return;
     case VT_I2: out->append(std::to_string(v.iVal)); return;
     case VT_I4: out->append(std::to_string(v.lVal)); return;
+    case VT_I8: PutString(std::to_string(v.llVal), out); return;  // beyond a double's integers
     case VT_R4: PutDouble(static_cast<double>(v.fltVal), out); return;
     case VT_R8: PutDouble(v.dblVal, out); return;
     case VT_BSTR: PutString(v.bstrVal, out); return;

@@ -23,6 +23,9 @@ const char* ReaderTypeName(T type) {
     case T::Memo: return "memo";
     case T::ReplicationId: return "repid";
     case T::Decimal: return "numeric";
+    case T::Complex: return "complex";
+    case T::BigInt: return "bigint";
+    case T::DateTimeExtended: return "datetimextended";
   }
   return "?";
 }
@@ -75,6 +78,8 @@ static void Value(std::string& out, T type, const VARIANT& v) {
     case T::DateTime: Number(out, v.date); break;
     case T::Currency: String(out, std::to_string(v.cyVal)); break;
     case T::Decimal: String(out, DecimalText(v.decVal)); break;
+    case T::BigInt: String(out, std::to_string(v.llVal)); break;
+    case T::Complex: case T::DateTimeExtended: String(out, v.bstrVal); break;
     case T::OleObject: case T::Binary: {
       static const char* hex = "0123456789abcdef";
       out += '"';

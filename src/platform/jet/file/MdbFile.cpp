@@ -5,6 +5,7 @@
 #include <map>
 #include "platform/jet/file/JetText.h"
 #include "platform/jet/file/Catalog.h"
+#include "platform/jet/file/ComplexColumns.h"
 #include "platform/jet/file/RowStream.h"
 #include "platform/jet/file/SavedQuery.h"
 
@@ -17,7 +18,8 @@ class MdbFileImpl : public MdbFile {
       : m_pager(std::make_shared<Pager>(path)),
         m_codePage(std::make_shared<CodePageDecoder>(m_pager->CodePage())),
         m_objects(ReadCatalogObjects(m_pager, m_codePage)),
-        m_catalog(TableLikeEntries(m_objects)) {
+        m_catalog(TableLikeEntries(m_objects)),
+        m_complex(std::make_shared<ComplexColumns>(m_pager, m_codePage, m_objects)) {
     // A catalog that does not list itself is not a catalog.
     bool self = false;
     for (const CatalogObject& o : m_objects)
@@ -44,7 +46,7 @@ class MdbFileImpl : public MdbFile {
   std::unique_ptr<RowStream> Scan(const std::string& exactName) override {
     const CatalogObject* o = Lookup(exactName, true);
     if (!o) throw _com_error(E_FAIL);
-    return std::make_unique<TableRows>(m_pager, DefinitionPtr(*o), m_codePage);
+    return std::make_unique<TableRows>(m_pager, DefinitionPtr(*o), m_codePage, m_complex);
   }
 
   std::string SavedQuerySql(const std::string& name) override {
@@ -83,6 +85,7 @@ class MdbFileImpl : public MdbFile {
   std::shared_ptr<CodePageDecoder> m_codePage;
   std::vector<CatalogObject> m_objects;
   std::vector<CatalogEntry> m_catalog;
+  std::shared_ptr<ComplexColumns> m_complex;
   std::map<uint32_t, std::shared_ptr<const TableDef>> m_defs;
 };
 

@@ -22,6 +22,11 @@ enum class AccessType : int {
   Boolean = 0x01, Byte = 0x02, Integer = 0x03, LongInteger = 0x04, Currency = 0x05,
   Single = 0x06, Double = 0x07, DateTime = 0x08, Binary = 0x09, Text = 0x0A,
   OleObject = 0x0B, Memo = 0x0C, ReplicationId = 0x0F, Decimal = 0x10,
+  // .accdb only. A multi-value or attachment column: its value is the text of its
+  // entries (values, or attachments' file names) joined by ", ", NULL when it has none.
+  Complex = 0x12,
+  BigInt = 0x13,            // Large Number: VT_I8
+  DateTimeExtended = 0x14,  // VT_DATE where it fits, else text down to 100 ns
 };
 
 struct ColumnDef {
@@ -70,7 +75,8 @@ class MdbFile {
   // The SQL text of a saved select query (a VIEW of the catalog), rebuilt from
   // MSysQueries, or empty when it cannot be rebuilt.
   virtual std::string SavedQuerySql(const std::string& name) = 0;
-  // 3 for Access 97 files, 4 for Access 2000-2003 files.
+  // 3 for Access 97 files, 4 for Access 2000-2003 files and for .accdb files (Access
+  // 2007-2019), which keep Jet 4's layout.
   virtual int JetVersion() const = 0;
 };
 

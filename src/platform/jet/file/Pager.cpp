@@ -80,15 +80,19 @@ void Pager::ReadHeader() {
   uint8_t head[2048];
   if (st.st_size < static_cast<off_t>(sizeof head)) Damaged();
   if (pread(m_fd, head, sizeof head, 0) != static_cast<ssize_t>(sizeof head)) Damaged();
-  static const uint8_t kMagic[] = {0x00, 0x01, 0x00, 0x00, 'S', 't', 'a', 'n', 'd', 'a', 'r',
-                                   'd', ' ', 'J', 'e', 't', ' ', 'D', 'B', 0x00};
-  if (std::memcmp(head, kMagic, sizeof kMagic) != 0) Damaged();
-  // 0 is Jet 3, 1 is Jet 4; later versions are ACE files, which Jet 4.0 does not open.
-  switch (head[0x14]) {
-    case 0: m_format = JetFormat::Jet3(); break;
-    case 1: m_format = JetFormat::Jet4(); break;
-    default: Damaged();
-  }
+  // Bytes 4-19 name the engine: "Standard Jet DB" or, for .accdb, "Standard ACE DB".
+  static const uint8_t kStart[] = {0x00, 0x01, 0x00, 0x00};
+  if (std::memcmp(head, kStart, 4) != 0) Damaged();
+  const bool jetName = std::memcmp(head + 4, "Standard Jet DB", 16) == 0;
+  const bool aceName = std::memcmp(head + 4, "Standard ACE DB", 16) == 0;
+  // 0 is Jet 3, 1 is Jet 4; 2 to 6 are ACE 12 to 17 (Access 2007 to 2019), whose pages
+  // and rows are laid out as Jet 4's.
+  const uint8_t version = head[0x14];
+  if (version == 0 && jetName) m_format = JetFormat::Jet3();
+  else if (version == 1 && jetName) m_format = JetFormat::Jet4();
+  else if (version >= 2 && version <= 6 && aceName) m_format = JetFormat::Jet4();
+  else Damaged();
+  m_format.ace = version >= 2;
   // The header from 0x18 on is masked with a fixed RC4 key.
   static const uint8_t kHeaderKey[] = {0xC7, 0xDA, 0x39, 0x6B};
   const size_t maskedLen = m_format.jet4 ? 128 : 126;
@@ -114,6 +118,11 @@ void Pager::ReadHeader() {
     for (int i = 0; i < 20; ++i) password |= head[0x42 + i] != 0;
   }
   if (password) throw _com_error(JET_E_PASSWORD);
+  // A password set in Access 2007 or later encrypts the pages with Office encryption
+  // (RC4 CryptoAPI, Standard or Agile): the page key is set and the EncryptionInfo
+  // stream follows the database header, its length at 0x299. Without the password
+  // nothing of it can be read, so it is refused as Jet refuses a password.
+  if (m_format.ace && (m_dbKey != 0 || Get16(head + 0x299) != 0)) throw _com_error(JET_E_PASSWORD);
 
   // A page cut short at the end of the file is not part of it.
   m_pageCount = static_cast<uint32_t>(

@@ -21,6 +21,7 @@ inline uint32_t Get32(const uint8_t* p) {
 // The layout constants that differ between Jet 3 (Access 97) and Jet 4 (2000-2003).
 struct JetFormat {
   bool jet4 = true;
+  bool ace = false;  // an .accdb (Access 2007-2019): Jet 4's layout, a few more column types
   uint32_t pageSize = 4096;
   uint32_t dataRowCountOffset = 12;  // data page: number of rows, then the offset table
   // Table definition block.
@@ -29,6 +30,9 @@ struct JetFormat {
   // Column entry.
   uint32_t colNum = 5, colVarOffset = 7, colPrecision = 11, colScale = 12, colFlags = 15,
            colFixedOffset = 21, colSize = 23;
+  // Jet 4 and later: a complex column's id sits where precision and scale are; the
+  // byte after the flags marks calculated columns (0xC0) and compressed text (0x01).
+  uint32_t colComplexId = 11, colMoreFlags = 16;
   static JetFormat Jet3();
   static JetFormat Jet4() { return JetFormat(); }
 };

@@ -57,7 +57,7 @@ void CrackRow(const JetFormat& f, const TableDef& table, const uint8_t* r, uint3
     FieldSpan& out = (*fields)[i];
     out = FieldSpan();
     const bool present = c.number < numCols && (mask[c.number / 8] >> (c.number % 8) & 1);
-    if (c.def.type == AccessType::Boolean) {
+    if (c.def.type == AccessType::Boolean && !c.calculated) {
       out.bit = present;
       out.data = r;  // never NULL
       if (c.fixed) ++fixedSeen;

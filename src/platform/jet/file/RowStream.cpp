@@ -5,16 +5,18 @@
 namespace jet {
 
 TableRows::TableRows(std::shared_ptr<const Pager> pager, std::shared_ptr<const TableDef> table,
-                     std::shared_ptr<CodePageDecoder> codePage)
+                     std::shared_ptr<CodePageDecoder> codePage,
+                     std::shared_ptr<ComplexColumns> complex)
     : m_pager(std::move(pager)),
       m_table(std::move(table)),
       m_codePage(std::move(codePage)),
+      m_complex(std::move(complex)),
       m_data(*m_pager),
       m_overflow(*m_pager),
       m_lval(*m_pager),
       m_values(m_table->columns.size()),
       m_decoded(m_table->columns.size(), 0),
-      m_ctx{*m_pager, m_lval, *m_codePage, {}} {}
+      m_ctx{*m_pager, m_lval, *m_codePage, {}, m_complex.get()} {}
 
 bool TableRows::LoadNextPage() {
   while (m_nextPage < m_pages.size()) {

@@ -12,8 +12,10 @@ namespace jet {
 
 class TableRows : public RowStream {
  public:
+  // `complex` gives complex columns their entries; without it they read as their keys.
   TableRows(std::shared_ptr<const Pager> pager, std::shared_ptr<const TableDef> table,
-            std::shared_ptr<CodePageDecoder> codePage);
+            std::shared_ptr<CodePageDecoder> codePage,
+            std::shared_ptr<ComplexColumns> complex = nullptr);
   bool Next() override;
   const VARIANT& Value(int col) override;
 
@@ -23,6 +25,7 @@ class TableRows : public RowStream {
   std::shared_ptr<const Pager> m_pager;
   std::shared_ptr<const TableDef> m_table;
   std::shared_ptr<CodePageDecoder> m_codePage;
+  std::shared_ptr<ComplexColumns> m_complex;
   std::vector<uint32_t> m_pages;
   size_t m_nextPage = 0;
   bool m_started = false;

@@ -31,12 +31,14 @@ static bool IsFixedSizeType(AccessType t, uint16_t* size) {
       *size = 8; return true;
     case AccessType::ReplicationId: *size = 16; return true;
     case AccessType::Decimal: *size = 17; return true;
+    case AccessType::Complex: *size = 4; return true;
+    case AccessType::BigInt: *size = 8; return true;
     default: return false;
   }
 }
 
-static bool KnownType(int t) {
-  return (t >= 0x01 && t <= 0x0C) || t == 0x0F || t == 0x10;
+static bool KnownType(int t, bool ace) {
+  return (t >= 0x01 && t <= 0x0C) || t == 0x0F || t == 0x10 || (ace && t >= 0x12 && t <= 0x14);
 }
 
 TableDef ReadTableDef(const Pager& pager, uint32_t tdefPage, CodePageDecoder& names) {
@@ -59,9 +61,13 @@ TableDef ReadTableDef(const Pager& pager, uint32_t tdefPage, CodePageDecoder& na
     const uint8_t* c = &b[pos];
     ColumnLayout& col = t.columns[i];
     const int type = c[0];
-    // Types this provider does not know (Access 2007's complex columns and the like)
-    // read as binary: their bytes stay available, nothing is guessed.
-    col.def.type = KnownType(type) ? static_cast<AccessType>(type) : AccessType::Binary;
+    // Types this reader does not know read as binary: their bytes stay available,
+    // nothing is guessed.
+    col.def.type = KnownType(type, f.ace) ? static_cast<AccessType>(type) : AccessType::Binary;
+    if (f.ace) {
+      col.calculated = (c[f.colMoreFlags] & 0xC0) == 0xC0;
+      if (col.def.type == AccessType::Complex) col.complexId = Get32(c + f.colComplexId);
+    }
     col.number = Get16(c + f.colNum);
     col.varIndex = Get16(c + f.colVarOffset);
     col.fixedOffset = Get16(c + f.colFixedOffset);

@@ -18,6 +18,10 @@ struct ColumnLayout {
   uint16_t fixedOffset = 0;  // offset in the fixed part, after the column count
   uint16_t size = 0;         // bytes of a fixed column
   bool fixed = false;
+  // A calculated column keeps its last result beside the row's own values, wrapped:
+  // 16 bytes, the result's length, the result, 3 bytes.
+  bool calculated = false;
+  uint32_t complexId = 0;    // Complex columns: their row in MSysComplexColumns
 };
 
 struct TableDef {

@@ -1,11 +1,12 @@
 #include "platform/jet/file/ValueDecode.h"
 
 #include <cstdio>
+#include "platform/jet/file/ComplexColumns.h"
 #include "platform/jet/file/JetText.h"
 
 namespace jet {
 
-static void Text(const uint8_t* p, uint32_t len, DecodeContext& ctx, VARIANT* out) {
+void DecodeText(const uint8_t* p, uint32_t len, DecodeContext& ctx, VARIANT* out) {
   out->vt = VT_BSTR;
   out->bstrVal.clear();
   if (ctx.pager.Format().jet4) AppendJet4Text(p, len, &out->bstrVal);
@@ -42,13 +43,17 @@ static void Decimal(const uint8_t* p, uint8_t scale, VARIANT* out) {
 
 void DecodeValue(const ColumnLayout& column, const FieldSpan& field, DecodeContext& ctx,
                  VARIANT* out) {
-  if (column.def.type == AccessType::Boolean) {
+  if (column.def.type == AccessType::Boolean && !column.calculated) {
     out->vt = VT_BOOL;
     out->boolVal = field.bit ? VARIANT_TRUE : VARIANT_FALSE;
     return;
   }
   if (field.data == nullptr) {
     out->vt = VT_NULL;
+    return;
+  }
+  if (column.calculated) {
+    DecodeCalculated(column, field, ctx, out);
     return;
   }
   const uint8_t* p = field.data;
@@ -74,12 +79,29 @@ void DecodeValue(const ColumnLayout& column, const FieldSpan& field, DecodeConte
       need(16); Guid(p, out); return;
     case AccessType::Decimal:
       need(17); Decimal(p, column.def.scale, out); return;
+    case AccessType::BigInt:
+      need(8); out->vt = VT_I8; std::memcpy(&out->llVal, p, 8); return;
+    case AccessType::DateTimeExtended:
+      DecodeExtendedDate(p, len, out); return;
+    case AccessType::Complex: {
+      need(4);
+      const int32_t key = static_cast<int32_t>(Get32(p));
+      if (!ctx.complex) {
+        *out = VARIANT::I4(key);
+      } else if (const std::string* text = ctx.complex->Find(column.complexId, key)) {
+        out->vt = VT_BSTR;
+        out->bstrVal = *text;
+      } else {
+        out->vt = VT_NULL;
+      }
+      return;
+    }
     case AccessType::Text:
-      Text(p, len, ctx, out); return;
+      DecodeText(p, len, ctx, out); return;
     case AccessType::Memo: {
       uint32_t n;
       const uint8_t* bytes = ReadLongValue(field, ctx, &n);
-      Text(bytes, n, ctx, out);
+      DecodeText(bytes, n, ctx, out);
       return;
     }
     case AccessType::OleObject: {

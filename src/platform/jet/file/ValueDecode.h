@@ -9,19 +9,30 @@
 namespace jet {
 
 class CodePageDecoder;
+class ComplexColumns;
 
 // What decoding needs beyond the field: the file for long values, a page buffer of
-// its own for them, the Jet 3 code page, and scratch space that is reused.
+// its own for them, the Jet 3 code page, scratch space that is reused, and the
+// entries of complex columns (without them, a complex column reads as its key).
 struct DecodeContext {
   const Pager& pager;
   PageBuffer& lvalPage;
   CodePageDecoder& codePage;
   std::vector<uint8_t> scratch;
+  ComplexColumns* complex = nullptr;
 };
 
 // Writes the value into *out, reusing its storage. E_FAIL for a damaged value.
 void DecodeValue(const ColumnLayout& column, const FieldSpan& field, DecodeContext& ctx,
                  VARIANT* out);
+
+// Text as the file stores it (Jet 4 UTF-16, plain or compressed; Jet 3 code page).
+void DecodeText(const uint8_t* p, uint32_t len, DecodeContext& ctx, VARIANT* out);
+// The stored result of a calculated column, in the column's type.
+void DecodeCalculated(const ColumnLayout& column, const FieldSpan& field, DecodeContext& ctx,
+                      VARIANT* out);
+// A Date/Time Extended value (42 ASCII bytes).
+void DecodeExtendedDate(const uint8_t* p, uint32_t len, VARIANT* out);
 
 // The bytes of a long value from its 12-byte field header (inline, one LVAL row, or a
 // chain of them). Returns a pointer into the field or into ctx.scratch.

@@ -202,7 +202,13 @@ VARIANT SqlCursor::Value(int col) const {
     case static_cast<int>(AccessType::Double):
       if (!numeric) break;
       return VARIANT::R8(sqlite3_column_double(m_stmt, col));
+    case static_cast<int>(AccessType::BigInt):
+      if (type != SQLITE_INTEGER) break;
+      v.vt = VT_I8;
+      v.llVal = sqlite3_column_int64(m_stmt, col);
+      return v;
     case static_cast<int>(AccessType::DateTime):
+    case static_cast<int>(AccessType::DateTimeExtended):
       if (!numeric) break;
       v.vt = VT_DATE;
       v.date = sqlite3_column_double(m_stmt, col);

@@ -29,6 +29,9 @@ const TypeName kTypeNames[] = {
     {AccessType::Binary, "JET_BINARY_BLOB", false}, {AccessType::Text, "JET_TEXT", true},
     {AccessType::OleObject, "JET_OLE_BLOB", false}, {AccessType::Memo, "JET_MEMO_TEXT", true},
     {AccessType::ReplicationId, "JET_GUID_TEXT", true}, {AccessType::Decimal, "JET_DECIMAL", false},
+    {AccessType::Complex, "JET_COMPLEX_TEXT", true}, {AccessType::BigInt, "JET_BIGINT", false},
+    // A date where VT_DATE holds it, else its text: no affinity turns one into the other.
+    {AccessType::DateTimeExtended, "JET_DATETIME_EXTENDED", false},
 };
 
 struct Module {

@@ -1,0 +1,76 @@
+#include "platform/jet/file/ComplexColumns.h"
+
+#include "platform/jet/file/JetText.h"
+#include "platform/jet/file/RowStream.h"
+
+namespace jet {
+
+static int FindColumn(const TableDef& t, const std::string& name) {
+  for (size_t i = 0; i < t.columns.size(); ++i)
+    if (AsciiIEquals(t.columns[i].def.name, name)) return static_cast<int>(i);
+  return -1;
+}
+
+static bool EndsWith(const std::string& s, const std::string& tail) {
+  return s.size() >= tail.size() && AsciiIEquals(s.substr(s.size() - tail.size()), tail);
+}
+
+ComplexColumns::ComplexColumns(std::shared_ptr<const Pager> pager,
+                               std::shared_ptr<CodePageDecoder> codePage,
+                               const std::vector<CatalogObject>& objects)
+    : m_pager(std::move(pager)), m_codePage(std::move(codePage)) {
+  for (const CatalogObject& o : objects)
+    if (o.type == 1 && o.name == "MSysComplexColumns") m_complexColumnsPage = o.id & 0x00FFFFFF;
+}
+
+const std::string* ComplexColumns::Find(uint32_t complexId, int32_t key) {
+  auto column = m_columns.find(complexId);
+  if (column == m_columns.end()) column = m_columns.emplace(complexId, ReadFlatTable(complexId)).first;
+  auto entry = column->second.find(key);
+  return entry == column->second.end() ? nullptr : &entry->second;
+}
+
+ComplexColumns::Texts ComplexColumns::ReadFlatTable(uint32_t complexId) {
+  if (m_complexColumnsPage == 0) Damaged();
+  auto registry = std::make_shared<const TableDef>(ReadTableDef(*m_pager, m_complexColumnsPage, *m_codePage));
+  const int flatCol = FindColumn(*registry, "FlatTableID"), idCol = FindColumn(*registry, "ComplexID");
+  if (flatCol < 0 || idCol < 0) Damaged();
+  uint32_t flatPage = 0;
+  TableRows rows(m_pager, registry, m_codePage);
+  while (rows.Next()) {
+    const VARIANT& id = rows.Value(idCol);
+    if (id.vt != VT_I4 || static_cast<uint32_t>(id.lVal) != complexId) continue;
+    const VARIANT& flat = rows.Value(flatCol);
+    if (flat.vt != VT_I4) Damaged();
+    flatPage = static_cast<uint32_t>(flat.lVal) & 0x00FFFFFF;
+    break;
+  }
+  if (flatPage == 0) Damaged();
+
+  // The flat table: the key column "_<column>", its own counter "<table>_<column>",
+  // and the entry's fields. Both names keep the column's first name when it has been
+  // renamed since. An attachment is named by FileName; any other entry is its first
+  // remaining field ("Value" for a multi-value column).
+  auto flat = std::make_shared<const TableDef>(ReadTableDef(*m_pager, flatPage, *m_codePage));
+  int keyCol = -1;
+  for (size_t i = 0; keyCol < 0 && i < flat->columns.size(); ++i)
+    if (flat->columns[i].def.name.compare(0, 1, "_") == 0) keyCol = static_cast<int>(i);
+  if (keyCol < 0) Damaged();
+  const std::string keyName = flat->columns[keyCol].def.name;
+  int valueCol = FindColumn(*flat, "FileName");
+  for (size_t i = 0; valueCol < 0 && i < flat->columns.size(); ++i)
+    if (!EndsWith(flat->columns[i].def.name, keyName)) valueCol = static_cast<int>(i);
+  if (valueCol < 0) Damaged();
+  Texts texts;
+  TableRows entries(m_pager, flat, m_codePage);
+  std::string text;
+  while (entries.Next()) {
+    const VARIANT& key = entries.Value(keyCol);
+    if (key.vt != VT_I4 || VariantToText(entries.Value(valueCol), &text) != S_OK) continue;
+    auto [it, fresh] = texts.try_emplace(key.lVal, text);
+    if (!fresh) it->second.append(", ").append(text);
+  }
+  return texts;
+}
+
+}  // namespace jet

@@ -1,0 +1,35 @@
+// Multi-value and attachment columns (.accdb). The row holds only a key; the entries
+// live in a hidden "flat" table, found through MSysComplexColumns by the column's
+// complex id, one row per entry with the key in its column "_<column name>".
+#pragma once
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+#include "platform/jet/file/Catalog.h"
+
+namespace jet {
+
+class ComplexColumns {
+ public:
+  ComplexColumns(std::shared_ptr<const Pager> pager, std::shared_ptr<CodePageDecoder> codePage,
+                 const std::vector<CatalogObject>& objects);
+  // The value of key `key` of complex column `complexId`: the texts of its entries
+  // joined by ", " (an attachment's entry is its file name, a multi-value one its value,
+  // a version history one the text kept), or null when it has none. Each column's
+  // flat table is read once, on first use. E_FAIL when the tables do not hold together.
+  const std::string* Find(uint32_t complexId, int32_t key);
+
+ private:
+  using Texts = std::unordered_map<int32_t, std::string>;
+  Texts ReadFlatTable(uint32_t complexId);
+
+  std::shared_ptr<const Pager> m_pager;
+  std::shared_ptr<CodePageDecoder> m_codePage;
+  uint32_t m_complexColumnsPage = 0;  // MSysComplexColumns' definition, 0 if none
+  std::map<uint32_t, Texts> m_columns;
+};
+
+}  // namespace jet
