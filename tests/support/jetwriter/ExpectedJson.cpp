@@ -27,6 +27,7 @@ const char* ReaderTypeName(T type) {
     case T::Memo: return "memo";
     case T::ReplicationId: return "repid";
     case T::Decimal: return "numeric";
+    default: break;
   }
   return "?";
 }
@@ -88,6 +89,7 @@ static void Value(std::string& out, T type, const VARIANT& v) {
       out += '"';
       break;
     }
+    default: break;
   }
 }
 
