@@ -147,7 +147,7 @@ TEST(MdbDamaged, FlippedBytesNeverCrashOrHang) {
   struct Source { std::string path; int copies; };
   const Source sources[] = {{kData + "/V1997_test.mdb", 100}, {kData + "/V2000_empty.mdb", 60},
                             {kData + "/V2000_test.mdb", 50},  {kData + "/nwind.mdb", 50},
-                            {fixture, 80}, {scrambled, 40}, {accdb, 80}};
+                            {fixture, 80}, {scrambled, 40}, {accdb, 150}};
   int failed = 0, read = 0;
   for (const Source& s : sources) {
     const std::vector<uint8_t> original = ReadAll(s.path);
