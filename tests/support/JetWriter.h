@@ -54,12 +54,18 @@ struct Column {
   // ACE only. The value is an expression's result that Access stored: wrapped in
   // the calculated-value frame, in the row's variable part whatever the type.
   bool calculated = false;
-  // ACE only, with type kComplex: what the column's entries are (multi-value texts
-  // or attachment file names).
+  // ACE only, with type kComplex: what the column's entries are (multi-values of
+  // entryType, Text or Long Integer, or attachments named by their file names).
   Complex complex = Complex::None;
+  jet::AccessType entryType = jet::AccessType::Text;
   // A fixed-size value kept in the row's variable part, as Access keeps the key
   // columns of the hidden tables behind complex columns.
   bool variablePart = false;
+  // An AutoNumber (Long Integer) column: flagged so; its values are still the rows'.
+  bool autoNumber = false;
+  // The column's entry comes first in the table definition, before those of lower
+  // numbers (Access lists an attachment table's key column so; readers go by number).
+  bool definedFirst = false;
 };
 
 struct Table {
@@ -79,8 +85,9 @@ struct Table {
   // lies, so their order differs from the generator's.)
   std::function<bool(uint64_t row)> deleted;
   std::function<bool(uint64_t row)> overflow;
-  // The entries of complex column `column` in row `row`: multi-value texts, or
-  // attachment file names (each attachment's bytes are derived from its name).
+  // The entries of complex column `column` in row `row`, as texts: multi-values
+  // (Long Integer ones in decimal), or attachment file names (each attachment's
+  // bytes are derived from its name).
   std::function<std::vector<std::string>(uint64_t row, size_t column)> entries;
 };
 
@@ -146,9 +153,9 @@ std::vector<SavedQuery> AllTypesQueries();
 void WriteAllTypesFixture(const std::string& path);
 
 // "NewTypes" (an .accdb of the given version): Large Number, Date/Time Extended,
-// calculated Text, Memo, Long, Double, Currency and Decimal columns, a multi-value
-// and an attachment column (rows with none, one and several entries), NULLs and
-// extremes; "Plain" beside it, a table of older types only.
+// calculated Text, Memo, Long, Double, Currency and Decimal columns, Text and Long
+// Integer multi-value columns and an attachment column (rows with none, one and
+// several entries), NULLs and extremes; "Plain" beside it, of older types only.
 std::vector<Table> AccdbTables();
 void WriteAccdbFixture(const std::string& path, FileFormat format = kAce2016);
 

@@ -16,11 +16,25 @@ struct Entry {
   std::string text;  // multi-value text, or attachment file name
 };
 
-std::vector<Column> TemplateColumns(Complex kind) {
-  if (kind == Complex::MultiValue) return {{"Value", AccessType::Text}};
-  return {{"FileURL", AccessType::Memo},       {"FileName", AccessType::Text},
-          {"FileType", AccessType::Text},      {"FileData", AccessType::OleObject},
-          {"FileTimeStamp", AccessType::DateTime}, {"FileFlags", AccessType::LongInteger}};
+// The templates of the kinds of entries: Access keeps an empty table per kind,
+// whose columns each flat table of that kind repeats.
+struct Template {
+  const char* name;
+  std::vector<Column> columns;
+};
+const std::vector<Template>& Templates() {
+  static const std::vector<Template> templates = {
+      {"MSysComplexType_Text", {{"Value", AccessType::Text}}},
+      {"MSysComplexType_Long", {{"Value", AccessType::LongInteger}}},
+      {"MSysComplexType_Attachment",
+       {{"FileData", AccessType::OleObject}, {"FileFlags", AccessType::LongInteger},
+        {"FileName", AccessType::Text}, {"FileTimeStamp", AccessType::DateTime},
+        {"FileType", AccessType::Text}, {"FileURL", AccessType::Memo}}}};
+  return templates;
+}
+size_t TemplateOf(const Column& c) {
+  if (c.complex == Complex::Attachment) return 2;
+  return c.entryType == AccessType::LongInteger ? 1 : 0;
 }
 
 // The bytes Access keeps in FileData: a 4-byte flag (0: stored as is, 1: deflated),
@@ -69,8 +83,7 @@ std::string FlatName(const std::string& table, const std::string& column) {
 
 ComplexTables BuildComplexTables(const std::vector<Table>& tables, int32_t firstId) {
   ComplexTables out;
-  const int32_t textTemplateId = firstId + 1, attachmentTemplateId = firstId + 2;
-  const int32_t firstTableId = firstId + 3;
+  const int32_t firstTableId = firstId + 1 + int32_t(Templates().size());
   int32_t flatId = firstTableId + int32_t(tables.size());
 
   struct Link { std::string column; int32_t complexId, templateId, tableId, flatId; };
@@ -81,8 +94,10 @@ ComplexTables BuildComplexTables(const std::vector<Table>& tables, int32_t first
       const Column& column = table.columns[c];
       if (column.type != kComplex) continue;
       if (!table.entries) throw std::runtime_error("table " + table.name + " has no entries for its complex column");
-      const bool attachment = column.complex == Complex::Attachment;
-      links.push_back({column.name, int32_t(links.size() + 1), attachment ? attachmentTemplateId : textTemplateId,
+      if (column.entryType != AccessType::Text && column.entryType != AccessType::LongInteger)
+        throw std::runtime_error("column " + column.name + ": multi-values are Text or Long Integer");
+      const size_t kind = TemplateOf(column);
+      links.push_back({column.name, int32_t(links.size() + 1), firstId + 1 + int32_t(kind),
                        firstTableId + int32_t(t), flatId++});
       auto entries = std::make_shared<std::vector<Entry>>();
       for (uint64_t r = 0; r < table.rowCount; ++r) {
@@ -93,25 +108,32 @@ ComplexTables BuildComplexTables(const std::vector<Table>& tables, int32_t first
       flat.name = FlatName(table.name, column.name);
       flat.system = true;
       flat.catalogFlags = kFlatTableFlags;
-      // The key that ties an entry to its row, the entry's own number, then the
-      // template's columns (Access orders them by name; readers go by name).
+      // Beside the template's columns: the key that ties an entry to its row, and
+      // the entry's own number. Access has numbered them first (2007) and last
+      // (2016, the key's definition still listed first); a multi-value table here
+      // has them first, an attachment table last.
       Column key{"_" + column.name, AccessType::LongInteger}, id{table.name + "_" + column.name, AccessType::LongInteger};
       key.variablePart = id.variablePart = true;
-      flat.columns = {key, id};
-      for (const Column& k : TemplateColumns(column.complex)) flat.columns.push_back(k);
+      key.definedFirst = kind == 2;
+      id.autoNumber = true;
+      const bool attachment = kind == 2, number = kind == 1;
+      flat.columns = Templates()[kind].columns;
+      const std::vector<Column> added = attachment ? std::vector<Column>{id, key} : std::vector<Column>{key, id};
+      flat.columns.insert(attachment ? flat.columns.end() : flat.columns.begin(), added.begin(), added.end());
       flat.rowCount = entries->size();
-      flat.row = [entries, attachment](uint64_t r, std::vector<VARIANT>& v) {
+      flat.row = [entries, attachment, number](uint64_t r, std::vector<VARIANT>& v) {
         const Entry& e = (*entries)[r];
-        v[0] = VARIANT::I4(e.key);
-        v[1] = VARIANT::I4(int32_t(r + 1));
         if (!attachment) {
-          v[2] = VARIANT::Str(e.text);
+          v = {VARIANT::I4(e.key), VARIANT::I4(int32_t(r + 1)),
+               number ? VARIANT::I4(std::stoi(e.text)) : VARIANT::Str(e.text)};
           return;
         }
         size_t dot = e.text.rfind('.');
-        v[3] = VARIANT::Str(e.text);
+        v[0] = Bin(AttachmentData(e.text));
+        v[2] = VARIANT::Str(e.text);
         v[4] = VARIANT::Str(dot == std::string::npos ? "" : e.text.substr(dot + 1));
-        v[5] = Bin(AttachmentData(e.text));
+        v[6] = VARIANT::I4(int32_t(r + 1));
+        v[7] = VARIANT::I4(e.key);
       };
       out.flat.push_back(std::move(flat));
     }
@@ -130,12 +152,12 @@ ComplexTables BuildComplexTables(const std::vector<Table>& tables, int32_t first
          VARIANT::I4(l.tableId), VARIANT::I4(l.flatId)};
   };
   out.system.push_back(std::move(columns));
-  for (Complex kind : {Complex::MultiValue, Complex::Attachment}) {
+  for (const Template& k : Templates()) {
     Table t;
-    t.name = kind == Complex::MultiValue ? "MSysComplexType_Text" : "MSysComplexType_Attachment";
+    t.name = k.name;
     t.system = true;
     t.catalogFlags = kTemplateFlags;
-    t.columns = TemplateColumns(kind);
+    t.columns = k.columns;
     out.system.push_back(std::move(t));
   }
   return out;

@@ -1,7 +1,7 @@
 // What an ACE file keeps for its complex columns besides the column itself: the
 // system tables MSysComplexColumns (one row per complex column: its name, its
-// complex id, the template table of its kind, its table and its flat table) and
-// the templates MSysComplexType_Text and MSysComplexType_Attachment, and one
+// complex id, the template table of its kind, its table and its flat table), the
+// templates MSysComplexType_Text, _Long and _Attachment, and one
 // hidden flat table per complex column whose rows are the column's entries, each
 // carrying the key that the owning row holds in the column.
 #pragma once
@@ -13,7 +13,7 @@
 namespace jetwriter {
 
 struct ComplexTables {
-  std::vector<Table> system;  // MSysComplexColumns and the two templates
+  std::vector<Table> system;  // MSysComplexColumns and the templates
   std::vector<Table> flat;    // one per complex column, in table and column order
 };
 

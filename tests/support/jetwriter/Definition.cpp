@@ -22,7 +22,12 @@ std::vector<uint8_t> TableDefinitionPage(const TableLayout& t, const TableFacts&
   // 47: logical indexes, 51: index entries: none
   Put32(&p[55], f.usageMap);
   Put32(&p[59], f.freeMap);
-  for (const ColumnLayout& c : t.columns) {
+  // Entries and names in number order, except those defined first.
+  std::vector<const ColumnLayout*> order;
+  for (const ColumnLayout& c : t.columns) if (c.def.definedFirst) order.push_back(&c);
+  for (const ColumnLayout& c : t.columns) if (!c.def.definedFirst) order.push_back(&c);
+  for (const ColumnLayout* entry : order) {
+    const ColumnLayout& c = *entry;
     uint8_t e[25] = {};
     e[0] = uint8_t(c.def.type);
     Put16(e + 5, uint32_t(c.number));
@@ -38,6 +43,7 @@ std::vector<uint8_t> TableDefinitionPage(const TableLayout& t, const TableFacts&
     }
     // Fixed length (complex columns add 0x04, their keys count up); may be null.
     e[15] = c.def.type == kComplex ? 0x07 : c.fixed ? 0x03 : 0x02;
+    if (c.def.autoNumber) e[15] |= 0x04;
     if (c.def.compressed) e[16] |= 0x01;  // Unicode compression
     if (c.def.calculated) e[16] |= 0xC0;
     Put16(e + 21, uint32_t(c.fixedOffset));
@@ -45,9 +51,9 @@ std::vector<uint8_t> TableDefinitionPage(const TableLayout& t, const TableFacts&
     p.insert(p.end(), e, e + 25);
   }
   std::vector<uint8_t> name;
-  for (const ColumnLayout& c : t.columns) {
+  for (const ColumnLayout* c : order) {
     name.clear();
-    AppendUtf16(c.def.name, name);
+    AppendUtf16(c->def.name, name);
     uint8_t len[2];
     Put16(len, uint32_t(name.size()));
     p.insert(p.end(), len, len + 2);

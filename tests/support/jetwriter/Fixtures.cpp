@@ -159,11 +159,12 @@ static Table NewTypes() {
       ratio{"Ratio", T::Double}, price{"Price", T::Currency}, rate{"Rate", T::Decimal, 255, 18, 4};
   for (Column* c : {&fullName, &notes, &twice, &ratio, &price, &rate}) c->calculated = true;
   fullName.compressed = true;
-  Column colors{"Colors", kComplex}, files{"Files", kComplex};
-  colors.complex = Complex::MultiValue;
+  Column colors{"Colors", kComplex}, files{"Files", kComplex}, sizes{"尺寸", kComplex};
+  colors.complex = sizes.complex = Complex::MultiValue;
+  sizes.entryType = T::LongInteger;
   files.complex = Complex::Attachment;
   t.columns = {{"Id", T::LongInteger}, {"Big", kBigInt}, {"Extended", kDateTimeExtended}, fullName, notes,
-               twice, ratio, price, rate, colors, files};
+               twice, ratio, price, rate, colors, files, sizes};
   t.rowCount = 5;
   t.row = [](uint64_t r, std::vector<VARIANT>& v) {
     v[0] = VARIANT::I4(int32_t(r + 1));
@@ -190,15 +191,19 @@ static Table NewTypes() {
              VARIANT::I4(0), VARIANT::R8(0.0), Cy(-1), Dec(5, 1)};
         break;
     }
-    v.resize(11);
+    v.resize(12);
   };
   t.entries = [](uint64_t r, size_t column) -> std::vector<std::string> {
     if (column == 9) {
       const std::vector<std::string> colors[] = {{"Red", "Green"}, {}, {"中文"}, {"Blue", "Cyan", "Red"}, {"a, b"}};
       return colors[r];
     }
-    const std::vector<std::string> files[] = {{"a.txt"}, {}, {"报告.pdf", "b.png", "noext"}, {}, {"x.csv"}};
-    return files[r];
+    if (column == 10) {
+      const std::vector<std::string> files[] = {{"a.txt"}, {}, {"报告.pdf", "b.png", "noext"}, {}, {"x.csv"}};
+      return files[r];
+    }
+    const std::vector<std::string> sizes[] = {{"-2147483648", "0"}, {}, {"42"}, {"1", "22", "333"}, {}};
+    return sizes[r];
   };
   return t;
 }
