@@ -308,6 +308,9 @@ TEST(JetWriter, RefusesWhatItCannotWrite) {
   EXPECT_THROW(WriteJet4(path, one({"d", T::Decimal, 255, 3, 0}, Dec(1000, 0))), std::runtime_error);
   EXPECT_THROW(WriteJet4(path, one({"d", T::Decimal, 255, 18, 1}, Dec(1, 2))), std::runtime_error);
   EXPECT_THROW(WriteJet4(path, {}, {{"q", "DELETE FROM t"}}), std::runtime_error);
+  EXPECT_THROW(WriteJet4(path, one({"n", kBigInt}, I8(1))), std::runtime_error);  // an .mdb has no Large Number
+  EXPECT_THROW(WriteJet4(path, one({"x", kDateTimeExtended}, VARIANT::Str("2024-13-01 00:00:00")), {}, kAce2016),
+               std::runtime_error);
   // Every Text column full: more than a page can hold in one row.
   Table wide;
   wide.name = "wide";

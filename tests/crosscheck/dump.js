@@ -28,6 +28,9 @@ export function plainDecimal(text) {
 function value(type, v) {
   if (v === null || v === undefined) return null;
   switch (type) {
+    case "bigint": return String(v);
+    // mdb-reader reads attachments itself; no entries reads as [].
+    case "complex": return v.length ? v.map((a) => a.name).join(", ") : null;
     case "datetime": return (v.getTime() - DAY_ZERO_MS) / MS_PER_DAY;
     case "currency": return currency(v);
     case "numeric": return plainDecimal(v);
@@ -46,12 +49,20 @@ export function dump(path, only = []) {
     if (only.length && !only.includes(name)) continue;
     const table = reader.getTable(name);
     const columns = table.getColumns().map((c) => ({ name: c.name, type: c.type }));
-    const rows = table.getData().map((row) => columns.map((c) => value(c.type, row[c.name])));
+    // mdb-reader takes every complex column for attachments and fails on others
+    // (multi-value): such a column reads as {unreadable: true}, to be resolved
+    // through the hidden tables.
+    const readable = columns.filter((c) => {
+      if (c.type !== "complex") return true;
+      try { table.getData({ columns: [c.name] }); return true; } catch { return false; }
+    }).map((c) => c.name);
+    const rows = table.getData({ columns: readable }).map((row) =>
+      columns.map((c) => (readable.includes(c.name) ? value(c.type, row[c.name]) : { unreadable: true })));
     tables.push({ name, system: system.includes(name), columns, rows });
   }
-  // The catalog itself: each object's name and type (1 table, 5 saved query).
-  const catalog = reader.getTable("MSysObjects").getData({ columns: ["Name", "Type"] })
-    .map((o) => ({ name: o.Name, type: o.Type }));
+  // The catalog itself: each object's id, name and type (1 table, 5 saved query).
+  const catalog = reader.getTable("MSysObjects").getData({ columns: ["Id", "Name", "Type"] })
+    .map((o) => ({ id: o.Id, name: o.Name, type: o.Type }));
   return { tables, systemTables: system, catalog };
 }
 

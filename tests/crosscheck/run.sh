@@ -12,18 +12,22 @@ mkdir -p "$work"
 crosscheck_install "$here"
 passed=0
 failed=0
-check() {  # check <name> <kind> [rows]
+check() {  # check <file name> <kind> [rows] [options]
   local name=$1; shift
-  if "$make_fixture" "$work/$name.mdb" "$@" --expect "$work/$name.json" 2>/dev/null &&
-     node "$here/check.js" "$work/$name.mdb" "$work/$name.json"; then
+  if "$make_fixture" "$work/$name" "$@" --expect "$work/$name.json" 2>/dev/null &&
+     node "$here/check.js" "$work/$name" "$work/$name.json"; then
     passed=$((passed + 1))
   else
     failed=$((failed + 1))
   fi
 }
-check alltypes alltypes
-check demo demo
-check edited edited
-check big big 40000  # over 512 data pages: the usage map points to bitmap pages
+check alltypes.mdb alltypes
+check demo.mdb demo
+check edited.mdb edited
+check big.mdb big 40000  # over 512 data pages: the usage map points to bitmap pages
+check scrambled.mdb alltypes --scramble 0x6B39DAC7  # Jet's page scrambling
+check newtypes2007.accdb accdb --version 2
+check newtypes2019.accdb accdb --version 6
+check big.accdb big 40000 --version 5
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <stdexcept>
 #include "support/jetwriter/Catalog.h"
+#include "support/jetwriter/Complex.h"
 #include "support/jetwriter/Definition.h"
 #include "support/jetwriter/Pages.h"
 #include "support/jetwriter/Rows.h"
@@ -22,6 +23,7 @@ const std::vector<BuiltInTable>& BuiltInSystemTables() {
 
 VARIANT Ui1(uint8_t v) { VARIANT x; x.vt = VT_UI1; x.bVal = v; return x; }
 VARIANT I2(int16_t v) { VARIANT x; x.vt = VT_I2; x.iVal = v; return x; }
+VARIANT I8(int64_t v) { VARIANT x; x.vt = VT_I8; x.llVal = v; return x; }
 VARIANT R4(float v) { VARIANT x; x.vt = VT_R4; x.fltVal = v; return x; }
 VARIANT Cy(int64_t v) { VARIANT x; x.vt = VT_CY; x.cyVal = v; return x; }
 VARIANT Date(double d) { VARIANT x; x.vt = VT_DATE; x.date = d; return x; }
@@ -61,6 +63,7 @@ struct Written {
   TableLayout layout;
   std::vector<uint32_t> dataPages;
   uint32_t rows = 0;
+  uint32_t nextComplexKey = 0;
 };
 
 // A table's rows go onto data pages in order; rows that overflow go onto a page of
@@ -92,9 +95,16 @@ class DataPages {
   std::vector<uint32_t>& pages_;
 };
 
-Written StreamTable(const Table& t, uint32_t definitionPage, PageFile& file) {
+// complexId: the complex id of the table's first complex column, counted on.
+Written StreamTable(const Table& t, uint32_t definitionPage, PageFile& file, int32_t& complexId) {
   Written w;
   w.layout = LayOut(t.columns);
+  std::vector<size_t> complexColumns;
+  for (ColumnLayout& c : w.layout.columns) {
+    if (c.def.type != kComplex) continue;
+    c.complexId = complexId++;
+    complexColumns.push_back(size_t(c.number));
+  }
   LongValues longValues(file);
   DataPages rows(definitionPage, file, w.dataPages), overflow(definitionPage, file, w.dataPages);
   std::vector<VARIANT> values(t.columns.size());
@@ -103,6 +113,7 @@ Written StreamTable(const Table& t, uint32_t definitionPage, PageFile& file) {
   for (uint64_t r = 0; r < t.rowCount; ++r) {
     for (VARIANT& v : values) v.vt = VT_EMPTY;
     t.row(r, values);
+    for (size_t c : complexColumns) values[c] = VARIANT::I4(ComplexKey(r));
     EncodeRow(w.layout, values, longValues, row);
     if (row.size() > RowPage::kMaxRow) throw std::runtime_error("row too long for a page in " + t.name);
     bool deleted = t.deleted && t.deleted(r);
@@ -119,6 +130,7 @@ Written StreamTable(const Table& t, uint32_t definitionPage, PageFile& file) {
   longValues.Flush();
   if (live > 0xFFFFFFFFull) throw std::runtime_error("too many rows in " + t.name);
   w.rows = uint32_t(live);
+  w.nextComplexKey = complexColumns.empty() ? 0 : uint32_t(ComplexKey(t.rowCount));
   return w;
 }
 
@@ -142,11 +154,14 @@ class MapRows {
   RowPage page_;
 };
 
-void WriteFile(const std::string& path, const std::vector<const Table*>& all, double created) {
-  PageFile file(path);
+void WriteFile(const std::string& path, const std::vector<const Table*>& all, double created,
+               FileFormat format) {
+  PageFile file(path, format.scrambleKey);
   while (file.PageCount() < DefinitionPage(all.size())) file.Allocate();  // 0, 1, definitions
   std::vector<Written> written;
-  for (size_t k = 0; k < all.size(); ++k) written.push_back(StreamTable(*all[k], DefinitionPage(k), file));
+  int32_t complexId = 1;
+  for (size_t k = 0; k < all.size(); ++k)
+    written.push_back(StreamTable(*all[k], DefinitionPage(k), file, complexId));
 
   MapRows maps(file);
   for (size_t k = 0; k < all.size(); ++k) {
@@ -155,29 +170,49 @@ void WriteFile(const std::string& path, const std::vector<const Table*>& all, do
     facts.rowCount = written[k].rows;
     facts.usageMap = maps.Add(UsageMap(written[k].dataPages, file));
     facts.freeMap = maps.Add(EmptyUsageMap());
+    facts.nextComplexKey = written[k].nextComplexKey;
     file.Write(DefinitionPage(k), TableDefinitionPage(written[k].layout, facts).data());
   }
   maps.Finish();
-  file.Write(0, DatabaseDefinitionPage(created).data());
+  file.Write(0, DatabaseDefinitionPage(created, format).data());
   file.Close();
 }
 
 }  // namespace
 
+static bool NeedsAce(const Column& c) {
+  return c.type == kBigInt || c.type == kDateTimeExtended || c.type == kComplex || c.calculated;
+}
+
 void WriteJet4(const std::string& path, const std::vector<Table>& tables,
-               const std::vector<SavedQuery>& queries) {
+               const std::vector<SavedQuery>& queries, FileFormat format) {
+  if (format.version > 6) throw std::runtime_error("no such file version");
   // A fixed creation date keeps the files of one fixture byte for byte the same.
   const double created = DayNumber(2024, 1, 2, 3, 4, 5);
   const size_t builtIn = BuiltInSystemTables().size();
+  for (const Table& t : tables)
+    for (const Column& c : t.columns)
+      if (NeedsAce(c) && !format.Ace()) throw std::runtime_error("column " + c.name + " needs an .accdb");
+
+  // An ACE file's complex columns bring their system tables, placed after the
+  // built-in ones; the flat tables come after the user tables.
+  ComplexTables complex;
+  if (format.Ace()) complex = BuildComplexTables(tables, int32_t(DefinitionPage(builtIn)));
+  std::vector<const Table*> listed;
+  for (const Table& t : complex.system) listed.push_back(&t);
+  for (const Table& t : tables) listed.push_back(&t);
+  for (const Table& t : complex.flat) listed.push_back(&t);
 
   std::vector<CatalogObject> objects = ContainerObjects();
   for (size_t k = 0; k < builtIn; ++k) {
     const BuiltInTable& b = BuiltInSystemTables()[k];
     objects.push_back({int32_t(DefinitionPage(k)), kTablesContainer, b.name, 1, b.flags});
   }
-  for (size_t k = 0; k < tables.size(); ++k) {
-    const Table& t = tables[k];
+  for (size_t k = 0; k < listed.size(); ++k) {
+    const Table& t = *listed[k];
     uint32_t flags = t.catalogFlags ? t.catalogFlags : t.system ? 0x80000000u : 0;
+    for (const Column& c : t.columns)
+      if (c.type == kComplex) flags |= kHasComplexFlag;
     objects.push_back({int32_t(DefinitionPage(builtIn + k)), kTablesContainer, t.name, 1, flags});
   }
   std::vector<QueryRow> queryRows;
@@ -192,10 +227,10 @@ void WriteJet4(const std::string& path, const std::vector<Table>& tables,
   Table sysObjects = MSysObjects(objects, created), aces = MSysACEs(),
         sysQueries = MSysQueries(queryRows), relationships = MSysRelationships();
   all = {&sysObjects, &aces, &sysQueries, &relationships};
-  for (const Table& t : tables) all.push_back(&t);
+  all.insert(all.end(), listed.begin(), listed.end());
 
   try {
-    WriteFile(path, all, created);
+    WriteFile(path, all, created, format);
   } catch (...) {
     std::remove(path.c_str());  // no half-written file for a later test to trip on
     throw;

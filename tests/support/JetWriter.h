@@ -1,8 +1,9 @@
-// A Jet 4 (Access 2000) .mdb writer for tests, benchmarks and the demo database.
+// A Jet 4 (Access 2000) .mdb and ACE (Access 2007-2019) .accdb writer for tests,
+// benchmarks and the demo database.
 //
-// It writes a file from nothing: page 0 with the Jet 4 version byte and its
-// RC4-masked header (code page 1252, General sort order, no password, no page
-// encryption), the catalog MSysObjects on page 2, the Jet system tables (MSysACEs,
+// It writes a file from nothing: page 0 with the version byte and its RC4-masked
+// header (code page 1252, General sort order, no password, and no page scrambling
+// unless asked for), the catalog MSysObjects on page 2, the Jet system tables (MSysACEs,
 // MSysQueries, MSysRelationships), then every table given: a table definition
 // page, data pages found through the table's usage map, and LVAL pages for memo
 // and OLE values too long to sit in the row. Text is stored as uncompressed
@@ -15,8 +16,14 @@
 // VT_R4, VT_R8, VT_CY, VT_DATE, VT_BOOL, VT_DECIMAL, VT_ARRAY|VT_UI1 for OLE
 // Object and Binary). VT_NULL (or VT_EMPTY) writes NULL; a Yes/No column cannot
 // hold NULL (its value is its null-mask bit), so NULL there writes No.
+// ACE files add Large Number (VT_I8), Date/Time Extended (VT_BSTR
+// "yyyy-mm-dd hh:mm:ss.fffffff", years 1 to 9999), calculated columns (the stored
+// result, of the column's type) and complex columns (multi-value and attachment,
+// their entries from Table::entries, kept in hidden flat tables that
+// MSysComplexColumns links to the column).
 // WriteJet4 throws std::runtime_error for a value of the wrong type, a text
-// longer than its column, a row that does not fit in a page, or a failed write.
+// longer than its column, a row that does not fit in a page, a type the file's
+// version cannot hold, or a failed write.
 #pragma once
 #include <cstdint>
 #include <functional>
@@ -26,6 +33,13 @@
 #include "platform/jet/file/MdbFile.h"
 
 namespace jetwriter {
+
+// The ACE column types (values as the file stores them).
+constexpr jet::AccessType kComplex = jet::AccessType(0x12);           // multi-value, attachment
+constexpr jet::AccessType kBigInt = jet::AccessType(0x13);            // Large Number
+constexpr jet::AccessType kDateTimeExtended = jet::AccessType(0x14);  // Date/Time Extended
+
+enum class Complex { None, MultiValue, Attachment };
 
 struct Column {
   std::string name;  // UTF-8
@@ -37,6 +51,21 @@ struct Column {
   // per character below U+0100) where that is shorter, as Access's "Unicode
   // Compression" does; memos only up to 1024 characters, as Access does.
   bool compressed = false;
+  // ACE only. The value is an expression's result that Access stored: wrapped in
+  // the calculated-value frame, in the row's variable part whatever the type.
+  bool calculated = false;
+  // ACE only, with type kComplex: what the column's entries are (multi-values of
+  // entryType, Text or Long Integer, or attachments named by their file names).
+  Complex complex = Complex::None;
+  jet::AccessType entryType = jet::AccessType::Text;
+  // A fixed-size value kept in the row's variable part, as Access keeps the key
+  // columns of the hidden tables behind complex columns.
+  bool variablePart = false;
+  // An AutoNumber (Long Integer) column: flagged so; its values are still the rows'.
+  bool autoNumber = false;
+  // The column's entry comes first in the table definition, before those of lower
+  // numbers (Access lists an attachment table's key column so; readers go by number).
+  bool definedFirst = false;
 };
 
 struct Table {
@@ -56,6 +85,10 @@ struct Table {
   // lies, so their order differs from the generator's.)
   std::function<bool(uint64_t row)> deleted;
   std::function<bool(uint64_t row)> overflow;
+  // The entries of complex column `column` in row `row`, as texts: multi-values
+  // (Long Integer ones in decimal), or attachment file names (each attachment's
+  // bytes are derived from its name).
+  std::function<std::vector<std::string>(uint64_t row, size_t column)> entries;
 };
 
 // A saved select query: a catalog object of type 5 (a VIEW), its SQL kept in
@@ -69,8 +102,20 @@ struct SavedQuery {
   std::string sql;
 };
 
+// The version byte at 0x14 and Jet's own page scrambling ("Encrypt Database"
+// without a password): every page but the header RC4-coded with the key
+// scrambleKey ^ page number, the key kept in the header.
+struct FileFormat {
+  uint8_t version = 1;  // 1 Jet 4 (.mdb); 2 Access 2007, 3 2010, 4 2013, 5 2016, 6 2019 (.accdb)
+  uint32_t scrambleKey = 0;
+  bool Ace() const { return version >= 2; }
+};
+constexpr FileFormat kJet4{1, 0};
+constexpr FileFormat kAce2007{2, 0};
+constexpr FileFormat kAce2016{5, 0};
+
 void WriteJet4(const std::string& path, const std::vector<Table>& tables,
-               const std::vector<SavedQuery>& queries = {});
+               const std::vector<SavedQuery>& queries = {}, FileFormat format = kJet4);
 
 // The names and catalog flags of the system tables every file gets.
 struct BuiltInTable { std::string name; uint32_t flags; };
@@ -79,6 +124,7 @@ const std::vector<BuiltInTable>& BuiltInSystemTables();
 // VARIANT makers for the types Variant.h has no maker for.
 VARIANT Ui1(uint8_t v);
 VARIANT I2(int16_t v);
+VARIANT I8(int64_t v);
 VARIANT R4(float v);
 VARIANT Cy(int64_t tenThousandths);  // 18.5 is Cy(185000)
 VARIANT Date(double days);           // days since 1899/12/30, fraction = time of day
@@ -106,11 +152,18 @@ std::vector<Table> AllTypesTables();
 std::vector<SavedQuery> AllTypesQueries();
 void WriteAllTypesFixture(const std::string& path);
 
+// "NewTypes" (an .accdb of the given version): Large Number, Date/Time Extended,
+// calculated Text, Memo, Long, Double, Currency and Decimal columns, Text and Long
+// Integer multi-value columns and an attachment column (rows with none, one and
+// several entries), NULLs and extremes; "Plain" beside it, of older types only.
+std::vector<Table> AccdbTables();
+void WriteAccdbFixture(const std::string& path, FileFormat format = kAce2016);
+
 // "Big": `rows` rows over many pages: Id (Long, = row + 1), Name (Text "name<row>",
 // NULL every 97th row), Amount (Double), Created (Date/Time), Active (Yes/No,
 // odd rows), Price (Currency), Note (Text, Chinese, empty every 5th row).
 std::vector<Table> BigTables(uint64_t rows);
-void WriteBigFixture(const std::string& path, uint64_t rows);
+void WriteBigFixture(const std::string& path, uint64_t rows, FileFormat format = kJet4);
 
 // "Edited": 600 rows as a table edited in Access leaves them: every third row
 // (1, 4, 7, ...) deleted, every fifth (2, 7, 12, ...) moved to an overflow page.

@@ -89,8 +89,11 @@ TEST(MdbDamaged, NotAFileAtAll) {
 
 TEST(MdbDamaged, TruncatedFiles) {
   TempDir dir;
-  for (const char* name : {"V2000_test.mdb", "nwind.mdb", "V1997_test.mdb"}) {
-    const std::vector<uint8_t> whole = ReadAll(kData + "/" + name);
+  // Our writer's .accdb adds the hidden tables of complex columns and calculated values.
+  const std::string accdb = dir.Path() + "/NewTypes.accdb";
+  jetwriter::WriteAccdbFixture(accdb);
+  for (const std::string& name : {kData + "/V2000_test.mdb", kData + "/nwind.mdb", kData + "/V1997_test.mdb", accdb}) {
+    const std::vector<uint8_t> whole = ReadAll(name);
     ASSERT_FALSE(whole.empty()) << name;
     for (size_t cut : {size_t{10}, size_t{2047}, size_t{4096}, size_t{3 * 4096 + 17},
                        whole.size() / 7, whole.size() / 2, whole.size() - 4096}) {
@@ -134,13 +137,17 @@ TEST(MdbDamaged, PathWithSpacesAndChinese) {
 TEST(MdbDamaged, FlippedBytesNeverCrashOrHang) {
   TempDir dir;
   std::mt19937 rng(20261207);
-  // Our writer's file adds Jet 4 long-value chains over several pages.
-  const std::string fixture = dir.Path() + "/AllTypes.mdb";
+  // Our writer's files add Jet 4 long-value chains over several pages, pages under
+  // Jet's scrambling, and an .accdb's new types and hidden tables.
+  const std::string fixture = dir.Path() + "/AllTypes.mdb", scrambled = dir.Path() + "/Scrambled.mdb",
+                    accdb = dir.Path() + "/NewTypes.accdb";
   jetwriter::WriteAllTypesFixture(fixture);
+  jetwriter::WriteJet4(scrambled, jetwriter::AllTypesTables(), {}, jetwriter::FileFormat{1, 0x6B39DAC7});
+  jetwriter::WriteAccdbFixture(accdb);
   struct Source { std::string path; int copies; };
   const Source sources[] = {{kData + "/V1997_test.mdb", 100}, {kData + "/V2000_empty.mdb", 60},
                             {kData + "/V2000_test.mdb", 50},  {kData + "/nwind.mdb", 50},
-                            {fixture, 80}};
+                            {fixture, 80}, {scrambled, 40}, {accdb, 150}};
   int failed = 0, read = 0;
   for (const Source& s : sources) {
     const std::vector<uint8_t> original = ReadAll(s.path);

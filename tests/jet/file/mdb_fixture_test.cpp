@@ -1,5 +1,6 @@
-// The reader over files of our own Jet 4 writer: every value of every table must
-// read back as the writer's generators gave it.
+// The reader over files of our own Jet 4 writer, plain and with Jet's page
+// scrambling: every value of every table must read back as the writer's generators
+// gave it.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -80,22 +81,20 @@ void ExpectSame(const jetwriter::Column& col, const VARIANT& written, const VARI
   }
 }
 
-class FixtureFile : public ::testing::Test {
+class FixtureFile : public ::testing::TestWithParam<jetwriter::FileFormat> {
  protected:
-  static void SetUpTestSuite() {
-    path_ = new std::string(TempPath("mdb_fixture_test"));
-    jetwriter::WriteAllTypesFixture(*path_);
+  void SetUp() override {
+    path_ = TempPath("mdb_fixture_test");
+    jetwriter::WriteJet4(path_, jetwriter::AllTypesTables(), jetwriter::AllTypesQueries(), GetParam());
   }
-  static void TearDownTestSuite() {
-    unlink(path_->c_str());
-    delete path_;
-  }
-  static std::string* path_;
+  void TearDown() override { unlink(path_.c_str()); }
+  std::string path_;
 };
-std::string* FixtureFile::path_ = nullptr;
+INSTANTIATE_TEST_SUITE_P(PlainAndScrambled, FixtureFile,
+                         ::testing::Values(jetwriter::kJet4, jetwriter::FileFormat{1, 0x6B39DAC7}));
 
-TEST_F(FixtureFile, CatalogListsTablesSystemTablesAndQueries) {
-  auto f = jet::MdbFile::Open(*path_);
+TEST_P(FixtureFile, CatalogListsTablesSystemTablesAndQueries) {
+  auto f = jet::MdbFile::Open(path_);
   EXPECT_EQ(f->JetVersion(), 4);
   std::map<std::string, jet::ObjectType> cat;
   for (const auto& e : f->Catalog()) cat[e.name] = e.type;
@@ -107,8 +106,8 @@ TEST_F(FixtureFile, CatalogListsTablesSystemTablesAndQueries) {
     EXPECT_EQ(cat[q.name], jet::ObjectType::View) << q.name;
 }
 
-TEST_F(FixtureFile, EveryValueReadsBackAsWritten) {
-  auto f = jet::MdbFile::Open(*path_);
+TEST_P(FixtureFile, EveryValueReadsBackAsWritten) {
+  auto f = jet::MdbFile::Open(path_);
   for (const jetwriter::Table& t : jetwriter::AllTypesTables()) {
     SCOPED_TRACE(t.name);
     std::string exact;
@@ -134,8 +133,8 @@ TEST_F(FixtureFile, EveryValueReadsBackAsWritten) {
   }
 }
 
-TEST_F(FixtureFile, SavedQueriesRebuildTheirSql) {
-  auto f = jet::MdbFile::Open(*path_);
+TEST_P(FixtureFile, SavedQueriesRebuildTheirSql) {
+  auto f = jet::MdbFile::Open(path_);
   for (const auto& q : jetwriter::AllTypesQueries()) EXPECT_EQ(f->SavedQuerySql(q.name), q.sql);
   EXPECT_EQ(f->SavedQuerySql("AllTypes"), "");  // a table is no query
 }

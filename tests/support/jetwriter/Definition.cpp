@@ -13,6 +13,7 @@ std::vector<uint8_t> TableDefinitionPage(const TableLayout& t, const TableFacts&
   p[0] = 0x02;
   p[1] = 0x01;
   Put32(&p[16], f.rowCount);
+  Put32(&p[28], f.nextComplexKey);
   p[40] = f.system ? 0x53 : 0x4E;
   uint32_t n = uint32_t(t.columns.size());
   Put16(&p[41], n);  // columns a row may have
@@ -21,28 +22,38 @@ std::vector<uint8_t> TableDefinitionPage(const TableLayout& t, const TableFacts&
   // 47: logical indexes, 51: index entries: none
   Put32(&p[55], f.usageMap);
   Put32(&p[59], f.freeMap);
-  for (const ColumnLayout& c : t.columns) {
+  // Entries and names in number order, except those defined first.
+  std::vector<const ColumnLayout*> order;
+  for (const ColumnLayout& c : t.columns) if (c.def.definedFirst) order.push_back(&c);
+  for (const ColumnLayout& c : t.columns) if (!c.def.definedFirst) order.push_back(&c);
+  for (const ColumnLayout* entry : order) {
+    const ColumnLayout& c = *entry;
     uint8_t e[25] = {};
     e[0] = uint8_t(c.def.type);
     Put16(e + 5, uint32_t(c.number));
     Put16(e + 7, uint32_t(c.varIndex));
     Put16(e + 9, uint32_t(c.number));
-    if (c.def.type == AccessType::Text || c.def.type == AccessType::Memo) {
-      Put16(e + 11, 0x0409);  // General sort order
+    if (c.def.type == kComplex) {
+      Put32(e + 11, uint32_t(c.complexId));  // its row in MSysComplexColumns
     } else if (c.def.type == AccessType::Decimal) {
       e[11] = uint8_t(c.def.precision);
       e[12] = uint8_t(c.def.scale);
+    } else {
+      Put16(e + 11, 0x0409);  // General sort order (Access writes it for most types)
     }
-    e[15] = c.fixed ? 0x03 : 0x02;  // fixed length; may be null
-    if (c.def.compressed) e[16] = 0x01;  // Unicode compression
+    // Fixed length (complex columns add 0x04, their keys count up); may be null.
+    e[15] = c.def.type == kComplex ? 0x07 : c.fixed ? 0x03 : 0x02;
+    if (c.def.autoNumber) e[15] |= 0x04;
+    if (c.def.compressed) e[16] |= 0x01;  // Unicode compression
+    if (c.def.calculated) e[16] |= 0xC0;
     Put16(e + 21, uint32_t(c.fixedOffset));
     Put16(e + 23, uint32_t(c.size));
     p.insert(p.end(), e, e + 25);
   }
   std::vector<uint8_t> name;
-  for (const ColumnLayout& c : t.columns) {
+  for (const ColumnLayout* c : order) {
     name.clear();
-    AppendUtf16(c.def.name, name);
+    AppendUtf16(c->def.name, name);
     uint8_t len[2];
     Put16(len, uint32_t(name.size()));
     p.insert(p.end(), len, len + 2);
@@ -57,29 +68,15 @@ std::vector<uint8_t> TableDefinitionPage(const TableLayout& t, const TableFacts&
   return p;
 }
 
-static void Rc4(const uint8_t* key, size_t keyLength, uint8_t* data, size_t length) {
-  uint8_t s[256];
-  for (int i = 0; i < 256; ++i) s[i] = uint8_t(i);
-  for (int i = 0, j = 0; i < 256; ++i) {
-    j = (j + s[i] + key[size_t(i) % keyLength]) & 0xFF;
-    std::swap(s[i], s[j]);
-  }
-  for (size_t k = 0, i = 0, j = 0; k < length; ++k) {
-    i = (i + 1) & 0xFF;
-    j = (j + s[i]) & 0xFF;
-    std::swap(s[i], s[j]);
-    data[k] ^= s[(s[i] + s[j]) & 0xFF];
-  }
-}
-
-std::vector<uint8_t> DatabaseDefinitionPage(double created) {
+std::vector<uint8_t> DatabaseDefinitionPage(double created, FileFormat format) {
   std::vector<uint8_t> p(kPageSize, 0);
   p[1] = 0x01;
-  std::memcpy(&p[4], "Standard Jet DB", 16);
-  p[0x14] = 0x01;  // Jet 4
+  std::memcpy(&p[4], format.Ace() ? "Standard ACE DB" : "Standard Jet DB", 16);
+  p[0x14] = format.version;
   Put16(&p[0x3C], 1252);
-  // 0x3E: database key 0. 0x42: the password, 40 bytes, stored XOR the whole days
-  // of the creation date; an empty password leaves the mask alone.
+  Put32(&p[0x3E], format.scrambleKey);
+  // 0x42: the password, 40 bytes, stored XOR the whole days of the creation date;
+  // an empty password leaves the mask alone.
   uint8_t mask[4];
   Put32(mask, uint32_t(int32_t(std::floor(created))));
   for (int a = 0x42; a < 0x42 + 40; ++a) p[size_t(a)] = mask[(a - 0x42) % 4];

@@ -2,12 +2,16 @@
 #include <charconv>
 #include <cstdio>
 #include <stdexcept>
+#include "support/jetwriter/Complex.h"
 
 namespace jetwriter {
 
 using T = jet::AccessType;
 
 const char* ReaderTypeName(T type) {
+  if (type == kBigInt) return "bigint";
+  if (type == kDateTimeExtended) return "datetimextended";  // sic
+  if (type == kComplex) return "complex";
   switch (type) {
     case T::Boolean: return "boolean";
     case T::Byte: return "byte";
@@ -61,6 +65,8 @@ static void Value(std::string& out, T type, const VARIANT& v) {
     out += type == T::Boolean ? "false" : "null";
     return;
   }
+  if (type == kBigInt) { String(out, std::to_string(v.llVal)); return; }
+  if (type == kDateTimeExtended) { String(out, v.bstrVal); return; }
   switch (type) {
     case T::Text: case T::Memo: String(out, v.bstrVal); break;
     case T::ReplicationId: {
@@ -87,11 +93,18 @@ static void Value(std::string& out, T type, const VARIANT& v) {
       out += '"';
       break;
     }
+    default: break;
   }
 }
 
-void WriteExpectedJson(const std::string& path, const std::vector<Table>& tables,
-                       const std::vector<SavedQuery>& queries) {
+void WriteExpectedJson(const std::string& path, const std::vector<Table>& given,
+                       const std::vector<SavedQuery>& queries, FileFormat format) {
+  std::vector<Table> tables = given;
+  if (format.Ace()) {
+    ComplexTables complex = BuildComplexTables(given, int32_t(2 + BuiltInSystemTables().size()));
+    tables.insert(tables.end(), complex.system.begin(), complex.system.end());
+    tables.insert(tables.end(), complex.flat.begin(), complex.flat.end());
+  }
   FILE* f = std::fopen(path.c_str(), "w");
   if (!f) throw std::runtime_error("cannot create " + path);
   std::string out = "{\"tables\": [";
@@ -102,6 +115,13 @@ void WriteExpectedJson(const std::string& path, const std::vector<Table>& tables
     String(out, t.name);
     out += t.system ? ", \"system\": true" : ", \"system\": false";
     if (t.overflow) out += ", \"unordered\": true";  // moved rows are read where they lie
+    std::string calculated;
+    for (const Column& c : t.columns) {
+      if (!c.calculated) continue;
+      calculated += calculated.empty() ? "" : ", ";
+      String(calculated, c.name);
+    }
+    if (!calculated.empty()) out += ", \"calculated\": [" + calculated + "]";
     out += ", \"columns\": [";
     for (size_t c = 0; c < t.columns.size(); ++c) {
       out += c ? ", {\"name\": " : "{\"name\": ";
@@ -121,7 +141,15 @@ void WriteExpectedJson(const std::string& path, const std::vector<Table>& tables
       first = false;
       for (size_t c = 0; c < values.size(); ++c) {
         if (c) out += ", ";
-        Value(out, t.columns[c].type, values[c]);
+        if (t.columns[c].type == kComplex) {
+          std::string text;
+          for (const std::string& e : t.entries(r, c)) text += (text.empty() ? "" : ", ") + e;
+          out += "{\"key\": " + std::to_string(ComplexKey(r)) + ", \"text\": ";
+          if (text.empty()) out += "null"; else String(out, text);
+          out += "}";
+        } else {
+          Value(out, t.columns[c].type, values[c]);
+        }
       }
       out += ']';
       if (out.size() > (1 << 20)) { std::fwrite(out.data(), 1, out.size(), f); out.clear(); }

@@ -151,6 +151,78 @@ std::vector<SavedQuery> AllTypesQueries() {
 
 void WriteAllTypesFixture(const std::string& path) { WriteJet4(path, AllTypesTables(), AllTypesQueries()); }
 
+// The types only an .accdb holds. Row 1 is all NULL and has no entries.
+static Table NewTypes() {
+  Table t;
+  t.name = "NewTypes";
+  Column fullName{"Full Name", T::Text, 100}, notes{"Notes", T::Memo}, twice{"Twice", T::LongInteger},
+      ratio{"Ratio", T::Double}, price{"Price", T::Currency}, rate{"Rate", T::Decimal, 255, 18, 4};
+  for (Column* c : {&fullName, &notes, &twice, &ratio, &price, &rate}) c->calculated = true;
+  fullName.compressed = true;
+  Column colors{"Colors", kComplex}, files{"Files", kComplex}, sizes{"尺寸", kComplex};
+  colors.complex = sizes.complex = Complex::MultiValue;
+  sizes.entryType = T::LongInteger;
+  files.complex = Complex::Attachment;
+  t.columns = {{"Id", T::LongInteger}, {"Big", kBigInt}, {"Extended", kDateTimeExtended}, fullName, notes,
+               twice, ratio, price, rate, colors, files, sizes};
+  t.rowCount = 5;
+  t.row = [](uint64_t r, std::vector<VARIANT>& v) {
+    v[0] = VARIANT::I4(int32_t(r + 1));
+    switch (r) {
+      case 0:
+        v = {v[0], I8(1234567890123LL), VARIANT::Str("2024-03-15 13:45:30.1234567"), VARIANT::Str("Smith, Anna"),
+             VARIANT::Str("short calculated memo"), VARIANT::I4(84), VARIANT::R8(0.125), Cy(185000),
+             Dec(-12345678, 4)};
+        break;
+      case 1:
+        break;  // NULL everywhere
+      case 2:  // the smallest values; an empty text; a memo on an LVAL page
+        v = {v[0], I8(INT64_MIN), VARIANT::Str("0001-01-01 00:00:00"), VARIANT::Str(""),
+             VARIANT::Str(Repeat("计算备注 calculated ", 40)), VARIANT::I4(INT32_MIN), VARIANT::R8(-1e300),
+             Cy(INT64_MIN), Dec(-999999999999999999, 4)};
+        break;
+      case 3:  // the largest values
+        v = {v[0], I8(INT64_MAX), VARIANT::Str("9999-12-31 23:59:59.9999999"), VARIANT::Str("王 小明"),
+             VARIANT::Str("备注"), VARIANT::I4(INT32_MAX), VARIANT::R8(1.7976931348623157e308), Cy(INT64_MAX),
+             Dec(999999999999999999, 4)};
+        break;
+      default:  // before 1899/12/30; fractions with trailing zeros
+        v = {v[0], I8(-1), VARIANT::Str("1850-06-01 06:00:00.5"), VARIANT::Str("Tab\tquote\""), VARIANT::Null(),
+             VARIANT::I4(0), VARIANT::R8(0.0), Cy(-1), Dec(5, 1)};
+        break;
+    }
+    v.resize(12);
+  };
+  t.entries = [](uint64_t r, size_t column) -> std::vector<std::string> {
+    if (column == 9) {
+      const std::vector<std::string> colors[] = {{"Red", "Green"}, {}, {"中文"}, {"Blue", "Cyan", "Red"}, {"a, b"}};
+      return colors[r];
+    }
+    if (column == 10) {
+      const std::vector<std::string> files[] = {{"a.txt"}, {}, {"报告.pdf", "b.png", "noext"}, {}, {"x.csv"}};
+      return files[r];
+    }
+    const std::vector<std::string> sizes[] = {{"-2147483648", "0"}, {}, {"42"}, {"1", "22", "333"}, {}};
+    return sizes[r];
+  };
+  return t;
+}
+
+std::vector<Table> AccdbTables() {
+  Table plain;
+  plain.name = "Plain";
+  plain.columns = {{"Id", T::LongInteger}, {"Name", T::Text, 50}, {"When", T::DateTime}};
+  plain.rowCount = 3;
+  plain.row = [](uint64_t r, std::vector<VARIANT>& v) {
+    v[0] = VARIANT::I4(int32_t(r + 1));
+    v[1] = VARIANT::Str("行 " + std::to_string(r));
+    v[2] = Date(DayNumber(2020, 2, int(r) + 1, 8, 30, 0));
+  };
+  return {NewTypes(), plain};
+}
+
+void WriteAccdbFixture(const std::string& path, FileFormat format) { WriteJet4(path, AccdbTables(), {}, format); }
+
 std::vector<Table> BigTables(uint64_t rows) {
   Table t;
   t.name = "Big";
@@ -170,7 +242,9 @@ std::vector<Table> BigTables(uint64_t rows) {
   return {t};
 }
 
-void WriteBigFixture(const std::string& path, uint64_t rows) { WriteJet4(path, BigTables(rows)); }
+void WriteBigFixture(const std::string& path, uint64_t rows, FileFormat format) {
+  WriteJet4(path, BigTables(rows), {}, format);
+}
 
 std::vector<Table> EditedTables() {
   Table t;

@@ -14,7 +14,22 @@ static std::runtime_error IoError(const std::string& what, const std::string& pa
   return std::runtime_error(what + " " + path + ": " + std::strerror(errno));
 }
 
-PageFile::PageFile(const std::string& path) : path_(path) {
+void Rc4(const uint8_t* key, size_t keyLength, uint8_t* data, size_t length) {
+  uint8_t s[256];
+  for (int i = 0; i < 256; ++i) s[i] = uint8_t(i);
+  for (int i = 0, j = 0; i < 256; ++i) {
+    j = (j + s[i] + key[size_t(i) % keyLength]) & 0xFF;
+    std::swap(s[i], s[j]);
+  }
+  for (size_t k = 0, i = 0, j = 0; k < length; ++k) {
+    i = (i + 1) & 0xFF;
+    j = (j + s[i]) & 0xFF;
+    std::swap(s[i], s[j]);
+    data[k] ^= s[(s[i] + s[j]) & 0xFF];
+  }
+}
+
+PageFile::PageFile(const std::string& path, uint32_t scrambleKey) : path_(path), scrambleKey_(scrambleKey) {
   file_ = std::fopen(path.c_str(), "wb");
   if (!file_) throw IoError("cannot create", path);
   const size_t size = 1 << 20;  // pages go out in large writes
@@ -29,6 +44,14 @@ PageFile::~PageFile() {
 void PageFile::Write(uint32_t page, const uint8_t* data) {
   long long at = (long long)page * kPageSize;
   if (at != position_ && fseeko(file_, at, SEEK_SET) != 0) throw IoError("cannot seek in", path_);
+  uint8_t scrambled[kPageSize];
+  if (scrambleKey_ != 0 && page != 0) {
+    uint8_t key[4];
+    Put32(key, scrambleKey_ ^ page);
+    std::memcpy(scrambled, data, kPageSize);
+    Rc4(key, 4, scrambled, kPageSize);
+    data = scrambled;
+  }
   if (std::fwrite(data, 1, kPageSize, file_) != kPageSize) throw IoError("cannot write", path_);
   position_ = at + kPageSize;
 }

@@ -17,9 +17,14 @@ void Put16(uint8_t* p, uint32_t v);
 void Put24(uint8_t* p, uint32_t v);
 void Put32(uint8_t* p, uint32_t v);
 
+// RC4 over data in place: Jet masks its header with it and scrambles pages with it.
+void Rc4(const uint8_t* key, size_t keyLength, uint8_t* data, size_t length);
+
 class PageFile {
  public:
-  explicit PageFile(const std::string& path);  // creates or truncates; throws
+  // Creates or truncates; throws. A non-zero scrambleKey codes every page but page 0
+  // with RC4 under the key scrambleKey ^ page number, as Jet's page scrambling does.
+  explicit PageFile(const std::string& path, uint32_t scrambleKey = 0);
   ~PageFile();
   PageFile(const PageFile&) = delete;
   PageFile& operator=(const PageFile&) = delete;
@@ -31,6 +36,7 @@ class PageFile {
 
  private:
   std::string path_;
+  uint32_t scrambleKey_;
   FILE* file_ = nullptr;
   std::unique_ptr<char[]> buffer_;
   uint32_t next_ = 0;

@@ -1,5 +1,6 @@
 #include "support/jetwriter/Rows.h"
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <stdexcept>
 #include "support/jetwriter/Text.h"
@@ -7,6 +8,10 @@
 namespace jetwriter {
 
 using jet::AccessType;
+
+// Date/Time Extended: ASCII digits, "days since 0001/01/01:ticks of 100 ns since
+// midnight:7" (the digits of fraction kept), the numbers zero-padded to 19 digits.
+constexpr int kDateTimeExtendedSize = 42;
 
 static int FixedSize(AccessType t) {
   switch (t) {
@@ -17,7 +22,11 @@ static int FixedSize(AccessType t) {
     case AccessType::Currency: case AccessType::Double: case AccessType::DateTime: return 8;
     case AccessType::ReplicationId: return 16;
     case AccessType::Decimal: return 17;
-    default: return -1;  // variable length
+    default:
+      if (t == kBigInt) return 8;
+      if (t == kComplex) return 4;
+      if (t == kDateTimeExtended) return kDateTimeExtendedSize;
+      return -1;  // variable length
   }
 }
 
@@ -28,7 +37,9 @@ TableLayout LayOut(const std::vector<Column>& columns) {
     c.def = columns[i];
     c.number = int(i);
     int fixed = FixedSize(c.def.type);
-    if (fixed >= 0) {
+    if (c.def.type == kComplex && c.def.complex == Complex::None)
+      throw std::runtime_error("column " + c.def.name + ": a complex column needs its kind");
+    if (fixed >= 0 && !c.def.calculated && !c.def.variablePart) {
       c.fixed = true;
       c.size = fixed;
       c.fixedOffset = t.fixedSize;
@@ -39,6 +50,7 @@ TableLayout LayOut(const std::vector<Column>& columns) {
         throw std::runtime_error("column " + c.def.name + ": length must be 1 to 255");
       c.size = c.def.type == AccessType::Text ? 2 * c.def.length
              : c.def.type == AccessType::Binary ? c.def.length : 0;
+      if (fixed >= 0) c.size = c.def.calculated ? 39 : fixed;  // 39: what Access declares
       c.varIndex = t.varCount++;
     }
     t.columns.push_back(c);
@@ -161,6 +173,31 @@ static void Decimal(const ColumnLayout& c, const VARIANT& v, uint8_t* out) {
   for (int w = 0; w < 4; ++w) Put32(out + 1 + 4 * w, uint32_t(m >> (32 * (3 - w))));
 }
 
+static int64_t DaysFromYearOne(int y, int m, int d) {  // days since 0001-01-01
+  y -= m <= 2;
+  int64_t era = y / 400, yoe = y - era * 400;
+  int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+  return era * 146097 + yoe * 365 + yoe / 4 - yoe / 100 + doy - 306;
+}
+
+// "yyyy-mm-dd hh:mm:ss[.fffffff]" into its stored form.
+static void DateTimeExtended(const ColumnLayout& c, const VARIANT& v, uint8_t* out) {
+  int y, mo, d, h, mi, s, used = 0;
+  if (v.vt != VT_BSTR ||
+      std::sscanf(v.bstrVal.c_str(), "%4d-%2d-%2d %2d:%2d:%2d%n", &y, &mo, &d, &h, &mi, &s, &used) != 6 ||
+      y < 1 || y > 9999 || mo < 1 || mo > 12 || d < 1 || d > 31 || h > 23 || mi > 59 || s > 59)
+    Mismatch(c, "a date \"yyyy-mm-dd hh:mm:ss.fffffff\"");
+  std::string fraction = v.bstrVal.substr(size_t(used));
+  if (!fraction.empty() && (fraction[0] != '.' || fraction.size() > 8 ||
+                            fraction.find_first_not_of("0123456789", 1) != std::string::npos))
+    Mismatch(c, "a date with at most 7 digits of fraction");
+  fraction = fraction.empty() ? "0000000" : (fraction.substr(1) + "0000000").substr(0, 7);
+  int64_t ticks = (int64_t(h) * 3600 + mi * 60 + s) * 10000000 + std::stoll(fraction);
+  char text[kDateTimeExtendedSize + 1] = {};
+  std::snprintf(text, sizeof text, "%019lld:%019lld:7", (long long)DaysFromYearOne(y, mo, d), (long long)ticks);
+  std::memcpy(out, text, kDateTimeExtendedSize);
+}
+
 static void PutFixed(const ColumnLayout& c, const VARIANT& v, uint8_t* p) {
   switch (c.def.type) {
     case AccessType::Byte: p[0] = uint8_t(Integer(c, v, 0, 255)); break;
@@ -184,8 +221,30 @@ static void PutFixed(const ColumnLayout& c, const VARIANT& v, uint8_t* p) {
       Guid(c, v.bstrVal, p);
       break;
     case AccessType::Decimal: Decimal(c, v, p); break;
-    default: break;
+    default:
+      if (c.def.type == kBigInt || c.def.type == kComplex) {
+        uint64_t n = uint64_t(Integer(c, v, INT64_MIN, INT64_MAX));
+        if (c.def.type == kComplex) Put32(p, uint32_t(n));
+        else { Put32(p, uint32_t(n)); Put32(p + 4, uint32_t(n >> 32)); }
+      } else if (c.def.type == kDateTimeExtended) {
+        DateTimeExtended(c, v, p);
+      }
+      break;
   }
+}
+
+// A calculated Decimal keeps its result as a 16-byte DECIMAL: precision (2 bytes),
+// scale, sign (0x80 negative), the high 32 bits, then the low 64 of the magnitude.
+static void CalculatedDecimal(const ColumnLayout& c, const VARIANT& v, std::vector<uint8_t>& out) {
+  uint8_t plain[17];
+  Decimal(c, v, plain);  // checks the value against the column, rescales it
+  out.assign(16, 0);
+  out[0] = uint8_t(c.def.precision);
+  out[2] = uint8_t(c.def.scale);
+  out[3] = plain[0];
+  std::memcpy(&out[4], plain + 5, 4);   // words are most significant first there
+  std::memcpy(&out[8], plain + 13, 4);
+  std::memcpy(&out[12], plain + 9, 4);
 }
 
 static bool IsNull(const VARIANT& v) { return v.vt == VT_NULL || v.vt == VT_EMPTY; }
@@ -211,24 +270,39 @@ void EncodeRow(const TableLayout& t, const std::vector<VARIANT>& values, LongVal
       varStart[size_t(c.varIndex)] = uint16_t(out.size());
       if (present) {
         bytes.clear();
-        switch (c.def.type) {
-          case AccessType::Text: case AccessType::Memo:
-            if (v.vt != VT_BSTR) Mismatch(c, "VT_BSTR");
-            if (c.def.compressed && (c.def.type == AccessType::Text || Utf16Length(v.bstrVal) <= 1024))
-              AppendCompressed(v.bstrVal, bytes);
-            else
-              AppendUtf16(v.bstrVal, bytes);
-            break;
-          default:
-            if (v.vt != (VT_ARRAY | VT_UI1)) Mismatch(c, "VT_ARRAY|VT_UI1");
-            bytes = v.parray;
-        }
-        if (c.def.type == AccessType::Text || c.def.type == AccessType::Binary) {
-          if (bytes.size() > size_t(c.size)) Mismatch(c, "no longer than the column");
-          out.insert(out.end(), bytes.begin(), bytes.end());
+        const int fixedSize = FixedSize(c.def.type);
+        if (c.def.calculated && c.def.type == AccessType::Decimal) {
+          CalculatedDecimal(c, v, bytes);
+        } else if (fixedSize >= 0) {
+          bytes.resize(size_t(fixedSize));
+          PutFixed(c, v, bytes.data());
+        } else if (c.def.type == AccessType::Text || c.def.type == AccessType::Memo) {
+          if (v.vt != VT_BSTR) Mismatch(c, "VT_BSTR");
+          if (c.def.compressed && (c.def.type == AccessType::Text || Utf16Length(v.bstrVal) <= 1024))
+            AppendCompressed(v.bstrVal, bytes);
+          else
+            AppendUtf16(v.bstrVal, bytes);
         } else {
-          lv.Put(bytes, out);
+          if (v.vt != (VT_ARRAY | VT_UI1)) Mismatch(c, "VT_ARRAY|VT_UI1");
+          bytes = v.parray;
         }
+        if ((c.def.type == AccessType::Text || c.def.type == AccessType::Binary) && bytes.size() > size_t(c.size))
+          Mismatch(c, "no longer than the column");
+        if (c.def.calculated) {
+          // The frame of a calculated value: 16 bytes Access leaves zero, the
+          // result's length, the result in its type's form, 3 bytes of zeros.
+          std::vector<uint8_t> framed(16, 0);
+          uint8_t length[4];
+          Put32(length, uint32_t(bytes.size()));
+          framed.insert(framed.end(), length, length + 4);
+          framed.insert(framed.end(), bytes.begin(), bytes.end());
+          framed.resize(framed.size() + 3, 0);
+          bytes.swap(framed);
+        }
+        if (c.def.type == AccessType::Memo || c.def.type == AccessType::OleObject)
+          lv.Put(bytes, out);
+        else
+          out.insert(out.end(), bytes.begin(), bytes.end());
       }
     }
     if (present) mask[size_t(c.number) / 8] |= uint8_t(1u << (c.number % 8));

@@ -19,6 +19,7 @@ struct ColumnLayout {
   int size = 0;          // bytes in the fixed area, or the column's maximum length
   int fixedOffset = 0;   // from the end of the column count
   int varIndex = 0;      // entry in the variable offset table
+  int32_t complexId = 0; // complex columns: their row in MSysComplexColumns
 };
 
 struct TableLayout {
@@ -45,7 +46,8 @@ class LongValues {
   uint32_t pageNumber_ = 0;
 };
 
-// Encodes one row. Throws std::runtime_error for a value that does not fit its column.
+// Encodes one row; a complex column's value is its key (VT_I4). Throws
+// std::runtime_error for a value that does not fit its column.
 void EncodeRow(const TableLayout& layout, const std::vector<VARIANT>& values,
                LongValues& longValues, std::vector<uint8_t>& out);
 
