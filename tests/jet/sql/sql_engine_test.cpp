@@ -295,7 +295,7 @@ TEST_F(SqlEngine, VbaFunctions) {
   EXPECT_EQ(one("CDbl('2.25') * 2 & Val(' 12 34abc') & Val('x')"), "4.512340");
   EXPECT_EQ(one("InStr(city, 'JING') & InStr(3, 'abcabc', 'a') & InStr(city, 'z')"), "440");
   EXPECT_EQ(one("Nz(Null, 'none') & Nz(name) & '|' & Nz(Null) & '|'"), "nonewang||");
-  EXPECT_EQ(one("Year(Now()) > 2000 and Date() <= Now()"), "1");
+  EXPECT_EQ(one("Year(Now()) > 2000 and Date() <= Now()"), "-1");
   EXPECT_EQ(one("Int(-2.5) & Fix(-2.5) & Round(2.5) & Abs(-3) & Sgn(-7)"), "-3-223-1");
   EXPECT_EQ(Column("select first(name), last(name) from customers"), (Strings{"wang|Bo"}));
   EXPECT_EQ(Column("select var(customers.id), varp(customers.id), stdev(quantity) from customers, [order details] "
@@ -318,9 +318,9 @@ TEST_F(SqlEngine, PlainColumnsKeepTheirAccessType) {
   EXPECT_EQ(First("select credit from customers where id = 3").cyVal, -25000);
   EXPECT_EQ(First("select credit from customers where id = 4").vt, VT_NULL);
   EXPECT_EQ(First("select joined from customers where id = 5").date, -1.5);
-  // Expressions take SQLite's types.
+  // Expressions take Jet's types: Currency times a Long stays Currency.
   EXPECT_EQ(First("select count(*) from customers").vt, VT_I4);
-  EXPECT_EQ(First("select credit * 2 from customers where id = 1").vt, VT_R8);
+  EXPECT_EQ(First("select credit * 2 from customers where id = 1").vt, VT_CY);
   EXPECT_EQ(First("select 3000000000 + 1 from customers").vt, VT_R8);
   EXPECT_EQ(First("select name & '' from customers").vt, VT_BSTR);
   EXPECT_EQ(First("select null from customers").vt, VT_NULL);

@@ -25,16 +25,19 @@ bool SameName(const std::string& a, const std::string& b) {
 
 class SqlCursor : public Cursor {
  public:
-  SqlCursor(std::shared_ptr<void> owner, sqlite3_stmt* stmt, ScanState* state, int tieKeys, long long tieLimit)
+  SqlCursor(std::shared_ptr<void> owner, sqlite3_stmt* stmt, ScanState* state, int tieKeys, long long tieLimit,
+            const ResultTypes* types)
       : m_owner(std::move(owner)), m_stmt(stmt), m_state(state), m_tieKeys(tieKeys), m_tieLimit(tieLimit) {
-    int n = sqlite3_column_count(stmt) - tieKeys;
+    int total = sqlite3_column_count(stmt);
+    int n = total - tieKeys;
     for (int i = 0; i < n; ++i) {
       const char* name = sqlite3_column_name(stmt, i);
       std::string s = name ? name : "";
       if (s == kExprAlias) s = "Expr" + std::to_string(1000 + i);
       m_names.push_back(s);
       AccessType t;
-      m_types.push_back(AccessTypeOfDeclared(sqlite3_column_decltype(stmt, i), &t) ? static_cast<int>(t) : -1);
+      m_types.push_back(AccessTypeOfDeclared(sqlite3_column_decltype(stmt, i), &t) ? static_cast<int>(t)
+                                                                                   : ExpressionType(types, i, total));
       m_scales.push_back(-1);
       const char* table = sqlite3_column_table_name(stmt, i);
       const char* origin = sqlite3_column_origin_name(stmt, i);
@@ -110,6 +113,23 @@ class SqlCursor : public Cursor {
           !SameKey(m_lastKeys[k], sqlite3_column_value(m_stmt, first + k)))
         return false;
     return true;
+  }
+
+  // The type an expression column is handed out as: a Yes/No, a date, a Currency
+  // or a Decimal where the translator found one; numbers and texts go by the
+  // value's own type (integers that fit as VT_I4, other numbers as VT_R8).
+  static int ExpressionType(const ResultTypes* types, int col, int total) {
+    if (!types) return -1;
+    int type = -1;
+    size_t c = static_cast<size_t>(col), fromEnd = static_cast<size_t>(total - col);
+    if (c < types->first.size()) type = types->first[c].type;
+    else if (!types->whole && fromEnd <= types->last.size()) type = types->last[types->last.size() - fromEnd].type;
+    switch (static_cast<AccessType>(type)) {
+      case AccessType::Boolean: case AccessType::Currency: case AccessType::DateTime: case AccessType::Decimal:
+        return type;
+      default:
+        return -1;
+    }
   }
 
   static bool SameKey(sqlite3_value* a, sqlite3_value* b) {
@@ -293,9 +313,9 @@ HRESULT StepErrorCode(int rc, ScanState* state) {
 }
 
 std::unique_ptr<Cursor> MakeSqlCursor(std::shared_ptr<void> owner, sqlite3_stmt* stmt, ScanState* state,
-                                      int tieKeys, long long tieLimit) {
+                                      int tieKeys, long long tieLimit, const ResultTypes* types) {
   try {
-    return std::make_unique<SqlCursor>(std::move(owner), stmt, state, tieKeys, tieLimit);
+    return std::make_unique<SqlCursor>(std::move(owner), stmt, state, tieKeys, tieLimit, types);
   } catch (...) {
     // The constructor did not finish, so no destructor finalizes the statement.
     sqlite3_finalize(stmt);

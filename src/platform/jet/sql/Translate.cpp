@@ -5,6 +5,7 @@
 #include "platform/com/ComError.h"
 #include "platform/jet/sql/Tokens.h"
 #include "platform/jet/sql/Tree.h"
+#include "platform/jet/sql/Types.h"
 
 namespace jet {
 
@@ -49,7 +50,7 @@ std::string TranslateJetSql(const std::string& jetSql) {
   return shape.tieKeys ? shape.limitSql : sql;
 }
 
-std::string TranslateJetSql(const std::string& jetSql, StatementShape* shape) {
+std::string TranslateJetSql(const std::string& jetSql, StatementShape* shape, const ColumnLookup* lookup) {
   std::vector<Token> toks = TokenizeJetSql(jetSql);
   if (toks.empty()) throw _com_error(JET_E_EMPTYSTATEMENT);
   while (!toks.empty() && toks.back().kind == TokKind::Op && toks.back().text == ";") toks.pop_back();
@@ -68,6 +69,7 @@ std::string TranslateJetSql(const std::string& jetSql, StatementShape* shape) {
   *shape = StatementShape();
   Rewrite(root, true, shape);
   sql::MatchPlain(root, shape);
+  shape->types = sql::TypeStatement(root, lookup);
   std::string out;
   sql::Emit(root, &out);
   return out;

@@ -1,0 +1,591 @@
+#include "platform/jet/sql/Types.h"
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "platform/com/ComError.h"
+#include "platform/jet/file/MdbFile.h"
+#include "platform/jet/vba/Functions.h"
+#include "platform/jet/vba/ReturnTypes.h"
+
+namespace jet::sql {
+
+namespace {
+
+// What the typing tracks. The integer and real kinds stay apart because Jet's
+// arithmetic widens by them (Currency * Single is Currency, Currency * Double a
+// Double); the cursor hands all integers out as VT_I4 and all reals as VT_R8.
+enum class T { Unknown, Null, Boolean, Byte, Integer, Long, Single, Currency, Double, Decimal, Date, Text, Binary };
+
+T FromAccess(int type) {
+  switch (static_cast<AccessType>(type)) {
+    case AccessType::Boolean: return T::Boolean;
+    case AccessType::Byte: return T::Byte;
+    case AccessType::Integer: return T::Integer;
+    case AccessType::LongInteger: return T::Long;
+    case AccessType::Currency: return T::Currency;
+    case AccessType::Single: return T::Single;
+    case AccessType::Double: return T::Double;
+    case AccessType::DateTime: return T::Date;
+    case AccessType::Text: case AccessType::Memo: case AccessType::ReplicationId: return T::Text;
+    case AccessType::Binary: case AccessType::OleObject: return T::Binary;
+    case AccessType::Decimal: return T::Decimal;
+  }
+  return T::Unknown;
+}
+
+int ToAccess(T t) {
+  switch (t) {
+    case T::Boolean: return static_cast<int>(AccessType::Boolean);
+    case T::Byte: return static_cast<int>(AccessType::Byte);
+    case T::Integer: return static_cast<int>(AccessType::Integer);
+    case T::Long: return static_cast<int>(AccessType::LongInteger);
+    case T::Single: return static_cast<int>(AccessType::Single);
+    case T::Currency: return static_cast<int>(AccessType::Currency);
+    case T::Double: return static_cast<int>(AccessType::Double);
+    case T::Decimal: return static_cast<int>(AccessType::Decimal);
+    case T::Date: return static_cast<int>(AccessType::DateTime);
+    case T::Text: return static_cast<int>(AccessType::Text);
+    case T::Binary: return static_cast<int>(AccessType::Binary);
+    default: return -1;
+  }
+}
+// Back from a column of a saved query or derived table: the cursor's type, or -1.
+T FromTyped(int type) { return type < 0 ? T::Unknown : FromAccess(type); }
+
+bool IsNumber(T t) {
+  return t == T::Boolean || t == T::Byte || t == T::Integer || t == T::Long || t == T::Single ||
+         t == T::Currency || t == T::Double || t == T::Decimal;
+}
+
+// Jet's order of precision for arithmetic: Byte, Integer, Long, Single, Currency,
+// Double, Decimal (Yes/No counts as an Integer).
+int Precision(T t) {
+  switch (t) {
+    case T::Byte: return 0;
+    case T::Boolean: case T::Integer: return 1;
+    case T::Long: return 2;
+    case T::Single: return 3;
+    case T::Currency: return 4;
+    case T::Double: return 5;
+    case T::Decimal: return 6;
+    default: return -1;
+  }
+}
+
+// The type of a * b, a - b of numbers (text is read as a Double).
+T Arithmetic(T a, T b) {
+  if (a == T::Null) return b == T::Unknown ? T::Unknown : T::Null;
+  if (b == T::Null) return a == T::Unknown ? T::Unknown : T::Null;
+  if (a == T::Text) a = T::Double;
+  if (b == T::Text) b = T::Double;
+  if (a == T::Date) a = T::Double;
+  if (b == T::Date) b = T::Double;
+  if (Precision(a) < 0 || Precision(b) < 0) return T::Unknown;
+  if ((a == T::Single && b == T::Long) || (a == T::Long && b == T::Single)) return T::Double;
+  T wider = Precision(a) >= Precision(b) ? a : b;
+  return wider == T::Boolean ? T::Integer : wider;
+}
+
+// a + b and a - b: a date moved by a number stays a date; two dates apart are a
+// Double; two texts joined by + are text.
+T Additive(T a, T b, bool minus) {
+  if (a == T::Null || b == T::Null) return (a == T::Unknown || b == T::Unknown) ? T::Unknown : T::Null;
+  if (a == T::Date && b == T::Date) return minus ? T::Double : T::Date;
+  if ((a == T::Date && IsNumber(b)) || (!minus && b == T::Date && IsNumber(a))) return T::Date;
+  if (!minus && a == T::Text && b == T::Text) return T::Text;
+  return Arithmetic(a, b);
+}
+
+// The one type of several values that may be any of them (IIf's branches): NULLs
+// aside, one type, or the widest of numbers; else unknown.
+T Common(const std::vector<T>& types) {
+  T out = T::Null;
+  for (T t : types) {
+    if (t == T::Null) continue;
+    if (out == T::Null || out == t) { out = t; continue; }
+    if (IsNumber(out) && IsNumber(t)) { out = Arithmetic(out, t); continue; }
+    return T::Unknown;
+  }
+  return out;
+}
+
+bool IsCompareWord(const Unit& u) {
+  return IsWord(u, "like") || IsWord(u, "between") || IsWord(u, "in") || IsWord(u, "is");
+}
+
+struct Source {
+  std::string alias;  // lower case
+  std::vector<TypedColumn> columns;
+  bool known = false;
+};
+
+struct Scope {
+  std::vector<Source> sources;
+  const Scope* parent = nullptr;
+};
+
+class Typer {
+ public:
+  explicit Typer(const ColumnLookup* lookup) : m_lookup(lookup) {}
+
+  // The columns of the select at `list[s]` (up to `end`), typed; a * of a source
+  // of unknown columns gives one entry named "*".
+  std::vector<TypedColumn> Select(List& list, size_t s, size_t end, const Scope* parent);
+
+  // The statement's selects at one level (compound parts and all); the columns of
+  // the first.
+  std::vector<TypedColumn> Selects(List& list, const Scope* parent) {
+    std::vector<TypedColumn> first;
+    bool have = false;
+    for (size_t s = 0; s < list.size(); ++s) {
+      bool select = IsWord(list[s], "select");
+      bool group = list[s].group && (s == 0 || IsCompoundWord(list[s - 1]) || IsWord(list[s - 1], "all"));
+      if (!select && !group) continue;
+      size_t end = s + 1;
+      while (end < list.size() && !IsCompoundWord(list[end])) ++end;
+      std::vector<TypedColumn> cols = select ? Select(list, s, end, parent) : Selects(list[s].kids, parent);
+      if (!have) first = std::move(cols), have = true;
+      s = end - 1;
+    }
+    return first;
+  }
+
+ private:
+  // Expression parsing over the units [i, b) of one list, by Jet's precedence.
+  struct Range {
+    List& list;
+    size_t i;
+    size_t b;
+    const Scope& scope;
+    bool done() const { return i >= b; }
+    Unit& at() { return list[i]; }
+  };
+
+  T Expression(List& list, size_t a, size_t b, const Scope& scope) {
+    if (b >= a + 2 && IsWord(list[b - 2], "as")) b -= 2;
+    if (b > a && (IsWord(list[b - 1], "asc") || IsWord(list[b - 1], "desc"))) --b;
+    if (a >= b) return T::Unknown;
+    Range r{list, a, b, scope};
+    T t = Or(r);
+    // Whatever the grammar did not take (SQLite judges it): its groups still typed.
+    for (; r.i < b; ++r.i)
+      if (list[r.i].group) Group(list[r.i], scope);
+    return t;
+  }
+
+  T Or(Range& r) {
+    T t = And(r);
+    while (!r.done() && (IsWord(r.at(), "or") || IsWord(r.at(), "xor") || IsWord(r.at(), "eqv") || IsWord(r.at(), "imp"))) {
+      ++r.i;
+      And(r);
+      t = T::Boolean;
+    }
+    return t;
+  }
+  T And(Range& r) {
+    T t = Not(r);
+    while (!r.done() && IsWord(r.at(), "and")) {
+      ++r.i;
+      Not(r);
+      t = T::Boolean;
+    }
+    return t;
+  }
+  T Not(Range& r) {
+    if (!r.done() && IsWord(r.at(), "not")) {
+      ++r.i;
+      Not(r);
+      return T::Boolean;
+    }
+    return Comparison(r);
+  }
+  // A column or a literal: a value whose type Jet fixes before it runs.
+  static bool Firm(const List& list, size_t a, size_t b) {
+    if (b > a && (IsOp(list[a], "-") || IsOp(list[a], "+"))) ++a;
+    if (b == a + 3) return IsName(list[a]) && IsOp(list[a + 1], ".") && IsName(list[a + 2]);
+    if (b != a + 1 || list[a].group || list[a].call) return false;
+    TokKind k = list[a].tok.kind;
+    return k == TokKind::String || k == TokKind::Number || IsName(list[a]);
+  }
+
+  T Comparison(Range& r) {
+    size_t leftStart = r.i;
+    T left = Additive(r);
+    if (r.done()) return left;
+    if (IsComparison(r.at())) {
+      bool firmLeft = Firm(r.list, leftStart, r.i);
+      ++r.i;
+      // > ALL (select ...), = ANY (...), < SOME (...)
+      if (!r.done() && (IsWord(r.at(), "all") || IsWord(r.at(), "any") || IsWord(r.at(), "some"))) ++r.i;
+      size_t rightStart = r.i;
+      T right = Additive(r);
+      // Jet compares text with text and numbers with numbers; a text column
+      // against a number (CustomerID = 5) is no comparison it makes.
+      if (((left == T::Text && IsNumber(right)) || (IsNumber(left) && right == T::Text)) && firmLeft &&
+          Firm(r.list, rightStart, r.i))
+        throw _com_error(JET_E_TYPEMISMATCH);
+      return T::Boolean;
+    }
+    if (IsWord(r.at(), "not") && r.i + 1 < r.b && IsCompareWord(r.list[r.i + 1])) ++r.i;
+    if (IsWord(r.at(), "like")) {
+      ++r.i;
+      Additive(r);
+      if (!r.done() && IsWord(r.at(), "escape")) ++r.i, Additive(r);
+      return T::Boolean;
+    }
+    if (IsWord(r.at(), "between")) {
+      ++r.i;
+      Additive(r);
+      if (!r.done() && IsWord(r.at(), "and")) ++r.i, Additive(r);
+      return T::Boolean;
+    }
+    if (IsWord(r.at(), "in")) {
+      ++r.i;
+      if (!r.done() && r.at().group) Group(r.list[r.i++], r.scope);
+      return T::Boolean;
+    }
+    if (IsWord(r.at(), "is")) {
+      ++r.i;
+      if (!r.done() && IsWord(r.at(), "not")) ++r.i;
+      if (!r.done() && IsWord(r.at(), "null")) ++r.i;
+      return T::Boolean;
+    }
+    return left;
+  }
+  T Additive(Range& r) {
+    T t = Multiplicative(r);
+    while (!r.done() && IsOp(r.at(), "-")) {
+      ++r.i;
+      t = sql::Additive(t, Multiplicative(r), true);
+    }
+    return t;
+  }
+  T Multiplicative(Range& r) {
+    T t = Unary(r);
+    while (!r.done() && (IsOp(r.at(), "*") || IsOp(r.at(), "/") || IsOp(r.at(), "%"))) {
+      bool divide = IsOp(r.at(), "/");
+      ++r.i;
+      T right = Unary(r);
+      t = divide ? (t == T::Null || right == T::Null ? T::Null : T::Double) : Arithmetic(t, right);
+    }
+    return t;
+  }
+  T Unary(Range& r) {
+    if (!r.done() && (IsOp(r.at(), "-") || IsOp(r.at(), "+"))) {
+      ++r.i;
+      T t = Unary(r);
+      return t == T::Boolean ? T::Integer : t == T::Text ? T::Double : t;
+    }
+    if (!r.done() && IsWord(r.at(), "exists")) {
+      ++r.i;
+      if (!r.done() && r.at().group) Group(r.list[r.i++], r.scope);
+      return T::Boolean;
+    }
+    return Primary(r);
+  }
+
+  T Primary(Range& r) {
+    if (r.done()) return T::Unknown;
+    Unit& u = r.at();
+    if (u.call && r.i + 1 < r.b && r.list[r.i + 1].group) {
+      r.i += 2;
+      return Call(r.list, r.i - 2, r.scope);
+    }
+    if (u.group) {
+      ++r.i;
+      return Group(u, r.scope);
+    }
+    switch (u.tok.kind) {
+      case TokKind::String: ++r.i; return T::Text;
+      case TokKind::Date: ++r.i; return T::Date;
+      case TokKind::Number: {
+        ++r.i;
+        if (u.tok.text.find_first_of(".eE") != std::string::npos) return T::Double;
+        return u.tok.text.size() <= 9 || std::strtod(u.tok.text.c_str(), nullptr) <= 2147483647.0 ? T::Long
+                                                                                                  : T::Double;
+      }
+      case TokKind::Raw:
+        ++r.i;
+        if (u.tok.text == "(-1)" || u.tok.text == "0") return T::Boolean;  // True, False, Yes, No
+        return u.tok.text.find('.') != std::string::npos ? T::Double : T::Unknown;
+      default:
+        break;
+    }
+    if (IsWord(u, "null")) { ++r.i; return T::Null; }
+    if (IsName(u)) {
+      // name, or qualifier.name (a saved query's alias.column)
+      std::string qualifier, name = u.tok.text;
+      ++r.i;
+      while (r.i + 1 < r.b && IsOp(r.at(), ".") && IsName(r.list[r.i + 1])) {
+        qualifier = name;
+        name = r.list[r.i + 1].tok.text;
+        r.i += 2;
+      }
+      return Column(r.scope, qualifier, name);
+    }
+    ++r.i;  // a token the grammar does not know here: SQLite will judge it
+    return T::Unknown;
+  }
+
+  T Column(const Scope& scope, const std::string& qualifier, const std::string& name) {
+    std::string q = LowerAscii(qualifier), n = LowerAscii(name);
+    for (const Scope* s = &scope; s; s = s->parent) {
+      for (const Source& src : s->sources) {
+        if (!q.empty() && src.alias != q) continue;
+        for (const TypedColumn& c : src.columns)
+          if (LowerAscii(c.name) == n) return FromTyped(c.type);
+        if (!q.empty()) return T::Unknown;
+      }
+    }
+    return T::Unknown;
+  }
+
+  // A parenthesized expression, a subquery (its first column) or a list.
+  T Group(Unit& g, const Scope& scope) {
+    if (!g.kids.empty() && IsWord(g.kids[0], "select")) {
+      std::vector<TypedColumn> cols = Selects(g.kids, &scope);
+      return cols.size() == 1 && cols[0].name != "*" ? FromTyped(cols[0].type) : T::Unknown;
+    }
+    std::vector<T> parts = Arguments(g.kids, scope);
+    return parts.size() == 1 ? parts[0] : T::Unknown;
+  }
+
+  std::vector<T> Arguments(List& kids, const Scope& scope) {
+    std::vector<T> out;
+    size_t a = 0;
+    for (size_t k = 0; k <= kids.size(); ++k) {
+      if (k < kids.size() && !IsOp(kids[k], ",")) continue;
+      out.push_back(Expression(kids, a, k, scope));
+      a = k + 1;
+    }
+    if (kids.empty()) out.clear();
+    return out;
+  }
+
+  // list[c] is a function name, list[c + 1] its arguments.
+  T Call(List& list, size_t c, const Scope& scope) {
+    Unit& fn = list[c];
+    Unit& args = list[c + 1];
+    std::string name = LowerAscii(fn.tok.text);
+    if (name.rfind("vba_", 0) == 0) name.erase(0, 4);
+    const vba::ReturnType* rt = vba::FindReturnType(name);
+    // Jet has no DISTINCT inside an aggregate: Count(DISTINCT x) is a syntax error.
+    if (rt && rt->aggregate && !args.kids.empty() && IsWord(args.kids[0], "distinct")) Syntax();
+    std::vector<T> types = Arguments(args.kids, scope);
+    auto arg = [&](size_t k) { return k < types.size() ? types[k] : T::Unknown; };
+    if (name == "cat") {
+      // & gives a date its text form, not its day number.
+      WrapDateArguments(args.kids, types);
+      return T::Text;
+    }
+    if (name == "add") return sql::Additive(arg(0), arg(1), false);
+    if (name == "pow") return T::Double;
+    if (name == "idiv" || name == "mod") {
+      T t = Arithmetic(arg(0), arg(1));
+      return t == T::Null || t == T::Unknown ? t : T::Long;
+    }
+    if (!rt) return T::Unknown;
+    if (name == "cstr" && arg(0) == T::Date) {
+      fn.tok.text = kDateTextFunction;  // CStr of a date is the date's text
+      return T::Text;
+    }
+    switch (rt->type) {
+      case vba::ValueType::Text: return T::Text;
+      case vba::ValueType::Boolean: return T::Boolean;
+      case vba::ValueType::Byte: return T::Byte;
+      case vba::ValueType::Integer: return T::Integer;
+      case vba::ValueType::Long: return T::Long;
+      case vba::ValueType::Single: return T::Single;
+      case vba::ValueType::Double: return T::Double;
+      case vba::ValueType::Currency: return T::Currency;
+      case vba::ValueType::Date: return T::Date;
+      case vba::ValueType::Decimal: return T::Decimal;
+      case vba::ValueType::Numeric: {
+        T t = arg(static_cast<size_t>(rt->firstArg));
+        return t == T::Text ? T::Double : t == T::Boolean ? T::Integer : t;
+      }
+      case vba::ValueType::Sum: {
+        T t = arg(0);
+        if (t == T::Currency || t == T::Decimal || t == T::Double || t == T::Unknown) return t;
+        return t == T::Single || t == T::Date || t == T::Text ? T::Double : T::Long;
+      }
+      case vba::ValueType::Average: {
+        T t = arg(0);
+        return t == T::Currency || t == T::Decimal || t == T::Unknown ? t : T::Double;
+      }
+      case vba::ValueType::Argument: {
+        std::vector<T> picked;
+        size_t step = rt->argStep > 0 ? static_cast<size_t>(rt->argStep) : types.size() + 1;
+        for (size_t k = static_cast<size_t>(rt->firstArg); k < types.size(); k += step) picked.push_back(types[k]);
+        // Nz(x) alone gives an empty text for NULL: the type of x otherwise.
+        return Common(picked);
+      }
+    }
+    return T::Unknown;
+  }
+
+  static void WrapDateArguments(List& kids, const std::vector<T>& types) {
+    size_t a = 0, arg = 0;
+    for (size_t k = 0; k <= kids.size(); ++k) {
+      if (k < kids.size() && !IsOp(kids[k], ",")) continue;
+      if (arg < types.size() && types[arg] == T::Date && k > a) {
+        Unit inner{{TokKind::Open, "("}, {}, true, false};
+        inner.kids.assign(kids.begin() + static_cast<long>(a), kids.begin() + static_cast<long>(k));
+        Unit call{{TokKind::Word, kDateTextFunction}, {}, false, true};
+        kids.erase(kids.begin() + static_cast<long>(a), kids.begin() + static_cast<long>(k));
+        kids.insert(kids.begin() + static_cast<long>(a), {call, inner});
+        k = a + 2;
+      }
+      ++arg;
+      a = k + 1;
+    }
+  }
+
+  // The sources of a FROM range [a, b): tables, saved queries, derived tables and
+  // the tables of nested joins; then the join conditions, typed over them.
+  void Sources(List& list, size_t a, size_t b, Scope* scope) {
+    bool expectSource = true;
+    for (size_t k = a; k < b; ++k) {
+      Unit& u = list[k];
+      if (IsOp(u, ",") || IsWord(u, "join")) { expectSource = true; continue; }
+      if (IsWord(u, "on")) {
+        expectSource = false;
+        continue;
+      }
+      if (!expectSource) continue;
+      expectSource = false;
+      Source src;
+      if (u.group) {
+        List& kids = u.kids;
+        if (kids.size() == 3 && kids[0].tok.kind == TokKind::Raw && IsName(kids[1])) {
+          // a table read through a materialized subquery: (SELECT * FROM t LIMIT -1)
+          src.alias = LowerAscii(kids[1].tok.text);
+          src.known = Lookup(kids[1].tok.text, &src.columns);
+        } else if (!kids.empty() && IsWord(kids[0], "select")) {
+          src.columns = Selects(kids, scope->parent);
+          src.known = true;
+          for (const TypedColumn& c : src.columns) src.known = src.known && c.name != "*";
+        } else {
+          Sources(kids, 0, kids.size(), scope);  // (a INNER JOIN b ON ...)
+          continue;
+        }
+      } else if (IsName(u)) {
+        src.alias = LowerAscii(u.tok.text);
+        src.known = Lookup(u.tok.text, &src.columns);
+      } else {
+        continue;
+      }
+      if (k + 2 < b && IsWord(list[k + 1], "as")) {
+        src.alias = LowerAscii(list[k + 2].tok.text);
+        k += 2;
+      } else if (k + 1 < b && IsName(list[k + 1]) && !IsWord(list[k + 1], "on")) {
+        src.alias = LowerAscii(list[k + 1].tok.text);
+        k += 1;
+      }
+      scope->sources.push_back(std::move(src));
+    }
+  }
+
+  void JoinConditions(List& list, size_t a, size_t b, const Scope& scope) {
+    for (size_t k = a; k < b; ++k) {
+      if (list[k].group && !(list[k].kids.size() && (IsWord(list[k].kids[0], "select") ||
+                                                     list[k].kids[0].tok.kind == TokKind::Raw))) {
+        JoinConditions(list[k].kids, 0, list[k].kids.size(), scope);
+        continue;
+      }
+      if (!IsWord(list[k], "on")) continue;
+      size_t e = k + 1;
+      while (e < b && !IsWord(list[e], "inner") && !IsWord(list[e], "left") && !IsWord(list[e], "right") &&
+             !IsWord(list[e], "join") && !IsWord(list[e], "full") && !IsOp(list[e], ","))
+        ++e;
+      Expression(list, k + 1, e, scope);
+      k = e - 1;
+    }
+  }
+
+  bool Lookup(const std::string& name, std::vector<TypedColumn>* columns) {
+    return m_lookup && *m_lookup && (*m_lookup)(name, columns);
+  }
+
+  const ColumnLookup* m_lookup;
+};
+
+bool EndsClause(const Unit& u) {
+  return IsWord(u, "where") || IsWord(u, "group") || IsWord(u, "having") || IsWord(u, "order") ||
+         (u.tok.kind == TokKind::Raw && u.tok.text == "LIMIT") || IsCompoundWord(u);
+}
+
+std::vector<TypedColumn> Typer::Select(List& list, size_t s, size_t end, const Scope* parent) {
+  size_t p = s + 1;
+  while (p < end && (IsWord(list[p], "all") || IsWord(list[p], "distinct"))) ++p;
+  size_t from = p;
+  while (from < end && !IsWord(list[from], "from")) ++from;
+  Scope scope;
+  scope.parent = parent;
+  size_t fromEnd = from < end ? from + 1 : end;
+  while (fromEnd < end && !EndsClause(list[fromEnd])) ++fromEnd;
+  if (from < end) {
+    Sources(list, from + 1, fromEnd, &scope);
+    JoinConditions(list, from + 1, fromEnd, scope);
+  }
+  // The select list: * and t.* stand for their sources' columns.
+  std::vector<TypedColumn> out;
+  size_t a = p;
+  for (size_t k = p; k <= from; ++k) {
+    if (k < from && !IsOp(list[k], ",")) continue;
+    bool star = k == a + 1 && IsOp(list[a], "*");
+    bool qualifiedStar = k == a + 3 && IsName(list[a]) && IsOp(list[a + 1], ".") && IsOp(list[a + 2], "*");
+    if (star || qualifiedStar) {
+      std::string q = qualifiedStar ? LowerAscii(list[a].tok.text) : std::string();
+      for (const Source& src : scope.sources) {
+        if (qualifiedStar && src.alias != q) continue;
+        if (!src.known) { out.push_back({"*", -1}); continue; }
+        out.insert(out.end(), src.columns.begin(), src.columns.end());
+      }
+    } else if (k > a) {
+      TypedColumn c;
+      c.type = ToAccess(Expression(list, a, k, scope));
+      if (k >= a + 2 && IsWord(list[k - 2], "as")) c.name = list[k - 1].tok.text;
+      else if (IsName(list[k - 1])) c.name = list[k - 1].tok.text;
+      out.push_back(c);
+    }
+    a = k + 1;
+  }
+  // The other clauses, for what they refuse and rewrite.
+  for (size_t c = fromEnd; c < end;) {
+    size_t start = c + 1;
+    if (IsWord(list[c], "group") || IsWord(list[c], "order")) ++start;
+    if (list[c].tok.kind == TokKind::Raw && list[c].tok.text == "LIMIT") break;
+    size_t e = start;
+    while (e < end && !EndsClause(list[e])) ++e;
+    size_t x = start;
+    for (size_t k = start; k <= e; ++k) {
+      if (k < e && !IsOp(list[k], ",")) continue;
+      Expression(list, x, k, scope);
+      x = k + 1;
+    }
+    c = e;
+  }
+  return out;
+}
+
+}  // namespace
+
+const char kDateTextFunction[] = "vba_datetext";
+
+ResultTypes TypeStatement(List& root, const ColumnLookup* lookup) {
+  Typer typer(lookup);
+  std::vector<TypedColumn> cols = typer.Selects(root, nullptr);
+  ResultTypes types;
+  size_t k = 0;
+  while (k < cols.size() && cols[k].name != "*") types.first.push_back(cols[k++]);
+  types.whole = k == cols.size();
+  size_t last = cols.size();
+  while (last > k && cols[last - 1].name != "*") --last;
+  types.last.assign(cols.begin() + static_cast<long>(last), cols.end());
+  return types;
+}
+
+}  // namespace jet::sql
