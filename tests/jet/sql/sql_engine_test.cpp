@@ -326,6 +326,49 @@ TEST_F(SqlEngine, PlainColumnsKeepTheirAccessType) {
   EXPECT_EQ(First("select null from customers").vt, VT_NULL);
 }
 
+// Expressions take Jet's types: dates, Yes/No, Currency, and a date's text where
+// it meets text. `id` picks the customer (0: over all of them).
+TEST_F(SqlEngine, ExpressionsTakeJetsTypes) {
+  struct Case {
+    const char* expr;
+    int id;
+    VARTYPE vt;
+    const char* text;
+  };
+  const Case cases[] = {
+      {"Joined & ''", 5, VT_BSTR, "1899/12/29 12:00:00"},
+      {"CStr(Joined)", 2, VT_BSTR, "2000/1/31 12:00:00"},
+      {"Joined + 0.5", 1, VT_DATE, "2000/1/1 12:00:00"},
+      {"Joined - Joined", 2, VT_R8, "0"},
+      {"#12:30#", 1, VT_DATE, "12:30:00"},
+      {"IIf(ID = 4, Null, Joined)", 4, VT_NULL, "NULL"},
+      {"Nz(Joined, #2001-01-01#)", 4, VT_DATE, "2001/1/1"},
+      {"Min(Joined)", 0, VT_DATE, "1899/12/29 12:00:00"},
+      {"Max(Credit)", 0, VT_CY, "18"},
+      {"Sum(Credit)", 0, VT_CY, "15.5005"},
+      {"Avg(Credit)", 0, VT_CY, "3.8751"},
+      {"Credit + 1", 1, VT_CY, "19"},
+      {"ID + 0.5", 1, VT_R8, "1.5"},
+      {"ID \\ 2 + Len(Name)", 1, VT_I4, "4"},
+      {"Name = 'WANG'", 1, VT_BOOL, "-1"},
+      {"Tel Is Null", 3, VT_BOOL, "-1"},
+      {"Name Like 'w%' And Not (ID In (2, 3))", 1, VT_BOOL, "-1"},
+      {"Credit > 0 Or ID Between 1 And 2", 3, VT_BOOL, "0"},
+  };
+  for (const Case& c : cases) {
+    std::string sql = std::string("select ") + c.expr + " from customers";
+    if (c.id) sql += " where id = " + std::to_string(c.id);
+    VARIANT v = First(sql);
+    EXPECT_EQ(v.vt, c.vt) << sql;
+    EXPECT_EQ(Column(sql).at(0), c.text) << sql;
+  }
+  EXPECT_EQ(CodeOf("select * from customers where name = 1"), JET_E_TYPEMISMATCH);
+  EXPECT_EQ(CodeOf("select * from customers where 1 < tel"), JET_E_TYPEMISMATCH);
+  EXPECT_EQ(CodeOf("select * from customers where id = 'x'"), JET_E_TYPEMISMATCH);
+  EXPECT_EQ(CodeOf("select sum(distinct id) from customers"), JET_E_SYNTAX);
+  EXPECT_EQ(CodeOf("select * from customers where name = '1' and id = 1.5"), S_OK);
+}
+
 TEST_F(SqlEngine, ColumnNamesAsJetReportsThem) {
   auto c = db->Execute("select *, id + 1, name as n, 2 from customers");
   ASSERT_EQ(c->ColumnCount(), 9);
