@@ -351,6 +351,7 @@ TEST_F(SqlEngine, ExpressionsTakeJetsTypes) {
       {"ID + 0.5", 1, VT_R8, "1.5"},
       {"ID \\ 2 + Len(Name)", 1, VT_I4, "4"},
       {"Name = 'WANG'", 1, VT_BOOL, "-1"},
+      {"(Name = 'WANG') & (ID = 2) & True", 1, VT_BSTR, "-10-1"},
       {"Tel Is Null", 3, VT_BOOL, "-1"},
       {"Name Like 'w%' And Not (ID In (2, 3))", 1, VT_BOOL, "-1"},
       {"Credit > 0 Or ID Between 1 And 2", 3, VT_BOOL, "0"},

@@ -376,8 +376,8 @@ class Typer {
     std::vector<T> types = Arguments(args.kids, scope);
     auto arg = [&](size_t k) { return k < types.size() ? types[k] : T::Unknown; };
     if (name == "cat") {
-      // & gives a date its text form, not its day number.
-      WrapDateArguments(args.kids, types);
+      // & gives a date its text form, not its day number, and a Yes/No -1 or 0.
+      WrapJoinedArguments(args.kids, types);
       return T::Text;
     }
     if (name == "add") return sql::Additive(arg(0), arg(1), false);
@@ -426,16 +426,25 @@ class Typer {
     return T::Unknown;
   }
 
-  static void WrapDateArguments(List& kids, const std::vector<T>& types) {
+  // The arguments of & as Jet joins them: a date by its text form, a Yes/No by
+  // -1 or 0 (a comparison is 1 in SQLite).
+  static void WrapJoinedArguments(List& kids, const std::vector<T>& types) {
     size_t a = 0, arg = 0;
     for (size_t k = 0; k <= kids.size(); ++k) {
       if (k < kids.size() && !IsOp(kids[k], ",")) continue;
-      if (arg < types.size() && types[arg] == T::Date && k > a) {
+      T t = arg < types.size() ? types[arg] : T::Unknown;
+      if ((t == T::Date || t == T::Boolean) && k > a) {
         Unit inner{{TokKind::Open, "("}, {}, true, false};
         inner.kids.assign(kids.begin() + static_cast<long>(a), kids.begin() + static_cast<long>(k));
-        Unit call{{TokKind::Word, kDateTextFunction}, {}, false, true};
+        List wrapped;
+        if (t == T::Date) {
+          wrapped = {Unit{{TokKind::Word, kDateTextFunction}, {}, false, true}, inner};
+        } else {
+          inner.kids.push_back(Raw("<> 0"));
+          wrapped = {Unit{{TokKind::Op, "-"}, {}, false, false}, inner};
+        }
         kids.erase(kids.begin() + static_cast<long>(a), kids.begin() + static_cast<long>(k));
-        kids.insert(kids.begin() + static_cast<long>(a), {call, inner});
+        kids.insert(kids.begin() + static_cast<long>(a), wrapped.begin(), wrapped.end());
         k = a + 2;
       }
       ++arg;
