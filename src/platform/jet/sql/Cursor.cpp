@@ -115,9 +115,9 @@ class SqlCursor : public Cursor {
     return true;
   }
 
-  // The type an expression column is handed out as: a Yes/No, a date, a Currency
-  // or a Decimal where the translator found one; numbers and texts go by the
-  // value's own type (integers that fit as VT_I4, other numbers as VT_R8).
+  // The type an expression column is handed out as: a Yes/No, a date, a Currency,
+  // a Decimal or a real (VT_R8) where the translator found one; integers and
+  // texts go by the value's own type (integers that fit as VT_I4, else VT_R8).
   static int ExpressionType(const ResultTypes* types, int col, int total) {
     if (!types) return -1;
     int type = -1;
@@ -126,7 +126,10 @@ class SqlCursor : public Cursor {
     else if (!types->whole && fromEnd <= types->last.size()) type = types->last[types->last.size() - fromEnd].type;
     switch (static_cast<AccessType>(type)) {
       case AccessType::Boolean: case AccessType::Currency: case AccessType::DateTime: case AccessType::Decimal:
+      case AccessType::Double:
         return type;
+      case AccessType::Single:
+        return static_cast<int>(AccessType::Double);
       default:
         return -1;
     }

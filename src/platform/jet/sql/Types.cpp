@@ -6,7 +6,6 @@
 
 #include "platform/com/ComError.h"
 #include "platform/jet/file/MdbFile.h"
-#include "platform/jet/vba/Functions.h"
 #include "platform/jet/vba/ReturnTypes.h"
 
 namespace jet::sql {
