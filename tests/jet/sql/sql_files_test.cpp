@@ -255,6 +255,7 @@ TEST_F(Northwind, ExpressionsTakeJetsTypes) {
       {"IIf(OrderID > 0, ShippedDate, Null)", order, VT_DATE, "1994/8/16"},
       {"Nz(ShippedDate, OrderDate)", order, VT_DATE, "1994/8/16"},
       {"'Ordered ' & OrderDate", order, VT_BSTR, "Ordered 1994/8/4"},
+      {"top 1 'On ' & OrderDate as x", " from orders order by x desc", VT_BSTR, "On 1996/6/5"},
       {"CStr(ShippedDate) & '|' & Year(OrderDate)", order, VT_BSTR, "1994/8/16|1994"},
       {"Year(OrderDate)", order, VT_I4, "1994"},
       {"Min(OrderDate)", " from orders", VT_DATE, "1994/8/4"},

@@ -28,8 +28,7 @@ class SqlCursor : public Cursor {
   SqlCursor(std::shared_ptr<void> owner, sqlite3_stmt* stmt, ScanState* state, int tieKeys, long long tieLimit,
             const ResultTypes* types)
       : m_owner(std::move(owner)), m_stmt(stmt), m_state(state), m_tieKeys(tieKeys), m_tieLimit(tieLimit) {
-    int total = sqlite3_column_count(stmt);
-    int n = total - tieKeys;
+    int n = sqlite3_column_count(stmt) - tieKeys;
     for (int i = 0; i < n; ++i) {
       const char* name = sqlite3_column_name(stmt, i);
       std::string s = name ? name : "";
@@ -37,7 +36,7 @@ class SqlCursor : public Cursor {
       m_names.push_back(s);
       AccessType t;
       m_types.push_back(AccessTypeOfDeclared(sqlite3_column_decltype(stmt, i), &t) ? static_cast<int>(t)
-                                                                                   : ExpressionType(types, i, total));
+                                                                                   : ExpressionType(types, i, n));
       m_scales.push_back(-1);
       const char* table = sqlite3_column_table_name(stmt, i);
       const char* origin = sqlite3_column_origin_name(stmt, i);
@@ -118,10 +117,11 @@ class SqlCursor : public Cursor {
   // The type an expression column is handed out as: a Yes/No, a date, a Currency,
   // a Decimal or a real (VT_R8) where the translator found one; integers and
   // texts go by the value's own type (integers that fit as VT_I4, else VT_R8).
-  static int ExpressionType(const ResultTypes* types, int col, int total) {
+  // `count` is the number of columns, hidden keys not counted.
+  static int ExpressionType(const ResultTypes* types, int col, int count) {
     if (!types) return -1;
     int type = -1;
-    size_t c = static_cast<size_t>(col), fromEnd = static_cast<size_t>(total - col);
+    size_t c = static_cast<size_t>(col), fromEnd = static_cast<size_t>(count - col);
     if (c < types->first.size()) type = types->first[c].type;
     else if (!types->whole && fromEnd <= types->last.size()) type = types->last[types->last.size() - fromEnd].type;
     switch (static_cast<AccessType>(type)) {

@@ -35,11 +35,14 @@ List BuildTree(const std::vector<Token>& toks, size_t* pos, bool nested) {
   if (nested) Syntax();  // a group left open
   return list;
 }
-void Rewrite(List& list, bool outermost, StatementShape* shape) {
+void Rewrite(List& list, bool outermost, StatementShape* shape, const ColumnLookup* lookup) {
   for (Unit& u : list)
-    if (u.group) Rewrite(u.kids, false, shape);
+    if (u.group) Rewrite(u.kids, false, shape, lookup);
   sql::RewriteExpressions(list);
   sql::MaterializeJoinTables(list);
+  // Typed once the whole statement's expressions are rewritten, before the
+  // selects are: the form with a plain LIMIT is copied from the typed statement.
+  if (outermost) shape->types = sql::TypeStatement(list, lookup);
   sql::RewriteSelects(list, outermost, shape);
 }
 }  // namespace
@@ -67,9 +70,8 @@ std::string TranslateJetSql(const std::string& jetSql, StatementShape* shape, co
   size_t pos = 0;
   List root = BuildTree(toks, &pos, false);
   *shape = StatementShape();
-  Rewrite(root, true, shape);
+  Rewrite(root, true, shape, lookup);
   sql::MatchPlain(root, shape);
-  shape->types = sql::TypeStatement(root, lookup);
   std::string out;
   sql::Emit(root, &out);
   return out;

@@ -527,7 +527,16 @@ bool EndsClause(const Unit& u) {
 
 std::vector<TypedColumn> Typer::Select(List& list, size_t s, size_t end, const Scope* parent) {
   size_t p = s + 1;
-  while (p < end && (IsWord(list[p], "all") || IsWord(list[p], "distinct"))) ++p;
+  for (;;) {
+    if (p < end && (IsWord(list[p], "all") || IsWord(list[p], "distinct") || IsWord(list[p], "distinctrow") ||
+                    IsWord(list[p], "percent"))) {
+      ++p;
+    } else if (p + 1 < end && IsWord(list[p], "top")) {
+      p += 2;
+    } else {
+      break;
+    }
+  }
   size_t from = p;
   while (from < end && !IsWord(list[from], "from")) ++from;
   Scope scope;
