@@ -168,9 +168,14 @@ class Typer {
     if (a >= b) return T::Unknown;
     Range r{list, a, b, scope};
     T t = Or(r);
-    // Whatever the grammar did not take (SQLite judges it): its groups still typed.
-    for (; r.i < b; ++r.i)
-      if (list[r.i].group) Group(list[r.i], scope);
+    // What the grammar did not take is SQLite's to judge; the expressions in it
+    // are still typed for what they rewrite and refuse.
+    while (r.i < b) {
+      size_t before = r.i;
+      Or(r);
+      if (r.i == before && list[r.i++].group) Group(list[before], scope);
+      t = T::Unknown;
+    }
     return t;
   }
 
