@@ -5,110 +5,13 @@
 #include <vector>
 
 #include "platform/com/ComError.h"
-#include "platform/jet/file/MdbFile.h"
-#include "platform/jet/vba/ReturnTypes.h"
+#include "platform/jet/sql/TypeRules.h"
 
 namespace jet::sql {
 
 namespace {
 
-// What the typing tracks. The integer and real kinds stay apart because Jet's
-// arithmetic widens by them (Currency * Single is Currency, Currency * Double a
-// Double); the cursor hands all integers out as VT_I4 and all reals as VT_R8.
-enum class T { Unknown, Null, Boolean, Byte, Integer, Long, Single, Currency, Double, Decimal, Date, Text, Binary };
-
-T FromAccess(int type) {
-  switch (static_cast<AccessType>(type)) {
-    case AccessType::Boolean: return T::Boolean;
-    case AccessType::Byte: return T::Byte;
-    case AccessType::Integer: return T::Integer;
-    case AccessType::LongInteger: return T::Long;
-    case AccessType::Currency: return T::Currency;
-    case AccessType::Single: return T::Single;
-    case AccessType::Double: return T::Double;
-    case AccessType::DateTime: return T::Date;
-    case AccessType::Text: case AccessType::Memo: case AccessType::ReplicationId: return T::Text;
-    case AccessType::Binary: case AccessType::OleObject: return T::Binary;
-    case AccessType::Decimal: return T::Decimal;
-  }
-  return T::Unknown;
-}
-
-int ToAccess(T t) {
-  switch (t) {
-    case T::Boolean: return static_cast<int>(AccessType::Boolean);
-    case T::Byte: return static_cast<int>(AccessType::Byte);
-    case T::Integer: return static_cast<int>(AccessType::Integer);
-    case T::Long: return static_cast<int>(AccessType::LongInteger);
-    case T::Single: return static_cast<int>(AccessType::Single);
-    case T::Currency: return static_cast<int>(AccessType::Currency);
-    case T::Double: return static_cast<int>(AccessType::Double);
-    case T::Decimal: return static_cast<int>(AccessType::Decimal);
-    case T::Date: return static_cast<int>(AccessType::DateTime);
-    case T::Text: return static_cast<int>(AccessType::Text);
-    case T::Binary: return static_cast<int>(AccessType::Binary);
-    default: return -1;
-  }
-}
-// Back from a column of a saved query or derived table: the cursor's type, or -1.
-T FromTyped(int type) { return type < 0 ? T::Unknown : FromAccess(type); }
-
-bool IsNumber(T t) {
-  return t == T::Boolean || t == T::Byte || t == T::Integer || t == T::Long || t == T::Single ||
-         t == T::Currency || t == T::Double || t == T::Decimal;
-}
-
-// Jet's order of precision for arithmetic: Byte, Integer, Long, Single, Currency,
-// Double, Decimal (Yes/No counts as an Integer).
-int Precision(T t) {
-  switch (t) {
-    case T::Byte: return 0;
-    case T::Boolean: case T::Integer: return 1;
-    case T::Long: return 2;
-    case T::Single: return 3;
-    case T::Currency: return 4;
-    case T::Double: return 5;
-    case T::Decimal: return 6;
-    default: return -1;
-  }
-}
-
-// The type of a * b, a - b of numbers (text is read as a Double).
-T Arithmetic(T a, T b) {
-  if (a == T::Null) return b == T::Unknown ? T::Unknown : T::Null;
-  if (b == T::Null) return a == T::Unknown ? T::Unknown : T::Null;
-  if (a == T::Text) a = T::Double;
-  if (b == T::Text) b = T::Double;
-  if (a == T::Date) a = T::Double;
-  if (b == T::Date) b = T::Double;
-  if (Precision(a) < 0 || Precision(b) < 0) return T::Unknown;
-  if ((a == T::Single && b == T::Long) || (a == T::Long && b == T::Single)) return T::Double;
-  T wider = Precision(a) >= Precision(b) ? a : b;
-  return wider == T::Boolean ? T::Integer : wider;
-}
-
-// a + b and a - b: a date moved by a number stays a date; two dates apart are a
-// Double; two texts joined by + are text.
-T Additive(T a, T b, bool minus) {
-  if (a == T::Null || b == T::Null) return (a == T::Unknown || b == T::Unknown) ? T::Unknown : T::Null;
-  if (a == T::Date && b == T::Date) return minus ? T::Double : T::Date;
-  if ((a == T::Date && IsNumber(b)) || (!minus && b == T::Date && IsNumber(a))) return T::Date;
-  if (!minus && a == T::Text && b == T::Text) return T::Text;
-  return Arithmetic(a, b);
-}
-
-// The one type of several values that may be any of them (IIf's branches): NULLs
-// aside, one type, or the widest of numbers; else unknown.
-T Common(const std::vector<T>& types) {
-  T out = T::Null;
-  for (T t : types) {
-    if (t == T::Null) continue;
-    if (out == T::Null || out == t) { out = t; continue; }
-    if (IsNumber(out) && IsNumber(t)) { out = Arithmetic(out, t); continue; }
-    return T::Unknown;
-  }
-  return out;
-}
+using T = ExprType;
 
 bool IsCompareWord(const Unit& u) {
   return IsWord(u, "like") || IsWord(u, "between") || IsWord(u, "in") || IsWord(u, "is");
@@ -181,7 +84,8 @@ class Typer {
 
   T Or(Range& r) {
     T t = And(r);
-    while (!r.done() && (IsWord(r.at(), "or") || IsWord(r.at(), "xor") || IsWord(r.at(), "eqv") || IsWord(r.at(), "imp"))) {
+    while (!r.done() &&
+           (IsWord(r.at(), "or") || IsWord(r.at(), "xor") || IsWord(r.at(), "eqv") || IsWord(r.at(), "imp"))) {
       ++r.i;
       And(r);
       t = T::Boolean;
@@ -272,7 +176,7 @@ class Typer {
       bool divide = IsOp(r.at(), "/");
       ++r.i;
       T right = Unary(r);
-      t = divide ? (t == T::Null || right == T::Null ? T::Null : T::Double) : Arithmetic(t, right);
+      t = divide ? Divided(t, right) : Arithmetic(t, right);
     }
     return t;
   }
@@ -339,7 +243,7 @@ class Typer {
       for (const Source& src : s->sources) {
         if (!q.empty() && src.alias != q) continue;
         for (const TypedColumn& c : src.columns)
-          if (LowerAscii(c.name) == n) return FromTyped(c.type);
+          if (LowerAscii(c.name) == n) return FromAccess(c.type);
         if (!q.empty()) return T::Unknown;
       }
     }
@@ -350,7 +254,7 @@ class Typer {
   T Group(Unit& g, const Scope& scope) {
     if (!g.kids.empty() && IsWord(g.kids[0], "select")) {
       std::vector<TypedColumn> cols = Selects(g.kids, &scope);
-      return cols.size() == 1 && cols[0].name != "*" ? FromTyped(cols[0].type) : T::Unknown;
+      return cols.size() == 1 && cols[0].name != "*" ? FromAccess(cols[0].type) : T::Unknown;
     }
     std::vector<T> parts = Arguments(g.kids, scope);
     return parts.size() == 1 ? parts[0] : T::Unknown;
@@ -374,60 +278,16 @@ class Typer {
     Unit& args = list[c + 1];
     std::string name = LowerAscii(fn.tok.text);
     if (name.rfind("vba_", 0) == 0) name.erase(0, 4);
-    const vba::ReturnType* rt = vba::FindReturnType(name);
     // Jet has no DISTINCT inside an aggregate: Count(DISTINCT x) is a syntax error.
-    if (rt && rt->aggregate && !args.kids.empty() && IsWord(args.kids[0], "distinct")) Syntax();
+    if (IsAggregate(name) && !args.kids.empty() && IsWord(args.kids[0], "distinct")) Syntax();
     std::vector<T> types = Arguments(args.kids, scope);
-    auto arg = [&](size_t k) { return k < types.size() ? types[k] : T::Unknown; };
     if (name == "cat") {
       // & gives a date its text form, not its day number, and a Yes/No -1 or 0.
       WrapJoinedArguments(args.kids, types);
-      return T::Text;
-    }
-    if (name == "add") return sql::Additive(arg(0), arg(1), false);
-    if (name == "pow") return T::Double;
-    if (name == "idiv" || name == "mod") {
-      T t = Arithmetic(arg(0), arg(1));
-      return t == T::Null || t == T::Unknown ? t : T::Long;
-    }
-    if (!rt) return T::Unknown;
-    if (name == "cstr" && arg(0) == T::Date) {
+    } else if (name == "cstr" && !types.empty() && types[0] == T::Date) {
       fn.tok.text = kDateTextFunction;  // CStr of a date is the date's text
-      return T::Text;
     }
-    switch (rt->type) {
-      case vba::ValueType::Text: return T::Text;
-      case vba::ValueType::Boolean: return T::Boolean;
-      case vba::ValueType::Byte: return T::Byte;
-      case vba::ValueType::Integer: return T::Integer;
-      case vba::ValueType::Long: return T::Long;
-      case vba::ValueType::Single: return T::Single;
-      case vba::ValueType::Double: return T::Double;
-      case vba::ValueType::Currency: return T::Currency;
-      case vba::ValueType::Date: return T::Date;
-      case vba::ValueType::Decimal: return T::Decimal;
-      case vba::ValueType::Numeric: {
-        T t = arg(static_cast<size_t>(rt->firstArg));
-        return t == T::Text ? T::Double : t == T::Boolean ? T::Integer : t;
-      }
-      case vba::ValueType::Sum: {
-        T t = arg(0);
-        if (t == T::Currency || t == T::Decimal || t == T::Double || t == T::Unknown) return t;
-        return t == T::Single || t == T::Date || t == T::Text ? T::Double : T::Long;
-      }
-      case vba::ValueType::Average: {
-        T t = arg(0);
-        return t == T::Currency || t == T::Decimal || t == T::Unknown ? t : T::Double;
-      }
-      case vba::ValueType::Argument: {
-        std::vector<T> picked;
-        size_t step = rt->argStep > 0 ? static_cast<size_t>(rt->argStep) : types.size() + 1;
-        for (size_t k = static_cast<size_t>(rt->firstArg); k < types.size(); k += step) picked.push_back(types[k]);
-        // Nz(x) alone gives an empty text for NULL: the type of x otherwise.
-        return Common(picked);
-      }
-    }
-    return T::Unknown;
+    return FunctionResult(name, types);
   }
 
   // The arguments of & as Jet joins them: a date by its text form, a Yes/No by
