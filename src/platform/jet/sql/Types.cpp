@@ -124,11 +124,13 @@ class Typer {
     if (r.done()) return left;
     if (IsComparison(r.at())) {
       bool firmLeft = Firm(r.list, leftStart, r.i);
+      OperandAsValue(r.list, leftStart, r.i, left);
       ++r.i;
       // > ALL (select ...), = ANY (...), < SOME (...)
       if (!r.done() && (IsWord(r.at(), "all") || IsWord(r.at(), "any") || IsWord(r.at(), "some"))) ++r.i;
       size_t rightStart = r.i;
       T right = Additive(r);
+      OperandAsValue(r.list, rightStart, r.i, right);
       // Jet compares text with text and numbers with numbers; a text column
       // against a number (CustomerID = 5) is no comparison it makes.
       if (((left == T::Text && IsNumber(right)) || (IsNumber(left) && right == T::Text)) && firmLeft &&
@@ -162,20 +164,33 @@ class Typer {
     }
     return left;
   }
+  // One operand of arithmetic, parsed by `parse`; a Yes/No taken as its value.
+  T ValueOperand(Range& r, T (Typer::*parse)(Range&)) {
+    size_t start = r.i;
+    T t = (this->*parse)(r);
+    OperandAsValue(r.list, start, r.i, t);
+    return t;
+  }
   T Additive(Range& r) {
+    size_t start = r.i;
     T t = Multiplicative(r);
+    if (r.done() || !IsOp(r.at(), "-")) return t;
+    OperandAsValue(r.list, start, r.i, t);
     while (!r.done() && IsOp(r.at(), "-")) {
       ++r.i;
-      t = sql::Additive(t, Multiplicative(r), true);
+      t = sql::Additive(t, ValueOperand(r, &Typer::Multiplicative), true);
     }
     return t;
   }
   T Multiplicative(Range& r) {
+    size_t start = r.i;
     T t = Unary(r);
+    if (r.done() || !(IsOp(r.at(), "*") || IsOp(r.at(), "/") || IsOp(r.at(), "%"))) return t;
+    OperandAsValue(r.list, start, r.i, t);
     while (!r.done() && (IsOp(r.at(), "*") || IsOp(r.at(), "/") || IsOp(r.at(), "%"))) {
       bool divide = IsOp(r.at(), "/");
       ++r.i;
-      T right = Unary(r);
+      T right = ValueOperand(r, &Typer::Unary);
       t = divide ? Divided(t, right) : Arithmetic(t, right);
     }
     return t;
@@ -183,7 +198,7 @@ class Typer {
   T Unary(Range& r) {
     if (!r.done() && (IsOp(r.at(), "-") || IsOp(r.at(), "+"))) {
       ++r.i;
-      T t = Unary(r);
+      T t = ValueOperand(r, &Typer::Unary);
       return t == T::Boolean ? T::Integer : t == T::Text ? T::Double : t;
     }
     if (!r.done() && IsWord(r.at(), "exists")) {
@@ -281,35 +296,51 @@ class Typer {
     // Jet has no DISTINCT inside an aggregate: Count(DISTINCT x) is a syntax error.
     if (IsAggregate(name) && !args.kids.empty() && IsWord(args.kids[0], "distinct")) Syntax();
     std::vector<T> types = Arguments(args.kids, scope);
-    if (name == "cat") {
-      // & gives a date its text form, not its day number, and a Yes/No -1 or 0.
-      WrapJoinedArguments(args.kids, types);
-    } else if (name == "cstr" && !types.empty() && types[0] == T::Date) {
+    WrapArguments(name, args.kids, types);
+    if (name == "cstr" && !types.empty() && types[0] == T::Date) {
       fn.tok.text = kDateTextFunction;  // CStr of a date is the date's text
     }
     return FunctionResult(name, types);
   }
 
-  // The arguments of & as Jet joins them: a date by its text form, a Yes/No by
-  // -1 or 0 (a comparison is 1 in SQLite).
-  static void WrapJoinedArguments(List& kids, const std::vector<T>& types) {
+  // Jet's True is -1, SQLite's comparisons give 1: a Yes/No the grammar made
+  // (a comparison, Not, And...) becomes -1 or 0 where it is used as a value.
+  static void AsJetTruth(List& kids) {
+    Unit inner{{TokKind::Open, "("}, std::move(kids), true, false};
+    Unit test{{TokKind::Open, "("}, {inner, Raw("<> 0")}, true, false};
+    kids = {Unit{{TokKind::Op, "-"}, {}, false, false}, test};
+  }
+  // An operand that is a parenthesized Yes/No, as a value (in arithmetic, a comparison).
+  static void OperandAsValue(List& list, size_t start, size_t end, T type) {
+    if (type != T::Boolean || end != start + 1 || !list[start].group || list[start].kids.empty() ||
+        IsWord(list[start].kids[0], "select"))
+      return;
+    AsJetTruth(list[start].kids);
+  }
+
+  // The arguments of a call as Jet passes them: a Yes/No the grammar made as -1
+  // or 0 (a condition of IIf or Switch needs only its truth), and for & a date
+  // by its text form.
+  static void WrapArguments(const std::string& name, List& kids, const std::vector<T>& types) {
     size_t a = 0, arg = 0;
     for (size_t k = 0; k <= kids.size(); ++k) {
       if (k < kids.size() && !IsOp(kids[k], ",")) continue;
       T t = arg < types.size() ? types[arg] : T::Unknown;
-      if ((t == T::Date || t == T::Boolean) && k > a) {
-        Unit inner{{TokKind::Open, "("}, {}, true, false};
-        inner.kids.assign(kids.begin() + static_cast<long>(a), kids.begin() + static_cast<long>(k));
-        List wrapped;
-        if (t == T::Date) {
-          wrapped = {Unit{{TokKind::Word, kDateTextFunction}, {}, false, true}, inner};
+      bool single = k == a + 1 && !kids[a].group;  // a stored Yes/No or a literal: -1 already
+      bool condition = (name == "iif" && arg == 0) || (name == "switch" && arg % 2 == 0);
+      bool truth = t == T::Boolean && !single && !condition;
+      bool date = t == T::Date && name == "cat";
+      if ((truth || date) && k > a) {
+        List part(kids.begin() + static_cast<long>(a), kids.begin() + static_cast<long>(k));
+        if (truth) {
+          AsJetTruth(part);
         } else {
-          inner.kids.push_back(Raw("<> 0"));
-          wrapped = {Unit{{TokKind::Op, "-"}, {}, false, false}, inner};
+          part = {Unit{{TokKind::Word, kDateTextFunction}, {}, false, true},
+                  Unit{{TokKind::Open, "("}, std::move(part), true, false}};
         }
         kids.erase(kids.begin() + static_cast<long>(a), kids.begin() + static_cast<long>(k));
-        kids.insert(kids.begin() + static_cast<long>(a), wrapped.begin(), wrapped.end());
-        k = a + 2;
+        kids.insert(kids.begin() + static_cast<long>(a), part.begin(), part.end());
+        k = a + part.size();
       }
       ++arg;
       a = k + 1;
