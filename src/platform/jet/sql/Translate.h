@@ -3,7 +3,8 @@
 // become SQLite names and day numbers, "..." strings become '...', & becomes a
 // concatenation with Jet's NULL rule, True/False become -1/0, VBA functions get
 // their registered names, and text literals and function results compare
-// without regard to case.
+// without regard to case. Then every expression is typed as Jet types it, so
+// that the result's columns carry Jet's types (dates, Yes/No, Currency).
 #pragma once
 #include <functional>
 #include <string>
