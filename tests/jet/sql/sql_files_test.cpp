@@ -288,6 +288,7 @@ TEST_F(Northwind, ExpressionsTakeJetsTypes) {
   // What Jet refuses before it runs.
   EXPECT_EQ(CodeOf("select * from customers where customerid = 5"), JET_E_TYPEMISMATCH);
   EXPECT_EQ(CodeOf("select * from orders where orderid = '10248'"), JET_E_TYPEMISMATCH);
+  EXPECT_EQ(CodeOf("select * from orders where orderdate > '1995-01-01'"), JET_E_TYPEMISMATCH);
   EXPECT_EQ(CodeOf("select count(distinct customerid) from orders"), JET_E_SYNTAX);
   EXPECT_EQ(CodeOf("select * from orders where customerid = 'VINET' and orderid = 10248"), S_OK);
 }

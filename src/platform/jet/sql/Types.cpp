@@ -131,9 +131,12 @@ class Typer {
       size_t rightStart = r.i;
       T right = Additive(r);
       OperandAsValue(r.list, rightStart, r.i, right);
-      // Jet compares text with text and numbers with numbers; a text column
-      // against a number (CustomerID = 5) is no comparison it makes.
-      if (((left == T::Text && IsNumber(right)) || (IsNumber(left) && right == T::Text)) && firmLeft &&
+      // Jet compares text with text and numbers (dates too) with numbers: a text
+      // column against a number (CustomerID = 5), or a date against a quoted
+      // date (OrderDate > '1995-1-1', where Jet wants #1995-1-1#), is no
+      // comparison it makes.
+      auto numeric = [](T t) { return IsNumber(t) || t == T::Date; };
+      if (((left == T::Text && numeric(right)) || (numeric(left) && right == T::Text)) && firmLeft &&
           Firm(r.list, rightStart, r.i))
         throw _com_error(JET_E_TYPEMISMATCH);
       return T::Boolean;
