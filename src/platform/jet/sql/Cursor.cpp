@@ -120,6 +120,10 @@ class SqlCursor : public Cursor {
   // `count` is the number of columns, hidden keys not counted.
   static int ExpressionType(const ResultTypes* types, int col, int count) {
     if (!types) return -1;
+    // Counts that do not match are a select list the translator read otherwise
+    // than SQLite: then no column is typed by it.
+    size_t known = types->first.size() + (types->whole ? 0 : types->last.size());
+    if (types->whole ? known != static_cast<size_t>(count) : known > static_cast<size_t>(count)) return -1;
     int type = -1;
     size_t c = static_cast<size_t>(col), fromEnd = static_cast<size_t>(count - col);
     if (c < types->first.size()) type = types->first[c].type;
