@@ -27,6 +27,7 @@ constexpr HRESULT JET_E_EMPTYSTATEMENT = static_cast<HRESULT>(0x80040E0C); // #3
 constexpr HRESULT JET_E_SYNTAX = static_cast<HRESULT>(0x80040E14);       // #3092
 constexpr HRESULT JET_E_NOTABLE = static_cast<HRESULT>(0x80040E37);      // #3127
 constexpr HRESULT JET_E_NOCOLUMN = static_cast<HRESULT>(0x80040E10);     // #3088
+constexpr HRESULT JET_E_TYPEMISMATCH = static_cast<HRESULT>(0x80040E07); // #3079
 
 // A Win32 error code (errno mapped by the caller) as a result of the Win32 facility.
 constexpr HRESULT HRESULT_FROM_WIN32(uint32_t code) {

@@ -65,7 +65,8 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
     sqlite3_db_config(m_db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
     sqlite3_db_config(m_db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
     sqlite3_db_config(m_db, SQLITE_DBCONFIG_ENABLE_LOAD_EXTENSION, 0, nullptr);
-    if (!RegisterVbaFunctions(m_db) || !RegisterJetModule(m_db, m_file, &m_state)) {
+    if (!RegisterVbaFunctions(m_db) || !RegisterTranslationFunctions(m_db) ||
+        !RegisterJetModule(m_db, m_file, &m_state)) {
       sqlite3_close(m_db);
       throw _com_error(E_FAIL);
     }
@@ -76,6 +77,7 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
     // rows take many more merge passes through the files); memory stays bounded.
     sqlite3_exec(m_db, "PRAGMA temp_store = FILE; PRAGMA cache_size = -16384", nullptr, nullptr, nullptr);
     sqlite3_set_authorizer(m_db, &DatabaseImpl::Authorize, this);
+    m_lookup = [this](const std::string& name, std::vector<TypedColumn>* columns) { return Columns(name, columns); };
   }
   ~DatabaseImpl() override { sqlite3_close_v2(m_db); }
 
@@ -92,7 +94,7 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
 
   std::unique_ptr<Cursor> Execute(const std::string& jetSql) override {
     StatementShape shape;
-    std::string sql = TranslateJetSql(jetSql, &shape);
+    std::string sql = TranslateJetSql(jetSql, &shape, &m_lookup);
     sqlite3_stmt* stmt = nullptr;
     try {
       stmt = Prepare(sql);
@@ -116,10 +118,42 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
       std::unique_ptr<Cursor> direct = DirectCursorFor(stmt, shape);
       if (direct) return direct;
     }
-    return MakeSqlCursor(shared_from_this(), stmt, &m_state, shape.tieKeys, shape.tieKeys ? shape.limit : -1);
+    return MakeSqlCursor(shared_from_this(), stmt, &m_state, shape.tieKeys, shape.tieKeys ? shape.limit : -1,
+                         &shape.types);
   }
 
  private:
+  // The columns of a table, or of a saved query as its translation types them,
+  // for typing the expressions of a statement over them.
+  bool Columns(const std::string& name, std::vector<TypedColumn>* columns) {
+    std::string exact;
+    std::vector<ColumnDef> defs;
+    if (m_file->FindTable(name, &exact, &defs)) {
+      for (const ColumnDef& d : defs) columns->push_back({d.name, static_cast<int>(d.type)});
+      return true;
+    }
+    std::string saved = SavedQuerySql(name);
+    if (saved.empty() || m_lookupDepth > 16) return false;  // a saved query over itself stops here
+    StatementShape shape;
+    ++m_lookupDepth;
+    try {
+      TranslateJetSql(saved, &shape, &m_lookup);
+    } catch (const _com_error&) {
+      --m_lookupDepth;
+      return false;  // running it will say what is wrong
+    }
+    --m_lookupDepth;
+    if (!shape.types.whole) return false;
+    *columns = shape.types.first;
+    return true;
+  }
+
+  std::string SavedQuerySql(const std::string& name) {
+    for (const CatalogEntry& e : m_file->Catalog())
+      if (e.type == ObjectType::View && LowerAscii(e.name) == LowerAscii(name)) return m_file->SavedQuerySql(e.name);
+    return std::string();
+  }
+
   // Prepares, creating on the way the tables (and saved queries) the statement
   // names, one per failed attempt.
   sqlite3_stmt* Prepare(const std::string& sql) {
@@ -196,7 +230,9 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
         if (e.type != ObjectType::View || LowerAscii(e.name) != LowerAscii(name)) continue;
         std::string saved = m_file->SavedQuerySql(e.name);
         if (saved.empty()) return false;
-        ddl = "CREATE TEMP VIEW " + Quoted(e.name) + " AS " + TranslateJetSql(saved);
+        StatementShape shape;
+        std::string sql = TranslateJetSql(saved, &shape, &m_lookup);
+        ddl = "CREATE TEMP VIEW " + Quoted(e.name) + " AS " + (shape.tieKeys ? shape.limitSql : sql);
         exact = e.name;
         break;
       }
@@ -242,6 +278,8 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
   std::set<std::string> m_known;  // tables and views created, ASCII lower case
   bool m_internal = false;
   bool m_deniedTable = false;
+  ColumnLookup m_lookup;
+  int m_lookupDepth = 0;
 };
 
 }  // namespace

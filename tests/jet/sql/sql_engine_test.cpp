@@ -295,7 +295,7 @@ TEST_F(SqlEngine, VbaFunctions) {
   EXPECT_EQ(one("CDbl('2.25') * 2 & Val(' 12 34abc') & Val('x')"), "4.512340");
   EXPECT_EQ(one("InStr(city, 'JING') & InStr(3, 'abcabc', 'a') & InStr(city, 'z')"), "440");
   EXPECT_EQ(one("Nz(Null, 'none') & Nz(name) & '|' & Nz(Null) & '|'"), "nonewang||");
-  EXPECT_EQ(one("Year(Now()) > 2000 and Date() <= Now()"), "1");
+  EXPECT_EQ(one("Year(Now()) > 2000 and Date() <= Now()"), "-1");
   EXPECT_EQ(one("Int(-2.5) & Fix(-2.5) & Round(2.5) & Abs(-3) & Sgn(-7)"), "-3-223-1");
   EXPECT_EQ(Column("select first(name), last(name) from customers"), (Strings{"wang|Bo"}));
   EXPECT_EQ(Column("select var(customers.id), varp(customers.id), stdev(quantity) from customers, [order details] "
@@ -318,12 +318,60 @@ TEST_F(SqlEngine, PlainColumnsKeepTheirAccessType) {
   EXPECT_EQ(First("select credit from customers where id = 3").cyVal, -25000);
   EXPECT_EQ(First("select credit from customers where id = 4").vt, VT_NULL);
   EXPECT_EQ(First("select joined from customers where id = 5").date, -1.5);
-  // Expressions take SQLite's types.
+  // Expressions take Jet's types: Currency times a Long stays Currency.
   EXPECT_EQ(First("select count(*) from customers").vt, VT_I4);
-  EXPECT_EQ(First("select credit * 2 from customers where id = 1").vt, VT_R8);
+  EXPECT_EQ(First("select credit * 2 from customers where id = 1").vt, VT_CY);
   EXPECT_EQ(First("select 3000000000 + 1 from customers").vt, VT_R8);
   EXPECT_EQ(First("select name & '' from customers").vt, VT_BSTR);
   EXPECT_EQ(First("select null from customers").vt, VT_NULL);
+}
+
+// Expressions take Jet's types: dates, Yes/No, Currency, and a date's text where
+// it meets text. `id` picks the customer (0: over all of them).
+TEST_F(SqlEngine, ExpressionsTakeJetsTypes) {
+  struct Case {
+    const char* expr;
+    int id;
+    VARTYPE vt;
+    const char* text;
+  };
+  const Case cases[] = {
+      {"Joined & ''", 5, VT_BSTR, "1899/12/29 12:00:00"},
+      {"CStr(Joined)", 2, VT_BSTR, "2000/1/31 12:00:00"},
+      {"Joined + 0.5", 1, VT_DATE, "2000/1/1 12:00:00"},
+      {"Joined - Joined", 2, VT_R8, "0"},
+      {"#12:30#", 1, VT_DATE, "12:30:00"},
+      {"IIf(ID = 4, Null, Joined)", 4, VT_NULL, "NULL"},
+      {"Nz(Joined, #2001-01-01#)", 4, VT_DATE, "2001/1/1"},
+      {"Min(Joined)", 0, VT_DATE, "1899/12/29 12:00:00"},
+      {"Max(Credit)", 0, VT_CY, "18"},
+      {"Sum(Credit)", 0, VT_CY, "15.5005"},
+      {"Avg(Credit)", 0, VT_CY, "3.8751"},
+      {"Credit + 1", 1, VT_CY, "19"},
+      {"ID + 0.5", 1, VT_R8, "1.5"},
+      {"ID * 2 / 2", 1, VT_R8, "1"},
+      {"ID \\ 2 + Len(Name)", 1, VT_I4, "4"},
+      {"Name = 'WANG'", 1, VT_BOOL, "-1"},
+      {"(Name = 'WANG') & (ID = 2) & True", 1, VT_BSTR, "-10-1"},
+      {"(ID > 1) * 5 + Abs(ID = 2) * 100", 2, VT_I4, "95"},
+      {"(ID = 2) = True", 2, VT_BOOL, "-1"},
+      {"-Sum(ID > 3) & '|' & Sum(IIf(ID > 3, 1, 0))", 0, VT_BSTR, "2|2"},
+      {"Tel Is Null", 3, VT_BOOL, "-1"},
+      {"Name Like 'w%' And Not (ID In (2, 3))", 1, VT_BOOL, "-1"},
+      {"Credit > 0 Or ID Between 1 And 2", 3, VT_BOOL, "0"},
+  };
+  for (const Case& c : cases) {
+    std::string sql = std::string("select ") + c.expr + " from customers";
+    if (c.id) sql += " where id = " + std::to_string(c.id);
+    VARIANT v = First(sql);
+    EXPECT_EQ(v.vt, c.vt) << sql;
+    EXPECT_EQ(Column(sql).at(0), c.text) << sql;
+  }
+  EXPECT_EQ(CodeOf("select * from customers where name = 1"), JET_E_TYPEMISMATCH);
+  EXPECT_EQ(CodeOf("select * from customers where 1 < tel"), JET_E_TYPEMISMATCH);
+  EXPECT_EQ(CodeOf("select * from customers where id = 'x'"), JET_E_TYPEMISMATCH);
+  EXPECT_EQ(CodeOf("select sum(distinct id) from customers"), JET_E_SYNTAX);
+  EXPECT_EQ(CodeOf("select * from customers where name = '1' and id = 1.5"), S_OK);
 }
 
 TEST_F(SqlEngine, ColumnNamesAsJetReportsThem) {

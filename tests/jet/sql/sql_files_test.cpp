@@ -234,6 +234,65 @@ TEST_F(Northwind, SavedQueriesRunAsAccessWroteThem) {
   EXPECT_EQ(CodeOf("select * from [Employee Sales by Country]"), JET_E_NOCOLUMN);
 }
 
+// Every expression column takes the type Jet gives it, and its text follows.
+TEST_F(Northwind, ExpressionsTakeJetsTypes) {
+  struct Case {
+    const char* expr;
+    const char* from;
+    VARTYPE vt;
+    const char* text;  // null: not compared (the clock)
+  };
+  const char* order = " from orders where orderid = 10248";
+  const char* chai = " from products where productid = 1";
+  const Case cases[] = {
+      {"OrderDate + 7", order, VT_DATE, "1994/8/11"},
+      {"7 + OrderDate - 1", order, VT_DATE, "1994/8/10"},
+      {"ShippedDate - OrderDate", order, VT_R8, "12"},
+      {"#1995-02-03 10:00#", order, VT_DATE, "1995/2/3 10:00:00"},
+      {"DateSerial(1995, 2, 3)", order, VT_DATE, "1995/2/3"},
+      {"CDate('1995-02-03')", order, VT_DATE, "1995/2/3"},
+      {"Now()", order, VT_DATE, nullptr},
+      {"IIf(OrderID > 0, ShippedDate, Null)", order, VT_DATE, "1994/8/16"},
+      {"Nz(ShippedDate, OrderDate)", order, VT_DATE, "1994/8/16"},
+      {"'Ordered ' & OrderDate", order, VT_BSTR, "Ordered 1994/8/4"},
+      {"top 1 'On ' & OrderDate as x", " from orders order by x desc", VT_BSTR, "On 1996/6/5"},
+      {"CStr(ShippedDate) & '|' & Year(OrderDate)", order, VT_BSTR, "1994/8/16|1994"},
+      {"Year(OrderDate)", order, VT_I4, "1994"},
+      {"Min(OrderDate)", " from orders", VT_DATE, "1994/8/4"},
+      {"Max(OrderDate) - Min(OrderDate)", " from orders", VT_R8, "671"},
+      {"First(OrderDate)", " from (select OrderDate from orders where orderid = 10248)", VT_DATE, "1994/8/4"},
+      {"d + 1", " from (select OrderDate as d from orders where orderid = 10248) as x", VT_DATE, "1994/8/5"},
+      {"UnitPrice > 30", chai, VT_BOOL, "0"},
+      {"Not Discontinued", chai, VT_BOOL, "-1"},
+      {"UnitPrice < 30 And Not Discontinued Or False", chai, VT_BOOL, "-1"},
+      {"True", chai, VT_BOOL, "-1"},
+      {"UnitPrice * 2", chai, VT_CY, "36"},
+      {"UnitPrice / 4", chai, VT_R8, "4.5"},
+      {"Sum(UnitPrice)", " from products", VT_CY, "2222.71"},
+      {"Avg(UnitPrice)", " from products where categoryid = 1", VT_CY, "37.9792"},
+      {"Count(*)", " from products", VT_I4, "77"},
+      {"CCur(UnitPrice * Quantity * (1 - Discount))", " from [order details] where orderid = 10250 and productid = 51",
+       VT_CY, "1261.4"},
+      {"ProductName & ': ' & UnitPrice", chai, VT_BSTR, "Chai: 18"},
+  };
+  for (const Case& c : cases) {
+    std::string sql = std::string("select ") + c.expr + c.from;
+    VARIANT v = db->Execute(sql)->Value(0);
+    std::string text;
+    VariantToText(v, &text);
+    EXPECT_EQ(v.vt, c.vt) << sql;
+    if (c.text) {
+      EXPECT_EQ(text, c.text) << sql;
+    }
+  }
+  // What Jet refuses before it runs.
+  EXPECT_EQ(CodeOf("select * from customers where customerid = 5"), JET_E_TYPEMISMATCH);
+  EXPECT_EQ(CodeOf("select * from orders where orderid = '10248'"), JET_E_TYPEMISMATCH);
+  EXPECT_EQ(CodeOf("select * from orders where orderdate > '1995-01-01'"), JET_E_TYPEMISMATCH);
+  EXPECT_EQ(CodeOf("select count(distinct customerid) from orders"), JET_E_SYNTAX);
+  EXPECT_EQ(CodeOf("select * from orders where customerid = 'VINET' and orderid = 10248"), S_OK);
+}
+
 TEST_F(Northwind, ErrorsAsJetGivesThem) {
   EXPECT_EQ(CodeOf("select top 4 * from Order Details"), JET_E_SYNTAX);
   EXPECT_EQ(CodeOf("select top 4 * fromdate, id from orders"), JET_E_SYNTAX);

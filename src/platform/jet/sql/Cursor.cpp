@@ -25,7 +25,8 @@ bool SameName(const std::string& a, const std::string& b) {
 
 class SqlCursor : public Cursor {
  public:
-  SqlCursor(std::shared_ptr<void> owner, sqlite3_stmt* stmt, ScanState* state, int tieKeys, long long tieLimit)
+  SqlCursor(std::shared_ptr<void> owner, sqlite3_stmt* stmt, ScanState* state, int tieKeys, long long tieLimit,
+            const ResultTypes* types)
       : m_owner(std::move(owner)), m_stmt(stmt), m_state(state), m_tieKeys(tieKeys), m_tieLimit(tieLimit) {
     int n = sqlite3_column_count(stmt) - tieKeys;
     for (int i = 0; i < n; ++i) {
@@ -34,7 +35,8 @@ class SqlCursor : public Cursor {
       if (s == kExprAlias) s = "Expr" + std::to_string(1000 + i);
       m_names.push_back(s);
       AccessType t;
-      m_types.push_back(AccessTypeOfDeclared(sqlite3_column_decltype(stmt, i), &t) ? static_cast<int>(t) : -1);
+      m_types.push_back(AccessTypeOfDeclared(sqlite3_column_decltype(stmt, i), &t) ? static_cast<int>(t)
+                                                                                   : ExpressionType(types, i, n));
       m_scales.push_back(-1);
       const char* table = sqlite3_column_table_name(stmt, i);
       const char* origin = sqlite3_column_origin_name(stmt, i);
@@ -111,6 +113,31 @@ class SqlCursor : public Cursor {
           !SameKey(m_lastKeys[k], sqlite3_column_value(m_stmt, first + k)))
         return false;
     return true;
+  }
+
+  // The type an expression column is handed out as: a Yes/No, a date, a Currency,
+  // a Decimal or a real (VT_R8) where the translator found one; integers and
+  // texts go by the value's own type (integers that fit as VT_I4, else VT_R8).
+  // `count` is the number of columns, hidden keys not counted.
+  static int ExpressionType(const ResultTypes* types, int col, int count) {
+    if (!types) return -1;
+    // Counts that do not match are a select list the translator read otherwise
+    // than SQLite: then no column is typed by it.
+    size_t known = types->first.size() + (types->whole ? 0 : types->last.size());
+    if (types->whole ? known != static_cast<size_t>(count) : known > static_cast<size_t>(count)) return -1;
+    int type = -1;
+    size_t c = static_cast<size_t>(col), fromEnd = static_cast<size_t>(count - col);
+    if (c < types->first.size()) type = types->first[c].type;
+    else if (!types->whole && fromEnd <= types->last.size()) type = types->last[types->last.size() - fromEnd].type;
+    switch (static_cast<AccessType>(type)) {
+      case AccessType::Boolean: case AccessType::Currency: case AccessType::DateTime: case AccessType::Decimal:
+      case AccessType::Double:
+        return type;
+      case AccessType::Single:
+        return static_cast<int>(AccessType::Double);
+      default:
+        return -1;
+    }
   }
 
   static bool SameKey(sqlite3_value* a, sqlite3_value* b) {
@@ -322,9 +349,9 @@ HRESULT StepErrorCode(int rc, ScanState* state) {
 }
 
 std::unique_ptr<Cursor> MakeSqlCursor(std::shared_ptr<void> owner, sqlite3_stmt* stmt, ScanState* state,
-                                      int tieKeys, long long tieLimit) {
+                                      int tieKeys, long long tieLimit, const ResultTypes* types) {
   try {
-    return std::make_unique<SqlCursor>(std::move(owner), stmt, state, tieKeys, tieLimit);
+    return std::make_unique<SqlCursor>(std::move(owner), stmt, state, tieKeys, tieLimit, types);
   } catch (...) {
     // The constructor did not finish, so no destructor finalizes the statement.
     sqlite3_finalize(stmt);

@@ -1,13 +1,14 @@
 // The cursor over one prepared SQLite statement: it stands on the first row once
 // made, names its columns as Jet does, and turns each value back into the VARIANT
-// Jet would give (a plain column keeps its Access type; an expression takes
-// SQLite's type).
+// Jet would give (a plain column keeps its Access type; an expression the type
+// the translator found for it).
 #pragma once
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/jet/sql/ResultCursor.h"
+#include "platform/jet/sql/Translate.h"
 #include "platform/jet/sql/VirtualTable.h"
 
 struct sqlite3_stmt;
@@ -17,9 +18,12 @@ namespace jet {
 // Takes the statement (finalized with the cursor). `owner` keeps the connection
 // and `state` alive as long as the cursor. With `tieKeys` hidden key columns at
 // the end, the cursor ends after `tieLimit` rows once the keys differ from the
-// last of them (Jet's TOP n with ties). Throws _com_error when the first step fails.
+// last of them (Jet's TOP n with ties). `types` are the translator's types of the
+// columns, for those that are no plain column. Throws _com_error when the first
+// step fails.
 std::unique_ptr<Cursor> MakeSqlCursor(std::shared_ptr<void> owner, sqlite3_stmt* stmt, ScanState* state,
-                                      int tieKeys = 0, long long tieLimit = -1);
+                                      int tieKeys = 0, long long tieLimit = -1,
+                                      const ResultTypes* types = nullptr);
 
 // A cursor that reads a plain select straight from the reader: `columns` are the
 // stream's column indices in result order, `names` their result names, `limit`

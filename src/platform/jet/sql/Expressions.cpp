@@ -48,7 +48,7 @@ void RewriteTokens(List& list) {
     if (u.tok.kind == TokKind::Date) {
       double d;
       if (!ParseJetDate(u.tok.text, &d)) Syntax();
-      u = Raw(DayNumberText(d));
+      u.tok.text = DayNumberText(d);  // stays a Date token, so that it is typed as one
     } else if (u.tok.kind == TokKind::Op && u.tok.text == ";") {
       Syntax();  // one statement only
     } else if (u.tok.kind == TokKind::Op && u.tok.text == "/") {

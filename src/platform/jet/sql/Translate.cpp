@@ -5,6 +5,7 @@
 #include "platform/com/ComError.h"
 #include "platform/jet/sql/Tokens.h"
 #include "platform/jet/sql/Tree.h"
+#include "platform/jet/sql/Types.h"
 
 namespace jet {
 
@@ -34,11 +35,14 @@ List BuildTree(const std::vector<Token>& toks, size_t* pos, bool nested) {
   if (nested) Syntax();  // a group left open
   return list;
 }
-void Rewrite(List& list, bool outermost, StatementShape* shape) {
+void Rewrite(List& list, bool outermost, StatementShape* shape, const ColumnLookup* lookup) {
   for (Unit& u : list)
-    if (u.group) Rewrite(u.kids, false, shape);
+    if (u.group) Rewrite(u.kids, false, shape, lookup);
   sql::RewriteExpressions(list);
   sql::MaterializeJoinTables(list);
+  // Typed once the whole statement's expressions are rewritten, before the
+  // selects are: the form with a plain LIMIT is copied from the typed statement.
+  if (outermost) shape->types = sql::TypeStatement(list, lookup);
   sql::RewriteSelects(list, outermost, shape);
 }
 }  // namespace
@@ -49,7 +53,7 @@ std::string TranslateJetSql(const std::string& jetSql) {
   return shape.tieKeys ? shape.limitSql : sql;
 }
 
-std::string TranslateJetSql(const std::string& jetSql, StatementShape* shape) {
+std::string TranslateJetSql(const std::string& jetSql, StatementShape* shape, const ColumnLookup* lookup) {
   std::vector<Token> toks = TokenizeJetSql(jetSql);
   if (toks.empty()) throw _com_error(JET_E_EMPTYSTATEMENT);
   while (!toks.empty() && toks.back().kind == TokKind::Op && toks.back().text == ";") toks.pop_back();
@@ -66,7 +70,7 @@ std::string TranslateJetSql(const std::string& jetSql, StatementShape* shape) {
   size_t pos = 0;
   List root = BuildTree(toks, &pos, false);
   *shape = StatementShape();
-  Rewrite(root, true, shape);
+  Rewrite(root, true, shape, lookup);
   sql::MatchPlain(root, shape);
   std::string out;
   sql::Emit(root, &out);

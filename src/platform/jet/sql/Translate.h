@@ -3,15 +3,43 @@
 // become SQLite names and day numbers, "..." strings become '...', & becomes a
 // concatenation with Jet's NULL rule, True/False become -1/0, VBA functions get
 // their registered names, and text literals and function results compare
-// without regard to case.
+// without regard to case. Then every expression is typed as Jet types it, so
+// that the result's columns carry Jet's types (dates, Yes/No, Currency).
 #pragma once
+#include <functional>
 #include <string>
+#include <vector>
+
+struct sqlite3;
 
 namespace jet {
 
 // The alias the translator gives an unnamed expression of the outermost select
 // list; the cursor turns it into Jet's "Expr1000", "Expr1001"... by position.
 extern const char kExprAlias[];
+
+// A column of a table, saved query or select, with its type: an AccessType, or
+// -1 where the translator cannot tell (the value's own type then decides).
+struct TypedColumn {
+  std::string name;
+  int type = -1;
+};
+// The columns of the table or saved query of that name, for typing the
+// expressions over it; false when the name is neither.
+using ColumnLookup = std::function<bool(const std::string& name, std::vector<TypedColumn>* columns)>;
+
+// The type Jet gives each column of a result, as far as the translator can tell.
+// `first` types the first columns; when a * could not be expanded, `last` types
+// the columns after it, counted from the end of the select list.
+struct ResultTypes {
+  std::vector<TypedColumn> first;
+  std::vector<TypedColumn> last;
+  bool whole = false;  // `first` is every column
+};
+
+// Registers on `db` the functions the translated SQL calls beyond the VBA
+// library (a date turned into its text form). False when SQLite refuses.
+bool RegisterTranslationFunctions(sqlite3* db);
 
 // Throws _com_error: JET_E_EMPTYSTATEMENT for a statement of blanks only,
 // JET_E_SYNTAX for what Jet cannot parse, E_FAIL for statements that would change
@@ -33,7 +61,12 @@ struct StatementShape {
   // cannot be selected (an alias or a position as a key).
   int tieKeys = 0;
   std::string limitSql;
+  ResultTypes types;  // filled when a lookup was given
 };
-std::string TranslateJetSql(const std::string& jetSql, StatementShape* shape);
+// Every expression is typed (its columns' types through `lookup`, when given): the
+// result's types are filled, a date joined to text takes its text form, and the
+// mismatches Jet refuses (text compared with a number: JET_E_TYPEMISMATCH) throw.
+std::string TranslateJetSql(const std::string& jetSql, StatementShape* shape,
+                            const ColumnLookup* lookup = nullptr);
 
 }  // namespace jet

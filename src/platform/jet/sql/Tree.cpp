@@ -41,7 +41,7 @@ bool IsName(const Unit& u) {
 bool IsOperandEnd(const Unit& u) {
   if (u.group) return true;
   switch (u.tok.kind) {
-    case TokKind::String: case TokKind::Number: case TokKind::Raw: case TokKind::Name:
+    case TokKind::String: case TokKind::Number: case TokKind::Raw: case TokKind::Name: case TokKind::Date:
       return true;
     case TokKind::Word:
       return !IsKeyword(u) || IsWord(u, "null");
