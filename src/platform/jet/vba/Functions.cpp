@@ -15,15 +15,31 @@ const char kTextCollation[] = "JETTEXT";
 
 namespace {
 
-// Every name RegisterVbaFunctions registers as "vba_<name>"; "cat" is the &
-// operator, which the translator turns into a call.
+// Every name RegisterVbaFunctions registers as "vba_<name>"; "cat", "add", "pow",
+// "idiv" and "mod" are operators, which the translator turns into calls.
 const std::set<std::string>& Names() {
   static const std::set<std::string> names = {
-      "left", "right", "mid", "len", "ucase", "lcase", "trim", "ltrim", "rtrim", "space",
-      "instr", "chr", "asc", "strcomp", "replace", "iif", "nz", "isnull", "cstr", "clng",
-      "cint", "ccur", "cdbl", "csng", "cbool", "cdate", "val", "int", "fix", "round", "sgn", "abs",
-      "year", "month", "day", "hour", "minute", "second", "weekday", "now", "date", "time",
-      "dateserial", "timeserial", "format", "first", "last", "stdev", "stdevp", "var", "varp", "cat", "add", "pow", "idiv", "mod"};
+      // text
+      "left", "right", "mid", "len", "lenb", "ucase", "lcase", "trim", "ltrim", "rtrim", "space", "string",
+      "instr", "instrrev", "chr", "chrw", "asc", "ascw", "ascb", "strcomp", "strconv", "strreverse", "replace",
+      // conversion
+      "cstr", "clng", "cint", "cbyte", "ccur", "cdbl", "csng", "cbool", "cdate", "cvdate", "cvar", "cdec",
+      "val", "str", "hex", "oct",
+      // math
+      "int", "fix", "round", "sgn", "abs", "sqr", "exp", "log", "sin", "cos", "tan", "atn", "rnd",
+      // date and time
+      "year", "month", "day", "hour", "minute", "second", "weekday", "now", "date", "time", "timer",
+      "dateserial", "timeserial", "datevalue", "timevalue", "dateadd", "datediff", "datepart", "monthname",
+      "weekdayname",
+      // inspection and choice
+      "iif", "nz", "isnull", "isnumeric", "isdate", "isempty", "iserror", "vartype", "typename", "choose",
+      "switch", "partition",
+      // Format
+      "format", "formatnumber", "formatcurrency", "formatpercent", "formatdatetime",
+      // aggregates of our own
+      "first", "last", "stdev", "stdevp", "var", "varp",
+      // operators
+      "cat", "add", "pow", "idiv", "mod"};
   return names;
 }
 
@@ -225,6 +241,21 @@ std::string VbaFunctionSqlName(const std::string& name) {
   return Names().count(n) ? "vba_" + n : std::string();
 }
 
+bool IsJetAggregate(const std::string& name) {
+  static const std::set<std::string> names = {"count", "sum", "avg", "min", "max"};
+  std::string n;
+  for (char c : name) n += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+  return names.count(n) > 0;
+}
+
+bool IsStatementFunction(const char* sqliteName) {
+  if (!sqliteName) return false;
+  std::string n;
+  for (const char* p = sqliteName; *p; ++p) n += (*p >= 'A' && *p <= 'Z') ? static_cast<char>(*p - 'A' + 'a') : *p;
+  if (n.compare(0, 4, "vba_") == 0) return Names().count(n.substr(4)) > 0;
+  return n == "like" || IsJetAggregate(n);
+}
+
 int CompareJetText(const char* a, int aLen, const char* b, int bLen) {
   auto* p = reinterpret_cast<const unsigned char*>(a);
   auto* q = reinterpret_cast<const unsigned char*>(b);
@@ -267,6 +298,10 @@ bool RegisterVbaFunctions(sqlite3* db) {
   vba::RegisterTextFunctions(db);
   vba::RegisterDateFunctions(db);
   vba::RegisterConversionFunctions(db);
+  vba::RegisterMathFunctions(db);
+  vba::RegisterDateArithmetic(db);
+  vba::RegisterInspectionFunctions(db);
+  vba::RegisterFormatFunctions(db);
   return true;
 }
 

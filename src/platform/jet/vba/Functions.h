@@ -17,6 +17,14 @@ extern const char kTextCollation[];
 // there is none (matched without regard to case, a "$" suffix allowed).
 std::string VbaFunctionSqlName(const std::string& name);
 
+// Count, Sum, Avg, Min and Max: Jet's aggregates, which SQLite's own serve
+// (one argument each).
+bool IsJetAggregate(const std::string& name);
+
+// Whether a statement may call the SQLite function of that name: ours (vba_...,
+// like) and the aggregates above. Everything else SQLite offers is refused.
+bool IsStatementFunction(const char* sqliteName);
+
 // Registers the functions, the collation and LIKE. False when SQLite refuses.
 bool RegisterVbaFunctions(sqlite3* db);
 

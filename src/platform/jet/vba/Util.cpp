@@ -134,4 +134,30 @@ void ResultWhole(sqlite3_context* ctx, double value) {
     sqlite3_result_double(ctx, value);
 }
 
+void ResultString(sqlite3_context* ctx, const std::string& text) {
+  sqlite3_result_text(ctx, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+}
+void ErrorMismatch(sqlite3_context* ctx) { sqlite3_result_error(ctx, "Data type mismatch", -1); }
+void ErrorInvalidCall(sqlite3_context* ctx) { sqlite3_result_error(ctx, "Invalid procedure call or argument", -1); }
+void ErrorOverflow(sqlite3_context* ctx) { sqlite3_result_error(ctx, "Overflow", -1); }
+
+bool HasNull(int argc, sqlite3_value** argv) {
+  for (int i = 0; i < argc; ++i)
+    if (sqlite3_value_type(argv[i]) == SQLITE_NULL) return true;
+  return false;
+}
+
+bool NumberArg(sqlite3_context* ctx, sqlite3_value* v, double* out) {
+  if (ValueNumber(v, out)) return true;
+  ErrorMismatch(ctx);
+  return false;
+}
+
+void AddScalar(sqlite3* db, const char* name, int minArgs, int maxArgs, ScalarFunction fn, bool deterministic) {
+  std::string full = std::string("vba_") + name;
+  for (int n = minArgs; n <= maxArgs; ++n)
+    sqlite3_create_function(db, full.c_str(), n, SQLITE_UTF8 | (deterministic ? SQLITE_DETERMINISTIC : 0), nullptr,
+                            fn, nullptr, nullptr);
+}
+
 }  // namespace jet::vba
