@@ -49,6 +49,7 @@ TEST(VbaLibrary, Conversion) {
          {"CLng(3000000000)", "!Overflow"}, {"CInt(Null)", "NULL"}, {"CInt(' 7 ')", "7"}, {"CInt(32768)", "!Overflow"},
          {"CByte(Null)", "NULL"}, {"CByte('255.4')", "255"}, {"CByte(-1)", "!Overflow"}, {"CCur(Null)", "NULL"},
          {"CCur('1.23456')", "1.2346"}, {"CDbl(Null)", "NULL"}, {"CDbl('1e3')", "1000"}, {"CDbl('abc')", kMismatch},
+         {"CDbl('&H1F') + CInt('&HFFFF')", "30"}, {"CDbl('0x1F')", kMismatch},
          {"CSng(Null)", "NULL"}, {"CSng('0.5')", "0.5"}, {"CBool(Null)", "NULL"}, {"CBool('0')", "0"},
          {"CBool(5)", "-1"}, {"CDate(Null)", "NULL"}, {"CDate('2000-01-02')", "36527"}, {"CDate('x')", kMismatch},
          {"CVDate(Null)", "NULL"}, {"CVDate('1/2/2000')", "36527"}, {"CVar(Null)", "NULL"}, {"CVar('a')", "a"},
@@ -67,7 +68,20 @@ TEST(VbaLibrary, Math) {
          {"Cos(Null)", "NULL"}, {"Cos('0')", "1"}, {"Tan(Null)", "NULL"}, {"Tan('0')", "0"}, {"Atn(Null)", "NULL"},
          {"Atn('1') * 4", "3.14159265358979"}, {"Rnd(Null)", "NULL"},
          // VBA's generator: its first number, and the one seeded by -1.
-         {"Rnd()", "0.705547511577606"}, {"Rnd('-1')", "0.2240070104599"}, {"Rnd(0)", "0.2240070104599"}});
+         {"Rnd()", "0.705547511577606"}, {"Rnd('-1')", "0.2240070104599"}, {"Rnd(0)", "0.2240070104599"},
+         // finance, against the published examples; colours
+         {"Pmt(Null, 1, 1)", "NULL"}, {"Format(Pmt('0.08' / 12, '10', 10000), '0.00')", "-1037.03"},
+         {"FV(Null, 1, 1)", "NULL"}, {"Format(FV(0.06 / 12, 10, -200, '-500', 1), '0.00')", "2581.40"},
+         {"PV(Null, 1, 1)", "NULL"}, {"Format(PV(0.08 / 12, '240', 500), '0.00')", "-59777.15"},
+         {"NPer(Null, 1, 1)", "NULL"}, {"Format(NPer(0.01, -100, -1000, '10000'), '0.00')", "60.08"},
+         {"IPmt(Null, 1, 1, 1)", "NULL"}, {"Format(IPmt(0.1 / 12, '1', 36, 8000), '0.00')", "-66.67"},
+         {"PPmt(Null, 1, 1, 1)", "NULL"}, {"Format(PPmt(0.1 / 12, 1, '24', 2000), '0.00')", "-75.62"},
+         {"Rate(Null, 1, 1)", "NULL"}, {"Format(Rate('48', -200, 8000), '0.00%')", "0.77%"},
+         {"SLN(Null, 1, 1)", "NULL"}, {"SLN('30000', 7500, 10)", "2250"}, {"SYD(Null, 1, 1, 1)", "NULL"},
+         {"Format(SYD(30000, 7500, '10', 1), '0.00')", "4090.91"}, {"DDB(Null, 1, 1, 1)", "NULL"},
+         {"Format(DDB(2400, 300, 3650, '1'), '0.00')", "1.32"}, {"Format(DDB(2400, 300, 10, 10), '0.00')", "22.12"},
+         {"RGB(Null, 0, 0)", "NULL"}, {"RGB('255', 0, 300)", "16711935"}, {"QBColor(Null)", "NULL"},
+         {"QBColor('12')", "255"}, {"QBColor(16)", kInvalid}});
 }
 
 TEST(VbaLibrary, DatesAndTimes) {
@@ -103,7 +117,7 @@ TEST(VbaLibrary, InspectionAndChoice) {
          {"IsNumeric('&HFF')", "-1"}, {"IsNumeric('(12)')", "-1"}, {"IsNumeric('1e')", "0"}, {"IsNumeric('12abc')", "0"},
          {"IsDate(Null)", "0"}, {"IsDate('2000-02-30')", "0"}, {"IsDate('Jan 5, 2000')", "-1"},
          {"IsDate(36526.5)", "-1"}, {"IsDate(5)", "0"}, {"IsEmpty(Null)", "0"}, {"IsEmpty('')", "0"},
-         {"IsError(Null)", "0"}, {"IsError('x')", "0"}, {"VarType(Null)", "1"}, {"VarType('1')", "8"},
+         {"IsError(Null)", "0"}, {"IsError('x')", "0"}, {"IsArray(Null)", "0"}, {"IsObject(1)", "0"}, {"VarType(Null)", "1"}, {"VarType('1')", "8"},
          {"VarType(1)", "3"}, {"VarType(1.5)", "5"}, {"TypeName(Null)", "Null"}, {"TypeName('2')", "String"},
          {"Choose(Null, 'a')", "NULL"}, {"Choose('2', 'a', 'b')", "b"}, {"Choose(3, 'a', 'b')", "NULL"},
          {"Choose(1.6, 'a', 'b')", "b"}, {"Switch(Null, 1, -1, 2)", "2"}, {"Switch('0', 'a', '1', 'b')", "b"},

@@ -80,8 +80,9 @@ void CBool(sqlite3_context* ctx, int, sqlite3_value** argv) {
   if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(ctx);
   std::string t = ValueText(argv[0]);
   double d;
-  if (sqlite3_value_type(argv[0]) == SQLITE_TEXT && (t == "True" || t == "true")) return sqlite3_result_int(ctx, -1);
-  if (sqlite3_value_type(argv[0]) == SQLITE_TEXT && (t == "False" || t == "false")) return sqlite3_result_int(ctx, 0);
+  for (char& c : t) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (sqlite3_value_type(argv[0]) == SQLITE_TEXT && t == "true") return sqlite3_result_int(ctx, -1);
+  if (sqlite3_value_type(argv[0]) == SQLITE_TEXT && t == "false") return sqlite3_result_int(ctx, 0);
   if (!ValueNumber(argv[0], &d)) return Mismatch(ctx);
   sqlite3_result_int(ctx, d != 0 ? -1 : 0);
 }

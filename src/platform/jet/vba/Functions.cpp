@@ -32,10 +32,12 @@ const std::set<std::string>& Names() {
       "dateserial", "timeserial", "datevalue", "timevalue", "dateadd", "datediff", "datepart", "monthname",
       "weekdayname",
       // inspection and choice
-      "iif", "nz", "isnull", "isnumeric", "isdate", "isempty", "iserror", "vartype", "typename", "choose",
+      "iif", "nz", "isnull", "isnumeric", "isdate", "isempty", "iserror", "isarray", "isobject", "vartype", "typename", "choose",
       "switch", "partition",
       // Format
       "format", "formatnumber", "formatcurrency", "formatpercent", "formatdatetime",
+      // finance and colours
+      "pmt", "fv", "pv", "nper", "ipmt", "ppmt", "rate", "sln", "syd", "ddb", "rgb", "qbcolor",
       // aggregates of our own
       "first", "last", "stdev", "stdevp", "var", "varp",
       // operators
@@ -302,6 +304,7 @@ bool RegisterVbaFunctions(sqlite3* db) {
   vba::RegisterDateArithmetic(db);
   vba::RegisterInspectionFunctions(db);
   vba::RegisterFormatFunctions(db);
+  vba::RegisterFinanceFunctions(db);
   return true;
 }
 

@@ -111,7 +111,18 @@ bool ValueNumber(sqlite3_value* v, double* out) {
       while (*s == ' ') ++s;
       if (!*s) return false;
       char* end = nullptr;
-      double d = std::strtod(s, &end);
+      double d;
+      if (s[0] == '&' && (s[1] == 'H' || s[1] == 'h' || s[1] == 'O' || s[1] == 'o') && s[2]) {
+        // VBA's &H1F and &O17; as an Integer or a Long, the top bit is the sign.
+        long long n = std::strtoll(s + 2, &end, (s[1] == 'H' || s[1] == 'h') ? 16 : 8);
+        if (n > 0xFFFFFFFFLL || n < 0) return false;
+        d = static_cast<double>(n <= 0xFFFF ? (n > 0x7FFF ? n - 0x10000 : n) : n > 0x7FFFFFFF ? n - 0x100000000LL : n);
+      } else {
+        // strtod would also read C's hex forms and "inf"; VBA reads decimals only.
+        for (const char* p = s; *p; ++p)
+          if (*p == 'x' || *p == 'X' || *p == 'n' || *p == 'N' || *p == 'i' || *p == 'I') return false;
+        d = std::strtod(s, &end);
+      }
       while (end && *end == ' ') ++end;
       if (!end || *end || !std::isfinite(d)) return false;
       *out = d;

@@ -54,5 +54,6 @@ void RegisterMathFunctions(sqlite3* db);
 void RegisterDateArithmetic(sqlite3* db);
 void RegisterInspectionFunctions(sqlite3* db);
 void RegisterFormatFunctions(sqlite3* db);
+void RegisterFinanceFunctions(sqlite3* db);
 
 }  // namespace jet::vba
