@@ -81,7 +81,8 @@ void RewriteTokens(List& list) {
       } else if (!IsJetAggregate(u.tok.text)) {
         // Only Jet's functions exist for a statement. (A name with parentheses
         // where a table belongs is no call: SQLite refuses it as a syntax error.)
-        if (i == 0 || !(IsWord(list[i - 1], "from") || IsWord(list[i - 1], "join"))) throw _com_error(JET_E_NOCOLUMN);
+        bool tablePlace = i > 0 && (IsWord(list[i - 1], "from") || IsWord(list[i - 1], "join"));
+        if (!tablePlace) throw _com_error(JET_E_NOCOLUMN);
       } else if (HasTopLevelComma(list[i + 1].kids)) {
         Syntax();  // Jet's aggregates take one argument; SQLite's min/max of several are no Jet
       }

@@ -1,5 +1,5 @@
 // The VBA financial functions (Pmt, PPmt, IPmt, FV, PV, NPer, Rate, SLN, SYD,
-// DDB) and the colour numbers (RGB, QBColor). Amounts are Doubles; money paid out
+// DDB; IRR, MIRR and NPV refuse) and the colour numbers (RGB, QBColor). Amounts are Doubles; money paid out
 // is negative, as in VBA. NULL gives NULL, text is read as a number.
 #include <algorithm>
 #include <cmath>
@@ -183,6 +183,12 @@ void QBColor(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
   sqlite3_result_int64(ctx, kPalette[static_cast<int>(n)]);
 }
 
+// IRR, MIRR and NPV take an array of cash flows, which no statement can build.
+void NeedsArray(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+  if (HasNull(argc, argv)) return sqlite3_result_null(ctx);
+  ErrorMismatch(ctx);
+}
+
 }  // namespace
 
 void RegisterFinanceFunctions(sqlite3* db) {
@@ -196,6 +202,9 @@ void RegisterFinanceFunctions(sqlite3* db) {
   AddScalar(db, "sln", 3, 3, SLN);
   AddScalar(db, "syd", 4, 4, SYD);
   AddScalar(db, "ddb", 4, 5, DDB);
+  AddScalar(db, "irr", 1, 2, NeedsArray);
+  AddScalar(db, "mirr", 3, 3, NeedsArray);
+  AddScalar(db, "npv", 2, 2, NeedsArray);
   AddScalar(db, "rgb", 3, 3, RGB);
   AddScalar(db, "qbcolor", 1, 1, QBColor);
 }

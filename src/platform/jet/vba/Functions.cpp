@@ -20,8 +20,9 @@ namespace {
 const std::set<std::string>& Names() {
   static const std::set<std::string> names = {
       // text
-      "left", "right", "mid", "len", "lenb", "ucase", "lcase", "trim", "ltrim", "rtrim", "space", "string",
-      "instr", "instrrev", "chr", "chrw", "asc", "ascw", "ascb", "strcomp", "strconv", "strreverse", "replace",
+      "left", "right", "mid", "len", "ucase", "lcase", "trim", "ltrim", "rtrim", "space", "string",
+      "instr", "instrrev", "chr", "chrw", "asc", "ascw", "strcomp", "strconv", "strreverse", "replace",
+      "lenb", "leftb", "rightb", "midb", "instrb", "chrb", "ascb",
       // conversion
       "cstr", "clng", "cint", "cbyte", "ccur", "cdbl", "csng", "cbool", "cdate", "cvdate", "cvar", "cdec",
       "val", "str", "hex", "oct",
@@ -32,12 +33,13 @@ const std::set<std::string>& Names() {
       "dateserial", "timeserial", "datevalue", "timevalue", "dateadd", "datediff", "datepart", "monthname",
       "weekdayname",
       // inspection and choice
-      "iif", "nz", "isnull", "isnumeric", "isdate", "isempty", "iserror", "isarray", "isobject", "vartype", "typename", "choose",
+      "iif", "nz", "isnull", "isnumeric", "isdate", "isempty", "iserror", "isarray", "isobject", "ismissing", "vartype", "typename", "choose",
       "switch", "partition",
       // Format
       "format", "formatnumber", "formatcurrency", "formatpercent", "formatdatetime",
       // finance and colours
-      "pmt", "fv", "pv", "nper", "ipmt", "ppmt", "rate", "sln", "syd", "ddb", "rgb", "qbcolor",
+      "pmt", "fv", "pv", "nper", "ipmt", "ppmt", "rate", "sln", "syd", "ddb", "irr", "mirr", "npv", "rgb",
+      "qbcolor",
       // aggregates of our own
       "first", "last", "stdev", "stdevp", "var", "varp",
       // operators

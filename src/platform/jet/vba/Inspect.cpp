@@ -1,5 +1,5 @@
 // The VBA inspection and choice functions: IsNumeric, IsDate, IsEmpty, IsError,
-// IsArray, IsObject, VarType, TypeName, Choose, Switch and Partition. An inspection never fails and
+// IsArray, IsObject, IsMissing, VarType, TypeName, Choose, Switch and Partition. An inspection never fails and
 // answers -1 (True) or 0 (False) for NULL as well.
 #include <algorithm>
 #include <cctype>
@@ -81,7 +81,8 @@ void IsDate(sqlite3_context* ctx, int, sqlite3_value** argv) {
   }
 }
 
-// A field's value is never Empty, an error value, an array or an object.
+// A field's value is never Empty, an error value, an array or an object, and an
+// argument in a statement is never missing.
 void False(sqlite3_context* ctx, int, sqlite3_value**) { ResultTruth(ctx, false); }
 
 // VarType and TypeName of the value as the statement holds it.
@@ -172,6 +173,7 @@ void RegisterInspectionFunctions(sqlite3* db) {
   AddScalar(db, "iserror", 1, 1, False);
   AddScalar(db, "isarray", 1, 1, False);
   AddScalar(db, "isobject", 1, 1, False);
+  AddScalar(db, "ismissing", 1, 1, False);
   AddScalar(db, "vartype", 1, 1, VarType);
   AddScalar(db, "typename", 1, 1, TypeName);
   AddScalar(db, "choose", -1, -1, Choose);  // any count; checked in the body

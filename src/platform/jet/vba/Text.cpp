@@ -304,6 +304,78 @@ void StrConv(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
   ResultString(ctx, Utf8(chars));
 }
 
+// The byte functions (LeftB, RightB, MidB, InStrB, ChrB) count the bytes of
+// VBA's UTF-16 strings. A cut through the middle of a character, which would
+// leave VBA a stray half, drops that half.
+std::u16string Units(const std::string& s) {
+  std::u16string out;
+  for (char32_t c : Chars(s)) {
+    if (c >= 0x10000) {
+      out += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+      out += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+    } else {
+      out += static_cast<char16_t>(c);
+    }
+  }
+  return out;
+}
+
+std::string FromUnits(const std::u16string& units) {
+  std::string out;
+  for (size_t i = 0; i < units.size(); ++i) {
+    char32_t c = units[i];
+    if (c >= 0xD800 && c < 0xDC00 && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] < 0xE000)
+      c = 0x10000 + ((c - 0xD800) << 10) + (units[++i] - 0xDC00);
+    AppendChar(c, &out);
+  }
+  return out;
+}
+
+// LeftB(text, bytes), RightB(text, bytes), MidB(text, start [, bytes]).
+template <int kWhich>  // 0 left, 1 right, 2 mid
+void ByteSlice(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+  if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(ctx);
+  std::u16string u = Units(ValueText(argv[0]));
+  int64_t bytes = static_cast<int64_t>(u.size()) * 2, from = 0, count = bytes;
+  if (kWhich == 2) {
+    if (!CountArg(ctx, argv[1], &from, 1)) return;
+    --from;
+    if (argc == 3 && sqlite3_value_type(argv[2]) != SQLITE_NULL && !CountArg(ctx, argv[2], &count)) return;
+  } else {
+    if (sqlite3_value_type(argv[1]) == SQLITE_NULL) return sqlite3_result_null(ctx);
+    if (!CountArg(ctx, argv[1], &count)) return;
+    if (kWhich == 1) from = std::max<int64_t>(0, bytes - count);
+  }
+  int64_t to = std::min(bytes, from + std::min(count, bytes));
+  from = std::min(from, bytes);
+  size_t first = static_cast<size_t>((from + 1) / 2), last = static_cast<size_t>(to / 2);
+  ResultString(ctx, last > first ? FromUnits(u.substr(first, last - first)) : std::string());
+}
+
+// InStrB([start,] text, search): the byte position of the first match.
+void InStrB(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+  if (HasNull(argc, argv)) return sqlite3_result_null(ctx);
+  int64_t start = 1;
+  int base = argc == 3 ? 1 : 0;
+  if (argc == 3 && !CountArg(ctx, argv[0], &start, 1)) return;
+  std::u16string text = Units(ValueText(argv[base])), search = Units(ValueText(argv[base + 1]));
+  size_t from = static_cast<size_t>(start / 2);
+  if (from > text.size()) return sqlite3_result_int(ctx, 0);
+  size_t at = text.find(search, from);
+  sqlite3_result_int64(ctx, at == std::u16string::npos ? 0 : static_cast<int64_t>(at) * 2 + 1);
+}
+
+// ChrB(code): the character of a code below 256.
+void ChrB(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+  if (HasNull(argc, argv)) return sqlite3_result_null(ctx);
+  int64_t n;
+  if (!CountArg(ctx, argv[0], &n)) return;
+  if (n > 255) return ErrorInvalidCall(ctx);
+  std::string out;
+  AppendChar(static_cast<uint32_t>(n), &out);
+  ResultString(ctx, out);
+}
+
 // LenB: the bytes the text takes in VBA's UTF-16 strings.
 void LenB(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
   if (HasNull(argc, argv)) return sqlite3_result_null(ctx);
@@ -355,6 +427,11 @@ void RegisterTextFunctions(sqlite3* db) {
   AddScalar(db, "strconv", 2, 3, StrConv);
   AddScalar(db, "lenb", 1, 1, LenB);
   AddScalar(db, "ascb", 1, 1, AscB);
+  AddScalar(db, "leftb", 2, 2, ByteSlice<0>);
+  AddScalar(db, "rightb", 2, 2, ByteSlice<1>);
+  AddScalar(db, "midb", 2, 3, ByteSlice<2>);
+  AddScalar(db, "instrb", 2, 3, InStrB);
+  AddScalar(db, "chrb", 1, 1, ChrB);
 }
 
 }  // namespace jet::vba
