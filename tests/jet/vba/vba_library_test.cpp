@@ -57,7 +57,8 @@ TEST(VbaLibrary, Conversion) {
          {"CBool(5)", "-1"}, {"CDate(Null)", "NULL"}, {"CDate('2000-01-02')", "36527"}, {"CDate('x')", kMismatch},
          {"CVDate(Null)", "NULL"}, {"CVDate('1/2/2000')", "36527"}, {"CVar(Null)", "NULL"}, {"CVar('a')", "a"},
          {"CDec(Null)", "NULL"}, {"CDec('1.5')", "1.5"}, {"Val(Null)", kMismatch}, {"Val(' 1 2.5x')", "12.5"},
-         {"Val(12)", "12"}, {"Str(Null)", "NULL"}, {"Str(5)", " 5"}, {"Str('-2.5')", "-2.5"}, {"Hex(Null)", "NULL"},
+         {"Val(12)", "12"}, {"Val('&H1F!')", "31"}, {"Str(Null)", "NULL"}, {"Str(5)", " 5"},
+         {"Str('-0.5')", "-.5"}, {"Hex(Null)", "NULL"},
          {"Hex('255')", "FF"}, {"Hex(-1)", "FFFF"}, {"Hex(-40000)", "FFFF63C0"}, {"Hex(2.5)", "2"},
          {"Oct(Null)", "NULL"}, {"Oct('8')", "10"}, {"Oct(-1)", "177777"}});
 }

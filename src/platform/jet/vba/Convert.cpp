@@ -94,6 +94,15 @@ void Val(sqlite3_context* ctx, int, sqlite3_value** argv) {
   for (char c : s)
     if (c != ' ' && c != '\t' && c != '\n' && c != '\r') digits += c;
   const char* p = digits.c_str();
+  if (p[0] == '&' && (p[1] == 'H' || p[1] == 'h' || p[1] == 'O' || p[1] == 'o')) {
+    // &H1F and &O17: as many hex / octal digits as follow.
+    const bool hex = p[1] == 'H' || p[1] == 'h';
+    size_t n = 2;
+    auto digit = [&](char c) { return hex ? std::isxdigit(static_cast<unsigned char>(c)) != 0 : c >= '0' && c <= '7'; };
+    while (n < digits.size() && digit(p[n])) ++n;
+    double d = n > 2 ? static_cast<double>(std::strtoll(digits.substr(2, n - 2).c_str(), nullptr, hex ? 16 : 8)) : 0;
+    return sqlite3_result_double(ctx, d);
+  }
   // strtod would read hex and "inf"; Val reads plain decimals only.
   size_t n = 0;
   if (p[n] == '+' || p[n] == '-') ++n;
@@ -185,13 +194,15 @@ void Radix(sqlite3_context* ctx, int, sqlite3_value** argv) {
   sqlite3_result_text(ctx, buf, -1, SQLITE_TRANSIENT);
 }
 
-// Str: the number's text with a leading blank where a minus sign would stand.
+// Str: the number's text with a leading blank where a minus sign would stand,
+// and no zero before the point.
 void Str(sqlite3_context* ctx, int, sqlite3_value** argv) {
   if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(ctx);
   double d;
   if (!ValueNumber(argv[0], &d)) return Mismatch(ctx);
   std::string t = sqlite3_value_type(argv[0]) == SQLITE_INTEGER ? ValueText(argv[0]) : DoubleText(d);
   if (t[0] != '-') t.insert(t.begin(), ' ');
+  if (t.compare(1, 2, "0.") == 0) t.erase(1, 1);  // Str(0.5) is " .5"
   sqlite3_result_text(ctx, t.data(), static_cast<int>(t.size()), SQLITE_TRANSIENT);
 }
 

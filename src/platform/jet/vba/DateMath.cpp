@@ -118,7 +118,8 @@ void DateDiff(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     case Interval::Day: r = b.dayIndex - a.dayIndex; break;
     case Interval::Weekday: r = (b.dayIndex - a.dayIndex) / 7; break;
     case Interval::Week:
-      r = ((b.dayIndex - (WeekdayOf(b.dayIndex, firstDay) - 1)) - (a.dayIndex - (WeekdayOf(a.dayIndex, firstDay) - 1))) / 7;
+      // The first days of the weeks crossed: those after date1, up to date2.
+      r = ((b.dayIndex - WeekdayOf(b.dayIndex, firstDay)) - (a.dayIndex - WeekdayOf(a.dayIndex, firstDay))) / 7;
       break;
     case Interval::Hour: r = FloorDiv(s2, 3600) - FloorDiv(s1, 3600); break;
     case Interval::Minute: r = FloorDiv(s2, 60) - FloorDiv(s1, 60); break;

@@ -33,8 +33,8 @@ const std::set<std::string>& Names() {
       "dateserial", "timeserial", "datevalue", "timevalue", "dateadd", "datediff", "datepart", "monthname",
       "weekdayname",
       // inspection and choice
-      "iif", "nz", "isnull", "isnumeric", "isdate", "isempty", "iserror", "isarray", "isobject", "ismissing", "vartype", "typename", "choose",
-      "switch", "partition",
+      "iif", "nz", "isnull", "isnumeric", "isdate", "isempty", "iserror", "isarray", "isobject", "ismissing",
+      "vartype", "typename", "choose", "switch", "partition",
       // Format
       "format", "formatnumber", "formatcurrency", "formatpercent", "formatdatetime",
       // finance and colours

@@ -271,7 +271,9 @@ void StringOf(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
   ResultString(ctx, out);
 }
 
-bool IsWordBreak(char32_t c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v' || c == 0; }
+bool IsWordBreak(char32_t c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v' || c == 0;
+}
 
 // StrConv(text, conversion): 1 upper case, 2 lower case, 3 proper case, plus 4 / 8
 // full-width / half-width ASCII, plus 16 / 32 Katakana / Hiragana. 64 and 128
