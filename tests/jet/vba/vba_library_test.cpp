@@ -71,6 +71,10 @@ TEST(VbaLibrary, Math) {
          {"Log('1')", "0"}, {"Log(Exp(2))", "2"}, {"Log(0)", kInvalid}, {"Sin(Null)", "NULL"}, {"Sin('0')", "0"},
          {"Cos(Null)", "NULL"}, {"Cos('0')", "1"}, {"Tan(Null)", "NULL"}, {"Tan('0')", "0"}, {"Atn(Null)", "NULL"},
          {"Atn('1') * 4", "3.14159265358979"}, {"Rnd(Null)", "NULL"},
+         // the aggregates of the library, over one row
+         {"First(Null)", "NULL"}, {"First(1.5)", "1.5"}, {"Last(Null)", "NULL"}, {"Last('a')", "a"},
+         {"StDev(Null)", "NULL"}, {"StDev('2')", "NULL"}, {"StDevP(Null)", "NULL"}, {"StDevP('2')", "0"},
+         {"Var(Null)", "NULL"}, {"Var('x')", kMismatch}, {"VarP(Null)", "NULL"}, {"VarP('2')", "0"},
          // VBA's generator: its first number, and the one seeded by -1.
          {"Rnd()", "0.705547511577606"}, {"Rnd('-1')", "0.2240070104599"}, {"Rnd(0)", "0.2240070104599"},
          // finance, against the published examples; colours

@@ -221,7 +221,8 @@ void SpreadStep(sqlite3_context* ctx, int, sqlite3_value** argv) {
   if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return;
   auto* s = static_cast<Spread*>(sqlite3_aggregate_context(ctx, sizeof(Spread)));
   if (!s) return;
-  double x = sqlite3_value_double(argv[0]);
+  double x;
+  if (!vba::ValueNumber(argv[0], &x)) return sqlite3_result_error(ctx, "Data type mismatch", -1);
   s->n += 1;
   double d = x - s->mean;
   s->mean += d / s->n;
