@@ -257,8 +257,9 @@ bool IsStatementFunction(const char* sqliteName) {
   if (!sqliteName) return false;
   std::string n;
   for (const char* p = sqliteName; *p; ++p) n += (*p >= 'A' && *p <= 'Z') ? static_cast<char>(*p - 'A' + 'a') : *p;
-  if (n.compare(0, 4, "vba_") == 0) return Names().count(n.substr(4)) > 0;
-  return n == "like" || IsJetAggregate(n);
+  // Every vba_ function is ours: the translator's own helpers as well as Jet's
+  // functions, which a statement reaches only by their Jet names.
+  return n.compare(0, 4, "vba_") == 0 || n == "like" || IsJetAggregate(n);
 }
 
 int CompareJetText(const char* a, int aLen, const char* b, int bLen) {

@@ -22,7 +22,8 @@ std::string VbaFunctionSqlName(const std::string& name);
 bool IsJetAggregate(const std::string& name);
 
 // Whether a statement may call the SQLite function of that name: ours (vba_...,
-// like) and the aggregates above. Everything else SQLite offers is refused.
+// like) and the aggregates above. Everything else SQLite offers is refused; a
+// SQLite function the translator itself comes to emit must be named here.
 bool IsStatementFunction(const char* sqliteName);
 
 // Registers the functions, the collation and LIKE. False when SQLite refuses.
