@@ -150,12 +150,12 @@ void DDB(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
   double cost = v[0], salvage = v[1], life = v[2], period = v[3], factor = v[4];
   if (life < 1 || period <= 0 || period > life || factor <= 0 || cost < 0 || salvage < 0)
     return ErrorInvalidCall(ctx);
-  double total = 0, dep = 0;
-  for (int p = 1; p <= static_cast<int>(std::ceil(period)); ++p) {
-    dep = std::min((cost - total) * factor / life, std::max(0.0, cost - salvage - total));
-    total += dep;
-  }
-  Result(ctx, dep);
+  // Each period takes the share factor / life of what is left: before period p,
+  // cost * (1 - (1 - rate)^(p - 1)) is gone, until the salvage value stops it.
+  double rate = std::min(1.0, factor / life);
+  double before = cost * (1 - std::pow(1 - rate, period - 1));
+  if (before >= cost - salvage) return Result(ctx, 0);
+  Result(ctx, std::min(cost * rate * std::pow(1 - rate, period - 1), cost - salvage - before));
 }
 
 // RGB(red, green, blue): each part rounded and capped at 255.

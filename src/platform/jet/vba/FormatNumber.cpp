@@ -20,6 +20,7 @@ namespace {
 // exactly `frac` decimals. The rounding works on the 15 significant digits a
 // Double is shown with, so 0.125 and 2.675 round up as they read.
 std::string Fixed(double mag, int frac) {
+  if (!std::isfinite(mag)) mag = 0;  // no value reaches here so; a pattern never fails
   char buf[64];
   std::snprintf(buf, sizeof buf, "%.14e", mag);
   std::string digits;

@@ -97,7 +97,7 @@ void TrimSpaces(sqlite3_context* ctx, int, sqlite3_value** argv) {
 void Space(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
   if (AnyNull(argc, argv)) return sqlite3_result_null(ctx);
   int64_t n;
-  if (!CountArg(ctx, argv[0], &n)) return;
+  if (!CountArg(ctx, argv[0], &n) || !FitsLength(ctx, static_cast<double>(n))) return;
   ResultText(ctx, std::string(static_cast<size_t>(n), ' '));
 }
 
@@ -148,6 +148,8 @@ void Chr(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
   if (AnyNull(argc, argv)) return sqlite3_result_null(ctx);
   int64_t n;
   if (!CountArg(ctx, argv[0], &n)) return;
+  // VBA's characters are UTF-16 units; half of a surrogate pair is no text here.
+  if (n > 0xFFFF || (n >= 0xD800 && n <= 0xDFFF)) return ErrorInvalidCall(ctx);
   std::string out;
   AppendChar(static_cast<uint32_t>(n), &out);
   ResultText(ctx, out);
@@ -198,8 +200,10 @@ void Replace(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
   std::u32string out;
   size_t pos = 0;
   for (size_t at; count != 0 && !needle.empty() && (at = hay.find(needle, pos)) != std::u32string::npos;
-       pos = at + needle.size(), count -= count > 0 ? 1 : 0)
+       pos = at + needle.size(), count -= count > 0 ? 1 : 0) {
+    if (!FitsLength(ctx, 4.0 * static_cast<double>(out.size() + (at - pos) + with.size()))) return;
     out += text.substr(pos, at - pos) + with;
+  }
   out += text.substr(pos);
   ResultString(ctx, Utf8(out));
 }
@@ -265,6 +269,7 @@ void StringOf(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
   }
   std::string one;
   AppendChar(c, &one);
+  if (!FitsLength(ctx, static_cast<double>(one.size()) * static_cast<double>(n))) return;
   std::string out;
   out.reserve(one.size() * static_cast<size_t>(n));
   for (int64_t i = 0; i < n; ++i) out += one;

@@ -102,9 +102,11 @@ std::string ValueText(sqlite3_value* v) {
 bool ValueNumber(sqlite3_value* v, double* out) {
   switch (sqlite3_value_type(v)) {
     case SQLITE_INTEGER:
-    case SQLITE_FLOAT:
       *out = sqlite3_value_double(v);
       return true;
+    case SQLITE_FLOAT:  // SQLite's arithmetic may overflow to infinity, which VBA has not
+      *out = sqlite3_value_double(v);
+      return std::isfinite(*out);
     case SQLITE_TEXT: {
       std::string t = ValueText(v);
       const char* s = t.c_str();
@@ -155,6 +157,12 @@ void ErrorOverflow(sqlite3_context* ctx) { sqlite3_result_error(ctx, "Overflow",
 bool HasNull(int argc, sqlite3_value** argv) {
   for (int i = 0; i < argc; ++i)
     if (sqlite3_value_type(argv[i]) == SQLITE_NULL) return true;
+  return false;
+}
+
+bool FitsLength(sqlite3_context* ctx, double bytes) {
+  if (bytes <= sqlite3_limit(sqlite3_context_db_handle(ctx), SQLITE_LIMIT_LENGTH, -1)) return true;
+  sqlite3_result_error_toobig(ctx);
   return false;
 }
 

@@ -40,6 +40,9 @@ void ErrorMismatch(sqlite3_context* ctx);     // VBA error 13
 void ErrorInvalidCall(sqlite3_context* ctx);  // VBA error 5
 void ErrorOverflow(sqlite3_context* ctx);     // VBA error 6
 bool HasNull(int argc, sqlite3_value** argv);
+// Whether a text result of `bytes` stays within SQLite's length limit; false
+// (and SQLite's "too big" error set) when not, before anything is allocated.
+bool FitsLength(sqlite3_context* ctx, double bytes);
 // A number argument; false (and the mismatch error set) when it is none.
 bool NumberArg(sqlite3_context* ctx, sqlite3_value* v, double* out);
 using ScalarFunction = void (*)(sqlite3_context*, int, sqlite3_value**);
