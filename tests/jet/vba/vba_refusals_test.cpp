@@ -55,6 +55,7 @@ TEST(VbaRefusals, OnlyJetFunctionsAndOnlyReading) {
       {"select printf('%d', n) from t", JET_E_NOCOLUMN},
       {"select NoSuchFunction(n) from t", JET_E_NOCOLUMN},
       {"select vba_left(s, 1) from t", JET_E_NOCOLUMN},  // our own SQLite names are not Jet's
+      {"select Cat(s, s), Pow(n, 2) from t", JET_E_NOCOLUMN},  // nor are the operators' calls
       {"select [printf]('%d', n) from t", JET_E_NOCOLUMN},  // a quoted name reaches the authorizer
       {"select * from t where [load_extension]('x') is null", JET_E_NOCOLUMN},
       {"select * from t where n in (select [total](n) from t)", JET_E_NOCOLUMN},

@@ -75,7 +75,7 @@ void RewriteTokens(List& list) {
     } else if (u.tok.kind == TokKind::Word && i + 1 < list.size() && list[i + 1].group &&
                (!IsKeyword(u) || IsWord(u, "left") || IsWord(u, "right") || IsWord(u, "asc"))) {
       u.call = true;
-      std::string vba = VbaFunctionSqlName(u.tok.text);
+      std::string vba = VbaCallSqlName(u.tok.text);
       if (!vba.empty()) {
         u.tok.text = vba;
       } else if (!IsJetAggregate(u.tok.text)) {

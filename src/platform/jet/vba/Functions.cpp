@@ -246,6 +246,12 @@ std::string VbaFunctionSqlName(const std::string& name) {
   return Names().count(n) ? "vba_" + n : std::string();
 }
 
+std::string VbaCallSqlName(const std::string& name) {
+  static const std::set<std::string> operators = {"vba_cat", "vba_add", "vba_pow", "vba_idiv", "vba_mod"};
+  std::string sql = VbaFunctionSqlName(name);
+  return operators.count(sql) ? std::string() : sql;
+}
+
 bool IsJetAggregate(const std::string& name) {
   static const std::set<std::string> names = {"count", "sum", "avg", "min", "max"};
   std::string n;
