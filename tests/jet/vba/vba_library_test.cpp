@@ -158,7 +158,7 @@ TEST(VbaLibrary, Format) {
          {"Format(0.75, 'Short Time')", "18:00"}, {"Format('2000-01-02')", "2000/1/2"},
          {"Format(36527.75, 'dddd, mmmm d, yyyy h:nn AM/PM')", "Sunday, January 2, 2000 6:00 PM"},
          {"Format(36527.75, 'ddd dd/mm/yy hh:mm:ss')", "Sun 02/01/00 18:00:00"}, {"Format(36527, 'q y w ww')", "1 2 1 2"},
-         {"Format(36527, 'ww', 2)", "1"}, {"Format(36527.5, 'c')", "2000/1/2 12:00:00"},
+         {"Format(36527, 'ww', 2)", "1"}, {"Format(0.5007, 'mm:ss')", "01:00"}, {"Format(36527.5, 'c')", "2000/1/2 12:00:00"},
          {"Format(36527, '\"Day\" d')", "Day 2"},
          // text
          {"Format('abc', '@@@@@')", "  abc"}, {"Format('abc', '!@@@@@')", "abc  "}, {"Format('abc', '>')", "ABC"},

@@ -42,7 +42,7 @@ std::string GeneralDate(double value) {
 }
 
 // Date and time patterns: d dd ddd dddd ddddd (short date) dddddd (long date),
-// w ww, m mm mmm mmmm (minutes right after h or hh), q, y (day of the year) yy
+// w ww, m mm mmm mmmm (minutes right after h or hh, or before s), q, y (day of the year) yy
 // yyyy, h hh, n nn, s ss, ttttt (long time), c (general date), AM/PM am/pm A/P
 // a/p AMPM, "quoted" and \escaped literals; any other character stands for itself.
 std::string FormatDate(double value, const std::string& f, int firstDay, int firstWeek) {
@@ -105,7 +105,10 @@ std::string FormatDate(double value, const std::string& f, int firstDay, int fir
       i += n;
     } else if (c == 'm') {
       n = std::min<size_t>(n, 4);
-      if (afterHour && n <= 2) out += n == 2 ? Two(dt.minute) : std::to_string(dt.minute);
+      // Minutes right after the hour, or right before the seconds ("mm:ss").
+      size_t next = i + n < f.size() && (f[i + n] == ':' || f[i + n] == ' ') ? i + n + 1 : i + n;
+      bool beforeSeconds = next < f.size() && (f[next] == 's' || f[next] == 'S');
+      if ((afterHour || beforeSeconds) && n <= 2) out += n == 2 ? Two(dt.minute) : std::to_string(dt.minute);
       else if (n == 4) out += kMonthNames[dt.month - 1];
       else if (n == 3) out += std::string(kMonthNames[dt.month - 1]).substr(0, 3);
       else out += n == 2 ? Two(dt.month) : std::to_string(dt.month);
