@@ -89,7 +89,7 @@ TEST(VbaLibrary, Math) {
          {"SLN(Null, 1, 1)", "NULL"}, {"SLN('30000', 7500, 10)", "2250"}, {"SYD(Null, 1, 1, 1)", "NULL"},
          {"Format(SYD(30000, 7500, '10', 1), '0.00')", "4090.91"}, {"DDB(Null, 1, 1, 1)", "NULL"},
          {"Format(DDB(2400, 300, 3650, '1'), '0.00')", "1.32"}, {"Format(DDB(2400, 300, 10, 10), '0.00')", "22.12"},
-         {"IRR(Null)", "NULL"}, {"NPV(0.1, '1')", kMismatch}, {"MIRR(Null, 1, 1)", "NULL"}, {"MIRR('1', 1, 1)", kMismatch},
+         {"IRR(Null)", "NULL"}, {"NPV(Null, 1)", "NULL"}, {"NPV(0.1, '1')", kMismatch}, {"MIRR(Null, 1, 1)", "NULL"}, {"MIRR('1', 1, 1)", kMismatch},
          {"RGB(Null, 0, 0)", "NULL"}, {"RGB('255', 0, 300)", "16711935"}, {"QBColor(Null)", "NULL"},
          {"QBColor('12')", "255"}, {"QBColor(16)", kInvalid}});
 }
@@ -127,7 +127,7 @@ TEST(VbaLibrary, InspectionAndChoice) {
          {"IsNumeric('&HFF')", "-1"}, {"IsNumeric('(12)')", "-1"}, {"IsNumeric('1e')", "0"}, {"IsNumeric('12abc')", "0"},
          {"IsDate(Null)", "0"}, {"IsDate('2000-02-30')", "0"}, {"IsDate('Jan 5, 2000')", "-1"},
          {"IsDate(36526.5)", "-1"}, {"IsDate(5)", "0"}, {"IsEmpty(Null)", "0"}, {"IsEmpty('')", "0"},
-         {"IsError(Null)", "0"}, {"IsError('x')", "0"}, {"IsArray(Null)", "0"}, {"IsObject(1)", "0"},
+         {"IsError(Null)", "0"}, {"IsError('x')", "0"}, {"IsArray(Null)", "0"}, {"IsObject(Null)", "0"}, {"IsObject(1)", "0"},
          {"IsMissing(Null)", "0"}, {"IsMissing('')", "0"}, {"VarType(Null)", "1"}, {"VarType('1')", "8"},
          {"VarType(1)", "3"}, {"VarType(1.5)", "5"}, {"TypeName(Null)", "Null"}, {"TypeName('2')", "String"},
          {"Choose(Null, 'a')", "NULL"}, {"Choose('2', 'a', 'b')", "b"}, {"Choose(3, 'a', 'b')", "NULL"},
