@@ -100,7 +100,7 @@ TEST(VbaLibrary, DatesAndTimes) {
          {"Day(Null)", "NULL"}, {"Day('1/2/2000')", "2"}, {"Hour(Null)", "NULL"}, {"Hour(-1.5)", "12"},
          {"Minute(Null)", "NULL"}, {"Minute('13:45:30')", "45"}, {"Second(Null)", "NULL"}, {"Second('1:45:30 PM')", "30"},
          {"Weekday(Null)", "NULL"}, {"Weekday('2000-01-01')", "7"}, {"Weekday(36526, '2')", "6"}, {"Weekday(-1.5)", "6"},
-         {"Date() = Int(Now())", "1"}, {"Time() < 1", "1"}, {"Timer() >= 0 and Timer() < 86400", "1"},
+         {"Date() = Int(Now())", "1"}, {"Time() < 1", "1"}, {"Len(Date$()) || Mid(Time$(), 3, 1)", "10:"}, {"Timer() >= 0 and Timer() < 86400", "1"},
          {"DateSerial(Null, 1, 1)", "NULL"}, {"DateSerial('2000', 14, 0)", "36922"}, {"TimeSerial(Null, 0, 0)", "NULL"},
          {"TimeSerial('12', 0, 0)", "0.5"}, {"TimeSerial(-1, 0, 0)", "-1.95833333333333"}, {"DateValue(Null)", "NULL"},
          {"DateValue('2000-01-02 12:00')", "36527"}, {"DateValue(-1.5)", "-1"}, {"TimeValue(Null)", "NULL"},

@@ -60,6 +60,18 @@ void TimeNow(sqlite3_context* ctx, int, sqlite3_value**) {
   sqlite3_result_double(ctx, d - std::floor(d));
 }
 
+// Date$ and Time$: today as mm-dd-yyyy and the time as hh:mm:ss, whatever the
+// regional settings.
+template <bool kDate>
+void NowText(sqlite3_context* ctx, int, sqlite3_value**) {
+  oledate::DateTime dt;
+  oledate::FromOleDate(NowDayNumber(), &dt);
+  char buf[32];
+  if (kDate) std::snprintf(buf, sizeof buf, "%02d-%02d-%04d", dt.month, dt.day, dt.year);
+  else std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", dt.hour, dt.minute, dt.second);
+  sqlite3_result_text(ctx, buf, -1, SQLITE_TRANSIENT);
+}
+
 // The whole-number arguments of DateSerial and TimeSerial, rounded as VBA's
 // Integer arguments are; false (an error set) for one that is no number.
 bool WholeArgs(sqlite3_context* ctx, sqlite3_value** argv, int64_t out[3]) {
@@ -127,6 +139,8 @@ void RegisterDateFunctions(sqlite3* db) {
   Add(db, "vba_now", 0, Now, false);
   Add(db, "vba_date", 0, Today, false);
   Add(db, "vba_time", 0, TimeNow, false);
+  Add(db, "vba_datestr", 0, NowText<true>, false);
+  Add(db, "vba_timestr", 0, NowText<false>, false);
   Add(db, "vba_dateserial", 3, DateSerial);
   Add(db, "vba_timeserial", 3, TimeSerial);
   Add(db, "vba_cdate", 1, CDate);

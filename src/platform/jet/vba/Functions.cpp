@@ -242,6 +242,7 @@ void SpreadFinal(sqlite3_context* ctx) {
 std::string VbaFunctionSqlName(const std::string& name) {
   std::string n;
   for (char c : name) n += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+  if (n == "date$" || n == "time$") return "vba_" + n.substr(0, 4) + "str";  // text, not a date
   if (!n.empty() && n.back() == '$') n.pop_back();
   return Names().count(n) ? "vba_" + n : std::string();
 }
