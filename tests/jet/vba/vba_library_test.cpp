@@ -134,7 +134,8 @@ TEST(VbaLibrary, InspectionAndChoice) {
          {"Choose(1.6, 'a', 'b')", "b"}, {"Switch(Null, 1, -1, 2)", "2"}, {"Switch('0', 'a', '1', 'b')", "b"},
          {"Switch(0, 1)", "NULL"}, {"Switch(1)", "!wrong number of arguments"}, {"Partition(Null, 0, 9, 5)", "NULL"},
          {"Partition('7', 0, 99, 5)", "  5:  9"}, {"Partition(-1, 0, 99, 5)", "   : -1"},
-         {"Partition(150, 0, 99, 5)", "100:   "}, {"Partition(1, 1, 0, 1)", kInvalid}});
+         {"Partition(150, 0, 99, 5)", "100:   "}, {"Partition(1, 1, 0, 1)", kInvalid},
+         {"Partition(5, 0, 9, 1e300)", " 0: 9"}});
 }
 
 TEST(VbaLibrary, Format) {

@@ -150,7 +150,8 @@ void Partition(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
   if (v[1] < 0 || v[2] <= v[1] || v[3] < 1 || std::fabs(v[0]) > 2147483647.0 || v[2] > 2147483646.0)
     return ErrorInvalidCall(ctx);
   auto n = static_cast<int64_t>(v[0]), start = static_cast<int64_t>(v[1]);
-  auto stop = static_cast<int64_t>(v[2]), interval = static_cast<int64_t>(v[3]);
+  // An interval wider than the whole range is one range.
+  auto stop = static_cast<int64_t>(v[2]), interval = static_cast<int64_t>(std::min(v[3], v[2] - v[1] + 1));
   size_t width = std::max(std::to_string(stop).size() + 1, std::to_string(start - 1).size());
   std::string out;
   if (n < start) {
