@@ -161,6 +161,7 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
     for (;;) {
       m_state.pending.reset();
       m_deniedTable = false;
+      m_deniedFunction = false;
       sqlite3_stmt* stmt = nullptr;
       const char* tail = nullptr;
       int rc = sqlite3_prepare_v2(m_db, sql.c_str(), static_cast<int>(sql.size()), &stmt, &tail);
@@ -175,6 +176,7 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
         throw _com_error(hr);
       }
       if (m_deniedTable) throw _com_error(JET_E_NOTABLE);
+      if (m_deniedFunction) throw _com_error(JET_E_NOCOLUMN);
       const char prefix[] = "no such table: ";
       if (StartsWith(msg.c_str(), prefix) && attempts-- > 0) {
         std::string name = msg.substr(sizeof prefix - 1);
@@ -254,15 +256,19 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
   }
 
   // Statements may read the file's tables and nothing else: no SQLite schema
-  // tables, no table-valued functions, no changes.
-  static int Authorize(void* self, int action, const char* a, const char*, const char*, const char*) {
+  // tables, no table-valued functions, no changes, no ATTACH or PRAGMA, and no
+  // function but Jet's (SQLite's own would answer in Jet's place).
+  static int Authorize(void* self, int action, const char* a, const char* b, const char*, const char*) {
     auto* db = static_cast<DatabaseImpl*>(self);
     if (db->m_internal) return SQLITE_OK;
     switch (action) {
       case SQLITE_SELECT:
-      case SQLITE_FUNCTION:
       case SQLITE_RECURSIVE:
         return SQLITE_OK;
+      case SQLITE_FUNCTION:
+        if (IsStatementFunction(b)) return SQLITE_OK;
+        db->m_deniedFunction = true;
+        return SQLITE_DENY;
       case SQLITE_READ:
         if (!a || db->m_known.count(LowerAscii(a))) return SQLITE_OK;
         db->m_deniedTable = true;
@@ -280,6 +286,7 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
   bool m_deniedTable = false;
   ColumnLookup m_lookup;
   int m_lookupDepth = 0;
+  bool m_deniedFunction = false;
 };
 
 }  // namespace

@@ -40,6 +40,12 @@ std::string DayNumberText(double d) {
   return s;
 }
 
+bool HasTopLevelComma(const List& list) {
+  for (const Unit& u : list)
+    if (IsOp(u, ",")) return true;
+  return false;
+}
+
 // Literals, the bang qualifier, Mod, division in Doubles, and function names.
 void RewriteTokens(List& list) {
   for (size_t i = 0; i < list.size(); ++i) {
@@ -67,10 +73,19 @@ void RewriteTokens(List& list) {
     } else if (IsWord(u, "mod")) {
       u.tok = {TokKind::Op, "%"};
     } else if (u.tok.kind == TokKind::Word && i + 1 < list.size() && list[i + 1].group &&
-               (!IsKeyword(u) || IsWord(u, "left") || IsWord(u, "right"))) {
+               (!IsKeyword(u) || IsWord(u, "left") || IsWord(u, "right") || IsWord(u, "asc"))) {
       u.call = true;
-      std::string vba = VbaFunctionSqlName(u.tok.text);
-      if (!vba.empty()) u.tok.text = vba;
+      std::string vba = VbaCallSqlName(u.tok.text);
+      if (!vba.empty()) {
+        u.tok.text = vba;
+      } else if (!IsJetAggregate(u.tok.text)) {
+        // Only Jet's functions exist for a statement. (A name with parentheses
+        // where a table belongs is no call: SQLite refuses it as a syntax error.)
+        bool tablePlace = i > 0 && (IsWord(list[i - 1], "from") || IsWord(list[i - 1], "join"));
+        if (!tablePlace) throw _com_error(JET_E_NOCOLUMN);
+      } else if (HasTopLevelComma(list[i + 1].kids)) {
+        Syntax();  // Jet's aggregates take one argument; SQLite's min/max of several are no Jet
+      }
     }
   }
 }

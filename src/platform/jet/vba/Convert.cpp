@@ -1,10 +1,12 @@
 // The VBA conversion and choice functions: IIf, Nz, IsNull, CStr, CLng, CInt,
-// CDbl, CSng, CBool, Val, Int, Fix, Round, Sgn, Abs.
+// CDbl, CSng, CBool, CByte, CVar, CDec, Val, Str, Hex, Oct, Int, Fix, Round, Sgn, Abs.
 #include <cctype>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
+#include "platform/com/RealText.h"
 #include "platform/jet/vba/Util.h"
 
 namespace jet::vba {
@@ -78,8 +80,9 @@ void CBool(sqlite3_context* ctx, int, sqlite3_value** argv) {
   if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(ctx);
   std::string t = ValueText(argv[0]);
   double d;
-  if (sqlite3_value_type(argv[0]) == SQLITE_TEXT && (t == "True" || t == "true")) return sqlite3_result_int(ctx, -1);
-  if (sqlite3_value_type(argv[0]) == SQLITE_TEXT && (t == "False" || t == "false")) return sqlite3_result_int(ctx, 0);
+  for (char& c : t) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (sqlite3_value_type(argv[0]) == SQLITE_TEXT && t == "true") return sqlite3_result_int(ctx, -1);
+  if (sqlite3_value_type(argv[0]) == SQLITE_TEXT && t == "false") return sqlite3_result_int(ctx, 0);
   if (!ValueNumber(argv[0], &d)) return Mismatch(ctx);
   sqlite3_result_int(ctx, d != 0 ? -1 : 0);
 }
@@ -91,6 +94,15 @@ void Val(sqlite3_context* ctx, int, sqlite3_value** argv) {
   for (char c : s)
     if (c != ' ' && c != '\t' && c != '\n' && c != '\r') digits += c;
   const char* p = digits.c_str();
+  if (p[0] == '&' && (p[1] == 'H' || p[1] == 'h' || p[1] == 'O' || p[1] == 'o')) {
+    // &H1F and &O17: as many hex / octal digits as follow.
+    const bool hex = p[1] == 'H' || p[1] == 'h';
+    size_t n = 2;
+    auto digit = [&](char c) { return hex ? std::isxdigit(static_cast<unsigned char>(c)) != 0 : c >= '0' && c <= '7'; };
+    while (n < digits.size() && digit(p[n])) ++n;
+    double d = n > 2 ? static_cast<double>(std::strtoll(digits.substr(2, n - 2).c_str(), nullptr, hex ? 16 : 8)) : 0;
+    return sqlite3_result_double(ctx, d);
+  }
   // strtod would read hex and "inf"; Val reads plain decimals only.
   size_t n = 0;
   if (p[n] == '+' || p[n] == '-') ++n;
@@ -152,6 +164,48 @@ void Abs(sqlite3_context* ctx, int, sqlite3_value** argv) {
   sqlite3_result_double(ctx, std::fabs(d));
 }
 
+// CVar and CDec keep the value (CDec's 28 digits are more than a Double holds);
+// text becomes a number for CDec.
+void CVar(sqlite3_context* ctx, int, sqlite3_value** argv) { sqlite3_result_value(ctx, argv[0]); }
+
+void CDec(sqlite3_context* ctx, int, sqlite3_value** argv) {
+  int type = sqlite3_value_type(argv[0]);
+  if (type == SQLITE_NULL) return sqlite3_result_null(ctx);
+  if (type == SQLITE_INTEGER) return sqlite3_result_value(ctx, argv[0]);
+  double d;
+  if (!ValueNumber(argv[0], &d)) return Mismatch(ctx);
+  sqlite3_result_double(ctx, d);
+}
+
+// Hex and Oct: the number rounded to a whole (half to even); a negative one in
+// two's complement of 16 bits when it fits an Integer, else of 32 bits.
+template <int kBase>
+void Radix(sqlite3_context* ctx, int, sqlite3_value** argv) {
+  if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(ctx);
+  double d;
+  if (!ValueNumber(argv[0], &d)) return Mismatch(ctx);
+  d = std::nearbyint(d);
+  if (d < -2147483648.0 || d > 4294967295.0) return Overflow(ctx);
+  auto n = static_cast<int64_t>(d);
+  uint64_t bits = n >= 0 ? static_cast<uint64_t>(n) : n >= -32768 ? static_cast<uint64_t>(n + 65536)
+                                                                   : static_cast<uint64_t>(n + 4294967296LL);
+  char buf[32];
+  std::snprintf(buf, sizeof buf, kBase == 16 ? "%llX" : "%llo", static_cast<unsigned long long>(bits));
+  sqlite3_result_text(ctx, buf, -1, SQLITE_TRANSIENT);
+}
+
+// Str: the number's text with a leading blank where a minus sign would stand,
+// and no zero before the point.
+void Str(sqlite3_context* ctx, int, sqlite3_value** argv) {
+  if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(ctx);
+  double d;
+  if (!ValueNumber(argv[0], &d)) return Mismatch(ctx);
+  std::string t = sqlite3_value_type(argv[0]) == SQLITE_INTEGER ? ValueText(argv[0]) : DoubleText(d);
+  if (t[0] != '-') t.insert(t.begin(), ' ');
+  if (t.compare(1, 2, "0.") == 0) t.erase(1, 1);  // Str(0.5) is " .5"
+  sqlite3_result_text(ctx, t.data(), static_cast<int>(t.size()), SQLITE_TRANSIENT);
+}
+
 double Floor(double d) { return std::floor(d); }
 double Trunc(double d) { return std::trunc(d); }
 
@@ -169,6 +223,12 @@ void RegisterConversionFunctions(sqlite3* db) {
   Add(db, "vba_cstr", 1, CStr);
   Add(db, "vba_clng", 1, CWhole<-2147483648LL, 2147483647LL>);
   Add(db, "vba_cint", 1, CWhole<-32768, 32767>);
+  Add(db, "vba_cbyte", 1, CWhole<0, 255>);
+  Add(db, "vba_cvar", 1, CVar);
+  Add(db, "vba_cdec", 1, CDec);
+  Add(db, "vba_hex", 1, Radix<16>);
+  Add(db, "vba_oct", 1, Radix<8>);
+  Add(db, "vba_str", 1, Str);
   Add(db, "vba_cdbl", 1, CDbl);
   Add(db, "vba_ccur", 1, CCur);
   Add(db, "vba_csng", 1, CSng);

@@ -15,15 +15,35 @@ const char kTextCollation[] = "JETTEXT";
 
 namespace {
 
-// Every name RegisterVbaFunctions registers as "vba_<name>"; "cat" is the &
-// operator, which the translator turns into a call.
+// Every name RegisterVbaFunctions registers as "vba_<name>"; "cat", "add", "pow",
+// "idiv" and "mod" are operators, which the translator turns into calls.
 const std::set<std::string>& Names() {
   static const std::set<std::string> names = {
-      "left", "right", "mid", "len", "ucase", "lcase", "trim", "ltrim", "rtrim", "space",
-      "instr", "chr", "asc", "strcomp", "replace", "iif", "nz", "isnull", "cstr", "clng",
-      "cint", "ccur", "cdbl", "csng", "cbool", "cdate", "val", "int", "fix", "round", "sgn", "abs",
-      "year", "month", "day", "hour", "minute", "second", "weekday", "now", "date", "time",
-      "dateserial", "timeserial", "format", "first", "last", "stdev", "stdevp", "var", "varp", "cat", "add", "pow", "idiv", "mod"};
+      // text
+      "left", "right", "mid", "len", "ucase", "lcase", "trim", "ltrim", "rtrim", "space", "string",
+      "instr", "instrrev", "chr", "chrw", "asc", "ascw", "strcomp", "strconv", "strreverse", "replace",
+      "lenb", "leftb", "rightb", "midb", "instrb", "chrb", "ascb",
+      // conversion
+      "cstr", "clng", "cint", "cbyte", "ccur", "cdbl", "csng", "cbool", "cdate", "cvdate", "cvar", "cdec",
+      "val", "str", "hex", "oct",
+      // math
+      "int", "fix", "round", "sgn", "abs", "sqr", "exp", "log", "sin", "cos", "tan", "atn", "rnd",
+      // date and time
+      "year", "month", "day", "hour", "minute", "second", "weekday", "now", "date", "time", "timer",
+      "dateserial", "timeserial", "datevalue", "timevalue", "dateadd", "datediff", "datepart", "monthname",
+      "weekdayname",
+      // inspection and choice
+      "iif", "nz", "isnull", "isnumeric", "isdate", "isempty", "iserror", "isarray", "isobject", "ismissing",
+      "vartype", "typename", "choose", "switch", "partition",
+      // Format
+      "format", "formatnumber", "formatcurrency", "formatpercent", "formatdatetime",
+      // finance and colours
+      "pmt", "fv", "pv", "nper", "ipmt", "ppmt", "rate", "sln", "syd", "ddb", "irr", "mirr", "npv", "rgb",
+      "qbcolor",
+      // aggregates of our own
+      "first", "last", "stdev", "stdevp", "var", "varp",
+      // operators
+      "cat", "add", "pow", "idiv", "mod"};
   return names;
 }
 
@@ -201,7 +221,8 @@ void SpreadStep(sqlite3_context* ctx, int, sqlite3_value** argv) {
   if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return;
   auto* s = static_cast<Spread*>(sqlite3_aggregate_context(ctx, sizeof(Spread)));
   if (!s) return;
-  double x = sqlite3_value_double(argv[0]);
+  double x;
+  if (!vba::ValueNumber(argv[0], &x)) return sqlite3_result_error(ctx, "Data type mismatch", -1);
   s->n += 1;
   double d = x - s->mean;
   s->mean += d / s->n;
@@ -221,8 +242,31 @@ void SpreadFinal(sqlite3_context* ctx) {
 std::string VbaFunctionSqlName(const std::string& name) {
   std::string n;
   for (char c : name) n += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+  if (n == "date$" || n == "time$") return "vba_" + n.substr(0, 4) + "str";  // text, not a date
   if (!n.empty() && n.back() == '$') n.pop_back();
   return Names().count(n) ? "vba_" + n : std::string();
+}
+
+std::string VbaCallSqlName(const std::string& name) {
+  static const std::set<std::string> operators = {"vba_cat", "vba_add", "vba_pow", "vba_idiv", "vba_mod"};
+  std::string sql = VbaFunctionSqlName(name);
+  return operators.count(sql) ? std::string() : sql;
+}
+
+bool IsJetAggregate(const std::string& name) {
+  static const std::set<std::string> names = {"count", "sum", "avg", "min", "max"};
+  std::string n;
+  for (char c : name) n += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+  return names.count(n) > 0;
+}
+
+bool IsStatementFunction(const char* sqliteName) {
+  if (!sqliteName) return false;
+  std::string n;
+  for (const char* p = sqliteName; *p; ++p) n += (*p >= 'A' && *p <= 'Z') ? static_cast<char>(*p - 'A' + 'a') : *p;
+  // Every vba_ function is ours: the translator's own helpers as well as Jet's
+  // functions, which a statement reaches only by their Jet names.
+  return n.compare(0, 4, "vba_") == 0 || n == "like" || IsJetAggregate(n);
 }
 
 int CompareJetText(const char* a, int aLen, const char* b, int bLen) {
@@ -267,6 +311,11 @@ bool RegisterVbaFunctions(sqlite3* db) {
   vba::RegisterTextFunctions(db);
   vba::RegisterDateFunctions(db);
   vba::RegisterConversionFunctions(db);
+  vba::RegisterMathFunctions(db);
+  vba::RegisterDateArithmetic(db);
+  vba::RegisterInspectionFunctions(db);
+  vba::RegisterFormatFunctions(db);
+  vba::RegisterFinanceFunctions(db);
   return true;
 }
 

@@ -14,8 +14,22 @@ namespace jet {
 extern const char kTextCollation[];
 
 // The name under which VBA function `name` is registered in SQLite, or empty when
-// there is none (matched without regard to case, a "$" suffix allowed).
+// there is none (matched without regard to case, a "$" suffix allowed). The
+// operators the translator turns into calls (cat, add, pow, idiv, mod) have one.
 std::string VbaFunctionSqlName(const std::string& name);
+
+// The same for a name a statement calls: empty for the operators' names too,
+// which are no functions of Jet's.
+std::string VbaCallSqlName(const std::string& name);
+
+// Count, Sum, Avg, Min and Max: Jet's aggregates, which SQLite's own serve
+// (one argument each).
+bool IsJetAggregate(const std::string& name);
+
+// Whether a statement may call the SQLite function of that name: ours (vba_...,
+// like) and the aggregates above. Everything else SQLite offers is refused; a
+// SQLite function the translator itself comes to emit must be named here.
+bool IsStatementFunction(const char* sqliteName);
 
 // Registers the functions, the collation and LIKE. False when SQLite refuses.
 bool RegisterVbaFunctions(sqlite3* db);

@@ -97,7 +97,7 @@ void TrimSpaces(sqlite3_context* ctx, int, sqlite3_value** argv) {
 void Space(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
   if (AnyNull(argc, argv)) return sqlite3_result_null(ctx);
   int64_t n;
-  if (!CountArg(ctx, argv[0], &n)) return;
+  if (!CountArg(ctx, argv[0], &n) || !FitsLength(ctx, static_cast<double>(n))) return;
   ResultText(ctx, std::string(static_cast<size_t>(n), ' '));
 }
 
@@ -148,6 +148,8 @@ void Chr(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
   if (AnyNull(argc, argv)) return sqlite3_result_null(ctx);
   int64_t n;
   if (!CountArg(ctx, argv[0], &n)) return;
+  // VBA's characters are UTF-16 units; half of a surrogate pair is no text here.
+  if (n > 0xFFFF || (n >= 0xD800 && n <= 0xDFFF)) return ErrorInvalidCall(ctx);
   std::string out;
   AppendChar(static_cast<uint32_t>(n), &out);
   ResultText(ctx, out);
@@ -171,17 +173,231 @@ void StrComp(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
   sqlite3_result_int(ctx, c < 0 ? -1 : c > 0 ? 1 : 0);
 }
 
+std::u32string Chars(const std::string& s);
+std::string Utf8(const std::u32string& chars);
+
+// Replace(text, find, with [, start [, count [, compare]]]): the text from `start`
+// on, with `count` (-1: every) occurrences replaced; text compare unless 0.
 void Replace(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
-  if (AnyNull(3, argv)) return sqlite3_result_null(ctx);
-  (void)argc;
-  std::string s = ValueText(argv[0]), find = ValueText(argv[1]), with = ValueText(argv[2]);
-  if (find.empty()) return ResultText(ctx, s);
-  std::string out;
+  if (HasNull(argc, argv)) return sqlite3_result_null(ctx);
+  double start = 1, count = -1, compare = 1;
+  if (argc >= 4 && !NumberArg(ctx, argv[3], &start)) return;
+  if (argc >= 5 && !NumberArg(ctx, argv[4], &count)) return;
+  if (argc >= 6 && !NumberArg(ctx, argv[5], &compare)) return;
+  start = std::nearbyint(start);
+  count = std::nearbyint(count);
+  if (start < 1 || count < -1) return ErrorInvalidCall(ctx);
+  std::u32string text = Chars(ValueText(argv[0])), find = Chars(ValueText(argv[1]));
+  std::u32string with = Chars(ValueText(argv[2]));
+  if (start > static_cast<double>(text.size())) return ResultString(ctx, "");
+  text.erase(0, static_cast<size_t>(start) - 1);
+  bool binary = compare == 0;
+  std::u32string hay = text, needle = find;
+  if (!binary) {
+    for (char32_t& c : hay) c = FoldChar(c);
+    for (char32_t& c : needle) c = FoldChar(c);
+  }
+  std::u32string out;
   size_t pos = 0;
-  for (size_t at; (at = s.find(find, pos)) != std::string::npos; pos = at + find.size())
-    out += s.substr(pos, at - pos) + with;
-  out += s.substr(pos);
-  ResultText(ctx, out);
+  for (size_t at; count != 0 && !needle.empty() && (at = hay.find(needle, pos)) != std::u32string::npos;
+       pos = at + needle.size(), count -= count > 0 ? 1 : 0) {
+    if (!FitsLength(ctx, 4.0 * static_cast<double>(out.size() + (at - pos) + with.size()))) return;
+    out += text.substr(pos, at - pos) + with;
+  }
+  out += text.substr(pos);
+  ResultString(ctx, Utf8(out));
+}
+
+std::u32string Chars(const std::string& s) {
+  std::u32string out;
+  auto* p = reinterpret_cast<const unsigned char*>(s.data());
+  const unsigned char* e = p + s.size();
+  while (p < e) out += NextChar(p, e);
+  return out;
+}
+
+std::string Utf8(const std::u32string& chars) {
+  std::string out;
+  for (char32_t c : chars) AppendChar(c, &out);
+  return out;
+}
+
+// InStrRev(text, search [, start [, compare]]): the position of the last match
+// lying wholly within the first `start` characters (-1: the whole text).
+void InStrRev(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+  if (HasNull(argc, argv)) return sqlite3_result_null(ctx);
+  double start = -1;
+  if (argc >= 3 && !NumberArg(ctx, argv[2], &start)) return;
+  start = std::nearbyint(start);
+  if (start == 0 || start < -1) return ErrorInvalidCall(ctx);
+  double compare = 1;
+  if (argc == 4 && !NumberArg(ctx, argv[3], &compare)) return;
+  bool binary = compare == 0;
+  std::string t = ValueText(argv[0]), q = ValueText(argv[1]);
+  std::u32string text = binary ? Chars(t) : Folded(t), search = binary ? Chars(q) : Folded(q);
+  size_t len = text.size();
+  if (start > static_cast<double>(len)) return sqlite3_result_int(ctx, 0);
+  size_t limit = start < 0 ? len : static_cast<size_t>(start);
+  if (search.empty()) return sqlite3_result_int64(ctx, static_cast<int64_t>(limit));
+  if (search.size() > limit) return sqlite3_result_int(ctx, 0);
+  size_t at = text.substr(0, limit).rfind(search);
+  sqlite3_result_int64(ctx, at == std::u32string::npos ? 0 : static_cast<int64_t>(at) + 1);
+}
+
+void StrReverse(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+  if (HasNull(argc, argv)) return sqlite3_result_null(ctx);
+  std::u32string chars = Chars(ValueText(argv[0]));
+  ResultString(ctx, Utf8(std::u32string(chars.rbegin(), chars.rend())));
+}
+
+// String(count, character): the character is a code or the first character of a text.
+void StringOf(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+  if (HasNull(argc, argv)) return sqlite3_result_null(ctx);
+  int64_t n;
+  if (!CountArg(ctx, argv[0], &n)) return;
+  uint32_t c;
+  if (sqlite3_value_type(argv[1]) == SQLITE_TEXT) {
+    std::u32string chars = Chars(ValueText(argv[1]));
+    if (chars.empty()) return ErrorInvalidCall(ctx);
+    c = chars[0];
+  } else {
+    double code;
+    if (!NumberArg(ctx, argv[1], &code)) return;
+    code = std::nearbyint(code);
+    if (code < 0 || code > 65535) return ErrorInvalidCall(ctx);
+    c = static_cast<uint32_t>(code) % 256;  // String takes the code modulo 256, as VBA's
+  }
+  std::string one;
+  AppendChar(c, &one);
+  if (!FitsLength(ctx, static_cast<double>(one.size()) * static_cast<double>(n))) return;
+  std::string out;
+  out.reserve(one.size() * static_cast<size_t>(n));
+  for (int64_t i = 0; i < n; ++i) out += one;
+  ResultString(ctx, out);
+}
+
+bool IsWordBreak(char32_t c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v' || c == 0;
+}
+
+// StrConv(text, conversion): 1 upper case, 2 lower case, 3 proper case, plus 4 / 8
+// full-width / half-width ASCII, plus 16 / 32 Katakana / Hiragana. 64 and 128
+// convert between code-page bytes and Unicode, which UTF-8 text has no use for.
+void StrConv(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+  if (HasNull(argc, argv)) return sqlite3_result_null(ctx);
+  double conv;
+  if (!NumberArg(ctx, argv[1], &conv)) return;
+  conv = std::nearbyint(conv);
+  if (conv < 0 || conv > 255) return ErrorInvalidCall(ctx);
+  int c = static_cast<int>(conv);
+  if ((c & 12) == 12 || (c & 48) == 48 || (c & 192)) return ErrorInvalidCall(ctx);
+  std::u32string chars = Chars(ValueText(argv[0]));
+  bool wordStart = true;
+  for (char32_t& ch : chars) {
+    if (c & 4 && ch >= 0x21 && ch <= 0x7E) ch += 0xFEE0;
+    else if (c & 4 && ch == ' ') ch = 0x3000;
+    else if (c & 8 && ch >= 0xFF01 && ch <= 0xFF5E) ch -= 0xFEE0;
+    else if (c & 8 && ch == 0x3000) ch = ' ';
+    if (c & 16 && ch >= 0x3041 && ch <= 0x3096) ch += 0x60;
+    else if (c & 32 && ch >= 0x30A1 && ch <= 0x30F6) ch -= 0x60;
+    switch (c & 3) {
+      case 1: ch = UpperChar(ch); break;
+      case 2: ch = FoldChar(ch); break;
+      case 3: ch = wordStart ? UpperChar(ch) : FoldChar(ch); break;
+      default: break;
+    }
+    wordStart = IsWordBreak(ch);
+  }
+  ResultString(ctx, Utf8(chars));
+}
+
+// The byte functions (LeftB, RightB, MidB, InStrB, ChrB) count the bytes of
+// VBA's UTF-16 strings. A cut through the middle of a character, which would
+// leave VBA a stray half, drops that half.
+std::u16string Units(const std::string& s) {
+  std::u16string out;
+  for (char32_t c : Chars(s)) {
+    if (c >= 0x10000) {
+      out += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+      out += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+    } else {
+      out += static_cast<char16_t>(c);
+    }
+  }
+  return out;
+}
+
+std::string FromUnits(const std::u16string& units) {
+  std::string out;
+  for (size_t i = 0; i < units.size(); ++i) {
+    char32_t c = units[i];
+    if (c >= 0xD800 && c < 0xDC00 && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] < 0xE000)
+      c = 0x10000 + ((c - 0xD800) << 10) + (units[++i] - 0xDC00);
+    AppendChar(c, &out);
+  }
+  return out;
+}
+
+// LeftB(text, bytes), RightB(text, bytes), MidB(text, start [, bytes]).
+template <int kWhich>  // 0 left, 1 right, 2 mid
+void ByteSlice(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+  if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(ctx);
+  std::u16string u = Units(ValueText(argv[0]));
+  int64_t bytes = static_cast<int64_t>(u.size()) * 2, from = 0, count = bytes;
+  if (kWhich == 2) {
+    if (!CountArg(ctx, argv[1], &from, 1)) return;
+    --from;
+    if (argc == 3 && sqlite3_value_type(argv[2]) != SQLITE_NULL && !CountArg(ctx, argv[2], &count)) return;
+  } else {
+    if (sqlite3_value_type(argv[1]) == SQLITE_NULL) return sqlite3_result_null(ctx);
+    if (!CountArg(ctx, argv[1], &count)) return;
+    if (kWhich == 1) from = std::max<int64_t>(0, bytes - count);
+  }
+  int64_t to = std::min(bytes, from + std::min(count, bytes));
+  from = std::min(from, bytes);
+  size_t first = static_cast<size_t>((from + 1) / 2), last = static_cast<size_t>(to / 2);
+  ResultString(ctx, last > first ? FromUnits(u.substr(first, last - first)) : std::string());
+}
+
+// InStrB([start,] text, search): the byte position of the first match.
+void InStrB(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+  if (HasNull(argc, argv)) return sqlite3_result_null(ctx);
+  int64_t start = 1;
+  int base = argc == 3 ? 1 : 0;
+  if (argc == 3 && !CountArg(ctx, argv[0], &start, 1)) return;
+  std::u16string text = Units(ValueText(argv[base])), search = Units(ValueText(argv[base + 1]));
+  size_t from = static_cast<size_t>(start / 2);
+  if (from > text.size()) return sqlite3_result_int(ctx, 0);
+  size_t at = text.find(search, from);
+  sqlite3_result_int64(ctx, at == std::u16string::npos ? 0 : static_cast<int64_t>(at) * 2 + 1);
+}
+
+// ChrB(code): the character of a code below 256.
+void ChrB(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+  if (HasNull(argc, argv)) return sqlite3_result_null(ctx);
+  int64_t n;
+  if (!CountArg(ctx, argv[0], &n)) return;
+  if (n > 255) return ErrorInvalidCall(ctx);
+  std::string out;
+  AppendChar(static_cast<uint32_t>(n), &out);
+  ResultString(ctx, out);
+}
+
+// LenB: the bytes the text takes in VBA's UTF-16 strings.
+void LenB(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+  if (HasNull(argc, argv)) return sqlite3_result_null(ctx);
+  int64_t units = 0;
+  for (char32_t c : Chars(ValueText(argv[0]))) units += c >= 0x10000 ? 2 : 1;
+  sqlite3_result_int64(ctx, units * 2);
+}
+
+// AscB: the first byte of the text in UTF-16 (little-endian, as VBA holds it).
+void AscB(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+  if (HasNull(argc, argv)) return sqlite3_result_null(ctx);
+  std::u32string chars = Chars(ValueText(argv[0]));
+  if (chars.empty()) return ErrorInvalidCall(ctx);
+  uint32_t unit = chars[0] >= 0x10000 ? 0xD800 + ((chars[0] - 0x10000) >> 10) : chars[0];
+  sqlite3_result_int(ctx, static_cast<int>(unit & 0xFF));
 }
 
 void Add(sqlite3* db, const char* name, int args, void (*fn)(sqlite3_context*, int, sqlite3_value**)) {
@@ -209,7 +425,20 @@ void RegisterTextFunctions(sqlite3* db) {
   Add(db, "vba_asc", 1, Asc);
   Add(db, "vba_strcomp", 2, StrComp);
   Add(db, "vba_strcomp", 3, StrComp);
-  Add(db, "vba_replace", 3, Replace);
+  AddScalar(db, "replace", 3, 6, Replace);
+  AddScalar(db, "ascw", 1, 1, Asc);
+  AddScalar(db, "chrw", 1, 1, Chr);
+  AddScalar(db, "instrrev", 2, 4, InStrRev);
+  AddScalar(db, "strreverse", 1, 1, StrReverse);
+  AddScalar(db, "string", 2, 2, StringOf);
+  AddScalar(db, "strconv", 2, 3, StrConv);
+  AddScalar(db, "lenb", 1, 1, LenB);
+  AddScalar(db, "ascb", 1, 1, AscB);
+  AddScalar(db, "leftb", 2, 2, ByteSlice<0>);
+  AddScalar(db, "rightb", 2, 2, ByteSlice<1>);
+  AddScalar(db, "midb", 2, 3, ByteSlice<2>);
+  AddScalar(db, "instrb", 2, 3, InStrB);
+  AddScalar(db, "chrb", 1, 1, ChrB);
 }
 
 }  // namespace jet::vba

@@ -102,16 +102,29 @@ std::string ValueText(sqlite3_value* v) {
 bool ValueNumber(sqlite3_value* v, double* out) {
   switch (sqlite3_value_type(v)) {
     case SQLITE_INTEGER:
-    case SQLITE_FLOAT:
       *out = sqlite3_value_double(v);
       return true;
+    case SQLITE_FLOAT:  // SQLite's arithmetic may overflow to infinity, which VBA has not
+      *out = sqlite3_value_double(v);
+      return std::isfinite(*out);
     case SQLITE_TEXT: {
       std::string t = ValueText(v);
       const char* s = t.c_str();
       while (*s == ' ') ++s;
       if (!*s) return false;
       char* end = nullptr;
-      double d = std::strtod(s, &end);
+      double d;
+      if (s[0] == '&' && (s[1] == 'H' || s[1] == 'h' || s[1] == 'O' || s[1] == 'o') && s[2]) {
+        // VBA's &H1F and &O17; as an Integer or a Long, the top bit is the sign.
+        long long n = std::strtoll(s + 2, &end, (s[1] == 'H' || s[1] == 'h') ? 16 : 8);
+        if (n > 0xFFFFFFFFLL || n < 0) return false;
+        d = static_cast<double>(n <= 0xFFFF ? (n > 0x7FFF ? n - 0x10000 : n) : n > 0x7FFFFFFF ? n - 0x100000000LL : n);
+      } else {
+        // strtod would also read C's hex forms and "inf"; VBA reads decimals only.
+        for (const char* p = s; *p; ++p)
+          if (*p == 'x' || *p == 'X' || *p == 'n' || *p == 'N' || *p == 'i' || *p == 'I') return false;
+        d = std::strtod(s, &end);
+      }
       while (end && *end == ' ') ++end;
       if (!end || *end || !std::isfinite(d)) return false;
       *out = d;
@@ -132,6 +145,38 @@ void ResultWhole(sqlite3_context* ctx, double value) {
     sqlite3_result_int64(ctx, static_cast<int64_t>(value));
   else
     sqlite3_result_double(ctx, value);
+}
+
+void ResultString(sqlite3_context* ctx, const std::string& text) {
+  sqlite3_result_text(ctx, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+}
+void ErrorMismatch(sqlite3_context* ctx) { sqlite3_result_error(ctx, "Data type mismatch", -1); }
+void ErrorInvalidCall(sqlite3_context* ctx) { sqlite3_result_error(ctx, "Invalid procedure call or argument", -1); }
+void ErrorOverflow(sqlite3_context* ctx) { sqlite3_result_error(ctx, "Overflow", -1); }
+
+bool HasNull(int argc, sqlite3_value** argv) {
+  for (int i = 0; i < argc; ++i)
+    if (sqlite3_value_type(argv[i]) == SQLITE_NULL) return true;
+  return false;
+}
+
+bool FitsLength(sqlite3_context* ctx, double bytes) {
+  if (bytes <= sqlite3_limit(sqlite3_context_db_handle(ctx), SQLITE_LIMIT_LENGTH, -1)) return true;
+  sqlite3_result_error_toobig(ctx);
+  return false;
+}
+
+bool NumberArg(sqlite3_context* ctx, sqlite3_value* v, double* out) {
+  if (ValueNumber(v, out)) return true;
+  ErrorMismatch(ctx);
+  return false;
+}
+
+void AddScalar(sqlite3* db, const char* name, int minArgs, int maxArgs, ScalarFunction fn, bool deterministic) {
+  std::string full = std::string("vba_") + name;
+  for (int n = minArgs; n <= maxArgs; ++n)
+    sqlite3_create_function(db, full.c_str(), n, SQLITE_UTF8 | (deterministic ? SQLITE_DETERMINISTIC : 0), nullptr,
+                            fn, nullptr, nullptr);
 }
 
 }  // namespace jet::vba
