@@ -21,6 +21,11 @@ ExprType FromAccess(int type) {
     case AccessType::Text: case AccessType::Memo: case AccessType::ReplicationId: return T::Text;
     case AccessType::Binary: case AccessType::OleObject: return T::Binary;
     case AccessType::Decimal: return T::Decimal;
+    // A multi-value or attachment column reads as its joined text; a Large Number
+    // joins arithmetic as a number; an extended date may be a date or its text.
+    case AccessType::Complex: return T::Text;
+    case AccessType::BigInt: return T::Double;
+    case AccessType::DateTimeExtended: return T::Unknown;
   }
   return T::Unknown;
 }
