@@ -1,6 +1,7 @@
 // The VBA inspection and choice functions: IsNumeric, IsDate, IsEmpty, IsError,
-// IsArray, IsObject, IsMissing, VarType, TypeName, Choose, Switch and Partition. An inspection never fails and
-// answers -1 (True) or 0 (False) for NULL as well.
+// IsArray, IsObject, IsMissing, VarType, TypeName, Choose, Switch, and the
+// function that labels the range a number falls in. An inspection never fails
+// and answers -1 (True) or 0 (False) for NULL as well.
 #include <algorithm>
 #include <cctype>
 #include <cmath>
@@ -137,10 +138,10 @@ std::string Padded(int64_t n, size_t width) {
   return s.size() < width ? std::string(width - s.size(), ' ') + s : s;
 }
 
-// Partition(number, start, stop, interval): the range holding number as
+// partition(number, start, stop, interval): the range holding number as
 // "lower:upper", each side as wide as stop's digits plus one; below start
 // "   :start-1", above stop "stop+1:   ".
-void Partition(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+void RangeLabel(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
   if (HasNull(argc, argv)) return sqlite3_result_null(ctx);
   double v[4];
   for (int i = 0; i < 4; ++i) {
@@ -179,7 +180,7 @@ void RegisterInspectionFunctions(sqlite3* db) {
   AddScalar(db, "typename", 1, 1, TypeName);
   AddScalar(db, "choose", -1, -1, Choose);  // any count; checked in the body
   AddScalar(db, "switch", -1, -1, Switch);
-  AddScalar(db, "partition", 4, 4, Partition);
+  AddScalar(db, "partition", 4, 4, RangeLabel);
 }
 
 }  // namespace jet::vba
