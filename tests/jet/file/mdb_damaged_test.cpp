@@ -137,14 +137,14 @@ TEST(MdbDamaged, PasswordIsReported) {
   TempDir dir;
   for (const char* name : {"V2000_empty.mdb", "V1997_test.mdb"}) {
     std::vector<uint8_t> bytes = ReadAll(kData + "/" + name);
-    bytes[0x42] ^= 0x5A;  // any change to the masked area is a password character
+    if (bytes.size() < 0x100) GTEST_SKIP() << "no " << name << " in " << kData;
+    bytes[0x42] ^= 0x5A;  // the masked area now starts with a password character
     EXPECT_EQ(OpenError(dir.Write("password.mdb", bytes)), JET_E_PASSWORD) << name;
   }
 }
 
-// A Jet 4 database password the writer sets is refused as a password, and so is
-// one whose creation date (the password's mask) is damaged. A version byte that
-// names another layout is damage, never a password.
+// A Jet 4 database password the writer sets is refused as a password. A version
+// byte that names another layout is damage, never a password.
 TEST(MdbDamaged, PasswordOnlyOnAHeaderOfItsVersion) {
   TempDir dir;
   const std::string path = dir.Path() + "/password.mdb";

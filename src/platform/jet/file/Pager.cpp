@@ -99,6 +99,12 @@ void Pager::ReadHeader() {
   const size_t maskedLen = m_format.jet4 ? 128 : 126;
   Rc4(kHeaderKey, sizeof kHeaderKey, head + 0x18, maskedLen);
 
+  // The version byte fixes the page size: the file is made of whole pages.
+  if (st.st_size % m_format.pageSize != 0) Damaged();
+  m_pageCount = static_cast<uint32_t>(
+      std::min<off_t>(st.st_size / m_format.pageSize, static_cast<off_t>(0x00FFFFFF)));
+  if (m_pageCount < 3) Damaged();  // header, global usage map, catalog definition
+
   m_codePage = Get16(head + 0x3C);
   if (m_codePage == 0 && !m_format.jet4) m_codePage = CodePageOfSortOrder(Get16(head + 0x3A));
   m_dbKey = Get32(head + 0x3E);
@@ -108,15 +114,11 @@ void Pager::ReadHeader() {
   // nothing of it can be read, so it is refused as Jet refuses a password.
   if (m_format.ace && (m_dbKey != 0 || Get16(head + 0x299) != 0)) throw _com_error(JET_E_PASSWORD);
 
-  // The version byte fixes the page size and the layout of every page. Before the
-  // password area is believed, the file must read as that version: whole pages, and
-  // the catalog's definition on page 2 with the version's own header (Jet 3 marks it
-  // "VC"; Jet 4 keeps its free space there, less than a page). A version byte that
-  // does not fit the file is damage, whatever its password area then holds.
-  if (st.st_size % m_format.pageSize != 0) Damaged();
-  m_pageCount = static_cast<uint32_t>(
-      std::min<off_t>(st.st_size / m_format.pageSize, static_cast<off_t>(0x00FFFFFF)));
-  if (m_pageCount < 3) Damaged();  // header, global usage map, catalog definition
+  // The version byte fixes the layout of every page too. Before the password area is
+  // believed, the file must read as that version: the catalog's definition on page 2
+  // with the version's own header (Jet 3 marks it "VC"; Jet 4 keeps its free space
+  // there, less than a page). A version byte that does not fit the file is damage,
+  // whatever its password area then holds.
   {
     std::vector<uint8_t> catalog(m_format.pageSize);
     Read(2, catalog.data());
