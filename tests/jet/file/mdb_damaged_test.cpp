@@ -159,7 +159,8 @@ TEST(MdbDamaged, PasswordOnlyOnAHeaderOfItsVersion) {
 }
 
 // The writer's files made to hurt a reader, each refused as damaged when read and
-// when exported. The looping chain of 20,000 records would otherwise read 40 GB.
+// when exported (never as a missing table or a syntax error of a statement built from
+// a damaged name). The looping chains of 20,000 records would otherwise read 40 GB.
 TEST(MdbDamaged, HostileFilesAreDamage) {
   TempDir dir;
   std::vector<jetwriter::HostileFile> files = jetwriter::WriteHostileFiles(dir.Path());
@@ -167,9 +168,7 @@ TEST(MdbDamaged, HostileFilesAreDamage) {
   jetwriter::WriteLoopingChainFile(files.back().path);
   for (const jetwriter::HostileFile& f : files) {
     EXPECT_EQ(ReadEverything(f.path), E_FAIL) << f.family;
-    if (f.family.find("chain") != std::string::npos) {
-      EXPECT_EQ(ExportEveryTable(f.path, dir.Path() + "/out.txt"), E_FAIL) << f.family;
-    }
+    EXPECT_EQ(ExportEveryTable(f.path, dir.Path() + "/out.txt"), E_FAIL) << f.family;
   }
 }
 
