@@ -3,10 +3,14 @@
 #   make run    install what is missing, build, start the program with the demo settings
 #   make test   install what is missing, build, run every test headless
 #   make bench  build and run the benchmarks
+#   make install / make uninstall   into $(DESTDIR)$(PREFIX) (default /usr/local)
+#   make deb    build the Debian package build/kelvane_<version>_<arch>.deb
 BUILD  ?= build
 JOBS   ?= $(shell nproc)
+PREFIX ?= /usr/local
+DESTDIR ?=
 
-.PHONY: all build deps run test bench screenshot clean
+.PHONY: all build deps run test bench screenshot install uninstall deb clean
 
 all: build
 
@@ -30,6 +34,18 @@ bench: deps build
 
 screenshot: deps build
 	@./scripts/screenshot.sh $(BUILD) docs/screenshot.png
+
+# `make && sudo make install`: the build is up to date then, so root only copies.
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)" --strip
+
+uninstall:
+	cmake -DBUILD="$(abspath $(BUILD))" -DPREFIX="$(PREFIX)" -DDESTDIR="$(DESTDIR)" \
+	      -P packaging/Uninstall.cmake
+
+deb: deps build
+	cd $(BUILD) && cpack -G DEB
+	@ls $(BUILD)/kelvane_*.deb
 
 clean:
 	rm -rf $(BUILD)

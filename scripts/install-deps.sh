@@ -14,6 +14,9 @@ packages=(
   imagemagick xdotool        # screenshots and the end-to-end test's input
   openbox                    # a window manager for the end-to-end test of the window
   nodejs npm                 # the independent reader the fixture cross-check uses
+  librsvg2-bin               # the icon's PNG sizes, rendered from its SVG at build time
+  dpkg-dev file              # make deb: dpkg-shlibdeps finds the package's dependencies
+  desktop-file-utils appstream shared-mime-info  # checks of the menu entry, AppStream file, file type
 )
 missing=()
 for p in "${packages[@]}"; do
