@@ -16,7 +16,7 @@ packages=(
   nodejs npm                 # the independent reader the fixture cross-check uses
   librsvg2-bin               # the icon's PNG sizes, rendered from its SVG at build time
   dpkg-dev file              # make deb: dpkg-shlibdeps finds the package's dependencies
-  desktop-file-utils appstream shared-mime-info  # checks of the menu entry, AppStream file, file type
+  desktop-file-utils appstream shared-mime-info libglib2.0-bin  # checks of the menu entry, AppStream file, file type
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -12,29 +12,25 @@
 TEST(MenuIcon, RenderedSizesMatchTheProgramsOwnIcon) {
   wxImage::AddHandler(new wxPNGHandler);
   const IconResource& icon = MainFrameIcon();
-  for (size_t i = 0; i < icon.imageCount; ++i) {
-    const IconImage& own = icon.images[i];
-    const int n = own.size;
+  for (const IconImage* own = icon.images; own != icon.images + icon.imageCount; ++own) {
+    const int n = own->size;
     const std::string size = std::to_string(n) + "x" + std::to_string(n);
-    wxImage png;
-    ASSERT_TRUE(png.LoadFile(std::string(KELVANE_BINARY_DIR) + "/packaging/icons/" + size +
-                             "/io.github.kelvane.Kelvane.png", wxBITMAP_TYPE_PNG)) << size;
-    ASSERT_EQ(png.GetWidth(), n);
-    ASSERT_TRUE(png.HasAlpha());
-    // The two smooth edges differently (4 x 4 samples against exact coverage), by
-    // less than 48 of 255; a shape out of place or a wrong colour shows as a patch
-    // beyond that. Colours are compared premultiplied, as they show on a backdrop.
+    wxImage png(std::string(KELVANE_BINARY_DIR) + "/packaging/icons/" + size +
+                "/io.github.kelvane.Kelvane.png");
+    ASSERT_TRUE(png.IsOk() && png.HasAlpha() && png.GetWidth() == n) << size;
+    // The two smooth edges differently (4 x 4 samples against exact coverage), by less
+    // than 48 of 255; a shape out of place or a wrong colour is a patch beyond that.
+    // Colours are compared premultiplied, as they show on a backdrop.
     int far = 0;
-    for (int y = 0; y < n; ++y)
-      for (int x = 0; x < n; ++x) {
-        const uint32_t p = own.argb[y * n + x];
-        const int a = p >> 24, b = png.GetAlpha(x, y);
-        const int theirs[3] = {png.GetRed(x, y), png.GetGreen(x, y), png.GetBlue(x, y)};
-        int d = std::abs(a - b);
-        for (int c = 0; c < 3; ++c)
-          d = std::max(d, std::abs(int(p >> (16 - 8 * c) & 0xFF) * a - theirs[c] * b) / 255);
-        far += d > 48;
-      }
+    for (int i = 0; i < n * n; ++i) {
+      const uint32_t p = own->argb[i];
+      const int a = p >> 24, b = png.GetAlpha()[i];
+      int d = std::abs(a - b);
+      for (int c = 0; c < 3; ++c)
+        d = std::max(d, std::abs(int(p >> (16 - 8 * c) & 0xFF) * a - png.GetData()[3 * i + c] * b) /
+                            255);
+      far += d > 48;
+    }
     EXPECT_LE(far, n * n / 100) << "pixels unlike the program's icon at " << size;
   }
 }
