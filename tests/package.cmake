@@ -1,7 +1,7 @@
-# Installing: the menu's icons beside the program's own, and the Debian package made,
-# read back, unpacked and started (tests/e2e/, on an X server of its own).
+# Installing: the menu's icons beside the program's own; the Debian package made, read
+# back, unpacked and started (tests/e2e/, on an X server of its own).
 kelvane_test(package_icon_test kelvane_dialog)
 add_dependencies(package_icon_test kelvane_icons)
-add_test(NAME package_deb
-         COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/e2e/package_e2e.sh ${CMAKE_BINARY_DIR} ${PROJECT_VERSION})
+add_test(NAME package_deb COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/e2e/package_e2e.sh
+                                  ${CMAKE_BINARY_DIR} ${PROJECT_VERSION})
 set_tests_properties(package_deb PROPERTIES TIMEOUT 120)
