@@ -72,12 +72,14 @@ TEST(TextEncoderTest, GbkHoldsChineseAndEuroAndMarksWhatItCannotHold) {
 }
 
 TEST(TextEncoderTest, RepeatedCharactersKeepTheirBytes) {
-  // The second time a character comes, its bytes come from what the first found.
+  // The second time a character comes, its bytes come from what the first found,
+  // beyond the Basic Multilingual Plane too, where iconv drops the language tags.
   TextEncoder enc("CP936");
   std::string out;
-  enc.Append("中€\u0E01", &out);
-  enc.Append("x\u0E01中€", &out);
-  EXPECT_EQ(out, "\xD6\xD0\x80?x?\xD6\xD0\x80");
+  enc.Append("中€\u0E01\U0001F600\U000E0041", &out);
+  enc.Append("x\u0E01中€\U0001F600\U000E0041", &out);
+  EXPECT_EQ(out, "\xD6\xD0\x80??x?\xD6\xD0\x80?");
+  EXPECT_EQ(Encode("GB18030", "\U0001F600\U0001F600"), "\x94\x39\xFC\x36\x94\x39\xFC\x36");
 }
 
 TEST(TextEncoderTest, Utf8TargetKeepsTheBytes) {

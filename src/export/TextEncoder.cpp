@@ -61,24 +61,32 @@ TextEncoder::~TextEncoder() {
   if (m_cd != reinterpret_cast<iconv_t>(-1)) iconv_close(m_cd);
 }
 
-// The code point of the well-formed 2- or 3-byte UTF-8 sequence of a character of
-// the Basic Multilingual Plane at p (surrogates excluded), or 0 for anything else.
-static uint32_t BmpChar(const unsigned char* p, size_t left, size_t* length) {
-  if (p[0] >= 0xC2 && p[0] <= 0xDF && left >= 2 && (p[1] & 0xC0) == 0x80) {
-    *length = 2;
-    return (p[0] & 0x1Fu) << 6 | (p[1] & 0x3Fu);
+// The code point of the well-formed UTF-8 sequence of `length` bytes at p (no
+// overlong forms, no surrogates, nothing above U+10FFFF), or 0 for anything else.
+static uint32_t ScalarValue(const unsigned char* p, size_t length) {
+  switch (length) {
+    case 2:
+      return p[0] >= 0xC2 && p[0] <= 0xDF ? (p[0] & 0x1Fu) << 6 | (p[1] & 0x3Fu) : 0;
+    case 3: {
+      const uint32_t c = (p[0] & 0x0Fu) << 12 | (p[1] & 0x3Fu) << 6 | (p[2] & 0x3Fu);
+      return p[0] >= 0xE0 && p[0] <= 0xEF && c >= 0x800 && (c < 0xD800 || c > 0xDFFF) ? c : 0;
+    }
+    case 4: {
+      const uint32_t c = (p[0] & 0x07u) << 18 | (p[1] & 0x3Fu) << 12 | (p[2] & 0x3Fu) << 6 | (p[3] & 0x3Fu);
+      return p[0] >= 0xF0 && p[0] <= 0xF4 && c >= 0x10000 && c <= 0x10FFFF ? c : 0;
+    }
+    default:
+      return 0;
   }
-  if (p[0] >= 0xE0 && p[0] <= 0xEF && left >= 3 && (p[1] & 0xC0) == 0x80 && (p[2] & 0xC0) == 0x80) {
-    const uint32_t c = (p[0] & 0x0Fu) << 12 | (p[1] & 0x3Fu) << 6 | (p[2] & 0x3Fu);
-    *length = 3;
-    return c >= 0x800 && (c < 0xD800 || c > 0xDFFF) ? c : 0;
-  }
-  return 0;
 }
 
 void TextEncoder::Append(std::string_view utf8, std::string* out) {
   if (m_identity) {
     out->append(utf8);
+    return;
+  }
+  if (!m_stateless) {
+    ConvertRest(utf8, out);
     return;
   }
   // ASCII is itself in every locale character set, and most exported text is
@@ -92,25 +100,29 @@ void TextEncoder::Append(std::string_view utf8, std::string* out) {
     out->append(utf8.data() + i, j - i);
     i = j;
     if (i == n) return;
-    size_t length = 0;
-    const uint32_t c = m_stateless ? BmpChar(p + i, n - i, &length) : 0;
-    if (c == 0) {
-      ConvertRest(utf8.substr(i), out);
-      return;
+    const size_t length = SequenceLength(p + i, n - i);
+    const std::string_view sequence = utf8.substr(i, length);
+    if (const uint32_t c = ScalarValue(p + i, length)) {
+      const Encoded& e = EncodedChar(c, sequence);
+      out->append(e.bytes, e.size);
+    } else {
+      ConvertRest(sequence, out);  // broken UTF-8: one '?', as iconv takes it
     }
-    const Encoded& e = EncodedChar(c, utf8.substr(i, length));
-    out->append(e.bytes, e.size);
     i += length;
   }
 }
 
 const TextEncoder::Encoded& TextEncoder::EncodedChar(uint32_t c, std::string_view utf8) {
-  if (m_bmp.empty()) m_bmp.resize(0x10000);
-  Encoded& e = m_bmp[c];
-  if (e.size == 0) {
+  constexpr uint32_t kPageSize = 1u << kPageBits;
+  if (m_pages.empty()) m_pages.resize((0x10FFFF >> kPageBits) + 1);
+  std::unique_ptr<Encoded[]>& page = m_pages[c >> kPageBits];
+  if (!page) page = std::make_unique<Encoded[]>(kPageSize);
+  Encoded& e = page[c & (kPageSize - 1)];
+  if (!e.known) {
     std::string bytes;
     ConvertRest(utf8, &bytes);
-    if (bytes.empty() || bytes.size() > sizeof e.bytes) bytes = "?";
+    if (bytes.size() > sizeof e.bytes) bytes = "?";
+    e.known = true;
     e.size = static_cast<uint8_t>(bytes.size());
     bytes.copy(e.bytes, bytes.size());
   }

@@ -4,6 +4,7 @@
 #pragma once
 #include <iconv.h>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,12 +28,14 @@ class TextEncoder {
   const std::string& charset() const { return m_charset; }
 
  private:
-  // A character's bytes in the target code page, asked of iconv once: 0 bytes
-  // means not asked yet.
+  // A character's bytes in the target code page, asked of iconv once. Some have
+  // none: iconv drops the language tags (U+E0000 to U+E007F).
   struct Encoded {
+    bool known = false;
     uint8_t size = 0;
-    char bytes[7];
+    char bytes[6];
   };
+  static constexpr uint32_t kPageBits = 8;
 
   const Encoded& EncodedChar(uint32_t c, std::string_view utf8);
   void ConvertRest(std::string_view utf8, std::string* out);
@@ -40,8 +43,10 @@ class TextEncoder {
   std::string m_charset;
   iconv_t m_cd = reinterpret_cast<iconv_t>(-1);
   bool m_identity = false;
-  // Each character of the Basic Multilingual Plane met so far, in a target
-  // without shift states: most exported text repeats a small set of characters.
+  // Every character met so far, in a target without shift states, in pages of 256
+  // code points made when first needed: most exported text repeats a small set of
+  // characters, and one that the target cannot hold then costs no more than one it
+  // can (iconv's error path costs tens of microseconds a call).
   bool m_stateless = false;
-  std::vector<Encoded> m_bmp;
+  std::vector<std::unique_ptr<Encoded[]>> m_pages;
 };
