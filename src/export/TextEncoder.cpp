@@ -2,6 +2,7 @@
 
 #include <langinfo.h>
 #include <strings.h>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -131,17 +132,24 @@ const TextEncoder::Encoded& TextEncoder::EncodedChar(uint32_t c, std::string_vie
 
 // iconv over the whole of utf8; a character the target cannot hold becomes one
 // '?', as the Windows conversion's default character did; so does each broken
-// UTF-8 sequence.
+// UTF-8 sequence. iconv is given the text in short pieces, each ending before a
+// character starts: after a failure it converts what it was given once more up
+// to that point, so a long piece would make every '?' cost as much as the piece.
 void TextEncoder::ConvertRest(std::string_view utf8, std::string* out) {
+  constexpr size_t kPiece = 256;
   char* in = const_cast<char*>(utf8.data());
   size_t inLeft = utf8.size();
   char buf[1024];
   iconv(m_cd, nullptr, nullptr, nullptr, nullptr);
   while (inLeft > 0) {
+    size_t piece = std::min(inLeft, kPiece);
+    while (piece < inLeft && (static_cast<unsigned char>(in[piece]) & 0xC0) == 0x80) ++piece;
+    size_t pieceLeft = piece;
     char* o = buf;
     size_t oLeft = sizeof buf;
-    size_t r = iconv(m_cd, &in, &inLeft, &o, &oLeft);
+    size_t r = iconv(m_cd, &in, &pieceLeft, &o, &oLeft);
     out->append(buf, static_cast<size_t>(o - buf));
+    inLeft -= piece - pieceLeft;
     if (r != static_cast<size_t>(-1) || errno == E2BIG) continue;
     // EILSEQ (not in the target, or not UTF-8) or EINVAL (cut short at the end).
     size_t skip = SequenceLength(reinterpret_cast<unsigned char*>(in), inLeft);
