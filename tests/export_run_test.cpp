@@ -2,6 +2,12 @@
 // byte, and how far a failure gets.
 #include <gtest/gtest.h>
 
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -215,4 +221,71 @@ TEST_F(ExportRunTest, EmbeddedNulIsWrittenWithTheRestOfTheValue) {
   std::vector<Row> rows = {{VARIANT::Str(std::string("a\0b", 3)), VARIANT::Str("中")}};
   ASSERT_EQ(Export({"m", "n"}, rows, {",", true, false}), S_OK);
   EXPECT_EQ(ReadAll(target), std::string("\"a\0b\",\"\xD6\xD0\"\r\n", 12));
+}
+
+// A file that fills up part-way through a write: it ends at the last whole line
+// that reached it, and the box names the record after it. The export of 2.5 MB
+// runs in a child process; `capacity` bytes are all its file can take, through a
+// limit on the child's file size (EFBIG, for any user) or a full file system.
+class FullDiskTest : public ExportRunTest {
+ protected:
+  void SetUp() override {
+    ExportRunTest::SetUp();
+    full = "n,v\r\n";
+    ends = {full.size()};
+    for (int r = 0; r < 20000; ++r) {
+      std::string text(60 + r % 120, static_cast<char>('a' + r % 26));
+      rows.push_back({VARIANT::I4(r), VARIANT::Str(text)});
+      ends.push_back((full += std::to_string(r) + "," + text + "\r\n").size());
+    }
+  }
+
+  void ExpectWholeLinesBefore(uint64_t capacity, bool limitProcess, HRESULT failure) {
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    const pid_t pid = fork();
+    if (pid == 0) {
+      rlimit limit{capacity, capacity};
+      if (limitProcess && (signal(SIGXFSZ, SIG_IGN) == SIG_ERR || setrlimit(RLIMIT_FSIZE, &limit) != 0)) _exit(1);
+      const long result[2] = {Export({"n", "v"}, rows, {",", false, true}), run->RecordLines()};
+      _exit(write(fds[1], result, sizeof result) == sizeof result ? 0 : 1);
+    }
+    long result[2] = {};
+    close(fds[1]);
+    EXPECT_EQ(read(fds[0], result, sizeof result), static_cast<ssize_t>(sizeof result));
+    close(fds[0]);
+    waitpid(pid, nullptr, 0);
+
+    const size_t lines = std::upper_bound(ends.begin(), ends.end(), capacity) - ends.begin();
+    const size_t kept = lines == 0 ? 0 : ends[lines - 1];
+    EXPECT_EQ(result[0], failure) << capacity;
+    EXPECT_EQ(result[1], std::max<long>(0, static_cast<long>(lines) - 1)) << capacity;
+    const std::string file = ReadAll(target);
+    EXPECT_EQ(file.size(), kept) << capacity;
+    EXPECT_TRUE(full.compare(0, kept, file) == 0) << capacity;
+  }
+
+  std::vector<Row> rows;
+  std::string full;
+  std::vector<size_t> ends;  // of each line in full
+};
+
+TEST_F(FullDiskTest, FileSizeLimitLeavesTheWholeLinesBefore) {
+  // Within the header, at a line's very end, and inside a buffer.
+  for (uint64_t capacity : {size_t{3}, ends[1000], size_t{256} << 10}) {
+    ExpectWholeLinesBefore(capacity, true, HResultFromErrno(EFBIG));
+  }
+}
+
+// Run by ctest on its own, which reports it skipped when it cannot mount.
+TEST_F(FullDiskTest, SmallFileSystemLeavesTheWholeLinesBefore) {
+  const fs::path small = dir / "small";
+  fs::create_directory(small);
+  if (geteuid() != 0) GTEST_SKIP() << "mounting a 256 KiB tmpfs needs root";
+  if (mount("tmpfs", small.c_str(), "tmpfs", 0, "size=256k") != 0) {
+    GTEST_SKIP() << "no tmpfs mount here: " << strerror(errno);
+  }
+  target = small / "out.txt";
+  ExpectWholeLinesBefore(256 << 10, false, static_cast<HRESULT>(0x80070070));  // ERROR_DISK_FULL
+  EXPECT_EQ(umount(small.c_str()), 0);
 }

@@ -48,10 +48,11 @@ void ExportRun::Run(const _ConnectionPtr& connection, _RecordsetPtr& recordset,
       if (rows % 256 == 0 && m_onRecords) m_onRecords(rows);
       recordset->MoveNext();
     }
-    writer.Flush();
+    writer.Close();
   } catch (...) {
     // The complete lines reach the file before the failure is reported, so it
-    // holds exactly the records before the one that failed.
+    // holds exactly the records before the one that failed; a file that fails
+    // itself has been cut back to its last whole line.
     try {
       writer.Flush();
     } catch (const _com_error&) {
@@ -62,5 +63,4 @@ void ExportRun::Run(const _ConnectionPtr& connection, _RecordsetPtr& recordset,
     throw;
   }
   m_records = writer.RecordLines();
-  file.Close();
 }

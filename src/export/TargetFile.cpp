@@ -47,7 +47,18 @@ void TargetFile::Open(const std::string& path, const std::string& keep) {
   if (flock(m_fd, LOCK_EX | LOCK_NB) != 0) Fail(errno == EWOULDBLOCK ? EBUSY : errno);
   // Devices (/dev/null, /dev/full) cannot be truncated and need not be.
   if (m_regular && ftruncate(m_fd, 0) != 0) Fail(errno);
-  m_written = m_started = 0;
+  m_written = m_started = m_sound = 0;
+}
+
+void TargetFile::FailWrite(int error, uint64_t sound) {
+  m_sound = sound;
+  throw _com_error(HResultFromErrno(error));
+}
+
+// The errors of data that did not reach the disk; anything else sync_file_range
+// says (a file system or sandbox without it) leaves it what it was, a hint.
+static bool IsLostWrite(int error) {
+  return error == EIO || error == ENOSPC || error == EDQUOT || error == EFBIG;
 }
 
 void TargetFile::Write(const char* data, size_t size) {
@@ -56,15 +67,23 @@ void TargetFile::Write(const char* data, size_t size) {
     ssize_t n = ::write(m_fd, data, size);
     if (n < 0) {
       if (errno == EINTR) continue;
-      Fail(errno);
+      FailWrite(errno, m_written);
     }
     data += n;
     size -= static_cast<size_t>(n);
     m_written += static_cast<uint64_t>(n);
   }
+  if (!m_regular) m_sound = m_written;  // no disk to wait for, nothing to cut back
   constexpr uint64_t kStartEvery = 4 << 20;
   if (m_regular && m_written - m_started >= kStartEvery) {
-    // Only a hint: a failure to write shows at the flush in Close().
+    if (m_started > m_sound) {
+      if (sync_file_range(m_fd, static_cast<off_t>(m_sound), static_cast<off_t>(m_started - m_sound),
+                          SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER) != 0 &&
+          IsLostWrite(errno)) {
+        FailWrite(errno, m_sound);
+      }
+      m_sound = m_started;
+    }
     sync_file_range(m_fd, static_cast<off_t>(m_started), static_cast<off_t>(m_written - m_started),
                     SYNC_FILE_RANGE_WRITE);
     m_started = m_written;
@@ -73,10 +92,16 @@ void TargetFile::Write(const char* data, size_t size) {
 
 void TargetFile::Close() {
   if (m_fd < 0) return;
+  if (m_regular && fsync(m_fd) != 0) FailWrite(errno, m_sound);
   int fd = m_fd;
   m_fd = -1;
-  int error = 0;
-  if (m_regular && fsync(fd) != 0) error = errno;
-  if (::close(fd) != 0 && error == 0) error = errno;
-  if (error != 0) throw _com_error(HResultFromErrno(error));
+  if (::close(fd) != 0) throw _com_error(HResultFromErrno(errno));
+}
+
+void TargetFile::CutBack(uint64_t size) {
+  if (m_fd < 0) return;
+  // A failure to cut is not reported: the failure that led here is.
+  if (m_regular && size < m_written && ftruncate(m_fd, static_cast<off_t>(size)) == 0) m_written = size;
+  ::close(m_fd);
+  m_fd = -1;
 }

@@ -1,5 +1,7 @@
 #include "export/TextWriter.h"
 
+#include <algorithm>
+
 TextWriter::TextWriter(const TextFormat& format, TextEncoder& encoder, TargetFile& file)
     : m_format(format), m_encoder(encoder), m_file(file),
       m_between(format.separator + (format.quote ? "\"" : "")) {}
@@ -27,10 +29,8 @@ void TextWriter::Emit(bool record) {
   m_pending += "\r\n";
   // The lines gathered before this one go first when it would overfill the buffer.
   if (m_pending.size() > kBufferSize && start > 0) WritePending(start);
-  if (record) {
-    ++m_records;
-    ++m_pendingRecords;
-  }
+  if (record) ++m_records;
+  m_lines.push_back({m_file.Written() + m_pending.size(), m_records});
   if (m_pending.size() >= kBufferSize) WritePending(m_pending.size());
 }
 
@@ -38,16 +38,48 @@ void TextWriter::Flush() {
   if (!m_pending.empty()) WritePending(m_pending.size());
 }
 
-// Writes the first `bytes` of the buffer, which hold its m_pendingRecords records.
+void TextWriter::Close() {
+  Flush();
+  try {
+    m_file.Close();
+  } catch (const _com_error&) {
+    if (m_file.IsOpen()) CutBack();
+    throw;
+  }
+}
+
+// Writes the first `bytes` of the buffer, which end where a line ends.
 void TextWriter::WritePending(size_t bytes) {
   try {
     m_file.Write(m_pending.data(), bytes);
   } catch (const _com_error&) {
-    m_records -= m_pendingRecords;
-    m_pendingRecords = 0;
-    m_pending.clear();
+    CutBack();
     throw;
   }
   m_pending.erase(0, bytes);
-  m_pendingRecords = 0;
+  auto waiting = std::find_if(m_lines.begin(), m_lines.end(),
+                              [&](const Mark& m) { return m.end > m_file.Written(); });
+  m_writes.push_back(waiting[-1]);
+  m_lines.erase(m_lines.begin(), waiting);
+  auto unseen = std::find_if(m_writes.begin(), m_writes.end(),
+                             [&](const Mark& m) { return m.end > m_file.Sound(); });
+  if (unseen != m_writes.begin()) {
+    m_onDisk = unseen[-1];
+    m_writes.erase(m_writes.begin(), unseen);
+  }
+}
+
+void TextWriter::CutBack() {
+  Mark keep = m_onDisk;
+  for (const std::vector<Mark>* marks : {&m_writes, &m_lines}) {
+    for (const Mark& m : *marks) {
+      if (m.end <= m_file.Sound()) keep = m;
+    }
+  }
+  m_file.CutBack(keep.end);
+  m_records = keep.records;
+  m_pending.clear();
+  m_lines.clear();
+  m_writes.clear();
+  m_onDisk = keep;
 }

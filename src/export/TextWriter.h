@@ -5,10 +5,13 @@
 //
 // Complete lines wait in a buffer of at most 64 KiB and are written when it is
 // full and on Flush(): no line waits for the end of the run, and one write call
-// carries hundreds of lines.
+// carries hundreds of lines. When the file fails (a full disk takes part of a
+// buffer, or reports at the flush to disk that it lost some), it is cut back to
+// the end of the last whole line known to be in it, so it never ends mid-line.
 #pragma once
 #include <string>
 #include <string_view>
+#include <vector>
 #include "export/TargetFile.h"
 #include "export/TextEncoder.h"
 
@@ -42,14 +45,27 @@ class TextWriter {
   bool EndRecord();
 
   // Writes the lines that wait. Throws _com_error when the file refuses them; the
-  // count then holds only the records whose lines had reached the file before.
+  // file is then cut back and closed, and the count holds only the records in it.
   void Flush();
+  // Writes the lines that wait and closes the file, which flushes it to disk; a
+  // failure there too cuts the file back and is thrown.
+  void Close();
 
   long RecordLines() const { return m_records; }
 
  private:
+  // Where a line ends in the file, counting the bytes still waiting, and the
+  // record lines up to there.
+  struct Mark {
+    uint64_t end = 0;
+    long records = 0;
+  };
+
   void Emit(bool record);
   void WritePending(size_t bytes);
+  // After a failure of the file: cuts it back to the last line end within the
+  // bytes it holds soundly, and leaves the count at the records before that.
+  void CutBack();
 
   const TextFormat& m_format;
   TextEncoder& m_encoder;
@@ -59,5 +75,7 @@ class TextWriter {
   std::string m_pending;  // whole lines in the output code page, not yet written
   int m_fields = 0;
   long m_records = 0;
-  long m_pendingRecords = 0;  // of m_records, those whose lines are in m_pending
+  std::vector<Mark> m_lines;   // the lines in m_pending
+  std::vector<Mark> m_writes;  // the ends of the writes not yet seen on the disk
+  Mark m_onDisk;               // the end of the last write seen there
 };
