@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -223,16 +224,14 @@ TEST_F(ExportRunTest, EmbeddedNulIsWrittenWithTheRestOfTheValue) {
   EXPECT_EQ(ReadAll(target), std::string("\"a\0b\",\"\xD6\xD0\"\r\n", 12));
 }
 
-// A file that fills up part-way through a write: it ends at the last whole line
-// that reached it, and the box names the record after it. The export of 2.5 MB
-// runs in a child process; `capacity` bytes are all its file can take, through a
-// limit on the child's file size (EFBIG, for any user) or a full file system.
+// A file that fills up part-way through a write ends at the last whole line that
+// reached it, and the box names the record after it. The 2.5 MB export runs in a
+// child whose file takes `capacity` bytes: by a file size limit (EFBIG, for any
+// user) or on a full tmpfs.
 class FullDiskTest : public ExportRunTest {
  protected:
   void SetUp() override {
     ExportRunTest::SetUp();
-    full = "n,v\r\n";
-    ends = {full.size()};
     for (int r = 0; r < 20000; ++r) {
       std::string text(60 + r % 120, static_cast<char>('a' + r % 26));
       rows.push_back({VARIANT::I4(r), VARIANT::Str(text)});
@@ -240,34 +239,29 @@ class FullDiskTest : public ExportRunTest {
     }
   }
 
-  void ExpectWholeLinesBefore(uint64_t capacity, bool limitProcess, HRESULT failure) {
+  void ExpectWholeLinesBefore(uint64_t capacity, bool limitFileSize, HRESULT failure) {
     int fds[2];
     ASSERT_EQ(pipe(fds), 0);
-    const pid_t pid = fork();
-    if (pid == 0) {
-      rlimit limit{capacity, capacity};
-      if (limitProcess && (signal(SIGXFSZ, SIG_IGN) == SIG_ERR || setrlimit(RLIMIT_FSIZE, &limit) != 0)) _exit(1);
+    if (fork() == 0) {
+      const rlimit limit{capacity, capacity};
+      if (limitFileSize && (signal(SIGXFSZ, SIG_IGN) == SIG_ERR || setrlimit(RLIMIT_FSIZE, &limit) != 0)) _exit(1);
       const long result[2] = {Export({"n", "v"}, rows, {",", false, true}), run->RecordLines()};
       _exit(write(fds[1], result, sizeof result) == sizeof result ? 0 : 1);
     }
-    long result[2] = {};
     close(fds[1]);
+    long result[2] = {};
     EXPECT_EQ(read(fds[0], result, sizeof result), static_cast<ssize_t>(sizeof result));
     close(fds[0]);
-    waitpid(pid, nullptr, 0);
-
-    const size_t lines = std::upper_bound(ends.begin(), ends.end(), capacity) - ends.begin();
-    const size_t kept = lines == 0 ? 0 : ends[lines - 1];
-    EXPECT_EQ(result[0], failure) << capacity;
-    EXPECT_EQ(result[1], std::max<long>(0, static_cast<long>(lines) - 1)) << capacity;
-    const std::string file = ReadAll(target);
-    EXPECT_EQ(file.size(), kept) << capacity;
-    EXPECT_TRUE(full.compare(0, kept, file) == 0) << capacity;
+    wait(nullptr);
+    const long whole = std::upper_bound(ends.begin(), ends.end(), capacity) - ends.begin() - 1;
+    EXPECT_EQ(result[0], failure);
+    EXPECT_EQ(result[1], std::max(0L, whole - 1)) << capacity;  // the header is no record
+    EXPECT_TRUE(ReadAll(target) == full.substr(0, ends[whole])) << capacity;
   }
 
   std::vector<Row> rows;
-  std::string full;
-  std::vector<size_t> ends;  // of each line in full
+  std::string full = "n,v\r\n";
+  std::vector<size_t> ends = {0, full.size()};  // where each line ends in full
 };
 
 TEST_F(FullDiskTest, FileSizeLimitLeavesTheWholeLinesBefore) {
