@@ -18,3 +18,5 @@ set_tests_properties(export_run_test PROPERTIES ENVIRONMENT "GTEST_FILTER=-*Smal
 add_test(NAME export_run_tmpfs_test COMMAND export_run_test)
 set_tests_properties(export_run_tmpfs_test PROPERTIES ENVIRONMENT "GTEST_FILTER=*SmallFileSystem*"
                      SKIP_REGULAR_EXPRESSION "\\[  SKIPPED \\]")
+kelvane_test(export_testdata_test kelvane_export_text kelvane_ado)
+kelvane_test(export_dialog_test kelvane_dialog)
