@@ -57,6 +57,8 @@ void TextWriter::WritePending(size_t bytes) {
     throw;
   }
   m_pending.erase(0, bytes);
+  // The lines written leave the waiting ones; the last of them marks where this
+  // write ended, kept until the disk is seen to hold it.
   auto waiting = std::find_if(m_lines.begin(), m_lines.end(),
                               [&](const Mark& m) { return m.end > m_file.Written(); });
   m_writes.push_back(waiting[-1]);
