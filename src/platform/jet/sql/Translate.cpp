@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "platform/com/ComError.h"
+#include "platform/jet/sql/Crosstab.h"
 #include "platform/jet/sql/Tokens.h"
 #include "platform/jet/sql/Tree.h"
 
@@ -34,14 +35,15 @@ List BuildTree(const std::vector<Token>& toks, size_t* pos, bool nested) {
   if (nested) Syntax();  // a group left open
   return list;
 }
-void Rewrite(List& list, bool outermost, StatementShape* shape) {
+}  // namespace
+
+void sql::Rewrite(List& list, bool outermost, StatementShape* shape) {
   for (Unit& u : list)
     if (u.group) Rewrite(u.kids, false, shape);
   sql::RewriteExpressions(list);
   sql::MaterializeJoinTables(list);
   sql::RewriteSelects(list, outermost, shape);
 }
-}  // namespace
 
 std::string TranslateJetSql(const std::string& jetSql) {
   StatementShape shape;
@@ -49,7 +51,11 @@ std::string TranslateJetSql(const std::string& jetSql) {
   return shape.tieKeys ? shape.limitSql : sql;
 }
 
-std::string TranslateJetSql(const std::string& jetSql, StatementShape* shape) {
+namespace {
+
+// `headings` are a crosstab's column headings once known (see Crosstab.h).
+std::string Translate(const std::string& jetSql, StatementShape* shape,
+                      const std::vector<CrosstabHeading>* headings) {
   std::vector<Token> toks = TokenizeJetSql(jetSql);
   if (toks.empty()) throw _com_error(JET_E_EMPTYSTATEMENT);
   while (!toks.empty() && toks.back().kind == TokKind::Op && toks.back().text == ";") toks.pop_back();
@@ -59,18 +65,30 @@ std::string TranslateJetSql(const std::string& jetSql, StatementShape* shape) {
     std::string v = LowerAscii(verb.text);
     if (v == "insert" || v == "update" || v == "delete" || v == "create" || v == "drop" || v == "alter")
       throw _com_error(E_FAIL);  // the database is opened read-only
-    if (v != "select") Syntax();
+    if (v != "select" && v != "transform") Syntax();
   } else if (verb.kind != TokKind::Open) {
     Syntax();
   }
   size_t pos = 0;
   List root = BuildTree(toks, &pos, false);
   *shape = StatementShape();
-  Rewrite(root, true, shape);
+  if (IsWord(root.front(), "transform")) return sql::RewriteCrosstab(root, headings, shape);
+  sql::Rewrite(root, true, shape);
   sql::MatchPlain(root, shape);
   std::string out;
   sql::Emit(root, &out);
   return out;
+}
+
+}  // namespace
+
+std::string TranslateJetSql(const std::string& jetSql, StatementShape* shape) {
+  return Translate(jetSql, shape, nullptr);
+}
+
+std::string TranslateCrosstab(const std::string& jetSql, const std::vector<CrosstabHeading>& headings,
+                              StatementShape* shape) {
+  return Translate(jetSql, shape, &headings);
 }
 
 }  // namespace jet

@@ -33,6 +33,9 @@ struct StatementShape {
   // cannot be selected (an alias or a position as a key).
   int tieKeys = 0;
   std::string limitSql;
+  // A crosstab whose column headings come from the data: the select that finds
+  // them, to run before the statement can be translated (Crosstab.h).
+  std::string headingsSql;
 };
 std::string TranslateJetSql(const std::string& jetSql, StatementShape* shape);
 
