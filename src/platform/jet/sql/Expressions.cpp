@@ -205,7 +205,10 @@ void RewriteQuantified(List& list) {
     Unit& sub = list[i + 1];
     if (!sub.group || sub.kids.empty() || !IsWord(sub.kids[0], "select")) Syntax();
     size_t from = 1;
-    while (from < sub.kids.size() && !IsWord(sub.kids[from], "from")) ++from;
+    while (from < sub.kids.size() && !IsWord(sub.kids[from], "from")) {
+      if (IsOp(sub.kids[from], ",")) Syntax();  // the subquery must give one field
+      ++from;
+    }
     if (from >= 3 && IsWord(sub.kids[from - 2], "as")) {  // its own alias gives way
       sub.kids.erase(sub.kids.begin() + static_cast<long>(from) - 2, sub.kids.begin() + static_cast<long>(from));
       from -= 2;
