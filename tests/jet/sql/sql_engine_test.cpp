@@ -17,11 +17,9 @@ using jet::AccessType;
 VARIANT Cy(int64_t scaled) { VARIANT v; v.vt = VT_CY; v.cyVal = scaled; return v; }
 VARIANT Date(double d) { VARIANT v; v.vt = VT_DATE; v.date = d; return v; }
 
-fake::Table View(const std::string& name, const std::string& sql) {
+fake::Table View(std::string name, std::string sql) {
   fake::Table v;
-  v.name = name;
-  v.type = jet::ObjectType::View;
-  v.savedSql = sql;
+  v.name = std::move(name), v.type = jet::ObjectType::View, v.savedSql = std::move(sql);
   return v;
 }
 
