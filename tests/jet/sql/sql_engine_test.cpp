@@ -251,6 +251,7 @@ TEST_F(SqlEngine, SavedQueriesThatCannotRunSayWhy) {
       {"Unknown Function", "SELECT NoSuchFunction(ID) FROM Customers", JET_E_NOCOLUMN},
       {"Bad Syntax", "SELECT ID FROM Customers WHERE", JET_E_SYNTAX},
       {"Over A Missing Table", "SELECT * FROM Gone", JET_E_NOTABLE},
+      {"Action Query", "", JET_E_SYNTAX},  // one we cannot rebuild
       {"Union", "SELECT ID FROM Customers UNION SELECT ID FROM [Order Details]", S_OK},
   };
   for (const auto& c : cases) file->Add(View(c.name, c.sql));

@@ -15,7 +15,8 @@ extern const char kExprAlias[];
 
 // Throws _com_error: JET_E_EMPTYSTATEMENT for a statement of blanks only,
 // JET_E_SYNTAX for what Jet cannot parse, E_FAIL for statements that would change
-// the database (which is read-only here).
+// the database (which is read-only here). Empty for a crosstab whose column
+// headings come from the data (Crosstab.h).
 std::string TranslateJetSql(const std::string& jetSql);
 
 // What the runner needs to know of a statement beyond its SQLite text.
