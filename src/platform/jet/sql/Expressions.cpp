@@ -222,8 +222,9 @@ void RewriteQuantified(List& list) {
     compare.kids.push_back(Raw("__jet_quantified AS __jet_c FROM"));
     compare.kids.push_back(sub);
     Unit fold{{TokKind::Open, "("}, {}, true, false};
-    fold.kids.push_back(Raw(all ? "SELECT CASE WHEN min(__jet_c) = 0 THEN 0 WHEN count(*) = count(__jet_c) THEN 1 END FROM"
-                                : "SELECT CASE WHEN max(__jet_c) = 1 THEN 1 WHEN count(*) = count(__jet_c) THEN 0 END FROM"));
+    // True is Jet's -1; a comparison counts as true when it is not 0.
+    fold.kids.push_back(Raw(all ? "SELECT CASE WHEN sum(__jet_c = 0) > 0 THEN 0 WHEN count(*) = count(__jet_c) THEN -1 END FROM"
+                                : "SELECT CASE WHEN sum(__jet_c <> 0) > 0 THEN -1 WHEN count(*) = count(__jet_c) THEN 0 END FROM"));
     fold.kids.push_back(compare);
     list.erase(list.begin() + static_cast<long>(start), list.begin() + static_cast<long>(i) + 2);
     list.insert(list.begin() + static_cast<long>(start), fold);
