@@ -4,36 +4,28 @@
 
 #include "platform/jet/file/SavedQuery.h"
 #include "platform/jet/file/TableDef.h"
+#include "support/FakeMdbFile.h"
 
 namespace {
 
 struct Row { int attribute; const char *name1, *name2, *expression; int flag; };
 
-// MSysQueries rows of query 7: ObjectId, Attribute, Name1, Name2, Expression, Flag.
-class Rows : public jet::RowStream {
- public:
-  explicit Rows(std::vector<Row> rows) : m_rows(std::move(rows)) {}
-  bool Next() override { return ++m_at < m_rows.size(); }
-  const VARIANT& Value(int col) override {
-    const Row& r = m_rows[m_at];
-    const char* text[] = {nullptr, nullptr, r.name1, r.name2, r.expression};
-    m_value = col == 0 ? VARIANT::I4(7) : col == 1 ? VARIANT::I4(r.attribute) : col == 5 ? VARIANT::I4(r.flag)
-              : text[col] ? VARIANT::Str(text[col]) : VARIANT::Null();
-    return m_value;
-  }
-
- private:
-  std::vector<Row> m_rows;
-  size_t m_at = static_cast<size_t>(-1);
-  VARIANT m_value;
-};
-
-std::string Rebuilt(std::vector<Row> rows) {
+// The rows as MSysQueries rows of query 7, through the stand-in reader.
+std::string Rebuilt(const std::vector<Row>& rows) {
+  fake::Table q;
+  q.name = "MSysQueries";
   jet::TableDef def;
-  for (const char* n : {"ObjectId", "Attribute", "Name1", "Name2", "Expression", "Flag"})
-    def.columns.push_back({{n, jet::AccessType::Text}});
-  Rows stream(std::move(rows));
-  return jet::RebuildSelect(stream, def, 7);
+  for (const char* n : {"ObjectId", "Attribute", "Name1", "Name2", "Expression", "Flag"}) {
+    q.columns.push_back({n, jet::AccessType::Text});
+    def.columns.push_back({q.columns.back()});
+  }
+  auto text = [](const char* s) { return s ? VARIANT::Str(s) : VARIANT::Null(); };
+  for (const Row& r : rows)
+    q.rows.push_back({VARIANT::I4(7), VARIANT::I4(r.attribute), text(r.name1), text(r.name2), text(r.expression),
+                      VARIANT::I4(r.flag)});
+  fake::MdbFile file;
+  file.Add(q);
+  return jet::RebuildSelect(*file.Scan("MSysQueries"), def, 7);
 }
 
 TEST(SavedQuery, KindsAndJoinShapes) {

@@ -205,9 +205,7 @@ TEST_F(SqlEngine, ComparisonsWithAllAnySome) {
       {"id <= some (select id as x from [order details] where orderid < 12)", {"1"}},
       {"id <> all (select id from [order details])", {"3", "4", "5"}},
       {"id > all (select id from [order details] where 1 = 0)", {"1", "2", "3", "4", "5"}},
-      {"id = any (select id from [order details] where 1 = 0)", {}},
       {"credit >= all (select credit from customers)", {}},  // a NULL among them: never true
-      {"not (credit < all (select credit from customers where id < 3))", {"1", "2"}},
       {"name = any (select 'WANG' from [order details])", {"1"}},
       {"id + 1 > all (select id from [order details] where id < 9 union select 3 from customers)", {"3", "4", "5"}},
   };
@@ -243,7 +241,6 @@ TEST_F(SqlEngine, CrosstabQueries) {
   EXPECT_EQ(CodeOf("TRANSFORM Sum(Quantity) SELECT ID FROM [Order Details] GROUP BY ID"), JET_E_SYNTAX);
   EXPECT_EQ(CodeOf(std::string("TRANSFORM") + kOrders), JET_E_SYNTAX);
   EXPECT_EQ(CodeOf(std::string("TRANSFORM Sum(Quantity)") + kOrders + " In (ID)"), JET_E_SYNTAX);
-  EXPECT_EQ(CodeOf(std::string("TRANSFORM Sum(Nosuch)") + kOrders), JET_E_NOCOLUMN);
 }
 
 TEST_F(SqlEngine, SavedQueriesThatCannotRunSayWhy) {
