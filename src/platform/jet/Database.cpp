@@ -9,6 +9,7 @@
 #include "platform/com/ComError.h"
 #include "platform/jet/file/MdbFile.h"
 #include "platform/jet/Provider.h"
+#include "platform/jet/sql/Crosstab.h"
 #include "platform/jet/sql/Cursor.h"
 #include "platform/jet/sql/Tokens.h"
 #include "platform/jet/sql/Translate.h"
@@ -94,7 +95,7 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
 
   std::unique_ptr<Cursor> Execute(const std::string& jetSql) override {
     StatementShape shape;
-    std::string sql = TranslateJetSql(jetSql, &shape, &m_lookup);
+    std::string sql = Translate(jetSql, &shape);
     sqlite3_stmt* stmt = nullptr;
     try {
       stmt = Prepare(sql);
@@ -137,7 +138,7 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
     StatementShape shape;
     ++m_lookupDepth;
     try {
-      TranslateJetSql(saved, &shape, &m_lookup);
+      Translate(saved, &shape);
     } catch (const _com_error&) {
       --m_lookupDepth;
       return false;  // running it will say what is wrong
@@ -152,6 +153,22 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
     for (const CatalogEntry& e : m_file->Catalog())
       if (e.type == ObjectType::View && LowerAscii(e.name) == LowerAscii(name)) return m_file->SavedQuerySql(e.name);
     return std::string();
+  }
+
+  // The SQLite text of a statement; a crosstab's headings are read first.
+  std::string Translate(const std::string& jetSql, StatementShape* shape) {
+    std::string sql = TranslateJetSql(jetSql, shape, &m_lookup);
+    if (shape->headingsSql.empty()) return sql;
+    sqlite3_stmt* stmt = Prepare(shape->headingsSql);
+    std::vector<CrosstabHeading> headings;
+    try {
+      headings = ReadCrosstabHeadings(stmt, &m_state, shape->headingType);
+    } catch (...) {
+      sqlite3_finalize(stmt);
+      throw;
+    }
+    sqlite3_finalize(stmt);
+    return TranslateCrosstab(jetSql, headings, shape, &m_lookup);
   }
 
   // Prepares, creating on the way the tables (and saved queries) the statement
@@ -228,17 +245,17 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
     if (m_file->FindTable(name, &exact, &columns)) {
       ddl = "CREATE VIRTUAL TABLE " + Quoted(exact) + " USING " + kModuleName;
     } else {
-      for (const CatalogEntry& e : m_file->Catalog()) {
-        if (e.type != ObjectType::View || LowerAscii(e.name) != LowerAscii(name)) continue;
-        std::string saved = m_file->SavedQuerySql(e.name);
-        if (saved.empty()) return false;
-        StatementShape shape;
-        std::string sql = TranslateJetSql(saved, &shape, &m_lookup);
-        ddl = "CREATE TEMP VIEW " + Quoted(e.name) + " AS " + (shape.tieKeys ? shape.limitSql : sql);
-        exact = e.name;
-        break;
+      std::string saved = m_file->SavedQuerySql(name);
+      if (saved.empty()) {
+        // A saved query we cannot rebuild (an action query, rows that make no
+        // statement) exists all the same: no "table not found" for it.
+        if (m_file->HasSavedQuery(name)) throw _com_error(JET_E_SYNTAX);
+        return false;
       }
-      if (ddl.empty()) return false;
+      exact = name;
+      std::string viewSql;
+      std::string names = ViewColumns(saved, &viewSql);
+      ddl = "CREATE TEMP VIEW " + Quoted(exact) + names + " AS " + viewSql;
     }
     m_internal = true;
     int rc = sqlite3_exec(m_db, ddl.c_str(), nullptr, nullptr, nullptr);
@@ -253,6 +270,21 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
     }
     m_known.insert(LowerAscii(exact));
     return true;
+  }
+
+  // The column list of a saved query's view, named as its own result would be
+  // (the same name twice told apart by table, as "Orders.CustomerID"); SQLite's
+  // own names for a view would be "CustomerID:1". Also gives the view's SQLite text.
+  std::string ViewColumns(const std::string& saved, std::string* viewSql) {
+    StatementShape shape;
+    std::string sql = Translate(saved, &shape);
+    *viewSql = shape.tieKeys ? shape.limitSql : sql;
+    sqlite3_stmt* stmt = Prepare(*viewSql);
+    std::vector<std::string> names = ResultColumnNames(stmt, sqlite3_column_count(stmt));
+    sqlite3_finalize(stmt);
+    std::string list;
+    for (const std::string& n : names) list += (list.empty() ? "(" : ", ") + Quoted(n);
+    return list.empty() ? list : list + ")";
   }
 
   // Statements may read the file's tables and nothing else: no SQLite schema

@@ -53,13 +53,6 @@ void CheckItems(const List& list, size_t from, size_t to) {
   }
 }
 
-bool IsAggregateCall(const Unit& u) {
-  if (!u.call) return false;
-  static const std::set<std::string> names = {"count", "sum", "avg", "min", "max", "vba_first", "vba_last",
-                                              "vba_stdev", "vba_stdevp", "vba_var", "vba_varp"};
-  return names.count(LowerAscii(u.tok.text)) > 0;
-}
-
 bool HasAggregate(const List& list, size_t a, size_t b) {
   for (size_t k = a; k < b; ++k) {
     if (IsAggregateCall(list[k])) return true;
@@ -194,6 +187,13 @@ bool EndsFrom(const Unit& u) {
 }
 
 }  // namespace
+
+bool IsAggregateCall(const Unit& u) {
+  if (!u.call) return false;
+  static const std::set<std::string> names = {"count", "sum", "avg", "min", "max", "vba_first", "vba_last",
+                                              "vba_stdev", "vba_stdevp", "vba_var", "vba_varp"};
+  return names.count(LowerAscii(u.tok.text)) > 0;
+}
 
 void RewriteSelects(List& list, bool outermost, StatementShape* shape) {
   bool first = true;

@@ -275,6 +275,7 @@ class Typer {
       return cols.size() == 1 && cols[0].name != "*" ? FromAccess(cols[0].type) : T::Unknown;
     }
     std::vector<T> parts = Arguments(g.kids, scope);
+    if (IsQuantifiedComparison(g)) return T::Boolean;
     return parts.size() == 1 ? parts[0] : T::Unknown;
   }
 
