@@ -133,7 +133,8 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
       for (const ColumnDef& d : defs) columns->push_back({d.name, static_cast<int>(d.type)});
       return true;
     }
-    std::string saved = SavedQuerySql(name);
+    // Union and crosstab queries too, which the catalog does not list as views.
+    std::string saved = m_file->SavedQuerySql(name);
     if (saved.empty() || m_lookupDepth > 16) return false;  // a saved query over itself stops here
     StatementShape shape;
     ++m_lookupDepth;
@@ -147,12 +148,6 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
     if (!shape.types.whole) return false;
     *columns = shape.types.first;
     return true;
-  }
-
-  std::string SavedQuerySql(const std::string& name) {
-    for (const CatalogEntry& e : m_file->Catalog())
-      if (e.type == ObjectType::View && LowerAscii(e.name) == LowerAscii(name)) return m_file->SavedQuerySql(e.name);
-    return std::string();
   }
 
   // The SQLite text of a statement; a crosstab's headings are read first.

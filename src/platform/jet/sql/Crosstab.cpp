@@ -44,18 +44,24 @@ void FilterAggregates(List& list, const std::string& condition) {
   }
 }
 
-// A heading of an IN list: its name and its SQLite text.
-CrosstabHeading FixedHeading(const Unit& u) {
+// A heading of an IN list, units [a, b) of `items`: its name and its SQLite text.
+// A literal, a number with its sign.
+CrosstabHeading FixedHeading(const List& items, size_t a, size_t b) {
+  const bool sign = b == a + 2 && (IsOp(items[a], "-") || IsOp(items[a], "+"));
+  if (b != a + 1 && !sign) Syntax();
+  const Unit& u = items[b - 1];
   if (u.group) Syntax();
   switch (u.tok.kind) {
     case TokKind::String:
-    case TokKind::Number:
-    case TokKind::Date: {
-      List one{u};
+    case TokKind::Date:
+      if (sign) Syntax();
+      [[fallthrough]];
+    case TokKind::Number: {
+      List one(items.begin() + static_cast<long>(a), items.begin() + static_cast<long>(b));
       RewriteExpressions(one);
       std::string literal;
       Emit(one, &literal);
-      return {u.tok.text, literal};
+      return {(sign && IsOp(items[a], "-") ? "-" : "") + u.tok.text, literal};
     }
     default:
       Syntax();
@@ -100,9 +106,11 @@ std::string RewriteCrosstab(List& root, const std::vector<CrosstabHeading>* know
   if (fixed) {
     if (in == 0 || in + 2 != heading.size() || !heading[in + 1].group) Syntax();
     const List& items = heading[in + 1].kids;
-    for (size_t k = 0; k < items.size(); k += 2) {
-      if (k + 1 < items.size() && !IsOp(items[k + 1], ",")) Syntax();
-      headings.push_back(FixedHeading(items[k]));
+    for (size_t a = 0, k = 0; k <= items.size(); ++k) {
+      if (k < items.size() && !IsOp(items[k], ",")) continue;
+      if (k == a) Syntax();
+      headings.push_back(FixedHeading(items, a, k));
+      a = k + 1;
     }
     heading.resize(in);
   }
@@ -121,6 +129,9 @@ std::string RewriteCrosstab(List& root, const std::vector<CrosstabHeading>* know
   const std::pair<int, int> types = TypeValueAndHeading(&value, &heading, body, from, rowsEnd, lookup);
   std::string headingText;
   Emit(heading, &headingText);
+  // A Yes/No heading as Jet's -1 or 0 (SQLite's comparisons give 1), so that
+  // its columns come in Jet's order: -1 first.
+  if (types.second == static_cast<int>(AccessType::Boolean)) headingText = "-((" + headingText + ") <> 0)";
 
   if (!fixed && !known) {
     // Headings that differ only in case are one heading, in Jet's order of text.

@@ -1,11 +1,13 @@
 #include "platform/jet/sql/Types.h"
 
 #include <cstdlib>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "platform/com/ComError.h"
 #include "platform/jet/sql/TypeRules.h"
+#include "platform/jet/vba/Functions.h"
 
 namespace jet::sql {
 
@@ -143,6 +145,7 @@ class Typer {
     }
     if (IsWord(r.at(), "not") && r.i + 1 < r.b && IsCompareWord(r.list[r.i + 1])) ++r.i;
     if (IsWord(r.at(), "like")) {
+      if (left == T::Date) AsDateText(r.list, leftStart, r.i);  // matched as its text
       ++r.i;
       Additive(r);
       if (!r.done() && IsWord(r.at(), "escape")) ++r.i, Additive(r);
@@ -304,7 +307,48 @@ class Typer {
     if (name == "cstr" && !types.empty() && types[0] == T::Date) {
       fn.tok.text = kDateTextFunction;  // CStr of a date is the date's text
     }
-    return FunctionResult(name, types);
+    const T result = FunctionResult(name, types);
+    // VarType, TypeName, IsNumeric and IsDate answer by the type Jet knows, not by
+    // how SQLite holds the value (a date as a day number, a Yes/No as an integer).
+    const int code = types.size() == 1 ? VarTypeCode(types[0]) : 0;
+    if (code && (name == "vartype" || name == "typename" || name == "isnumeric" || name == "isdate")) {
+      fn.tok.text = kTypedInspection + name;
+      args.kids.push_back(Unit{{TokKind::Op, ","}, {}, false, false});
+      args.kids.push_back(Unit{{TokKind::Number, std::to_string(code)}, {}, false, false});
+    }
+    return result;
+  }
+
+  // VBA's VarType code of a value of type `t`; 0 where the type is not known.
+  static int VarTypeCode(T t) {
+    switch (t) {
+      case T::Integer: return 2;
+      case T::Long: return 3;
+      case T::Single: return 4;
+      case T::Double: return 5;
+      case T::Currency: return 6;
+      case T::Date: return 7;
+      case T::Text: return 8;
+      case T::Boolean: return 11;
+      case T::Decimal: return 14;
+      case T::Byte: return 17;
+      case T::Binary: return 8209;  // an array of bytes
+      default: return 0;
+    }
+  }
+
+  // Whether argument `arg` of `count` is one of the function's String parameters,
+  // where VBA turns a date into its text form (Left(OrderDate, 4) is "1994").
+  static bool TextParameter(std::string name, size_t arg, size_t count) {
+    if (!name.empty() && name.back() == '$') name.pop_back();
+    static const std::set<std::string> firstOnly = {
+        "left", "leftb", "right", "rightb", "mid", "midb", "len", "lenb", "lcase", "ucase", "ltrim", "rtrim",
+        "trim", "strconv", "strreverse", "asc", "ascb", "ascw", "val", "format"};
+    if (firstOnly.count(name)) return arg == 0;
+    if (name == "cat" || name == "instrrev" || name == "strcomp") return arg <= 1;
+    if (name == "replace") return arg <= 2;
+    if (name == "instr" || name == "instrb") return count >= 3 ? arg == 1 || arg == 2 : arg <= 1;
+    return false;
   }
 
   // Jet's True is -1, SQLite's comparisons give 1: a Yes/No the grammar made
@@ -314,6 +358,20 @@ class Typer {
     Unit test{{TokKind::Open, "("}, {inner, Raw("<> 0")}, true, false};
     kids = {Unit{{TokKind::Op, "-"}, {}, false, false}, test};
   }
+  // Units [a, b) of `list` given to the date-text function, in place: the call
+  // takes the first unit's place and the others stay as empty units, so that the
+  // positions the parse holds do not move.
+  static void AsDateText(List& list, size_t a, size_t b) {
+    if (b <= a) return;
+    Unit args{{TokKind::Open, "("}, {}, true, false};
+    for (size_t k = a; k < b; ++k) {
+      args.kids.push_back(std::move(list[k]));
+      list[k] = Raw("");
+    }
+    list[a] = Unit{{TokKind::Open, "("}, {Unit{{TokKind::Word, kDateTextFunction}, {}, false, true}, std::move(args)},
+                   true, false};
+  }
+
   // An operand that is a parenthesized Yes/No, as a value (in arithmetic, a comparison).
   static void OperandAsValue(List& list, size_t start, size_t end, T type) {
     if (type != T::Boolean || end != start + 1 || !list[start].group || list[start].kids.empty() ||
@@ -333,7 +391,7 @@ class Typer {
       bool single = k == a + 1 && !kids[a].group;  // a stored Yes/No or a literal: -1 already
       bool condition = (name == "iif" && arg == 0) || (name == "switch" && arg % 2 == 0);
       bool truth = t == T::Boolean && !single && !condition;
-      bool date = t == T::Date && name == "cat";
+      bool date = t == T::Date && TextParameter(name, arg, types.size());
       if ((truth || date) && k > a) {
         List part(kids.begin() + static_cast<long>(a), kids.begin() + static_cast<long>(k));
         if (truth) {

@@ -248,6 +248,8 @@ std::string VbaFunctionSqlName(const std::string& name) {
   return Names().count(n) ? "vba_" + n : std::string();
 }
 
+const char kTypedInspection[] = "vba_typed";
+
 std::string VbaCallSqlName(const std::string& name) {
   static const std::set<std::string> operators = {"vba_cat", "vba_add", "vba_pow", "vba_idiv", "vba_mod"};
   std::string sql = VbaFunctionSqlName(name);
