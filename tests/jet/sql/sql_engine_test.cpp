@@ -211,6 +211,9 @@ TEST_F(SqlEngine, ComparisonsWithAllAnySome) {
   };
   for (const auto& c : cases)
     EXPECT_EQ(Column(std::string("select id from customers where ") + c.where + " order by id"), c.ids) << c.where;
+  auto truth = db->Execute("select id = any (select id from [order details]) from customers where id = 1");
+  EXPECT_EQ(truth->Value(0).vt, VT_BOOL);
+  EXPECT_EQ(truth->Value(0).boolVal, VARIANT_TRUE);
   EXPECT_EQ(CodeOf("select id from customers where id > all (1, 2)"), JET_E_SYNTAX);
   EXPECT_EQ(CodeOf("select id from customers where id > any (select id, name from customers)"), JET_E_SYNTAX);
 }
@@ -229,6 +232,10 @@ TEST_F(SqlEngine, CrosstabQueries) {
       {"TRANSFORM Sum(Quantity) SELECT ID, Sum(Quantity) AS Total FROM [Order Details] WHERE ID < 5 "
        "GROUP BY ID PIVOT 'Q' & Quantity In ('Q5', 'Q1')", {"ID|Total|Q5|Q1", "1|155|5|NULL", "2|120|NULL|NULL"}},
       {"select * from [saved crosstab] where id = 2", {"ID|0|1", "2|120|NULL"}},
+      {std::string("TRANSFORM Count(*)") + kOrders + " In (-1, 1)", {"ID|-1|1", "1|NULL|1", "2|NULL|NULL", "9|NULL|1"}},
+      // Yes/No headings are -1 and 0, in that order; a date value stays a date.
+      {"TRANSFORM Min(Joined) SELECT Left(City, 1) AS C FROM Customers GROUP BY Left(City, 1) PIVOT Credit > 0",
+       {"C|<>|-1|0", "NULL|NULL|NULL|1899/12/29 12:00:00", "B|NULL|2000/1/1|2000/2/1", "S|NULL|2000/1/31 12:00:00|NULL"}},
   };
   for (const auto& c : cases) {
     auto cursor = db->Execute(c.sql);
@@ -429,6 +436,8 @@ TEST_F(SqlEngine, ExpressionsTakeJetsTypes) {
       {"Tel Is Null", 3, VT_BOOL, "-1"},
       {"Name Like 'w%' And Not (ID In (2, 3))", 1, VT_BOOL, "-1"},
       {"Credit > 0 Or ID Between 1 And 2", 3, VT_BOOL, "0"},
+      {"VarType(Joined) & TypeName(Joined)", 4, VT_BSTR, "1Null"},
+      {"VarType(Joined) & TypeName(Credit) & IsDate(ID)", 3, VT_BSTR, "7Currency0"},
   };
   for (const Case& c : cases) {
     std::string sql = std::string("select ") + c.expr + " from customers";
