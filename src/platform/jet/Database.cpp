@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
 #include <set>
+#include <utility>
 
 #include "platform/com/ComError.h"
 #include "platform/jet/file/MdbFile.h"
@@ -125,7 +127,8 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
 
  private:
   // The columns of a table, or of a saved query as its translation types them,
-  // for typing the expressions of a statement over them.
+  // for typing the expressions of a statement over them. A saved query's are
+  // worked out once (a crosstab's headings are read from the data).
   bool Columns(const std::string& name, std::vector<TypedColumn>* columns) {
     std::string exact;
     std::vector<ColumnDef> defs;
@@ -133,20 +136,32 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
       for (const ColumnDef& d : defs) columns->push_back({d.name, static_cast<int>(d.type)});
       return true;
     }
-    // Union and crosstab queries too, which the catalog does not list as views.
-    std::string saved = m_file->SavedQuerySql(name);
-    if (saved.empty() || m_lookupDepth > 16) return false;  // a saved query over itself stops here
-    StatementShape shape;
-    ++m_lookupDepth;
-    try {
-      Translate(saved, &shape);
-    } catch (const _com_error&) {
-      --m_lookupDepth;
-      return false;  // running it will say what is wrong
+    const std::string key = LowerAscii(name);
+    auto cached = m_queryColumns.find(key);
+    if (cached == m_queryColumns.end()) {
+      // A saved query over itself, however many queries away, has none to give.
+      if (!m_lookingUp.insert(key).second) return false;
+      // Union and crosstab queries too, which the catalog does not list as views.
+      std::string saved = m_file->SavedQuerySql(name);
+      StatementShape shape;
+      bool known = false;
+      try {
+        if (!saved.empty()) {
+          Translate(saved, &shape);
+          known = shape.types.whole;
+        }
+      } catch (const _com_error&) {
+        // running it will say what is wrong
+      } catch (...) {
+        m_lookingUp.erase(key);
+        throw;
+      }
+      m_lookingUp.erase(key);
+      if (!known) shape.types.first.clear();
+      cached = m_queryColumns.emplace(key, std::make_pair(known, std::move(shape.types.first))).first;
     }
-    --m_lookupDepth;
-    if (!shape.types.whole) return false;
-    *columns = shape.types.first;
+    if (!cached->second.first) return false;
+    *columns = cached->second.second;
     return true;
   }
 
@@ -248,8 +263,18 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
         return false;
       }
       exact = name;
-      std::string viewSql;
-      std::string names = ViewColumns(saved, &viewSql);
+      // A saved query over itself, however many queries away, cannot be built:
+      // Jet refuses it as a circular reference.
+      const std::string key = LowerAscii(name);
+      if (!m_creating.insert(key).second) throw _com_error(JET_E_SYNTAX);
+      std::string viewSql, names;
+      try {
+        names = ViewColumns(saved, &viewSql);
+      } catch (...) {
+        m_creating.erase(key);
+        throw;
+      }
+      m_creating.erase(key);
       ddl = "CREATE TEMP VIEW " + Quoted(exact) + names + " AS " + viewSql;
     }
     m_internal = true;
@@ -308,11 +333,13 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
   std::shared_ptr<MdbFile> m_file;
   sqlite3* m_db = nullptr;
   ScanState m_state;
-  std::set<std::string> m_known;  // tables and views created, ASCII lower case
+  std::set<std::string> m_known;     // tables and views created, ASCII lower case
+  std::set<std::string> m_creating;  // saved queries being built into views, the same
   bool m_internal = false;
   bool m_deniedTable = false;
   ColumnLookup m_lookup;
-  int m_lookupDepth = 0;
+  std::map<std::string, std::pair<bool, std::vector<TypedColumn>>> m_queryColumns;  // by saved query, lower case
+  std::set<std::string> m_lookingUp;  // saved queries whose columns are being worked out
   bool m_deniedFunction = false;
 };
 

@@ -256,6 +256,9 @@ TEST_F(SqlEngine, SavedQueriesThatCannotRunSayWhy) {
       {"Bad Syntax", "SELECT ID FROM Customers WHERE", JET_E_SYNTAX},
       {"Over A Missing Table", "SELECT * FROM Gone", JET_E_NOTABLE},
       {"Action Query", "", JET_E_SYNTAX},  // one we cannot rebuild
+      {"Round A", "SELECT * FROM [Round B]", JET_E_SYNTAX},  // circular references
+      {"Round B", "SELECT ID + 1 FROM [Round A]", JET_E_SYNTAX},
+      {"Crosstab Loop", "TRANSFORM Count(*) SELECT ID FROM [Crosstab Loop] GROUP BY ID PIVOT ID", JET_E_SYNTAX},
       {"Union", "SELECT ID FROM Customers UNION SELECT ID FROM [Order Details]", S_OK},
   };
   for (const auto& c : cases) file->Add(View(c.name, c.sql));
