@@ -247,6 +247,7 @@ TEST_F(SqlEngine, CrosstabQueries) {
   }
   EXPECT_EQ(CodeOf("TRANSFORM Sum(Quantity) SELECT ID FROM [Order Details] GROUP BY ID"), JET_E_SYNTAX);
   EXPECT_EQ(CodeOf(std::string("TRANSFORM") + kOrders), JET_E_SYNTAX);
+  EXPECT_EQ(CodeOf(std::string("TRANSFORM Quantity + 1") + kOrders), JET_E_SYNTAX);
   EXPECT_EQ(CodeOf(std::string("TRANSFORM Sum(Quantity)") + kOrders + " In (ID)"), JET_E_SYNTAX);
 }
 

@@ -44,6 +44,15 @@ void FilterAggregates(List& list, const std::string& condition) {
   }
 }
 
+// Whether `list` holds an aggregate (groups entered, subqueries not): a crosstab's
+// value must, as each of its cells sums up rows.
+bool HasAggregate(const List& list) {
+  for (const Unit& u : list)
+    if (IsAggregateCall(u) || (u.group && !(u.kids.size() && IsWord(u.kids[0], "select")) && HasAggregate(u.kids)))
+      return true;
+  return false;
+}
+
 // A heading of an IN list, units [a, b) of `items`: its name and its SQLite text.
 // A literal, a number with its sign.
 CrosstabHeading FixedHeading(const List& items, size_t a, size_t b) {
@@ -117,6 +126,7 @@ std::string RewriteCrosstab(List& root, const std::vector<CrosstabHeading>* know
 
   StatementShape scratch;
   Rewrite(value, false, &scratch, lookup);
+  if (!HasAggregate(value)) Syntax();
   Rewrite(heading, false, &scratch, lookup);
   Rewrite(body, true, shape, lookup);
   if (shape->tieKeys) Syntax();  // TOP with ties has no place in a crosstab
