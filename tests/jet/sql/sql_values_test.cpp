@@ -81,6 +81,7 @@ TEST(SqlValues, TextInJetsOrder) {
       {"ｱ", "ア", 0},              {"あ", "ア", 0},            {"a b", "ab", -1},        {"ab1", "abc", -1},
       {"_a", "a", -1},             {"abc", "ab", 1},           {"ab-", "ab", 1},
       {"", "", 0},                 {"", "a", -1},              {"Ü", "u\xCC\x88", 0},
+      {"co-op", "coop", 1},        {"co-op", "Cop", -1},       {"car's", "carps", 1},    {"Ö-b", "öb", 1},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(cmp(c.a, c.b), c.order) << c.a << " / " << c.b;

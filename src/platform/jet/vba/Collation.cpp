@@ -4,11 +4,13 @@
 // alike. In ICU's terms that is the root collation at secondary strength: base
 // letters (primary) and accents (secondary) count; case, width and kana type
 // (tertiary) do not. Punctuation and spaces keep their weight (no "shifted"
-// alternate handling), as they do in Jet's comparisons.
+// alternate handling), as they do in Jet's comparisons, except hyphens and
+// apostrophes, which count last (CompareJetText).
 #include <unicode/ucol.h>
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "platform/jet/vba/Functions.h"
 
@@ -60,13 +62,7 @@ int CompareAsciiPrefix(const unsigned char* p, const unsigned char* pe, const un
   return p < pe ? 1 : -1;
 }
 
-}  // namespace
-
-int CompareJetText(const char* a, int aLen, const char* b, int bLen) {
-  auto* p = reinterpret_cast<const unsigned char*>(a);
-  auto* q = reinterpret_cast<const unsigned char*>(b);
-  int quick = CompareAsciiPrefix(p, p + aLen, q, q + bLen);
-  if (quick != 2) return quick;
+int Collate(const char* a, int aLen, const char* b, int bLen) {
   UCollator* c = Collator();
   UErrorCode status = U_ZERO_ERROR;
   UCollationResult r = c ? ucol_strcollUTF8(c, a, aLen, b, bLen, &status) : UCOL_EQUAL;
@@ -75,6 +71,37 @@ int CompareJetText(const char* a, int aLen, const char* b, int bLen) {
     return n ? (n < 0 ? -1 : 1) : (aLen < bLen ? -1 : aLen > bLen ? 1 : 0);
   }
   return r == UCOL_LESS ? -1 : r == UCOL_GREATER ? 1 : 0;
+}
+
+const char kWordMarks[] = "-'";
+
+std::string WithoutWordMarks(std::string_view s) {
+  std::string out;
+  for (char ch : s)
+    if (ch != '-' && ch != '\'') out += ch;
+  return out;
+}
+
+}  // namespace
+
+int CompareJetText(const char* a, int aLen, const char* b, int bLen) {
+  auto* p = reinterpret_cast<const unsigned char*>(a);
+  auto* q = reinterpret_cast<const unsigned char*>(b);
+  int quick = CompareAsciiPrefix(p, p + aLen, q, q + bLen);
+  if (quick != 2) return quick;
+  // Hyphens and apostrophes count only where the texts are otherwise equal, as
+  // in Windows' word sort, which Jet's General order follows ("coop", "co-op",
+  // "cop"). The quick path above never decides past one of them.
+  const std::string_view x(a, static_cast<size_t>(aLen)), y(b, static_cast<size_t>(bLen));
+  if (x.find_first_of(kWordMarks) != x.npos || y.find_first_of(kWordMarks) != y.npos) {
+    const std::string bareX = WithoutWordMarks(x), bareY = WithoutWordMarks(y);
+    if (int r = Collate(bareX.data(), static_cast<int>(bareX.size()), bareY.data(), static_cast<int>(bareY.size())))
+      return r;
+    // Otherwise equal: the text with fewer of them comes first ("cars", "car's").
+    const size_t marksX = x.size() - bareX.size(), marksY = y.size() - bareY.size();
+    if (marksX != marksY) return marksX < marksY ? -1 : 1;
+  }
+  return Collate(a, aLen, b, bLen);
 }
 
 }  // namespace jet
