@@ -350,6 +350,9 @@ TEST_F(SqlEngine, StatementShapes) {
   EXPECT_EQ(Rows("select city from customers where city is not null union select 'BEIJING' from customers").size(),
             2u);  // the three spellings of Beijing are one value to Jet
   EXPECT_EQ(Rows("select id from customers union all select id from [order details]").size(), 9u);
+  // Each select's TOP is its own; the last one's ORDER BY is the union's.
+  EXPECT_EQ(Column("select top 2 id from customers union all select top 1 id + 10 from [order details] order by 1 desc"),
+            (Strings{"11", "2", "1"}));
   EXPECT_EQ(Column("select top 1 x.n from (select id as n from customers where id > 2) as x order by x.n desc"),
             (Strings{"5"}));
   // A saved query runs as a subquery, also in the plain form that otherwise reads
