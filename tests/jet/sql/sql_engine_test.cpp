@@ -215,6 +215,7 @@ TEST_F(SqlEngine, ComparisonsWithAllAnySome) {
   EXPECT_EQ(truth->Value(0).vt, VT_BOOL);
   EXPECT_EQ(truth->Value(0).boolVal, VARIANT_TRUE);
   EXPECT_EQ(CodeOf("select id from customers where id > all (1, 2)"), JET_E_SYNTAX);
+  EXPECT_EQ(CodeOf("select id from customers where name = any (select id from customers)"), JET_E_TYPEMISMATCH);
   EXPECT_EQ(CodeOf("select id from customers where id > any (select id, name from customers)"), JET_E_SYNTAX);
 }
 

@@ -232,7 +232,7 @@ void RewriteQuantified(List& list) {
       sub.kids.erase(sub.kids.begin() + static_cast<long>(from) - 2, sub.kids.begin() + static_cast<long>(from));
       from -= 2;
     }
-    sub.kids.insert(sub.kids.begin() + static_cast<long>(from), {Raw("AS"), Raw("__jet_quantified")});
+    sub.kids.insert(sub.kids.begin() + static_cast<long>(from), {Unit{{TokKind::Word, "AS"}, {}, false, false}, Raw("__jet_quantified")});
     size_t op = i - 1;
     size_t start = OperandStart(list, op);
     Unit compare{{TokKind::Open, "("}, {Raw("SELECT")}, true, false};

@@ -120,6 +120,18 @@ class Typer {
     return k == TokKind::String || k == TokKind::Number || IsName(list[a]);
   }
 
+  static bool Mismatched(T left, T right) {
+    auto numeric = [](T t) { return IsNumber(t) || t == T::Date; };
+    return (left == T::Text && numeric(right)) || (numeric(left) && right == T::Text);
+  }
+  // A subquery whose one column is a column or a literal: SELECT name AS ...
+  static bool SingleColumn(const Unit& sub) {
+    const List& k = sub.kids;
+    for (size_t a = 1, b = 1; b < k.size(); ++b)
+      if (IsWord(k[b], "as") || IsWord(k[b], "from")) return Firm(k, a, b);
+    return false;
+  }
+
   T Comparison(Range& r) {
     size_t leftStart = r.i;
     T left = Additive(r);
@@ -137,10 +149,7 @@ class Typer {
       // column against a number (CustomerID = 5), or a date against a quoted
       // date (OrderDate > '1995-1-1', where Jet wants #1995-1-1#), is no
       // comparison it makes.
-      auto numeric = [](T t) { return IsNumber(t) || t == T::Date; };
-      if (((left == T::Text && numeric(right)) || (numeric(left) && right == T::Text)) && firmLeft &&
-          Firm(r.list, rightStart, r.i))
-        throw _com_error(JET_E_TYPEMISMATCH);
+      if (Mismatched(left, right) && firmLeft && Firm(r.list, rightStart, r.i)) throw _com_error(JET_E_TYPEMISMATCH);
       return T::Boolean;
     }
     if (IsWord(r.at(), "not") && r.i + 1 < r.b && IsCompareWord(r.list[r.i + 1])) ++r.i;
@@ -277,8 +286,19 @@ class Typer {
       std::vector<TypedColumn> cols = Selects(g.kids, &scope);
       return cols.size() == 1 && cols[0].name != "*" ? FromAccess(cols[0].type) : T::Unknown;
     }
+    if (IsQuantifiedComparison(g) && g.kids.size() == 2 && g.kids[1].kids.size() >= 5) {
+      // (SELECT fold FROM (SELECT x op __jet_quantified AS __jet_c FROM (subquery))):
+      // x against the subquery's one column, as a comparison.
+      List& compare = g.kids[1].kids;
+      const size_t op = compare.size() - 3;
+      T left = Expression(compare, 1, op, scope);
+      T right = Group(compare.back(), scope);
+      if (Mismatched(left, right) && Firm(compare, 1, op) && SingleColumn(compare.back())) {
+        throw _com_error(JET_E_TYPEMISMATCH);
+      }
+      return T::Boolean;
+    }
     std::vector<T> parts = Arguments(g.kids, scope);
-    if (IsQuantifiedComparison(g)) return T::Boolean;
     return parts.size() == 1 ? parts[0] : T::Unknown;
   }
 
