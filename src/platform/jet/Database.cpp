@@ -133,7 +133,7 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
     std::string exact;
     std::vector<ColumnDef> defs;
     if (m_file->FindTable(name, &exact, &defs)) {
-      for (const ColumnDef& d : defs) columns->push_back({d.name, static_cast<int>(d.type)});
+      for (const ColumnDef& d : defs) columns->push_back({d.name, static_cast<int>(d.type), ""});
       return true;
     }
     const std::string key = LowerAscii(name);
@@ -300,7 +300,7 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
     std::string sql = Translate(saved, &shape);
     *viewSql = shape.tieKeys ? shape.limitSql : sql;
     sqlite3_stmt* stmt = Prepare(*viewSql);
-    std::vector<std::string> names = ResultColumnNames(stmt, sqlite3_column_count(stmt));
+    std::vector<std::string> names = ResultColumnNames(stmt, sqlite3_column_count(stmt), &shape.types);
     sqlite3_finalize(stmt);
     std::string list;
     for (const std::string& n : names) list += (list.empty() ? "(" : ", ") + Quoted(n);

@@ -469,10 +469,13 @@ TEST_F(SqlEngine, ColumnNamesAsJetReportsThem) {
   EXPECT_EQ(c->ColumnName(6), "Expr1006");
   EXPECT_EQ(c->ColumnName(7), "n");
   EXPECT_EQ(c->ColumnName(8), "Expr1008");
+  // The same name twice: told apart by the table's alias where the statement gives one.
   auto j = db->Execute("select * from customers c inner join [order details] d on c.id = d.id");
-  EXPECT_EQ(j->ColumnName(0), "Customers.ID");
-  EXPECT_EQ(j->ColumnName(7), "Order Details.ID");
+  EXPECT_EQ(j->ColumnName(0), "c.ID");
+  EXPECT_EQ(j->ColumnName(7), "d.ID");
   EXPECT_EQ(j->ColumnName(6), "OrderID");
+  auto self = db->Execute("select customers.name, c2.name from customers, [order details], customers as c2");
+  EXPECT_EQ(self->ColumnName(0) + "|" + self->ColumnName(1), "Customers.Name|c2.Name");
 }
 
 TEST_F(SqlEngine, ErrorCodes) {

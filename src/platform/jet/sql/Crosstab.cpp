@@ -162,7 +162,7 @@ std::string RewriteCrosstab(List& root, const std::vector<CrosstabHeading>* know
     cells.push_back(Unit{{TokKind::Name, h.name}, {}, false, false});
     // Each heading's column takes the value's type; after the select's own
     // columns, which a * may have left uncounted.
-    (shape->types.whole ? shape->types.first : shape->types.last).push_back({h.name, types.first});
+    (shape->types.whole ? shape->types.first : shape->types.last).push_back({h.name, types.first, ""});
   }
   body.insert(body.begin() + static_cast<long>(from), cells.begin(), cells.end());
   std::string out;

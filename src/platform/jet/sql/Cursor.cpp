@@ -29,7 +29,7 @@ class SqlCursor : public Cursor {
             const ResultTypes* types)
       : m_owner(std::move(owner)), m_stmt(stmt), m_state(state), m_tieKeys(tieKeys), m_tieLimit(tieLimit) {
     int n = sqlite3_column_count(stmt) - tieKeys;
-    m_names = ResultColumnNames(stmt, n);
+    m_names = ResultColumnNames(stmt, n, types);
     for (int i = 0; i < n; ++i) {
       AccessType t;
       m_types.push_back(AccessTypeOfDeclared(sqlite3_column_decltype(stmt, i), &t) ? static_cast<int>(t)
@@ -324,7 +324,7 @@ std::unique_ptr<Cursor> MakeDirectCursor(std::shared_ptr<void> owner, std::uniqu
                                         limit);
 }
 
-std::vector<std::string> ResultColumnNames(sqlite3_stmt* stmt, int count) {
+std::vector<std::string> ResultColumnNames(sqlite3_stmt* stmt, int count, const ResultTypes* types) {
   std::vector<std::string> names;
   for (int i = 0; i < count; ++i) {
     const char* name = sqlite3_column_name(stmt, i);
@@ -349,7 +349,13 @@ std::vector<std::string> ResultColumnNames(sqlite3_stmt* stmt, int count) {
     const char* table = sqlite3_column_table_name(stmt, i);
     if (duplicate && table && sqlite3_column_origin_name(stmt, i)) qualified.push_back(i);
   }
-  for (int i : qualified) names[i] = std::string(sqlite3_column_table_name(stmt, i)) + "." + names[i];
+  // By the alias the statement gives the table where it gives one (a table joined
+  // to itself has two).
+  const bool aliases = types && types->whole && types->first.size() == static_cast<size_t>(count);
+  for (int i : qualified) {
+    const std::string& alias = aliases ? types->first[static_cast<size_t>(i)].source : std::string();
+    names[i] = (alias.empty() ? std::string(sqlite3_column_table_name(stmt, i)) : alias) + "." + names[i];
+  }
   return names;
 }
 

@@ -23,6 +23,10 @@ extern const char kExprAlias[];
 struct TypedColumn {
   std::string name;
   int type = -1;
+  // The alias the statement gives the table a plain column comes from, as
+  // written; empty when it gives none (a repeated name is then told apart by
+  // the table's own name).
+  std::string source;
 };
 // The columns of the table or saved query of that name, for typing the
 // expressions over it; false when the name is neither.

@@ -21,6 +21,7 @@ bool IsCompareWord(const Unit& u) {
 
 struct Source {
   std::string alias;  // lower case
+  std::string label;  // the alias as the statement writes it; empty when it gives none
   std::vector<TypedColumn> columns;
   bool known = false;
 };
@@ -280,6 +281,20 @@ class Typer {
     return T::Unknown;
   }
 
+  // The alias, as written, of the source a column reference reads.
+  static std::string Label(const Scope& scope, const std::string& qualifier, const std::string& name) {
+    const std::string q = LowerAscii(qualifier), n = LowerAscii(name);
+    for (const Source& src : scope.sources) {
+      if (!q.empty()) {
+        if (src.alias == q) return src.label;
+        continue;
+      }
+      for (const TypedColumn& c : src.columns)
+        if (LowerAscii(c.name) == n) return src.label;
+    }
+    return std::string();
+  }
+
   // A parenthesized expression, a subquery (its first column) or a list.
   T Group(Unit& g, const Scope& scope) {
     if (!g.kids.empty() && IsWord(g.kids[0], "select")) {
@@ -446,7 +461,8 @@ class Typer {
       if (u.group) {
         List& kids = u.kids;
         if (kids.size() == 3 && kids[0].tok.kind == TokKind::Raw && IsName(kids[1])) {
-          // a table read through a materialized subquery: (SELECT * FROM t LIMIT -1)
+          // a table read through a materialized subquery: (SELECT * FROM t LIMIT -1),
+          // named after the table unless the statement gives it an alias
           src.alias = LowerAscii(kids[1].tok.text);
           src.known = Lookup(kids[1].tok.text, &src.columns);
         } else if (!kids.empty() && IsWord(kids[0], "select")) {
@@ -463,12 +479,14 @@ class Typer {
       } else {
         continue;
       }
-      if (k + 2 < b && IsWord(list[k + 1], "as")) {
-        src.alias = LowerAscii(list[k + 2].tok.text);
-        k += 2;
-      } else if (k + 1 < b && IsName(list[k + 1]) && !IsWord(list[k + 1], "on")) {
-        src.alias = LowerAscii(list[k + 1].tok.text);
-        k += 1;
+      const std::string table = src.alias;
+      size_t alias = 0;
+      if (k + 2 < b && IsWord(list[k + 1], "as")) alias = k + 2;
+      else if (k + 1 < b && IsName(list[k + 1]) && !IsWord(list[k + 1], "on")) alias = k + 1;
+      if (alias) {
+        src.alias = LowerAscii(list[alias].tok.text);
+        if (src.alias != table) src.label = list[alias].tok.text;
+        k = alias;
       }
       scope->sources.push_back(std::move(src));
     }
@@ -536,14 +554,20 @@ std::vector<TypedColumn> Typer::Select(List& list, size_t s, size_t end, const S
       std::string q = qualifiedStar ? LowerAscii(list[a].tok.text) : std::string();
       for (const Source& src : scope.sources) {
         if (qualifiedStar && src.alias != q) continue;
-        if (!src.known) { out.push_back({"*", -1}); continue; }
-        out.insert(out.end(), src.columns.begin(), src.columns.end());
+        if (!src.known) { out.push_back({"*", -1, ""}); continue; }
+        for (TypedColumn c : src.columns) {
+          c.source = src.label;
+          out.push_back(std::move(c));
+        }
       }
     } else if (k > a) {
       TypedColumn c;
       c.type = ToAccess(Expression(list, a, k, scope));
       if (k >= a + 2 && IsWord(list[k - 2], "as")) c.name = list[k - 1].tok.text;
       else if (IsName(list[k - 1])) c.name = list[k - 1].tok.text;
+      if (k == a + 1 && IsName(list[a])) c.source = Label(scope, "", list[a].tok.text);
+      if (k == a + 3 && IsName(list[a]) && IsOp(list[a + 1], ".") && IsName(list[a + 2]))
+        c.source = Label(scope, list[a].tok.text, list[a + 2].tok.text);
       out.push_back(c);
     }
     a = k + 1;
