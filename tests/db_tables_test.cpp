@@ -2,6 +2,9 @@
 // as it is asked for, the two outcomes of the file test, and the table list filled
 // from the schema rows of type TABLE, on fixtures, on Access files and on a
 // connection that fails half-way through the listing.
+#include <wx/dnd.h>
+#include <wx/window.h>
+
 #include <fstream>
 
 #include "db/ConnectionMaker.h"
@@ -304,6 +307,36 @@ TEST_F(TablesTest, CancelledImportChangesNothing) {
   }
   EXPECT_EQ(dlg->m_strMdbFile.str(), "kept.mdb");
   EXPECT_FALSE(dlg->Enabled(IDC_BTN_TABLES));
+}
+
+// A drop, as the toolkit hands a file manager's drop to the window's drop target:
+// chosen and listed once the drop has ended; refused while an operation runs.
+TEST_F(TablesTest, DroppedFileIsChosenAndListed) {
+  const std::string named = m_dir + "/我的 库.MDB", lock = m_dir + "/我的 库.ldb";
+  std::filesystem::copy_file(m_fixture, named);
+  std::ofstream(lock) << "lock";
+  struct Case { std::vector<std::string> drop; bool busy; const char* taken; const char* box; };
+  const Case cases[] = {{{named}, false, named.c_str(), nullptr},
+                        {{lock, named}, false, named.c_str(), nullptr},  // the Access file of several
+                        {{m_dir + "/gone.mdb"}, false, nullptr, "文件无效！"},
+                        {{named}, true, nullptr, nullptr}};
+  auto* target = dynamic_cast<wxFileDropTarget*>(dlg->m_hWnd->GetDropTarget());
+  ASSERT_NE(target, nullptr);
+  for (const Case& c : cases) {
+    dlg->m_strMdbFile = "";
+    dlg->m_cbTable.ResetContent();
+    ModalScript script;
+    if (c.box) script.ExpectMessageBox(IDOK);
+    wxArrayString names;
+    for (const std::string& name : c.drop) names.Add(wxString::FromUTF8(name));
+    if (c.busy) dlg->BeginModalState();
+    EXPECT_EQ(target->OnDropFiles(0, 0, names), !c.busy);
+    if (c.busy) dlg->EndModalState();
+    AfxPumpMessages();
+    EXPECT_EQ(dlg->m_strMdbFile.str(), c.taken ? c.taken : "") << c.drop[0];
+    EXPECT_EQ(dlg->Tables(), c.taken ? SchemaTables(m_fixture) : std::vector<std::string>{});
+    if (c.box) { EXPECT_EQ(script.Asked().at(0).text.str(), c.box); }
+  }
 }
 
 // ---- The listing at start-up, from a stored source path.

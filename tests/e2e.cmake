@@ -5,3 +5,7 @@ add_test(NAME e2e_export
          COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/e2e/export_e2e.sh
                  $<TARGET_FILE:kelvane> $<TARGET_FILE:kelvane_make_fixture>)
 set_tests_properties(e2e_export PROPERTIES TIMEOUT 180)
+# A file named on the command line, listed at start-up; a line not taken refused.
+add_test(NAME e2e_open COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/e2e/open_e2e.sh
+                                    $<TARGET_FILE:kelvane> $<TARGET_FILE:kelvane_make_fixture>)
+set_tests_properties(e2e_open PROPERTIES TIMEOUT 180)

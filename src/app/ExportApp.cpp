@@ -16,6 +16,7 @@ BOOL CExportApp::InitInstance() {
   AfxEnableControlContainer();
   Enable3dControls();
   CExportDlg dlg;
+  dlg.m_strStartFile = m_strStartFile;
   m_pMainWnd = &dlg;
   dlg.DoModal();
   m_pMainWnd = nullptr;

@@ -1,8 +1,10 @@
 // The framework's entry point: theApp is constructed already; AfxWinMain opens the
 // display and calls its InitInstance.
 #include <clocale>
+#include <cstdio>
 
-#include "platform/mfc/WinApp.h"
+#include "app/CommandLine.h"
+#include "app/ExportApp.h"
 
 int main(int argc, char** argv) {
   // The user's locale before anything else: it names the export file's character
@@ -11,5 +13,13 @@ int main(int argc, char** argv) {
   // A locale of which one part is not installed is refused whole; its character
   // set alone still tells how the user's text is written.
   if (!std::setlocale(LC_ALL, "")) std::setlocale(LC_CTYPE, "");
+  // Before the display is opened: a line this program does not take is answered
+  // at once, with or without a desktop.
+  std::optional<std::string> file = ParseCommandLine(argc, argv);
+  if (!file) {
+    std::fprintf(stderr, "%s\n", CommandLineUsage(argc > 0 ? argv[0] : nullptr).c_str());
+    return 2;
+  }
+  theApp.m_strStartFile = *file;
   return AfxWinMain(argc, argv);
 }

@@ -14,12 +14,14 @@ void CExportDlg::LoadSettings() {
   m_bHeader = m_pCore->getConfigB(settings::kHeader);
 
   m_strMdbFile = m_pCore->getConfigStr(settings::kMdbFile);
-  if (m_strMdbFile.GetLength() != 0) {
-    // A stored path is listed as it stands, without the existence test of the
-    // file choice: a vanished file shows the database error box instead.
-    SetDlgItemText(IDC_EDIT_MDBFILE, m_strMdbFile);
-    LoadTableList();
-  }
+  if (m_strMdbFile.GetLength() != 0) SetDlgItemText(IDC_EDIT_MDBFILE, m_strMdbFile);
+  // A file named on the command line is chosen as "导入 =>" chooses one, and once
+  // taken it is listed in place of the stored path (whose file may be long gone, and
+  // its error box would only puzzle). Refused, it leaves the stored path as it was.
+  if (m_strStartFile.GetLength() != 0) ChooseSourceFile(m_strStartFile);
+  // A stored path is listed as it stands, without the existence test of the file
+  // choice: a vanished file shows the database error box instead.
+  if (m_strMdbFile.GetLength() != 0) LoadTableList();
 
   m_strSql = m_pCore->getConfigStr(settings::kSql);
   SetDlgItemText(IDC_EDIT_SQL, m_strSql);

@@ -33,6 +33,8 @@ BOOL CExportDlg::OnInitDialog() {
   // 3. The same icon serves as the big and the small one.
   SetIcon(m_hIcon, TRUE);
   SetIcon(m_hIcon, FALSE);
+  // A file dropped onto the window opens as a file named on the command line does.
+  DragAcceptFiles(TRUE);
   // 4. Exactly these two, every other extended style off.
   m_lcPreview.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
   // 5. Table mode shows until the stored mode says otherwise.
@@ -69,4 +71,5 @@ BEGIN_MESSAGE_MAP(CExportDlg, CDialog)
   ON_CBN_SELCHANGE(IDC_CB_SEP, OnSelchangeCbSep)
   ON_BN_CLICKED(IDC_BTN_START, OnBtnStart)
   ON_WM_DESTROY()
+  ON_WM_DROPFILES()
 END_MESSAGE_MAP()

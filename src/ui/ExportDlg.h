@@ -30,6 +30,8 @@ class CExportDlg : public CDialog {
   BOOL m_bQuote;
   BOOL m_bHeader;
   HICON m_hIcon;
+  // The file named on the command line, opened at start-up (empty: none).
+  CString m_strStartFile;
 
   // Shown controls follow m_bUseSql: the table controls or the SQL edit.
   void ApplySqlMode();
@@ -41,6 +43,12 @@ class CExportDlg : public CDialog {
   BOOL CollectOptions(int bValidate);
   CString GetSeparator();
   void LoadTableList();
+  // What "导入 =>" does with the path its dialog returned: the existence test, then
+  // the path into m_strMdbFile and its edit, or the "文件无效！" box. TRUE when taken.
+  BOOL ChooseSourceFile(const CString& strPath);
+  // A file named from outside the dialog (command line, drop): chosen as above and,
+  // when taken, listed as "数据表 =>" lists it.
+  void OpenSourceFile(const CString& strPath);
 
   // What one database operation shows and which button it owns.
   struct DbOperation {
@@ -80,6 +88,7 @@ class CExportDlg : public CDialog {
   void OnSelchangeCbSep();
   void OnBtnStart();
   void OnDestroy();
+  void OnDropFiles(HDROP hDropInfo);
 
   // The settings load of OnInitDialog (the nine reads) and the save of OnDestroy.
   void LoadSettings();

@@ -73,13 +73,15 @@ e2e_start_wm() {
   e2e_fail "openbox did not start within 10 s"
 }
 
-# e2e_start_app <binary> [env assignments...]: starts the program in the
-# background with the given environment, its output into app.log. The test
-# runner's guard against unscripted boxes is no part of a user's environment: the
-# real binary shows its real boxes.
+# e2e_start_app <binary> [env assignments...] [-- arguments...]: starts the
+# program in the background with the given environment and arguments, its output
+# into app.log. The test runner's guard against unscripted boxes is no part of a
+# user's environment: the real binary shows its real boxes.
 e2e_start_app() {
-  local bin=$1; shift
-  env -u KELVANE_MODAL_FORBIDDEN "$@" "$bin" >"$E2E_TMP/app.log" 2>&1 &
+  local bin=$1 envs=() ; shift
+  while [ $# -gt 0 ] && [ "$1" != -- ]; do envs+=("$1"); shift; done
+  [ $# -gt 0 ] && shift
+  env -u KELVANE_MODAL_FORBIDDEN "${envs[@]}" "$bin" "$@" >"$E2E_TMP/app.log" 2>&1 &
   E2E_APP_PID=$!
 }
 

@@ -105,7 +105,7 @@ Written StreamTable(const Table& t, uint32_t definitionPage, PageFile& file, int
     c.complexId = complexId++;
     complexColumns.push_back(size_t(c.number));
   }
-  LongValues longValues(file);
+  LongValues longValues(file, t.chainFault, t.loopClaim);
   DataPages rows(definitionPage, file, w.dataPages), overflow(definitionPage, file, w.dataPages);
   std::vector<VARIANT> values(t.columns.size());
   std::vector<uint8_t> row, pointer(4);

@@ -68,6 +68,14 @@ struct Column {
   bool definedFirst = false;
 };
 
+// Hostile files, for damage tests: every memo or OLE value of a table that would go
+// to LVAL pages is written instead as a chain of three LVAL rows on a shared page,
+// wrong in this way. Loops come back from the last row to the first or to the
+// middle one and claim `loopClaim` bytes (0: one byte more than the rows hold);
+// ShortOfClaim ends the chain one byte short of the claim, PastClaim holds one byte
+// more than it; Shared points every value after the first at the first one's rows.
+enum class ChainFault { None, LoopToFirst, LoopToMiddle, ShortOfClaim, PastClaim, Shared };
+
 struct Table {
   std::string name;  // UTF-8
   std::vector<Column> columns;
@@ -89,6 +97,8 @@ struct Table {
   // (Long Integer ones in decimal), or attachment file names (each attachment's
   // bytes are derived from its name).
   std::function<std::vector<std::string>(uint64_t row, size_t column)> entries;
+  ChainFault chainFault = ChainFault::None;
+  uint32_t loopClaim = 0;
 };
 
 // A saved select query: a catalog object of type 5 (a VIEW), its SQL kept in
@@ -105,9 +115,12 @@ struct SavedQuery {
 // The version byte at 0x14 and Jet's own page scrambling ("Encrypt Database"
 // without a password): every page but the header RC4-coded with the key
 // scrambleKey ^ page number, the key kept in the header.
+// A Jet 4 database password (ASCII, up to 20 characters; .mdb only) is kept in the
+// header as Jet keeps it: UTF-16, XOR the creation date's mask.
 struct FileFormat {
   uint8_t version = 1;  // 1 Jet 4 (.mdb); 2 Access 2007, 3 2010, 4 2013, 5 2016, 6 2019 (.accdb)
   uint32_t scrambleKey = 0;
+  const char* password = nullptr;
   bool Ace() const { return version >= 2; }
 };
 constexpr FileFormat kJet4{1, 0};
@@ -177,5 +190,24 @@ void WriteEditedFixture(const std::string& path);
 std::vector<Table> DemoTables();
 std::vector<SavedQuery> DemoQueries();
 void WriteDemoDatabase(const std::string& path);
+
+// ---- Files made to hurt a reader. Each must be refused as damaged (0x80004005).
+
+struct HostileFile {
+  std::string family;  // what is wrong with it, e.g. "chain loops to its first row"
+  std::string path;
+};
+// Writes one file of each hostile family into `folder` (which must exist): long-value
+// chains that loop, end short, run past their claim or are shared between records;
+// column names holding a NUL, empty, repeated, or repeated in another case; table
+// names empty or holding a NUL; and files without a password whose version byte was
+// changed to another layout's (Jet 4 to Jet 3 and to ACE, ACE to Jet 4 and Jet 3).
+std::vector<HostileFile> WriteHostileFiles(const std::string& folder);
+
+// "Notes": `rows` records (Id, Note), each note a chain of three LVAL rows looping
+// back to its first and claiming 2,000,000 bytes: 20,000 records make 2.8 MB. A
+// reader that follows the loop to the claim reads 40 GB. With looping false, the
+// same records with their notes stored soundly, for comparison.
+void WriteLoopingChainFile(const std::string& path, uint64_t rows = 20000, bool looping = true);
 
 }  // namespace jetwriter

@@ -64,6 +64,11 @@ class CCmdTarget {
 #define ON_WM_QUERYDRAGICON()                                                      \
   {WM_QUERYDRAGICON, 0, 0, [](CCmdTarget* afxTarget, WPARAM, LPARAM) -> LRESULT { \
      return reinterpret_cast<LRESULT>(static_cast<ThisClass*>(afxTarget)->OnQueryDragIcon()); }},
+// afx_msg void OnDropFiles(HDROP hDropInfo): the files come in wParam.
+#define ON_WM_DROPFILES()                                                          \
+  {WM_DROPFILES, 0, 0, [](CCmdTarget* afxTarget, WPARAM wParam, LPARAM) -> LRESULT { \
+     static_cast<ThisClass*>(afxTarget)->OnDropFiles(reinterpret_cast<HDROP>(wParam)); \
+     return 0; }},
 #define ON_COMMAND(id, memberFxn) {WM_COMMAND, 0, static_cast<UINT>(id), AFX_MSG_THUNK(memberFxn())},
 #define ON_BN_CLICKED(id, memberFxn) {WM_COMMAND, BN_CLICKED, static_cast<UINT>(id), AFX_MSG_THUNK(memberFxn())},
 #define ON_CBN_SELCHANGE(id, memberFxn) {WM_COMMAND, CBN_SELCHANGE, static_cast<UINT>(id), AFX_MSG_THUNK(memberFxn())},

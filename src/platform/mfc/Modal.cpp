@@ -132,7 +132,17 @@ ModalHandler AfxSetModalHandler(ModalHandler handler) {
   return old;
 }
 
+namespace {
+int g_boxesOpen = 0;
+}  // namespace
+
+BOOL AfxIsModalBoxOpen() { return g_boxesOpen > 0; }
+
 ModalAnswer AfxRunModal(const ModalRequest& request) {
+  struct Open {
+    Open() { ++g_boxesOpen; }
+    ~Open() { --g_boxesOpen; }
+  } open;
   if (Handler()) return Handler()(request);
   if (std::getenv("KELVANE_MODAL_FORBIDDEN")) {
     // A test that shows a box it did not script must fail, not wait for a click.

@@ -42,3 +42,6 @@ ModalHandler AfxSetModalHandler(ModalHandler handler);
 // test has it, see tests/ui.cmake), the box is reported on stderr and the process
 // aborts: a test fails at once instead of waiting for a click.
 ModalAnswer AfxRunModal(const ModalRequest& request);
+
+// Is a box of the seam open now (a real one waits for the user in its own loop)?
+BOOL AfxIsModalBoxOpen();

@@ -13,6 +13,7 @@ using LPARAM = intptr_t;
 using LRESULT = intptr_t;
 using LPCSTR = const char*;
 using LPCTSTR = const char*;
+using LPSTR = char*;
 using LPTSTR = char*;
 
 #ifndef TRUE
@@ -26,6 +27,10 @@ using LPTSTR = char*;
 struct IconResource;
 using HICON = const IconResource*;
 using HCURSOR = const IconResource*;
+
+// The files of one drop onto a window (Wnd.h, DragQueryFile).
+struct AfxDropFiles;
+using HDROP = AfxDropFiles*;
 
 struct RECT { LONG left, top, right, bottom; };
 
@@ -77,6 +82,7 @@ constexpr UINT WM_SETICON = 0x0080;
 constexpr UINT WM_KEYDOWN = 0x0100;
 constexpr UINT WM_INITDIALOG = 0x0110;
 constexpr UINT WM_COMMAND = 0x0111;
+constexpr UINT WM_DROPFILES = 0x0233;
 constexpr UINT BM_GETCHECK = 0x00F0;
 constexpr UINT BM_SETCHECK = 0x00F1;
 constexpr UINT BM_CLICK = 0x00F5;

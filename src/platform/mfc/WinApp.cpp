@@ -11,8 +11,8 @@
 namespace {
 CWinApp* g_app = nullptr;
 
-// The wx application the layer runs on; it parses no command line (the program has
-// none, and test runners pass their own options).
+// The wx application the layer runs on; it parses no command line (the program reads
+// its own before, and test runners pass their own options).
 class AfxWxApp : public wxApp {
  public:
   bool OnInit() override { return true; }

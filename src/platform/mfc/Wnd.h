@@ -94,6 +94,11 @@ class CWnd : public CCmdTarget {
 
   virtual BOOL DestroyWindow();
 
+  // Files dropped onto the window (from a file manager) arrive as WM_DROPFILES, posted
+  // once the drop is over, as Windows posts it. Not while a box is open or a long
+  // operation runs (modal state): such a drop is refused, not kept for later.
+  void DragAcceptFiles(BOOL bAccept = TRUE);
+
  protected:
   // The default handling of the message being handled (e.g. painting).
   LRESULT Default();
@@ -187,6 +192,14 @@ class CPaintDC {
   struct Impl;
   std::unique_ptr<Impl> m_impl;
 };
+
+// The files of one drop, valid during the WM_DROPFILES handler: the layer frees them
+// when the handler returns, so DragFinish has nothing left to do.
+// iFile 0xFFFFFFFF: the count of files. Else, without lpszFile, the length of file
+// iFile's path in bytes (without the terminator); with it, the path copied, cut to
+// cch - 1 bytes and terminated, and the bytes copied. 0 for an index out of range.
+UINT DragQueryFile(HDROP hDrop, UINT iFile, LPSTR lpszFile, UINT cch);
+void DragFinish(HDROP hDrop);
 
 constexpr UINT WM_ICONERASEBKGND = 0x0027;
 int GetSystemMetrics(int nIndex);

@@ -75,11 +75,15 @@ std::vector<uint8_t> DatabaseDefinitionPage(double created, FileFormat format) {
   p[0x14] = format.version;
   Put16(&p[0x3C], 1252);
   Put32(&p[0x3E], format.scrambleKey);
-  // 0x42: the password, 40 bytes, stored XOR the whole days of the creation date;
-  // an empty password leaves the mask alone.
+  // 0x42: the password, 40 bytes of UTF-16 padded with zeros, stored XOR the whole
+  // days of the creation date; an empty password leaves the mask alone.
   uint8_t mask[4];
   Put32(mask, uint32_t(int32_t(std::floor(created))));
-  for (int a = 0x42; a < 0x42 + 40; ++a) p[size_t(a)] = mask[(a - 0x42) % 4];
+  const std::string password = format.password ? format.password : "";
+  if (password.size() > 20 || (format.Ace() && !password.empty()))
+    throw std::runtime_error("a password of up to 20 characters, .mdb only");
+  for (size_t i = 0; i < password.size(); ++i) p[0x42 + 2 * i] = uint8_t(password[i]);
+  for (int a = 0x42; a < 0x42 + 40; ++a) p[size_t(a)] ^= mask[(a - 0x42) % 4];
   Put16(&p[0x6E], 0x0409);  // General sort order
   std::memcpy(&p[0x72], &created, 8);
   const uint8_t key[4] = {0xC7, 0xDA, 0x39, 0x6B};

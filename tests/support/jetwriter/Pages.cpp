@@ -68,9 +68,9 @@ void RowPage::Clear() {
   top_ = kPageSize;
 }
 
-bool RowPage::Fits(size_t length) const {
-  size_t header = 14 + 2 * size_t(rows_ + 1);
-  return rows_ < kMaxRows && header + length <= top_;
+bool RowPage::Fits(size_t length, int rows) const {
+  size_t header = 14 + 2 * size_t(rows_ + rows);
+  return rows_ + rows <= kMaxRows && header + length <= top_;
 }
 
 int RowPage::Add(const uint8_t* row, size_t length, uint16_t flags) {

@@ -56,7 +56,8 @@ class RowPage {
   explicit RowPage(uint32_t owner) : owner_(owner) { Clear(); }
   void Clear();
   bool Empty() const { return rows_ == 0; }
-  bool Fits(size_t length) const;
+  bool Fits(size_t length, int rows = 1) const;  // `rows` rows of `length` bytes in all
+  int Rows() const { return rows_; }
   // Row offset flags as Access sets them: a deleted row has both bits; a row that
   // overflowed leaves a 4-byte pointer flagged kOverflow in its place and its data
   // elsewhere flagged kMoved, so that a plain scan of that page passes it by.

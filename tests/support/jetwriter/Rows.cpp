@@ -72,7 +72,9 @@ void LongValues::Put(const std::vector<uint8_t>& data, std::vector<uint8_t>& row
     row.insert(row.end(), data.begin(), data.end());
     return;
   }
-  if (data.size() <= RowPage::kMaxRow) {
+  if (fault_ != ChainFault::None) {
+    PutFaultyChain(data, header);
+  } else if (data.size() <= RowPage::kMaxRow) {
     if (page_.Empty() || !page_.Fits(data.size())) {
       Flush();
       pageNumber_ = file_.Allocate();
@@ -98,6 +100,42 @@ void LongValues::Put(const std::vector<uint8_t>& data, std::vector<uint8_t>& row
     Put32(header + 4, RowPointer(first, 0));
   }
   row.insert(row.end(), header, header + 12);
+}
+
+// Three LVAL rows on the shared page, in a row, so that each one's place is known
+// before the rows that point at it are written.
+void LongValues::PutFaultyChain(const std::vector<uint8_t>& data, uint8_t* header) {
+  if (fault_ == ChainFault::Shared && sharedWritten_) {
+    std::memcpy(header, sharedHeader_, 12);
+    return;
+  }
+  const size_t third = (data.size() + 2) / 3;
+  if (!page_.Empty() && !page_.Fits(data.size() + 3 * 4, 3)) Flush();
+  if (page_.Empty()) pageNumber_ = file_.Allocate();
+  if (!page_.Fits(data.size() + 3 * 4, 3)) throw std::runtime_error("long value too long for a faulty chain");
+  const int first = page_.Rows();
+  uint32_t next[3] = {RowPointer(pageNumber_, first + 1), RowPointer(pageNumber_, first + 2), 0};
+  uint32_t claim = uint32_t(data.size());
+  const uint32_t loopClaim = loopClaim_ ? loopClaim_ : claim + 1;
+  switch (fault_) {
+    case ChainFault::LoopToFirst: next[2] = RowPointer(pageNumber_, first); claim = loopClaim; break;
+    case ChainFault::LoopToMiddle: next[2] = RowPointer(pageNumber_, first + 1); claim = loopClaim; break;
+    case ChainFault::ShortOfClaim: claim += 1; break;
+    case ChainFault::PastClaim: claim -= 1; break;
+    default: break;
+  }
+  std::vector<uint8_t> record;
+  for (size_t k = 0; k < 3; ++k) {
+    const size_t from = std::min(k * third, data.size()), n = std::min(third, data.size() - from);
+    record.assign(4, 0);
+    Put32(record.data(), next[k]);
+    record.insert(record.end(), data.begin() + long(from), data.begin() + long(from + n));
+    page_.Add(record.data(), record.size());
+  }
+  Put32(header, claim & 0x3FFFFFFF);  // a chain: no flag bits
+  Put32(header + 4, RowPointer(pageNumber_, first));
+  std::memcpy(sharedHeader_, header, 12);
+  sharedWritten_ = true;
 }
 
 void LongValues::Flush() {

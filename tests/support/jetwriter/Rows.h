@@ -34,16 +34,24 @@ TableLayout LayOut(const std::vector<Column>& columns);
 // holding the pointer to the next.
 class LongValues {
  public:
-  explicit LongValues(PageFile& file) : file_(file), page_(RowPage::kLvalOwner) {}
+  // A fault other than None writes every value bound for LVAL pages as a wrong chain
+  // (see ChainFault); loopClaim is the length the loops claim.
+  explicit LongValues(PageFile& file, ChainFault fault = ChainFault::None, uint32_t loopClaim = 0)
+      : file_(file), page_(RowPage::kLvalOwner), fault_(fault), loopClaim_(loopClaim) {}
   // Appends the 12-byte long-value header for `data` to `row`, followed by the data
   // itself when it is short (64 bytes at most), else the data goes to LVAL pages.
   void Put(const std::vector<uint8_t>& data, std::vector<uint8_t>& row);
   void Flush();  // writes the LVAL page being filled
 
  private:
+  void PutFaultyChain(const std::vector<uint8_t>& data, uint8_t* header);
   PageFile& file_;
   RowPage page_;
   uint32_t pageNumber_ = 0;
+  ChainFault fault_;
+  uint32_t loopClaim_;
+  uint8_t sharedHeader_[12] = {};  // ChainFault::Shared: the first value's header
+  bool sharedWritten_ = false;
 };
 
 // Encodes one row; a complex column's value is its key (VT_I4). Throws

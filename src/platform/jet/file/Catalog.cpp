@@ -11,6 +11,23 @@ static int ColumnIndex(const TableDef& t, const char* name) {
   Damaged();  // a catalog without these columns is no Jet catalog
 }
 
+static bool IsTableLike(const CatalogObject& o) {
+  return o.type == 1 || o.type == 4 || o.type == 5 || o.type == 6;
+}
+
+// Tables, queries and links share one set of names in Jet: each has one, not empty,
+// without NUL, and no two alike without regard to case. A catalog that breaks this
+// cannot say which object a statement names: it is damaged.
+static void CheckTableLikeNames(const std::vector<CatalogObject>& objects) {
+  std::vector<const std::string*> names;
+  for (const CatalogObject& o : objects) {
+    if (!IsTableLike(o)) continue;
+    if (!IsObjectName(o.name)) Damaged();
+    names.push_back(&o.name);
+  }
+  if (HasRepeatedName(names)) Damaged();
+}
+
 std::vector<CatalogObject> ReadCatalogObjects(const std::shared_ptr<const Pager>& pager,
                                               const std::shared_ptr<CodePageDecoder>& codePage) {
   auto def = std::make_shared<TableDef>(ReadTableDef(*pager, 2, *codePage));
@@ -22,15 +39,20 @@ std::vector<CatalogObject> ReadCatalogObjects(const std::shared_ptr<const Pager>
     const VARIANT& n = rows.Value(name);
     const VARIANT& t = rows.Value(type);
     const VARIANT& i = rows.Value(id);
-    if (n.vt != VT_BSTR || t.vt != VT_I2 || i.vt != VT_I4) continue;
+    if (t.vt != VT_I2 || i.vt != VT_I4) continue;
     CatalogObject o;
-    o.name = n.bstrVal;
     o.type = t.iVal;  // forms, reports and macros have the top bit set: no tables
+    if (n.vt != VT_BSTR) {
+      if (IsTableLike(o)) Damaged();  // a table or query without a name
+      continue;
+    }
+    o.name = n.bstrVal;
     o.id = static_cast<uint32_t>(i.lVal);
     const VARIANT& fl = rows.Value(flags);
     o.flags = fl.vt == VT_I4 ? static_cast<uint32_t>(fl.lVal) : 0;
     out.push_back(std::move(o));
   }
+  CheckTableLikeNames(out);
   return out;
 }
 

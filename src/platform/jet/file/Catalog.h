@@ -18,6 +18,8 @@ struct CatalogObject {
   uint32_t id = 0;     // for tables: the page of their definition in the low 24 bits
 };
 
+// E_FAIL when a table, query or link has no name, one holding a NUL, or the name of
+// another without regard to case.
 std::vector<CatalogObject> ReadCatalogObjects(const std::shared_ptr<const Pager>& pager,
                                               const std::shared_ptr<CodePageDecoder>& codePage);
 

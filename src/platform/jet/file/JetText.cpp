@@ -1,6 +1,7 @@
 #include "platform/jet/file/JetText.h"
 
 #include <iconv.h>
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 
@@ -93,15 +94,31 @@ class Utf16Sink {
   size_t m_n = 0;
 };
 
+static unsigned char LowerAsciiByte(char c) {
+  const unsigned char u = static_cast<unsigned char>(c);
+  return u >= 'A' && u <= 'Z' ? static_cast<unsigned char>(u + 32) : u;
+}
+
 bool AsciiIEquals(const std::string& a, const std::string& b) {
   if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x + 32);
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y + 32);
-    if (x != y) return false;
-  }
+  for (size_t i = 0; i < a.size(); ++i)
+    if (LowerAsciiByte(a[i]) != LowerAsciiByte(b[i])) return false;
   return true;
+}
+
+bool HasRepeatedName(std::vector<const std::string*>& names) {
+  std::sort(names.begin(), names.end(), [](const std::string* a, const std::string* b) {
+    return std::lexicographical_compare(
+        a->begin(), a->end(), b->begin(), b->end(),
+        [](char x, char y) { return LowerAsciiByte(x) < LowerAsciiByte(y); });
+  });
+  for (size_t i = 1; i < names.size(); ++i)
+    if (AsciiIEquals(*names[i - 1], *names[i])) return true;
+  return false;
+}
+
+bool IsObjectName(const std::string& name) {
+  return !name.empty() && name.find('\0') == std::string::npos;
 }
 
 void AppendJet4Text(const uint8_t* p, size_t len, std::string* out) {

@@ -5,15 +5,20 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace jet {
+
+// Equal without regard to ASCII case; other bytes must match exactly.
+bool AsciiIEquals(const std::string& a, const std::string& b);
+// A name Jet could have given a table, query or column: not empty, no NUL in it.
+bool IsObjectName(const std::string& name);
+// Whether two of the names are equal without regard to ASCII case (sorts the list).
+bool HasRepeatedName(std::vector<const std::string*>& names);
 
 // Appends the UTF-8 form of Jet 4 text (UTF-16LE, or the compressed form that starts
 // with 0xFF 0xFE) to *out. Surrogate pairs become one character; a lone surrogate
 // becomes U+FFFD.
-// Equal without regard to ASCII case; other bytes must match exactly.
-bool AsciiIEquals(const std::string& a, const std::string& b);
-
 void AppendJet4Text(const uint8_t* p, size_t len, std::string* out);
 
 // Jet 3 text in one code page. Single-byte code pages go through a table built once;

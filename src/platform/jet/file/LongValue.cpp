@@ -4,10 +4,14 @@
 
 namespace jet {
 
+// The LVAL row a pointer names, marked as read: a row read twice in one pass is damage.
 static RowSpan LvalRow(DecodeContext& ctx, uint32_t pointer) {
   const RowSpan span = FollowPointer(ctx.pager, ctx.lvalPage, pointer);
   const uint8_t* page = ctx.lvalPage.Data();
   if (std::memcmp(page + 4, "LVAL", 4) != 0) Damaged();
+  std::bitset<256>& read = ctx.lvalRowsRead[pointer >> 8];
+  if (read.test(pointer & 0xFF)) Damaged();
+  read.set(pointer & 0xFF);
   return span;
 }
 
@@ -25,26 +29,27 @@ const uint8_t* ReadLongValue(const FieldSpan& field, DecodeContext& ctx, uint32_
     return field.data + 12;
   }
   ctx.scratch.clear();
-  if (head & 0x40000000u) {  // one LVAL row
+  if (head & 0x40000000u) {  // one LVAL row, exactly the value
     const RowSpan span = LvalRow(ctx, pointer);
-    const uint32_t have = span.end - span.begin;
-    if (have < total) Damaged();
-    ctx.scratch.assign(ctx.lvalPage.Data() + span.begin, ctx.lvalPage.Data() + span.begin + total);
+    if (span.end - span.begin != total) Damaged();
+    ctx.scratch.assign(ctx.lvalPage.Data() + span.begin, ctx.lvalPage.Data() + span.end);
   } else {
-    // A chain: each row starts with the pointer to the next. Every step adds at least
-    // one byte, so the walk ends after at most `total` steps.
+    // A chain: each row starts with the pointer to the next, the last one's is 0, and
+    // the pieces add up to exactly the claimed length. No row is read twice, so the
+    // walk costs what the chain's own rows hold.
     ctx.scratch.reserve(std::min<uint32_t>(total, 1u << 20));  // grows as pieces arrive
     uint32_t next = pointer;
     while (ctx.scratch.size() < total) {
-      if (next == 0) Damaged();
+      if (next == 0) Damaged();  // the chain ends short of the claim
       const RowSpan span = LvalRow(ctx, next);
       if (span.end - span.begin <= 4) Damaged();
       const uint8_t* row = ctx.lvalPage.Data() + span.begin;
       next = Get32(row);
-      const uint32_t piece = std::min<uint32_t>(span.end - span.begin - 4,
-                                                total - static_cast<uint32_t>(ctx.scratch.size()));
+      const uint32_t piece = span.end - span.begin - 4;
+      if (piece > total - ctx.scratch.size()) Damaged();  // more than the claim
       ctx.scratch.insert(ctx.scratch.end(), row + 4, row + 4 + piece);
     }
+    if (next != 0) Damaged();  // the chain goes on past the claim
   }
   return ctx.scratch.data();
 }

@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 
@@ -98,12 +99,40 @@ void Pager::ReadHeader() {
   const size_t maskedLen = m_format.jet4 ? 128 : 126;
   Rc4(kHeaderKey, sizeof kHeaderKey, head + 0x18, maskedLen);
 
+  // The version byte fixes the page size: the file is made of whole pages.
+  if (st.st_size % m_format.pageSize != 0) Damaged();
+  m_pageCount = static_cast<uint32_t>(
+      std::min<off_t>(st.st_size / m_format.pageSize, static_cast<off_t>(0x00FFFFFF)));
+  if (m_pageCount < 3) Damaged();  // header, global usage map, catalog definition
+
   m_codePage = Get16(head + 0x3C);
   if (m_codePage == 0 && !m_format.jet4) m_codePage = CodePageOfSortOrder(Get16(head + 0x3A));
   m_dbKey = Get32(head + 0x3E);
+  // A password set in Access 2007 or later encrypts the pages with Office encryption
+  // (RC4 CryptoAPI, Standard or Agile): the page key is set and the EncryptionInfo
+  // stream follows the database header, its length at 0x299. Without the password
+  // nothing of it can be read, so it is refused as Jet refuses a password.
+  if (m_format.ace && (m_dbKey != 0 || Get16(head + 0x299) != 0)) throw _com_error(JET_E_PASSWORD);
+
+  // The version byte fixes the layout of every page too. Before the password area is
+  // believed, the file must read as that version: the catalog's definition on page 2
+  // with the version's own header (Jet 3 marks it "VC"; Jet 4 keeps its free space
+  // there, less than a page). A version byte that does not fit the file is damage,
+  // whatever its password area then holds.
+  {
+    std::vector<uint8_t> catalog(m_format.pageSize);
+    Read(2, catalog.data());
+    if (catalog[0] != 0x02) Damaged();
+    const uint16_t id = Get16(catalog.data() + 2);
+    if (m_format.jet4 ? id >= m_format.pageSize : std::memcmp(catalog.data() + 2, "VC", 2) != 0)
+      Damaged();
+  }
+
   // The password: Jet 3 keeps it plain, Jet 4 masks it further with the integer part
-  // of the creation date. A database without one has all zeros once unmasked.
-  bool password = false;
+  // of the creation date. A database without one has all zeros once unmasked; one
+  // with a password has its characters, then zeros to the end of the area. Anything
+  // else is no password but a damaged header.
+  std::vector<uint16_t> password;  // Jet 4: UTF-16 units; Jet 3: bytes
   if (m_format.jet4) {
     uint8_t mask[4] = {0, 0, 0, 0};
     double created;
@@ -113,21 +142,16 @@ void Pager::ReadHeader() {
       std::memcpy(mask, &day, 4);
     }
     // The mask is aligned to 0x42, where the password starts.
-    for (int i = 0; i < 40; ++i) password |= (head[0x42 + i] ^ mask[i % 4]) != 0;
+    for (int i = 0; i < 40; i += 2) {
+      const uint8_t lo = head[0x42 + i] ^ mask[i % 4], hi = head[0x43 + i] ^ mask[(i + 1) % 4];
+      password.push_back(static_cast<uint16_t>(lo | hi << 8));
+    }
   } else {
-    for (int i = 0; i < 20; ++i) password |= head[0x42 + i] != 0;
+    password.assign(head + 0x42, head + 0x42 + 20);
   }
-  if (password) throw _com_error(JET_E_PASSWORD);
-  // A password set in Access 2007 or later encrypts the pages with Office encryption
-  // (RC4 CryptoAPI, Standard or Agile): the page key is set and the EncryptionInfo
-  // stream follows the database header, its length at 0x299. Without the password
-  // nothing of it can be read, so it is refused as Jet refuses a password.
-  if (m_format.ace && (m_dbKey != 0 || Get16(head + 0x299) != 0)) throw _com_error(JET_E_PASSWORD);
-
-  // A page cut short at the end of the file is not part of it.
-  m_pageCount = static_cast<uint32_t>(
-      std::min<off_t>(st.st_size / m_format.pageSize, static_cast<off_t>(0x00FFFFFF)));
-  if (m_pageCount < 3) Damaged();  // header, global usage map, catalog definition
+  const auto end = std::find(password.begin(), password.end(), 0);
+  if (std::any_of(end, password.end(), [](uint16_t c) { return c != 0; })) Damaged();
+  if (end != password.begin()) throw _com_error(JET_E_PASSWORD);
 }
 
 void Pager::Read(uint32_t page, uint8_t* buf) const {

@@ -39,7 +39,9 @@ struct JetFormat {
 
 class Pager {
  public:
-  // Opens the file and reads its header. Throws E_FAIL or JET_E_PASSWORD.
+  // Opens the file and reads its header. Throws E_FAIL, also for a header its file
+  // does not fit (size, catalog page) or whose password area holds no password, or
+  // JET_E_PASSWORD.
   explicit Pager(const std::string& path);
   ~Pager();
   Pager(const Pager&) = delete;

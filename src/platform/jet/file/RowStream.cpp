@@ -16,7 +16,7 @@ TableRows::TableRows(std::shared_ptr<const Pager> pager, std::shared_ptr<const T
       m_lval(*m_pager),
       m_values(m_table->columns.size()),
       m_decoded(m_table->columns.size(), 0),
-      m_ctx{*m_pager, m_lval, *m_codePage, {}, m_complex.get()} {}
+      m_ctx{*m_pager, m_lval, *m_codePage, {}, m_complex.get(), {}} {}
 
 bool TableRows::LoadNextPage() {
   while (m_nextPage < m_pages.size()) {

@@ -41,6 +41,19 @@ static bool KnownType(int t, bool ace) {
   return (t >= 0x01 && t <= 0x0C) || t == 0x0F || t == 0x10 || (ace && t >= 0x12 && t <= 0x14);
 }
 
+// Jet gives every column of a table a name of its own: not empty, without NUL, and
+// different from the others without regard to case. A definition that breaks this
+// is damaged, and no statement may be built over it.
+static void CheckNames(const std::vector<ColumnLayout>& columns) {
+  std::vector<const std::string*> names;
+  names.reserve(columns.size());
+  for (const ColumnLayout& c : columns) {
+    if (!IsObjectName(c.def.name)) Damaged();
+    names.push_back(&c.def.name);
+  }
+  if (HasRepeatedName(names)) Damaged();
+}
+
 TableDef ReadTableDef(const Pager& pager, uint32_t tdefPage, CodePageDecoder& names) {
   const JetFormat& f = pager.Format();
   const std::vector<uint8_t> b = ReadTdefBytes(pager, tdefPage);
@@ -95,8 +108,14 @@ TableDef ReadTableDef(const Pager& pager, uint32_t tdefPage, CodePageDecoder& na
       pos += 1 + len;
     }
   }
+  CheckNames(t.columns);
   std::stable_sort(t.columns.begin(), t.columns.end(),
                    [](const ColumnLayout& a, const ColumnLayout& c) { return a.number < c.number; });
+  // Each column has a null-mask bit of its own.
+  if (std::adjacent_find(t.columns.begin(), t.columns.end(), [](const ColumnLayout& a, const ColumnLayout& c) {
+        return a.number == c.number;
+      }) != t.columns.end())
+    Damaged();
   return t;
 }
 

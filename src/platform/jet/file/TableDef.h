@@ -33,7 +33,9 @@ struct TableDef {
 };
 
 // Reads the definition starting at tdefPage (following its continuation pages).
-// Jet 3 names are decoded with `names`. E_FAIL when it does not hold together.
+// Jet 3 names are decoded with `names`. E_FAIL when it does not hold together: also
+// for a column name that is empty, holds a NUL or repeats another without regard to
+// case, and for two columns of one number.
 TableDef ReadTableDef(const Pager& pager, uint32_t tdefPage, CodePageDecoder& names);
 
 // The pages a table owns, from its usage map, in increasing order. The map may still

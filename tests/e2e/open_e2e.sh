@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# A file named on the command line, as the desktop entry or a file manager passes it:
+# started in another folder, the real binary lists that file's tables at start-up in
+# place of a stored path whose file is gone (its error box would hold the window
+# back), and saves the file's absolute path and first table on Esc. A line it does
+# not take gets one usage line on stderr and status 2, with no display needed.
+# usage: open_e2e.sh <kelvane binary> <kelvane_make_fixture binary>
+set -euo pipefail
+. "$(dirname "$0")/lib.sh"
+app=$1 make_fixture=$2
+e2e_init
+t=$E2E_TMP
+for line in "-x" "--help" "-" "a.mdb b.mdb" "-- a.mdb -b.mdb"; do
+  rc=0
+  env -u DISPLAY "$app" $line >"$t/out" 2>"$t/err" || rc=$?  # word-split on purpose
+  [ "$rc" = 2 ] && [ ! -s "$t/out" ] && [ "$(grep -c '^usage: kelvane ' "$t/err")$(wc -l <"$t/err")" = 11 ] ||
+    e2e_fail "'$line': status $rc, $(cat "$t/out" "$t/err")"
+done
+
+d="$t/数据 目录"
+mkdir -p "$d/sub" "$t/config/kelvane"
+"$make_fixture" "$d/演示 库.mdb" demo 2>"$t/fixture.log" || e2e_fail "fixture: $(cat "$t/fixture.log")"
+cp "$d/演示 库.mdb" "$d/-x.mdb"
+uri=file://  # as a file manager writes it: every byte but the plain ones %-escaped
+for h in $(printf '%s' "$d/演示 库.mdb" | od -An -tx1 -v); do
+  if (( 16#$h > 0x20 && 16#$h < 0x80 )); then uri+=$(printf "\\x$h"); else uri+="%${h^^}"; fi
+done
+
+e2e_start_xvfb
+while IFS='|' read -r folder locale arg1 arg2 expected; do  # start folder|locale|arguments|saved path
+  printf 'mdbfile=%s\n' "$t/gone/old.mdb" >"$t/config/kelvane/kelvane.ini"
+  cd "$folder"
+  e2e_start_app "$app" HOME="$t" XDG_CONFIG_HOME="$t/config" LC_ALL="$locale" -- $arg1 "$arg2"
+  cd - >/dev/null
+  wid=$(e2e_wait_window Kelvane 30)
+  for attempt in 1 2 3 4 5; do  # a key before the window takes input is lost
+    timeout 5 xdotool windowfocus "$wid" key --clearmodifiers Escape 2>/dev/null || true
+    sleep 1
+    kill -0 "$E2E_APP_PID" 2>/dev/null || break
+  done
+  e2e_wait_exit 10
+  grep -qxF "mdbfile=$expected" "$t/config/kelvane/kelvane.ini" && grep -qx 'mdbtable=Customers' "$t/config/kelvane/kelvane.ini" ||
+    e2e_fail "$arg1 $arg2 from $folder under $locale: saved $(cat "$t/config/kelvane/kelvane.ini")"
+done <<EOF2
+$d/sub|C||../演示 库.mdb|$d/演示 库.mdb
+$t|C.UTF-8||$uri|$d/演示 库.mdb
+$d|C.UTF-8|--|-x.mdb|$d/-x.mdb
+EOF2
+echo "e2e open: 2 passed, 0 failed"
