@@ -7,6 +7,7 @@ packages=(
   libwxgtk3.2-dev            # the window (GTK 3)
   mdbtools-dev libmdb3       # reading the .mdb file
   libsqlite3-dev             # running SQL over its tables
+  libicu-dev                 # Jet's order of text (collation)
   libgtest-dev               # tests
   xvfb xauth                 # headless dialog tests
   libx11-dev                 # tests that act as the window manager (ping, close box)

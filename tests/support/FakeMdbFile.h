@@ -59,6 +59,12 @@ class MdbFile : public jet::MdbFile {
       if (t->type == jet::ObjectType::View && SameAscii(t->name, name)) return t->savedSql;
     return "";
   }
+  // A view without text stands for a saved query that cannot be rebuilt.
+  bool HasSavedQuery(const std::string& name) override {
+    for (auto& t : m_tables)
+      if (t->type == jet::ObjectType::View && SameAscii(t->name, name)) return true;
+    return false;
+  }
 
  private:
   static bool SameAscii(const std::string& a, const std::string& b) {

@@ -4,11 +4,14 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
 #include <set>
+#include <utility>
 
 #include "platform/com/ComError.h"
 #include "platform/jet/file/MdbFile.h"
 #include "platform/jet/Provider.h"
+#include "platform/jet/sql/Crosstab.h"
 #include "platform/jet/sql/Cursor.h"
 #include "platform/jet/sql/Tokens.h"
 #include "platform/jet/sql/Translate.h"
@@ -94,7 +97,7 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
 
   std::unique_ptr<Cursor> Execute(const std::string& jetSql) override {
     StatementShape shape;
-    std::string sql = TranslateJetSql(jetSql, &shape, &m_lookup);
+    std::string sql = Translate(jetSql, &shape);
     sqlite3_stmt* stmt = nullptr;
     try {
       stmt = Prepare(sql);
@@ -124,34 +127,58 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
 
  private:
   // The columns of a table, or of a saved query as its translation types them,
-  // for typing the expressions of a statement over them.
+  // for typing the expressions of a statement over them. A saved query's are
+  // worked out once (a crosstab's headings are read from the data).
   bool Columns(const std::string& name, std::vector<TypedColumn>* columns) {
     std::string exact;
     std::vector<ColumnDef> defs;
     if (m_file->FindTable(name, &exact, &defs)) {
-      for (const ColumnDef& d : defs) columns->push_back({d.name, static_cast<int>(d.type)});
+      for (const ColumnDef& d : defs) columns->push_back({d.name, static_cast<int>(d.type), ""});
       return true;
     }
-    std::string saved = SavedQuerySql(name);
-    if (saved.empty() || m_lookupDepth > 16) return false;  // a saved query over itself stops here
-    StatementShape shape;
-    ++m_lookupDepth;
-    try {
-      TranslateJetSql(saved, &shape, &m_lookup);
-    } catch (const _com_error&) {
-      --m_lookupDepth;
-      return false;  // running it will say what is wrong
+    const std::string key = LowerAscii(name);
+    auto cached = m_queryColumns.find(key);
+    if (cached == m_queryColumns.end()) {
+      // A saved query over itself, however many queries away, has none to give.
+      if (!m_lookingUp.insert(key).second) return false;
+      // Union and crosstab queries too, which the catalog does not list as views.
+      std::string saved = m_file->SavedQuerySql(name);
+      StatementShape shape;
+      bool known = false;
+      try {
+        if (!saved.empty()) {
+          Translate(saved, &shape);
+          known = shape.types.whole;
+        }
+      } catch (const _com_error&) {
+        // running it will say what is wrong
+      } catch (...) {
+        m_lookingUp.erase(key);
+        throw;
+      }
+      m_lookingUp.erase(key);
+      if (!known) shape.types.first.clear();
+      cached = m_queryColumns.emplace(key, std::make_pair(known, std::move(shape.types.first))).first;
     }
-    --m_lookupDepth;
-    if (!shape.types.whole) return false;
-    *columns = shape.types.first;
+    if (!cached->second.first) return false;
+    *columns = cached->second.second;
     return true;
   }
 
-  std::string SavedQuerySql(const std::string& name) {
-    for (const CatalogEntry& e : m_file->Catalog())
-      if (e.type == ObjectType::View && LowerAscii(e.name) == LowerAscii(name)) return m_file->SavedQuerySql(e.name);
-    return std::string();
+  // The SQLite text of a statement; a crosstab's headings are read first.
+  std::string Translate(const std::string& jetSql, StatementShape* shape) {
+    std::string sql = TranslateJetSql(jetSql, shape, &m_lookup);
+    if (shape->headingsSql.empty()) return sql;
+    sqlite3_stmt* stmt = Prepare(shape->headingsSql);
+    std::vector<CrosstabHeading> headings;
+    try {
+      headings = ReadCrosstabHeadings(stmt, &m_state, shape->headingType);
+    } catch (...) {
+      sqlite3_finalize(stmt);
+      throw;
+    }
+    sqlite3_finalize(stmt);
+    return TranslateCrosstab(jetSql, headings, shape, &m_lookup);
   }
 
   // Prepares, creating on the way the tables (and saved queries) the statement
@@ -228,17 +255,27 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
     if (m_file->FindTable(name, &exact, &columns)) {
       ddl = "CREATE VIRTUAL TABLE " + Quoted(exact) + " USING " + kModuleName;
     } else {
-      for (const CatalogEntry& e : m_file->Catalog()) {
-        if (e.type != ObjectType::View || LowerAscii(e.name) != LowerAscii(name)) continue;
-        std::string saved = m_file->SavedQuerySql(e.name);
-        if (saved.empty()) return false;
-        StatementShape shape;
-        std::string sql = TranslateJetSql(saved, &shape, &m_lookup);
-        ddl = "CREATE TEMP VIEW " + Quoted(e.name) + " AS " + (shape.tieKeys ? shape.limitSql : sql);
-        exact = e.name;
-        break;
+      std::string saved = m_file->SavedQuerySql(name);
+      if (saved.empty()) {
+        // A saved query we cannot rebuild (an action query, rows that make no
+        // statement) exists all the same: no "table not found" for it.
+        if (m_file->HasSavedQuery(name)) throw _com_error(JET_E_SYNTAX);
+        return false;
       }
-      if (ddl.empty()) return false;
+      exact = name;
+      // A saved query over itself, however many queries away, cannot be built:
+      // Jet refuses it as a circular reference.
+      const std::string key = LowerAscii(name);
+      if (!m_creating.insert(key).second) throw _com_error(JET_E_SYNTAX);
+      std::string viewSql, names;
+      try {
+        names = ViewColumns(saved, &viewSql);
+      } catch (...) {
+        m_creating.erase(key);
+        throw;
+      }
+      m_creating.erase(key);
+      ddl = "CREATE TEMP VIEW " + Quoted(exact) + names + " AS " + viewSql;
     }
     m_internal = true;
     int rc = sqlite3_exec(m_db, ddl.c_str(), nullptr, nullptr, nullptr);
@@ -253,6 +290,21 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
     }
     m_known.insert(LowerAscii(exact));
     return true;
+  }
+
+  // The column list of a saved query's view, named as its own result would be
+  // (the same name twice told apart by table, as "Orders.CustomerID"); SQLite's
+  // own names for a view would be "CustomerID:1". Also gives the view's SQLite text.
+  std::string ViewColumns(const std::string& saved, std::string* viewSql) {
+    StatementShape shape;
+    std::string sql = Translate(saved, &shape);
+    *viewSql = shape.tieKeys ? shape.limitSql : sql;
+    sqlite3_stmt* stmt = Prepare(*viewSql);
+    std::vector<std::string> names = ResultColumnNames(stmt, sqlite3_column_count(stmt), &shape.types);
+    sqlite3_finalize(stmt);
+    std::string list;
+    for (const std::string& n : names) list += (list.empty() ? "(" : ", ") + Quoted(n);
+    return list.empty() ? list : list + ")";
   }
 
   // Statements may read the file's tables and nothing else: no SQLite schema
@@ -281,11 +333,13 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
   std::shared_ptr<MdbFile> m_file;
   sqlite3* m_db = nullptr;
   ScanState m_state;
-  std::set<std::string> m_known;  // tables and views created, ASCII lower case
+  std::set<std::string> m_known;     // tables and views created, ASCII lower case
+  std::set<std::string> m_creating;  // saved queries being built into views, the same
   bool m_internal = false;
   bool m_deniedTable = false;
   ColumnLookup m_lookup;
-  int m_lookupDepth = 0;
+  std::map<std::string, std::pair<bool, std::vector<TypedColumn>>> m_queryColumns;  // by saved query, lower case
+  std::set<std::string> m_lookingUp;  // saved queries whose columns are being worked out
   bool m_deniedFunction = false;
 };
 

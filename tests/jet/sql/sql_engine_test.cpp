@@ -17,6 +17,12 @@ using jet::AccessType;
 VARIANT Cy(int64_t scaled) { VARIANT v; v.vt = VT_CY; v.cyVal = scaled; return v; }
 VARIANT Date(double d) { VARIANT v; v.vt = VT_DATE; v.date = d; return v; }
 
+fake::Table View(std::string name, std::string sql) {
+  fake::Table v;
+  v.name = std::move(name), v.type = jet::ObjectType::View, v.savedSql = std::move(sql);
+  return v;
+}
+
 std::shared_ptr<fake::MdbFile> Fixture() {
   auto file = std::make_shared<fake::MdbFile>();
   fake::Table c;
@@ -173,18 +179,94 @@ TEST_F(SqlEngine, UnicodeTextComparesWithoutCase) {
   EXPECT_EQ(count("s = 'ÄRGER'"), 2);
   EXPECT_EQ(count("s = 'σοφια'"), 2);
   EXPECT_EQ(count("s like 'МОСК%'"), 2);
-  EXPECT_EQ(count("s = 'ｂ'"), 2);  // full-width letters fold among themselves only
+  EXPECT_EQ(count("s = 'ｂ'"), 3);  // width is no difference in Jet's order, as case is not
   EXPECT_EQ(d->Execute("select ucase(s) from u where s = 'москва'")->Value(0).bstrVal, "МОСКВА");
 }
 
-TEST_F(SqlEngine, LikeWithJetAndAnsiWildcards) {
-  EXPECT_EQ(Column("select id from customers where name like 'W%'"), (Strings{"1"}));
-  EXPECT_EQ(Column("select id from customers where name like '_i'"), (Strings{"2"}));
-  EXPECT_EQ(Column("select id from customers where name like '*a*' order by id"), (Strings{"1", "3", "4"}));
-  EXPECT_EQ(Column("select id from customers where name like 'b?'"), (Strings{"5"}));
-  EXPECT_EQ(Column("select id from customers where name like '[a-c]*' order by id"), (Strings{"4", "5"}));
-  EXPECT_EQ(Column("select id from customers where name not like '[!w]*' order by id"), (Strings{"1"}));
+TEST_F(SqlEngine, LikeWithAnsiWildcardsOnly) {
+  // Through the provider Jet knows only ANSI-92's wildcards: * and ? are characters.
+  const struct { const char* pattern; Strings ids; } cases[] = {
+      {"W%", {"1"}},       {"_i", {"2"}},          {"%a%", {"1", "3", "4"}}, {"[a-c]%", {"4", "5"}},
+      {"[!a-z]%", {}},     {"*a*", {}},            {"b?", {}},               {"%", {"1", "2", "3", "4", "5"}},
+      {"wang%_", {}},      {"[w]ang", {"1"}},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(Column(std::string("select id from customers where name like '") + c.pattern + "' order by id"), c.ids)
+        << c.pattern;
+  EXPECT_EQ(Column("select id from customers where name not like '[!w]%' order by id"), (Strings{"1"}));
   EXPECT_EQ(Column("select 姓名 from [客户 表] where 城市 like '北%'"), (Strings{"张三"}));
+  EXPECT_EQ(Column("select count(*) from [order details] where orderid like '1_'"), (Strings{"4"}));
+}
+
+TEST_F(SqlEngine, ComparisonsWithAllAnySome) {
+  const struct { const char* where; Strings ids; } cases[] = {
+      {"id > all (select id from [order details] where quantity > 100)", {"3", "4", "5"}},
+      {"id = any (select id from [order details])", {"1", "2"}},
+      {"id <= some (select id as x from [order details] where orderid < 12)", {"1"}},
+      {"id <> all (select id from [order details])", {"3", "4", "5"}},
+      {"id > all (select id from [order details] where 1 = 0)", {"1", "2", "3", "4", "5"}},
+      {"credit >= all (select credit from customers)", {}},  // a NULL among them: never true
+      {"name = any (select 'WANG' from [order details])", {"1"}},
+      {"id + 1 > all (select id from [order details] where id < 9 union select 3 from customers)", {"3", "4", "5"}},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(Column(std::string("select id from customers where ") + c.where + " order by id"), c.ids) << c.where;
+  auto truth = db->Execute("select id = any (select id from [order details]) from customers where id = 1");
+  EXPECT_EQ(truth->Value(0).vt, VT_BOOL);
+  EXPECT_EQ(truth->Value(0).boolVal, VARIANT_TRUE);
+  EXPECT_EQ(CodeOf("select id from customers where id > all (1, 2)"), JET_E_SYNTAX);
+  EXPECT_EQ(CodeOf("select id from customers where name = any (select id from customers)"), JET_E_TYPEMISMATCH);
+  EXPECT_EQ(CodeOf("select id from customers where id > any (select id, name from customers)"), JET_E_SYNTAX);
+}
+
+TEST_F(SqlEngine, CrosstabQueries) {
+  file->Add(View("Saved Crosstab", "TRANSFORM Sum(Quantity) SELECT ID FROM [Order Details] GROUP BY ID PIVOT OrderID Mod 2"));
+  db = jet::Database::OpenOver(file);
+  const char* kOrders = " SELECT ID FROM [Order Details] GROUP BY ID PIVOT OrderID Mod 2";
+  const struct { std::string sql; Strings rows; } cases[] = {
+      {std::string("TRANSFORM Sum(Quantity) AS S") + kOrders, {"ID|0|1", "1|5|150", "2|120|NULL", "9|NULL|1"}},
+      {std::string("TRANSFORM Count(*)") + kOrders, {"ID|0|1", "1|1|1", "2|1|NULL", "9|NULL|1"}},
+      {std::string("TRANSFORM Max(Quantity) - Min(Quantity)") + kOrders + " In (1, 5)",
+       {"ID|1|5", "1|0|NULL", "2|NULL|NULL", "9|0|NULL"}},
+      {"TRANSFORM First(Name) SELECT ID Mod 2 AS Odd FROM Customers GROUP BY ID Mod 2 PIVOT City",
+       {"Odd|<>|Beijing|Shanghai", "0|NULL|an|Li", "1|Bo|wang|NULL"}},
+      {"TRANSFORM Sum(Quantity) SELECT ID, Sum(Quantity) AS Total FROM [Order Details] WHERE ID < 5 "
+       "GROUP BY ID PIVOT 'Q' & Quantity In ('Q5', 'Q1')", {"ID|Total|Q5|Q1", "1|155|5|NULL", "2|120|NULL|NULL"}},
+      {"select * from [saved crosstab] where id = 2", {"ID|0|1", "2|120|NULL"}},
+      {std::string("TRANSFORM Count(*)") + kOrders + " In (-1, 1)", {"ID|-1|1", "1|NULL|1", "2|NULL|NULL", "9|NULL|1"}},
+      // Yes/No headings are -1 and 0, in that order; a date value stays a date.
+      {"TRANSFORM Min(Joined) SELECT Left(City, 1) AS C FROM Customers GROUP BY Left(City, 1) PIVOT Credit > 0",
+       {"C|<>|-1|0", "NULL|NULL|NULL|1899/12/29 12:00:00", "B|NULL|2000/1/1|2000/2/1", "S|NULL|2000/1/31 12:00:00|NULL"}},
+  };
+  for (const auto& c : cases) {
+    auto cursor = db->Execute(c.sql);
+    std::string names;
+    for (int i = 0; i < cursor->ColumnCount(); ++i) names += (i ? "|" : "") + cursor->ColumnName(i);
+    Strings rows = Rows(c.sql);
+    rows.insert(rows.begin(), names);
+    EXPECT_EQ(rows, c.rows) << c.sql;
+  }
+  EXPECT_EQ(CodeOf("TRANSFORM Sum(Quantity) SELECT ID FROM [Order Details] GROUP BY ID"), JET_E_SYNTAX);
+  EXPECT_EQ(CodeOf(std::string("TRANSFORM") + kOrders), JET_E_SYNTAX);
+  EXPECT_EQ(CodeOf(std::string("TRANSFORM Quantity + 1") + kOrders), JET_E_SYNTAX);
+  EXPECT_EQ(CodeOf(std::string("TRANSFORM Sum(Quantity)") + kOrders + " In (ID)"), JET_E_SYNTAX);
+}
+
+TEST_F(SqlEngine, SavedQueriesThatCannotRunSayWhy) {
+  const struct { const char* name; const char* sql; HRESULT code; } cases[] = {
+      {"Unknown Function", "SELECT NoSuchFunction(ID) FROM Customers", JET_E_NOCOLUMN},
+      {"Bad Syntax", "SELECT ID FROM Customers WHERE", JET_E_SYNTAX},
+      {"Over A Missing Table", "SELECT * FROM Gone", JET_E_NOTABLE},
+      {"Action Query", "", JET_E_SYNTAX},  // one we cannot rebuild
+      {"Round A", "SELECT * FROM [Round B]", JET_E_SYNTAX},  // circular references
+      {"Round B", "SELECT ID + 1 FROM [Round A]", JET_E_SYNTAX},
+      {"Crosstab Loop", "TRANSFORM Count(*) SELECT ID FROM [Crosstab Loop] GROUP BY ID PIVOT ID", JET_E_SYNTAX},
+      {"Union", "SELECT ID FROM Customers UNION SELECT ID FROM [Order Details]", S_OK},
+  };
+  for (const auto& c : cases) file->Add(View(c.name, c.sql));
+  db = jet::Database::OpenOver(file);
+  for (const auto& c : cases) EXPECT_EQ(CodeOf(std::string("select * from [") + c.name + "]"), c.code) << c.name;
+  EXPECT_EQ(Column("select id from [union] order by id"), (Strings{"1", "2", "3", "4", "5", "9"}));
 }
 
 TEST_F(SqlEngine, JoinsGroupsAndPredicates) {
@@ -269,6 +351,9 @@ TEST_F(SqlEngine, StatementShapes) {
   EXPECT_EQ(Rows("select city from customers where city is not null union select 'BEIJING' from customers").size(),
             2u);  // the three spellings of Beijing are one value to Jet
   EXPECT_EQ(Rows("select id from customers union all select id from [order details]").size(), 9u);
+  // Each select's TOP is its own; the last one's ORDER BY is the union's.
+  EXPECT_EQ(Column("select top 2 id from customers union all select top 1 id + 10 from [order details] order by 1 desc"),
+            (Strings{"11", "2", "1"}));
   EXPECT_EQ(Column("select top 1 x.n from (select id as n from customers where id > 2) as x order by x.n desc"),
             (Strings{"5"}));
   // A saved query runs as a subquery, also in the plain form that otherwise reads
@@ -359,6 +444,8 @@ TEST_F(SqlEngine, ExpressionsTakeJetsTypes) {
       {"Tel Is Null", 3, VT_BOOL, "-1"},
       {"Name Like 'w%' And Not (ID In (2, 3))", 1, VT_BOOL, "-1"},
       {"Credit > 0 Or ID Between 1 And 2", 3, VT_BOOL, "0"},
+      {"VarType(Joined) & TypeName(Joined)", 4, VT_BSTR, "1Null"},
+      {"VarType(Joined) & TypeName(Credit) & IsDate(ID)", 3, VT_BSTR, "7Currency0"},
   };
   for (const Case& c : cases) {
     std::string sql = std::string("select ") + c.expr + " from customers";
@@ -382,10 +469,13 @@ TEST_F(SqlEngine, ColumnNamesAsJetReportsThem) {
   EXPECT_EQ(c->ColumnName(6), "Expr1006");
   EXPECT_EQ(c->ColumnName(7), "n");
   EXPECT_EQ(c->ColumnName(8), "Expr1008");
+  // The same name twice: told apart by the table's alias where the statement gives one.
   auto j = db->Execute("select * from customers c inner join [order details] d on c.id = d.id");
-  EXPECT_EQ(j->ColumnName(0), "Customers.ID");
-  EXPECT_EQ(j->ColumnName(7), "Order Details.ID");
+  EXPECT_EQ(j->ColumnName(0), "c.ID");
+  EXPECT_EQ(j->ColumnName(7), "d.ID");
   EXPECT_EQ(j->ColumnName(6), "OrderID");
+  auto self = db->Execute("select customers.name, c2.name from customers, [order details], customers as c2");
+  EXPECT_EQ(self->ColumnName(0) + "|" + self->ColumnName(1), "Customers.Name|c2.Name");
 }
 
 TEST_F(SqlEngine, ErrorCodes) {

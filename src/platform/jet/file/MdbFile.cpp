@@ -64,6 +64,12 @@ class MdbFileImpl : public MdbFile {
     return std::string();
   }
 
+  bool HasSavedQuery(const std::string& name) override {
+    for (const CatalogObject& o : m_objects)
+      if (o.type == 5 && AsciiIEquals(o.name, name)) return true;
+    return false;
+  }
+
  private:
   const CatalogObject* Lookup(const std::string& name, bool exact) const {
     for (const CatalogObject& o : m_objects) {

@@ -72,9 +72,12 @@ class MdbFile {
   // A fresh stream over the rows of a table FindTable found (E_FAIL for any other
   // name). Rows come in page order; a row moved to another page keeps its place.
   virtual std::unique_ptr<RowStream> Scan(const std::string& exactName) = 0;
-  // The SQL text of a saved select query (a VIEW of the catalog), rebuilt from
-  // MSysQueries, or empty when it cannot be rebuilt.
+  // The SQL text of a saved select, union or crosstab query, rebuilt from
+  // MSysQueries, or empty when there is none or it cannot be rebuilt.
   virtual std::string SavedQuerySql(const std::string& name) = 0;
+  // Whether a saved query of that name exists, of any kind (matched without regard
+  // to ASCII case), rebuildable or not.
+  virtual bool HasSavedQuery(const std::string& name) { return !SavedQuerySql(name).empty(); }
   // 3 for Access 97 files, 4 for Access 2000-2003 files and for .accdb files (Access
   // 2007-2019), which keep Jet 4's layout.
   virtual int JetVersion() const = 0;

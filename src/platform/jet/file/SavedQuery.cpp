@@ -1,8 +1,11 @@
-// MSysQueries keeps a saved query as rows of attributes: 1 its kind (1 = select),
-// 3 the select flags (with TOP's count in Name1), 5 each FROM table (Name2 = alias),
-// 6 each output column (Name1 = alias), 7 each join (Name1 and Name2 the two tables,
-// Flag 1 inner, 2 left, 3 right), 8 WHERE, 9 each GROUP BY, 10 HAVING, 11 each ORDER
-// BY (Name1 "D" when descending).
+// MSysQueries keeps a saved query as rows of attributes: 1 its kind (1 select, 6
+// crosstab, 9 union), 3 the select flags (with TOP's count in Name1), 5 each FROM
+// table (Name2 = alias; for a union, each select in Expression), 6 each output
+// column (Name1 = alias; in a crosstab Flag 0 is the TRANSFORM value, 1 the PIVOT
+// heading and 2 a row heading), 7 each join (Name1 and Name2 the two tables, Flag 1
+// inner, 2 left, 3 right; one row per condition), 8 WHERE, 9 each GROUP BY (in a
+// crosstab Flag 1 is the PIVOT heading), 10 HAVING, 11 each ORDER BY (Name1 "D"
+// when descending).
 #include "platform/jet/file/SavedQuery.h"
 
 #include <algorithm>
@@ -18,6 +21,8 @@ struct QueryRow {
   int flag = 0;
 };
 
+enum : int { kSelectQuery = 1, kCrosstabQuery = 6, kUnionQuery = 9 };
+enum : int { kCrosstabValue = 0, kCrosstabPivot = 1 };
 enum : int { kSelectStar = 1, kDistinct = 2, kOwnerAccess = 4, kDistinctRow = 8, kTop = 16, kPercent = 32 };
 
 int Find(const TableDef& def, const char* name) {
@@ -59,36 +64,66 @@ std::string Joined(const std::vector<std::string>& parts, const char* sep) {
   return s;
 }
 
-// FROM: joins nest left to right as Access writes them; tables that no join names
-// follow, separated by commas.
-std::string FromClause(const std::vector<QueryRow>& tables, const std::vector<QueryRow>& joins) {
+// FROM: each join nests the tables joined so far as Access writes them. A join
+// of two tables neither of which is joined yet starts a chain of its own, which a
+// later join of one of its tables with another chain's joins to that chain (the
+// order Access stores joins in is not their chain's order). Conditions between
+// the same two tables make one ON. Tables that no join names follow, separated
+// by commas.
+std::string FromClause(const std::vector<QueryRow>& tables, const std::vector<QueryRow>& joinRows) {
   auto refOf = [&](const std::string& name) {
     for (const QueryRow& t : tables)
       if (t.name2 == name || (t.name2.empty() && t.name1 == name)) return TableRef(t);
     return Quoted(name);
   };
-  std::vector<std::string> used;
-  auto isUsed = [&](const std::string& n) { return std::find(used.begin(), used.end(), n) != used.end(); };
-  std::string expr;
+  std::vector<QueryRow> joins;
+  for (const QueryRow& j : joinRows) {
+    auto same = std::find_if(joins.begin(), joins.end(), [&](const QueryRow& k) {
+      return (k.name1 == j.name1 && k.name2 == j.name2) || (k.name1 == j.name2 && k.name2 == j.name1);
+    });
+    if (same == joins.end()) joins.push_back(j);
+    else same->expression += " AND " + j.expression;
+  }
+  struct Chain {
+    std::string body, on;  // "body ON on": the outermost join's condition kept apart
+    std::vector<std::string> tables;
+    std::string Text() const { return body + " ON " + on; }
+  };
+  std::vector<Chain> chains;
+  auto chainOf = [&](const std::string& n) -> int {
+    for (size_t c = 0; c < chains.size(); ++c)
+      if (std::find(chains[c].tables.begin(), chains[c].tables.end(), n) != chains[c].tables.end())
+        return static_cast<int>(c);
+    return -1;
+  };
   for (const QueryRow& j : joins) {
     const char* kind = j.flag == 2 ? " LEFT JOIN " : j.flag == 3 ? " RIGHT JOIN " : " INNER JOIN ";
-    if (expr.empty()) {
-      expr = refOf(j.name1) + kind + refOf(j.name2) + " ON " + j.expression;
-      used = {j.name1, j.name2};
-    } else if (isUsed(j.name1) != isUsed(j.name2)) {
-      const std::string& other = isUsed(j.name1) ? j.name2 : j.name1;
-      if (isUsed(j.name1)) expr = "(" + expr + ")" + kind + refOf(other) + " ON " + j.expression;
-      else expr = refOf(other) + kind + "(" + expr + ") ON " + j.expression;
-      used.push_back(other);
+    const int a = chainOf(j.name1), b = chainOf(j.name2);
+    if (a >= 0 && a == b) {  // a further condition between tables already joined
+      chains[a].on += " AND " + j.expression;
+      continue;
+    }
+    Chain joined;
+    joined.body = (a >= 0 ? "(" + chains[a].Text() + ")" : refOf(j.name1)) + kind +
+                  (b >= 0 ? "(" + chains[b].Text() + ")" : refOf(j.name2));
+    joined.on = j.expression;
+    for (int c : {a, b})
+      if (c >= 0) joined.tables.insert(joined.tables.end(), chains[c].tables.begin(), chains[c].tables.end());
+    if (a < 0) joined.tables.push_back(j.name1);
+    if (b < 0) joined.tables.push_back(j.name2);
+    const int keep = a >= 0 ? a : b;
+    if (keep < 0) {
+      chains.push_back(std::move(joined));
     } else {
-      throw _com_error(E_FAIL);  // a join shape we do not rebuild
+      chains[keep] = std::move(joined);
+      if (a >= 0 && b >= 0) chains.erase(chains.begin() + b);  // merged into chain a
     }
   }
   std::vector<std::string> parts;
-  if (!expr.empty()) parts.push_back(expr);
+  for (const Chain& c : chains) parts.push_back(c.Text());
   for (const QueryRow& t : tables) {
     const std::string& n = t.name2.empty() ? t.name1 : t.name2;
-    if (!isUsed(n)) parts.push_back(TableRef(t));
+    if (chainOf(n) < 0) parts.push_back(TableRef(t));
   }
   return Joined(parts, ", ");
 }
@@ -116,33 +151,57 @@ std::string RebuildSelect(RowStream& rows, const TableDef& def, uint32_t objectI
     return out;
   };
   const std::vector<QueryRow> kind = all(1);
-  if (kind.empty() || kind[0].flag != 1) return std::string();  // not a select query
-
-  std::string sql = "SELECT ";
+  if (kind.empty()) return std::string();
+  const int queryKind = kind[0].flag;
+  if (queryKind != kSelectQuery && queryKind != kCrosstabQuery && queryKind != kUnionQuery)
+    return std::string();  // an action, data-definition or pass-through query
   int flags = 0;
   std::string top;
   for (const QueryRow& r : all(3)) { flags = r.flag; top = r.name1; }
+  std::vector<std::string> order;
+  for (const QueryRow& o : all(11))
+    order.push_back(o.expression + (AsciiIEquals(o.name1, "D") ? " DESC" : ""));
+  const std::string orderBy = order.empty() ? std::string() : " ORDER BY " + Joined(order, ", ");
+
+  if (queryKind == kUnionQuery) {
+    // Each select is kept whole; the flags say whether the union drops duplicates.
+    std::vector<std::string> parts;
+    for (const QueryRow& t : all(5))
+      if (!t.expression.empty()) parts.push_back(t.expression);
+    if (parts.size() < 2) return std::string();
+    return Joined(parts, (flags & kDistinct) ? " UNION " : " UNION ALL ") + orderBy;
+  }
+
+  // A crosstab's columns: the TRANSFORM value, the PIVOT heading (an IN list of
+  // fixed headings is part of its text) and the row headings of its select.
+  const bool crosstab = queryKind == kCrosstabQuery;
+  std::string transform, pivot;
+  std::vector<std::string> cols;
+  if (flags & kSelectStar) cols.push_back("*");
+  for (const QueryRow& c : all(6)) {
+    std::string item = c.name1.empty() ? c.expression : c.expression + " AS " + Quoted(c.name1);
+    if (crosstab && c.flag == kCrosstabValue) transform = item;
+    else if (crosstab && c.flag == kCrosstabPivot) pivot = c.expression;
+    else cols.push_back(item);
+  }
+  if (cols.empty() || (crosstab && (transform.empty() || pivot.empty()))) return std::string();
+
+  std::string sql = crosstab ? "TRANSFORM " + transform + " SELECT " : "SELECT ";
   if (flags & kDistinct) sql += "DISTINCT ";
   else if (flags & kDistinctRow) sql += "DISTINCTROW ";
   if ((flags & kTop) && !top.empty()) sql += "TOP " + top + ((flags & kPercent) ? " PERCENT " : " ");
-
-  std::vector<std::string> cols;
-  if (flags & kSelectStar) cols.push_back("*");
-  for (const QueryRow& c : all(6))
-    cols.push_back(c.name1.empty() ? c.expression : c.expression + " AS " + Quoted(c.name1));
-  if (cols.empty()) return std::string();
   sql += Joined(cols, ", ");
 
   const std::vector<QueryRow> tables = all(5);
   if (!tables.empty()) sql += " FROM " + FromClause(tables, all(7));
   for (const QueryRow& w : all(8)) sql += " WHERE " + w.expression;
-  std::vector<std::string> group, order;
-  for (const QueryRow& g : all(9)) group.push_back(g.expression);
+  std::vector<std::string> group;
+  for (const QueryRow& g : all(9))
+    if (!(crosstab && g.flag == kCrosstabPivot)) group.push_back(g.expression);
   if (!group.empty()) sql += " GROUP BY " + Joined(group, ", ");
   for (const QueryRow& h : all(10)) sql += " HAVING " + h.expression;
-  for (const QueryRow& o : all(11))
-    order.push_back(o.expression + (AsciiIEquals(o.name1, "D") ? " DESC" : ""));
-  if (!order.empty()) sql += " ORDER BY " + Joined(order, ", ");
+  sql += orderBy;
+  if (crosstab) sql += " PIVOT " + pivot;
   if (flags & kOwnerAccess) sql += " WITH OWNERACCESS OPTION";
   return sql;
 }

@@ -1,4 +1,4 @@
-// The text of a saved select query, rebuilt from its rows in MSysQueries.
+// The text of a saved query, rebuilt from its rows in MSysQueries.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -7,7 +7,8 @@
 namespace jet {
 
 // `rows` streams MSysQueries (defined by `def`); `objectId` is the query's Id in
-// MSysObjects. Returns empty when the query is not a plain select.
+// MSysObjects. The text of a select, union or crosstab query (TRANSFORM ... PIVOT);
+// empty for other kinds of query and for rows that make no query.
 std::string RebuildSelect(RowStream& rows, const TableDef& def, uint32_t objectId);
 
 }  // namespace jet

@@ -29,11 +29,8 @@ class SqlCursor : public Cursor {
             const ResultTypes* types)
       : m_owner(std::move(owner)), m_stmt(stmt), m_state(state), m_tieKeys(tieKeys), m_tieLimit(tieLimit) {
     int n = sqlite3_column_count(stmt) - tieKeys;
+    m_names = ResultColumnNames(stmt, n, types);
     for (int i = 0; i < n; ++i) {
-      const char* name = sqlite3_column_name(stmt, i);
-      std::string s = name ? name : "";
-      if (s == kExprAlias) s = "Expr" + std::to_string(1000 + i);
-      m_names.push_back(s);
       AccessType t;
       m_types.push_back(AccessTypeOfDeclared(sqlite3_column_decltype(stmt, i), &t) ? static_cast<int>(t)
                                                                                    : ExpressionType(types, i, n));
@@ -42,16 +39,6 @@ class SqlCursor : public Cursor {
       const char* origin = sqlite3_column_origin_name(stmt, i);
       if (m_types.back() == static_cast<int>(AccessType::Decimal) && table && origin) m_decimalKeys[i] = DecimalScaleKey(table, origin);
     }
-    // Columns of the same name from different tables (select * over a join) are
-    // told apart by their table, as "Orders.OrderID".
-    for (int i = 0; i < n; ++i) {
-      bool duplicate = false;
-      for (int j = 0; j < n && !duplicate; ++j)
-        duplicate = j != i && SameName(m_names[i], m_names[j]);
-      const char* table = sqlite3_column_table_name(stmt, i);
-      if (duplicate && table && sqlite3_column_origin_name(stmt, i)) m_qualified.push_back(i);
-    }
-    for (int i : m_qualified) m_names[i] = std::string(sqlite3_column_table_name(stmt, i)) + "." + m_names[i];
     Step();
   }
   ~SqlCursor() override {
@@ -163,7 +150,6 @@ class SqlCursor : public Cursor {
   std::vector<int> m_types;
   std::vector<int> m_scales;                 // a Decimal column's scale, -1 while unknown
   std::map<int, std::string> m_decimalKeys;  // Decimal columns whose scale is still unknown
-  std::vector<int> m_qualified;
   std::vector<VARIANT> m_current;  // ValueRef's values, whose text storage the next rows reuse
   bool m_eof = true;
 };
@@ -336,6 +322,41 @@ std::unique_ptr<Cursor> MakeDirectCursor(std::shared_ptr<void> owner, std::uniqu
                                          long long limit) {
   return std::make_unique<DirectCursor>(std::move(owner), std::move(stream), std::move(columns), std::move(names),
                                         limit);
+}
+
+std::vector<std::string> ResultColumnNames(sqlite3_stmt* stmt, int count, const ResultTypes* types) {
+  std::vector<std::string> names;
+  for (int i = 0; i < count; ++i) {
+    const char* name = sqlite3_column_name(stmt, i);
+    std::string s = name ? name : "";
+    if (s == kExprAlias) s = "Expr" + std::to_string(1000 + i);
+    // SQLite reads a parenthesized join as a subquery whose repeated names it
+    // numbers ("CustomerID:1"); the column keeps its own name.
+    const char* origin = sqlite3_column_origin_name(stmt, i);
+    const size_t o = origin ? std::strlen(origin) : 0;
+    if (origin && s.size() > o + 1 && s.compare(0, o, origin) == 0 && s[o] == ':' &&
+        s.find_first_not_of("0123456789", o + 1) == std::string::npos)
+      s.resize(o);
+    names.push_back(s);
+  }
+  // Columns of the same name from different tables (select * over a join) are
+  // told apart by their table, as "Orders.OrderID".
+  std::vector<int> qualified;
+  for (int i = 0; i < count; ++i) {
+    bool duplicate = false;
+    for (int j = 0; j < count && !duplicate; ++j)
+      duplicate = j != i && SameName(names[i], names[j]);
+    const char* table = sqlite3_column_table_name(stmt, i);
+    if (duplicate && table && sqlite3_column_origin_name(stmt, i)) qualified.push_back(i);
+  }
+  // By the alias the statement gives the table where it gives one (a table joined
+  // to itself has two).
+  const bool aliases = types && types->whole && types->first.size() == static_cast<size_t>(count);
+  for (int i : qualified) {
+    const std::string& alias = aliases ? types->first[static_cast<size_t>(i)].source : std::string();
+    names[i] = (alias.empty() ? std::string(sqlite3_column_table_name(stmt, i)) : alias) + "." + names[i];
+  }
+  return names;
 }
 
 HRESULT StepErrorCode(int rc, ScanState* state) {

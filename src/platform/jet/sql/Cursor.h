@@ -32,6 +32,12 @@ std::unique_ptr<Cursor> MakeDirectCursor(std::shared_ptr<void> owner, std::uniqu
                                          std::vector<int> columns, std::vector<std::string> names,
                                          long long limit);
 
+// The names of the first `count` result columns of a prepared statement, as Jet
+// names them: Expr1000, Expr1001... for unnamed expressions, and a name that
+// comes twice qualified by its table (by the table's alias, where `types`, the
+// translator's, give one).
+std::vector<std::string> ResultColumnNames(sqlite3_stmt* stmt, int count, const ResultTypes* types = nullptr);
+
 // The code of a failed step: the reader's own error when a scan failed, else
 // E_OUTOFMEMORY or E_FAIL.
 HRESULT StepErrorCode(int rc, ScanState* state);

@@ -1,6 +1,7 @@
 // The expression rewrites: literals Jet writes its own way, function names, and
 // the operators whose meaning differs from SQLite's (&, +, /, \, ^, Mod, !).
 #include <cstdio>
+#include <cstring>
 #include <set>
 
 #include "platform/com/ComError.h"
@@ -206,6 +207,60 @@ void RewriteBinary(List& list, const char* op, const char* fn, bool (*leftOps)(c
   }
 }
 
+// How the fold of a quantified comparison begins, so typing can tell it (a Yes/No).
+const char kQuantifiedFold[] = "SELECT CASE WHEN sum(__jet_c ";
+
+// x op ALL (select ...), x op ANY / SOME (select ...): SQLite has no quantified
+// comparisons, so each becomes a subquery that compares x with every row and
+// folds the answers with SQL's three values: ANY is true when one comparison is,
+// false when all are false (or there are no rows), NULL otherwise; ALL is false
+// when one is false, true when all are true (or there are no rows), NULL
+// otherwise. The subquery's one column is named so the comparison can reach it.
+void RewriteQuantified(List& list) {
+  for (size_t i = 1; i + 1 < list.size(); ++i) {
+    bool all = IsWord(list[i], "all");
+    if (!all && !IsWord(list[i], "any") && !IsWord(list[i], "some")) continue;
+    if (!IsComparison(list[i - 1])) continue;
+    Unit& sub = list[i + 1];
+    if (!sub.group || sub.kids.empty() || !IsWord(sub.kids[0], "select")) Syntax();
+    size_t from = 1;
+    while (from < sub.kids.size() && !IsWord(sub.kids[from], "from")) {
+      if (IsOp(sub.kids[from], ",")) Syntax();  // the subquery must give one field
+      ++from;
+    }
+    if (from >= 3 && IsWord(sub.kids[from - 2], "as")) {  // its own alias gives way
+      sub.kids.erase(sub.kids.begin() + static_cast<long>(from) - 2, sub.kids.begin() + static_cast<long>(from));
+      from -= 2;
+    }
+    sub.kids.insert(sub.kids.begin() + static_cast<long>(from), {Unit{{TokKind::Word, "AS"}, {}, false, false}, Raw("__jet_quantified")});
+    size_t op = i - 1;
+    size_t start = OperandStart(list, op);
+    Unit compare{{TokKind::Open, "("}, {Raw("SELECT")}, true, false};
+    compare.kids.insert(compare.kids.end(), list.begin() + static_cast<long>(start), list.begin() + static_cast<long>(op));
+    compare.kids.push_back(list[op]);
+    compare.kids.push_back(Raw("__jet_quantified AS __jet_c FROM"));
+    compare.kids.push_back(sub);
+    Unit fold{{TokKind::Open, "("}, {}, true, false};
+    // True is Jet's -1; a comparison counts as true when it is not 0.
+    fold.kids.push_back(Raw(std::string(kQuantifiedFold) +
+                            (all ? "= 0) > 0 THEN 0 WHEN count(*) = count(__jet_c) THEN -1 END FROM"
+                                 : "<> 0) > 0 THEN -1 WHEN count(*) = count(__jet_c) THEN 0 END FROM")));
+    fold.kids.push_back(compare);
+    list.erase(list.begin() + static_cast<long>(start), list.begin() + static_cast<long>(i) + 2);
+    list.insert(list.begin() + static_cast<long>(start), fold);
+    i = start;
+  }
+}
+
+}  // namespace
+
+bool IsQuantifiedComparison(const Unit& u) {
+  return u.group && !u.kids.empty() && u.kids[0].tok.kind == TokKind::Raw &&
+         u.kids[0].tok.text.compare(0, std::strlen(kQuantifiedFold), kQuantifiedFold) == 0;
+}
+
+namespace {
+
 void QuoteSqliteWords(List& list) {
   for (Unit& u : list)
     if (!u.group && !u.call && u.tok.kind == TokKind::Word &&
@@ -221,6 +276,7 @@ void RewriteExpressions(List& list) {
   RewriteBinary(list, "%", "mod", IsMulDiv, IsMulDiv);           // Mod: below \, above + and -
   RewritePlus(list);
   RewriteConcat(list);
+  RewriteQuantified(list);
   QuoteSqliteWords(list);
 }
 

@@ -53,13 +53,6 @@ void CheckItems(const List& list, size_t from, size_t to) {
   }
 }
 
-bool IsAggregateCall(const Unit& u) {
-  if (!u.call) return false;
-  static const std::set<std::string> names = {"count", "sum", "avg", "min", "max", "vba_first", "vba_last",
-                                              "vba_stdev", "vba_stdevp", "vba_var", "vba_varp"};
-  return names.count(LowerAscii(u.tok.text)) > 0;
-}
-
 bool HasAggregate(const List& list, size_t a, size_t b) {
   for (size_t k = a; k < b; ++k) {
     if (IsAggregateCall(list[k])) return true;
@@ -195,6 +188,13 @@ bool EndsFrom(const Unit& u) {
 
 }  // namespace
 
+bool IsAggregateCall(const Unit& u) {
+  if (!u.call) return false;
+  static const std::set<std::string> names = {"count", "sum", "avg", "min", "max", "vba_first", "vba_last",
+                                              "vba_stdev", "vba_stdevp", "vba_var", "vba_varp"};
+  return names.count(LowerAscii(u.tok.text)) > 0;
+}
+
 void RewriteSelects(List& list, bool outermost, StatementShape* shape) {
   bool first = true;
   for (size_t s = 0; s < list.size(); ++s) {
@@ -242,10 +242,11 @@ void RewriteSelects(List& list, bool outermost, StatementShape* shape) {
     bool outer = outermost && first;
     first = false;
     if (top.empty()) continue;
-    if (outer && !percent) shape->limit = std::stoll(top.size() < 18 ? top : "999999999999999999");
+    const bool compound = HasCompound(list);
+    if (outer && !percent && !compound) shape->limit = std::stoll(top.size() < 18 ? top : "999999999999999999");
     std::vector<List> keys;
     bool distinct = s + 1 < list.size() && IsWord(list[s + 1], "distinct");
-    if (outer && !percent && !distinct && !HasCompound(list) && OrderKeys(list, from, end, &keys)) {
+    if (outer && !percent && !distinct && !compound && OrderKeys(list, from, end, &keys)) {
       // Jet's ties: the keys become hidden columns; the LIMIT form is kept aside.
       List limited = list;
       limited.insert(limited.begin() + static_cast<long>(end), {Raw("LIMIT"), Raw(top)});
@@ -275,6 +276,22 @@ void RewriteSelects(List& list, bool outermost, StatementShape* shape) {
       Unit count{{TokKind::Open, "("}, {}, true, false};
       count.kids = {Raw("SELECT (count(*) * " + top + " + 99) / 100 FROM"), inner};
       limit.push_back(count);
+    }
+    if (compound) {
+      // One select of a UNION: its TOP is its own, but SQLite takes no LIMIT inside
+      // a compound, so the select is read as a subquery. The last select's ORDER
+      // BY stays the union's.
+      size_t memberEnd = end;
+      if (end == list.size())
+        for (size_t k = from; k + 1 < end; ++k)
+          if (IsWord(list[k], "order") && IsWord(list[k + 1], "by")) memberEnd = k;
+      Unit member{{TokKind::Open, "("}, {}, true, false};
+      member.kids.assign(list.begin() + static_cast<long>(s), list.begin() + static_cast<long>(memberEnd));
+      member.kids.insert(member.kids.end(), limit.begin(), limit.end());
+      list.erase(list.begin() + static_cast<long>(s), list.begin() + static_cast<long>(memberEnd));
+      list.insert(list.begin() + static_cast<long>(s), {Raw("SELECT * FROM"), member});
+      ++s;
+      continue;
     }
     list.insert(list.begin() + static_cast<long>(end), limit.begin(), limit.end());
     s = end + limit.size() - 1;

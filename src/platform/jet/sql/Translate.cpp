@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "platform/com/ComError.h"
+#include "platform/jet/sql/Crosstab.h"
 #include "platform/jet/sql/Tokens.h"
 #include "platform/jet/sql/Tree.h"
 #include "platform/jet/sql/Types.h"
@@ -35,7 +36,9 @@ List BuildTree(const std::vector<Token>& toks, size_t* pos, bool nested) {
   if (nested) Syntax();  // a group left open
   return list;
 }
-void Rewrite(List& list, bool outermost, StatementShape* shape, const ColumnLookup* lookup) {
+}  // namespace
+
+void sql::Rewrite(List& list, bool outermost, StatementShape* shape, const ColumnLookup* lookup) {
   for (Unit& u : list)
     if (u.group) Rewrite(u.kids, false, shape, lookup);
   sql::RewriteExpressions(list);
@@ -45,7 +48,6 @@ void Rewrite(List& list, bool outermost, StatementShape* shape, const ColumnLook
   if (outermost) shape->types = sql::TypeStatement(list, lookup);
   sql::RewriteSelects(list, outermost, shape);
 }
-}  // namespace
 
 std::string TranslateJetSql(const std::string& jetSql) {
   StatementShape shape;
@@ -53,7 +55,11 @@ std::string TranslateJetSql(const std::string& jetSql) {
   return shape.tieKeys ? shape.limitSql : sql;
 }
 
-std::string TranslateJetSql(const std::string& jetSql, StatementShape* shape, const ColumnLookup* lookup) {
+namespace {
+
+// `headings` are a crosstab's column headings once known (see Crosstab.h).
+std::string Translate(const std::string& jetSql, StatementShape* shape, const ColumnLookup* lookup,
+                      const std::vector<CrosstabHeading>* headings) {
   std::vector<Token> toks = TokenizeJetSql(jetSql);
   if (toks.empty()) throw _com_error(JET_E_EMPTYSTATEMENT);
   while (!toks.empty() && toks.back().kind == TokKind::Op && toks.back().text == ";") toks.pop_back();
@@ -63,18 +69,30 @@ std::string TranslateJetSql(const std::string& jetSql, StatementShape* shape, co
     std::string v = LowerAscii(verb.text);
     if (v == "insert" || v == "update" || v == "delete" || v == "create" || v == "drop" || v == "alter")
       throw _com_error(E_FAIL);  // the database is opened read-only
-    if (v != "select") Syntax();
+    if (v != "select" && v != "transform") Syntax();
   } else if (verb.kind != TokKind::Open) {
     Syntax();
   }
   size_t pos = 0;
   List root = BuildTree(toks, &pos, false);
   *shape = StatementShape();
-  Rewrite(root, true, shape, lookup);
+  if (IsWord(root.front(), "transform")) return sql::RewriteCrosstab(root, headings, shape, lookup);
+  sql::Rewrite(root, true, shape, lookup);
   sql::MatchPlain(root, shape);
   std::string out;
   sql::Emit(root, &out);
   return out;
+}
+
+}  // namespace
+
+std::string TranslateJetSql(const std::string& jetSql, StatementShape* shape, const ColumnLookup* lookup) {
+  return Translate(jetSql, shape, lookup, nullptr);
+}
+
+std::string TranslateCrosstab(const std::string& jetSql, const std::vector<CrosstabHeading>& headings,
+                              StatementShape* shape, const ColumnLookup* lookup) {
+  return Translate(jetSql, shape, lookup, &headings);
 }
 
 }  // namespace jet

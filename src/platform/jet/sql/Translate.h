@@ -23,6 +23,10 @@ extern const char kExprAlias[];
 struct TypedColumn {
   std::string name;
   int type = -1;
+  // The alias the statement gives the table a plain column comes from, as
+  // written; empty when it gives none (a repeated name is then told apart by
+  // the table's own name).
+  std::string source;
 };
 // The columns of the table or saved query of that name, for typing the
 // expressions over it; false when the name is neither.
@@ -43,7 +47,8 @@ bool RegisterTranslationFunctions(sqlite3* db);
 
 // Throws _com_error: JET_E_EMPTYSTATEMENT for a statement of blanks only,
 // JET_E_SYNTAX for what Jet cannot parse, E_FAIL for statements that would change
-// the database (which is read-only here).
+// the database (which is read-only here). Empty for a crosstab whose column
+// headings come from the data (Crosstab.h).
 std::string TranslateJetSql(const std::string& jetSql);
 
 // What the runner needs to know of a statement beyond its SQLite text.
@@ -62,6 +67,10 @@ struct StatementShape {
   int tieKeys = 0;
   std::string limitSql;
   ResultTypes types;  // filled when a lookup was given
+  // A crosstab whose column headings come from the data: the select that finds
+  // them, to run before the statement can be translated (Crosstab.h).
+  std::string headingsSql;
+  int headingType = -1;  // the headings' AccessType, -1 where unknown
 };
 // Every expression is typed (its columns' types through `lookup`, when given): the
 // result's types are filled, a date joined to text takes its text form, and the

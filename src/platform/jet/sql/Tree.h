@@ -1,13 +1,15 @@
 // The statement as the translator works on it: tokens grouped by parentheses
 // into a tree of units, the tests the rewrites ask of a unit, and the way back
 // to text. Internal to the SQL translation (Translate.cpp, Expressions.cpp,
-// Selects.cpp).
+// Selects.cpp, Crosstab.cpp).
 #pragma once
 #include <string>
 #include <vector>
 
 #include "platform/jet/sql/Tokens.h"
 #include "platform/jet/sql/Translate.h"
+
+namespace jet { struct CrosstabHeading; }
 
 namespace jet::sql {
 
@@ -35,6 +37,19 @@ Unit Raw(const std::string& text);   // text for SQLite as it stands
 // SQLite text of units (or of units [a, b) of a list).
 void Emit(const List& list, std::string* out);
 std::string EmitRange(const List& list, size_t a, size_t b);
+
+// Every rewrite of a list, its groups first (Translate.cpp).
+void Rewrite(List& list, bool outermost, StatementShape* shape, const ColumnLookup* lookup);
+// A TRANSFORM statement (Crosstab.cpp): its SQLite text once `headings` are
+// given or fixed by an IN list; else empty, with shape->headingsSql set.
+std::string RewriteCrosstab(List& root, const std::vector<CrosstabHeading>* headings, StatementShape* shape,
+                            const ColumnLookup* lookup);
+// Count, Sum, Avg, Min, Max, First, Last, StDev, StDevP, Var, VarP (Selects.cpp).
+bool IsAggregateCall(const Unit& u);
+
+// Whether `u` is a comparison with ALL, ANY or SOME as RewriteExpressions left it:
+// a Yes/No, -1 or 0 (or NULL).
+bool IsQuantifiedComparison(const Unit& u);
 
 // Literals, names, functions and operators (&, +, Mod) of one list, groups not
 // entered.

@@ -1,11 +1,13 @@
 #include "platform/jet/sql/Types.h"
 
 #include <cstdlib>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "platform/com/ComError.h"
 #include "platform/jet/sql/TypeRules.h"
+#include "platform/jet/vba/Functions.h"
 
 namespace jet::sql {
 
@@ -19,6 +21,7 @@ bool IsCompareWord(const Unit& u) {
 
 struct Source {
   std::string alias;  // lower case
+  std::string label;  // the alias as the statement writes it; empty when it gives none
   std::vector<TypedColumn> columns;
   bool known = false;
 };
@@ -118,6 +121,18 @@ class Typer {
     return k == TokKind::String || k == TokKind::Number || IsName(list[a]);
   }
 
+  static bool Mismatched(T left, T right) {
+    auto numeric = [](T t) { return IsNumber(t) || t == T::Date; };
+    return (left == T::Text && numeric(right)) || (numeric(left) && right == T::Text);
+  }
+  // A subquery whose one column is a column or a literal: SELECT name AS ...
+  static bool SingleColumn(const Unit& sub) {
+    const List& k = sub.kids;
+    for (size_t a = 1, b = 1; b < k.size(); ++b)
+      if (IsWord(k[b], "as") || IsWord(k[b], "from")) return Firm(k, a, b);
+    return false;
+  }
+
   T Comparison(Range& r) {
     size_t leftStart = r.i;
     T left = Additive(r);
@@ -135,14 +150,12 @@ class Typer {
       // column against a number (CustomerID = 5), or a date against a quoted
       // date (OrderDate > '1995-1-1', where Jet wants #1995-1-1#), is no
       // comparison it makes.
-      auto numeric = [](T t) { return IsNumber(t) || t == T::Date; };
-      if (((left == T::Text && numeric(right)) || (numeric(left) && right == T::Text)) && firmLeft &&
-          Firm(r.list, rightStart, r.i))
-        throw _com_error(JET_E_TYPEMISMATCH);
+      if (Mismatched(left, right) && firmLeft && Firm(r.list, rightStart, r.i)) throw _com_error(JET_E_TYPEMISMATCH);
       return T::Boolean;
     }
     if (IsWord(r.at(), "not") && r.i + 1 < r.b && IsCompareWord(r.list[r.i + 1])) ++r.i;
     if (IsWord(r.at(), "like")) {
+      if (left == T::Date) AsDateText(r.list, leftStart, r.i);  // matched as its text
       ++r.i;
       Additive(r);
       if (!r.done() && IsWord(r.at(), "escape")) ++r.i, Additive(r);
@@ -268,11 +281,37 @@ class Typer {
     return T::Unknown;
   }
 
+  // The alias, as written, of the source a column reference reads.
+  static std::string Label(const Scope& scope, const std::string& qualifier, const std::string& name) {
+    const std::string q = LowerAscii(qualifier), n = LowerAscii(name);
+    for (const Source& src : scope.sources) {
+      if (!q.empty()) {
+        if (src.alias == q) return src.label;
+        continue;
+      }
+      for (const TypedColumn& c : src.columns)
+        if (LowerAscii(c.name) == n) return src.label;
+    }
+    return std::string();
+  }
+
   // A parenthesized expression, a subquery (its first column) or a list.
   T Group(Unit& g, const Scope& scope) {
     if (!g.kids.empty() && IsWord(g.kids[0], "select")) {
       std::vector<TypedColumn> cols = Selects(g.kids, &scope);
       return cols.size() == 1 && cols[0].name != "*" ? FromAccess(cols[0].type) : T::Unknown;
+    }
+    if (IsQuantifiedComparison(g) && g.kids.size() == 2 && g.kids[1].kids.size() >= 5) {
+      // (SELECT fold FROM (SELECT x op __jet_quantified AS __jet_c FROM (subquery))):
+      // x against the subquery's one column, as a comparison.
+      List& compare = g.kids[1].kids;
+      const size_t op = compare.size() - 3;
+      T left = Expression(compare, 1, op, scope);
+      T right = Group(compare.back(), scope);
+      if (Mismatched(left, right) && Firm(compare, 1, op) && SingleColumn(compare.back())) {
+        throw _com_error(JET_E_TYPEMISMATCH);
+      }
+      return T::Boolean;
     }
     std::vector<T> parts = Arguments(g.kids, scope);
     return parts.size() == 1 ? parts[0] : T::Unknown;
@@ -303,7 +342,48 @@ class Typer {
     if (name == "cstr" && !types.empty() && types[0] == T::Date) {
       fn.tok.text = kDateTextFunction;  // CStr of a date is the date's text
     }
-    return FunctionResult(name, types);
+    const T result = FunctionResult(name, types);
+    // VarType, TypeName, IsNumeric and IsDate answer by the type Jet knows, not by
+    // how SQLite holds the value (a date as a day number, a Yes/No as an integer).
+    const int code = types.size() == 1 ? VarTypeCode(types[0]) : 0;
+    if (code && (name == "vartype" || name == "typename" || name == "isnumeric" || name == "isdate")) {
+      fn.tok.text = kTypedInspection + name;
+      args.kids.push_back(Unit{{TokKind::Op, ","}, {}, false, false});
+      args.kids.push_back(Unit{{TokKind::Number, std::to_string(code)}, {}, false, false});
+    }
+    return result;
+  }
+
+  // VBA's VarType code of a value of type `t`; 0 where the type is not known.
+  static int VarTypeCode(T t) {
+    switch (t) {
+      case T::Integer: return 2;
+      case T::Long: return 3;
+      case T::Single: return 4;
+      case T::Double: return 5;
+      case T::Currency: return 6;
+      case T::Date: return 7;
+      case T::Text: return 8;
+      case T::Boolean: return 11;
+      case T::Decimal: return 14;
+      case T::Byte: return 17;
+      case T::Binary: return 8209;  // an array of bytes
+      default: return 0;
+    }
+  }
+
+  // Whether argument `arg` of `count` is one of the function's String parameters,
+  // where VBA turns a date into its text form (Left(OrderDate, 4) is "1994").
+  static bool TextParameter(std::string name, size_t arg, size_t count) {
+    if (!name.empty() && name.back() == '$') name.pop_back();
+    static const std::set<std::string> firstOnly = {
+        "left", "leftb", "right", "rightb", "mid", "midb", "len", "lenb", "lcase", "ucase", "ltrim", "rtrim",
+        "trim", "strconv", "strreverse", "asc", "ascb", "ascw", "val", "format"};
+    if (firstOnly.count(name)) return arg == 0;
+    if (name == "cat" || name == "instrrev" || name == "strcomp") return arg <= 1;
+    if (name == "replace") return arg <= 2;
+    if (name == "instr" || name == "instrb") return count >= 3 ? arg == 1 || arg == 2 : arg <= 1;
+    return false;
   }
 
   // Jet's True is -1, SQLite's comparisons give 1: a Yes/No the grammar made
@@ -313,6 +393,20 @@ class Typer {
     Unit test{{TokKind::Open, "("}, {inner, Raw("<> 0")}, true, false};
     kids = {Unit{{TokKind::Op, "-"}, {}, false, false}, test};
   }
+  // Units [a, b) of `list` given to the date-text function, in place: the call
+  // takes the first unit's place and the others stay as empty units, so that the
+  // positions the parse holds do not move.
+  static void AsDateText(List& list, size_t a, size_t b) {
+    if (b <= a) return;
+    Unit args{{TokKind::Open, "("}, {}, true, false};
+    for (size_t k = a; k < b; ++k) {
+      args.kids.push_back(std::move(list[k]));
+      list[k] = Raw("");
+    }
+    list[a] = Unit{{TokKind::Open, "("}, {Unit{{TokKind::Word, kDateTextFunction}, {}, false, true}, std::move(args)},
+                   true, false};
+  }
+
   // An operand that is a parenthesized Yes/No, as a value (in arithmetic, a comparison).
   static void OperandAsValue(List& list, size_t start, size_t end, T type) {
     if (type != T::Boolean || end != start + 1 || !list[start].group || list[start].kids.empty() ||
@@ -332,7 +426,7 @@ class Typer {
       bool single = k == a + 1 && !kids[a].group;  // a stored Yes/No or a literal: -1 already
       bool condition = (name == "iif" && arg == 0) || (name == "switch" && arg % 2 == 0);
       bool truth = t == T::Boolean && !single && !condition;
-      bool date = t == T::Date && name == "cat";
+      bool date = t == T::Date && TextParameter(name, arg, types.size());
       if ((truth || date) && k > a) {
         List part(kids.begin() + static_cast<long>(a), kids.begin() + static_cast<long>(k));
         if (truth) {
@@ -367,7 +461,8 @@ class Typer {
       if (u.group) {
         List& kids = u.kids;
         if (kids.size() == 3 && kids[0].tok.kind == TokKind::Raw && IsName(kids[1])) {
-          // a table read through a materialized subquery: (SELECT * FROM t LIMIT -1)
+          // a table read through a materialized subquery: (SELECT * FROM t LIMIT -1),
+          // named after the table unless the statement gives it an alias
           src.alias = LowerAscii(kids[1].tok.text);
           src.known = Lookup(kids[1].tok.text, &src.columns);
         } else if (!kids.empty() && IsWord(kids[0], "select")) {
@@ -384,12 +479,14 @@ class Typer {
       } else {
         continue;
       }
-      if (k + 2 < b && IsWord(list[k + 1], "as")) {
-        src.alias = LowerAscii(list[k + 2].tok.text);
-        k += 2;
-      } else if (k + 1 < b && IsName(list[k + 1]) && !IsWord(list[k + 1], "on")) {
-        src.alias = LowerAscii(list[k + 1].tok.text);
-        k += 1;
+      const std::string table = src.alias;
+      size_t alias = 0;
+      if (k + 2 < b && IsWord(list[k + 1], "as")) alias = k + 2;
+      else if (k + 1 < b && IsName(list[k + 1]) && !IsWord(list[k + 1], "on")) alias = k + 1;
+      if (alias) {
+        src.alias = LowerAscii(list[alias].tok.text);
+        if (src.alias != table) src.label = list[alias].tok.text;
+        k = alias;
       }
       scope->sources.push_back(std::move(src));
     }
@@ -457,14 +554,20 @@ std::vector<TypedColumn> Typer::Select(List& list, size_t s, size_t end, const S
       std::string q = qualifiedStar ? LowerAscii(list[a].tok.text) : std::string();
       for (const Source& src : scope.sources) {
         if (qualifiedStar && src.alias != q) continue;
-        if (!src.known) { out.push_back({"*", -1}); continue; }
-        out.insert(out.end(), src.columns.begin(), src.columns.end());
+        if (!src.known) { out.push_back({"*", -1, ""}); continue; }
+        for (TypedColumn c : src.columns) {
+          c.source = src.label;
+          out.push_back(std::move(c));
+        }
       }
     } else if (k > a) {
       TypedColumn c;
       c.type = ToAccess(Expression(list, a, k, scope));
       if (k >= a + 2 && IsWord(list[k - 2], "as")) c.name = list[k - 1].tok.text;
       else if (IsName(list[k - 1])) c.name = list[k - 1].tok.text;
+      if (k == a + 1 && IsName(list[a])) c.source = Label(scope, "", list[a].tok.text);
+      if (k == a + 3 && IsName(list[a]) && IsOp(list[a + 1], ".") && IsName(list[a + 2]))
+        c.source = Label(scope, list[a].tok.text, list[a + 2].tok.text);
       out.push_back(c);
     }
     a = k + 1;

@@ -51,9 +51,10 @@ int CollateJetText(void*, int aLen, const void* a, int bLen, const void* b) {
   return CompareJetText(static_cast<const char*>(a), aLen, static_cast<const char*>(b), bLen);
 }
 
-// LIKE as Jet matches: % or * any run of characters, _ or ? one character,
-// [abc], [a-z] and [!abc] character lists, without regard to case; an ESCAPE
-// character makes the next pattern character literal.
+// LIKE as Jet matches through its OLE DB provider, with ANSI-92 wildcards: % any
+// run of characters, _ one character, [abc], [a-z] and [!abc] character lists,
+// without regard to case; * and ? are plain characters there. An ESCAPE character
+// makes the next pattern character literal.
 bool LikeMatch(const unsigned char* p, const unsigned char* pe, const unsigned char* s,
                const unsigned char* se, uint32_t esc) {
   const unsigned char* starP = nullptr;
@@ -66,11 +67,11 @@ bool LikeMatch(const unsigned char* p, const unsigned char* pe, const unsigned c
         uint32_t lit = vba::NextChar(p, pe);
         const unsigned char* sNext = s;
         if (vba::FoldChar(vba::NextChar(sNext, se)) == vba::FoldChar(lit)) { s = sNext; continue; }
-      } else if (pc == '%' || pc == '*') {
+      } else if (pc == '%') {
         starP = p;
         starS = s;
         continue;
-      } else if (pc == '_' || pc == '?') {
+      } else if (pc == '_') {
         vba::NextChar(s, se);
         continue;
       } else if (pc == '[') {
@@ -104,7 +105,7 @@ bool LikeMatch(const unsigned char* p, const unsigned char* pe, const unsigned c
     vba::NextChar(starS, se);
     s = starS;
   }
-  while (p < pe && (*p == '%' || *p == '*')) ++p;
+  while (p < pe && *p == '%') ++p;
   return p == pe;
 }
 
@@ -247,6 +248,8 @@ std::string VbaFunctionSqlName(const std::string& name) {
   return Names().count(n) ? "vba_" + n : std::string();
 }
 
+const char kTypedInspection[] = "vba_typed";
+
 std::string VbaCallSqlName(const std::string& name) {
   static const std::set<std::string> operators = {"vba_cat", "vba_add", "vba_pow", "vba_idiv", "vba_mod"};
   std::string sql = VbaFunctionSqlName(name);
@@ -267,28 +270,6 @@ bool IsStatementFunction(const char* sqliteName) {
   // Every vba_ function is ours: the translator's own helpers as well as Jet's
   // functions, which a statement reaches only by their Jet names.
   return n.compare(0, 4, "vba_") == 0 || n == "like" || IsJetAggregate(n);
-}
-
-int CompareJetText(const char* a, int aLen, const char* b, int bLen) {
-  auto* p = reinterpret_cast<const unsigned char*>(a);
-  auto* q = reinterpret_cast<const unsigned char*>(b);
-  const unsigned char* pe = p + aLen;
-  const unsigned char* qe = q + bLen;
-  while (p < pe && q < qe) {
-    if (*p < 0x80 && *q < 0x80) {  // the common case, without decoding
-      unsigned char x = *p++, y = *q++;
-      if (x >= 'A' && x <= 'Z') x += 32;
-      if (y >= 'A' && y <= 'Z') y += 32;
-      if (x != y) return x < y ? -1 : 1;
-      continue;
-    }
-    uint32_t x = vba::FoldChar(vba::NextChar(p, pe));
-    uint32_t y = vba::FoldChar(vba::NextChar(q, qe));
-    if (x != y) return x < y ? -1 : 1;
-  }
-  if (p < pe) return 1;
-  if (q < qe) return -1;
-  return 0;
 }
 
 bool RegisterVbaFunctions(sqlite3* db) {

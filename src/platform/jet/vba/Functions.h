@@ -9,8 +9,8 @@ struct sqlite3;
 namespace jet {
 
 // The collation every text column and text literal carries: Jet compares and
-// sorts text without regard to case (ASCII and the common alphabets' simple
-// case folding).
+// sorts text without regard to case, accented letters beside their base letter
+// (CompareJetText).
 extern const char kTextCollation[];
 
 // The name under which VBA function `name` is registered in SQLite, or empty when
@@ -31,10 +31,17 @@ bool IsJetAggregate(const std::string& name);
 // SQLite function the translator itself comes to emit must be named here.
 bool IsStatementFunction(const char* sqliteName);
 
+// VarType, TypeName, IsNumeric and IsDate also come as kTypedInspection + name
+// ("vba_typedvartype"...) with a second argument: the VarType code the translator
+// knows the value to have (a date travels as a day number, a Yes/No as an
+// integer). No statement calls them by that name; the translator does.
+extern const char kTypedInspection[];
+
 // Registers the functions, the collation and LIKE. False when SQLite refuses.
 bool RegisterVbaFunctions(sqlite3* db);
 
-// Compares two UTF-8 texts as Jet does (<0, 0, >0), without regard to case.
+// Compares two UTF-8 texts in Jet's order (<0, 0, >0): case, width and kana type
+// ignored, accents second to the base letters (Collation.cpp).
 int CompareJetText(const char* a, int aLen, const char* b, int bLen);
 
 }  // namespace jet

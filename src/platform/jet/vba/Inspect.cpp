@@ -108,6 +108,48 @@ void TypeName(sqlite3_context* ctx, int, sqlite3_value** argv) {
   sqlite3_result_text(ctx, TypeOf(argv[0]).name, -1, SQLITE_STATIC);
 }
 
+// The same four for a value whose type the translator knows, given as its VarType
+// code (argv[1]): a date travels as a day number and a Yes/No as an integer, but
+// VBA sees a Date and a Boolean.
+constexpr int kVbDate = 7, kVbString = 8, kVbByteArray = 8209;
+const char* TypeNameOf(int varType) {
+  switch (varType) {
+    case 2: return "Integer";
+    case 3: return "Long";
+    case 4: return "Single";
+    case 5: return "Double";
+    case 6: return "Currency";
+    case kVbDate: return "Date";
+    case kVbString: return "String";
+    case 11: return "Boolean";
+    case 14: return "Decimal";
+    case 17: return "Byte";
+    case kVbByteArray: return "Byte()";
+    default: return "Variant";
+  }
+}
+bool IsNullArg(sqlite3_value** argv) { return sqlite3_value_type(argv[0]) == SQLITE_NULL; }
+int CodeArg(sqlite3_value** argv) { return sqlite3_value_int(argv[1]); }
+void TypedVarType(sqlite3_context* ctx, int, sqlite3_value** argv) {
+  sqlite3_result_int(ctx, IsNullArg(argv) ? 1 : CodeArg(argv));
+}
+void TypedTypeName(sqlite3_context* ctx, int, sqlite3_value** argv) {
+  sqlite3_result_text(ctx, IsNullArg(argv) ? "Null" : TypeNameOf(CodeArg(argv)), -1, SQLITE_STATIC);
+}
+void TypedIsNumeric(sqlite3_context* ctx, int, sqlite3_value** argv) {
+  const int code = CodeArg(argv);
+  if (IsNullArg(argv) || code == kVbDate || code == kVbByteArray) return ResultTruth(ctx, false);
+  if (code == kVbString) return IsNumeric(ctx, 1, argv);
+  ResultTruth(ctx, true);
+}
+void TypedIsDate(sqlite3_context* ctx, int, sqlite3_value** argv) {
+  const int code = CodeArg(argv);
+  if (IsNullArg(argv)) return ResultTruth(ctx, false);
+  if (code == kVbDate) return ResultTruth(ctx, true);
+  if (code == kVbString) return IsDate(ctx, 1, argv);
+  ResultTruth(ctx, false);  // a number is no date in VBA, whatever its value
+}
+
 // Choose(index, choice1, choice2, ...): the index rounded to a whole; NULL when
 // it names no choice.
 void Choose(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
@@ -178,6 +220,10 @@ void RegisterInspectionFunctions(sqlite3* db) {
   AddScalar(db, "ismissing", 1, 1, False);
   AddScalar(db, "vartype", 1, 1, VarType);
   AddScalar(db, "typename", 1, 1, TypeName);
+  AddScalar(db, "typedvartype", 2, 2, TypedVarType);
+  AddScalar(db, "typedtypename", 2, 2, TypedTypeName);
+  AddScalar(db, "typedisnumeric", 2, 2, TypedIsNumeric);
+  AddScalar(db, "typedisdate", 2, 2, TypedIsDate);
   AddScalar(db, "choose", -1, -1, Choose);  // any count; checked in the body
   AddScalar(db, "switch", -1, -1, Switch);
   AddScalar(db, "partition", 4, 4, RangeLabel);
