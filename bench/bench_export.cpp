@@ -137,6 +137,11 @@ int main(int argc, char** argv) {
   const std::string table = jetwriter::BigTables(1).front().name;
   int rc = 0;
 
+  // Wall times are only as good as the machine is idle: say how busy it was.
+  double load[1] = {0};
+  if (getloadavg(load, 1) == 1) {
+    std::printf("load average %.1f on %ld processors at the start\n", load[0], sysconf(_SC_NPROCESSORS_ONLN));
+  }
   std::printf("%9s  %8s %8s %11s  %8s %8s %11s  %6s %6s  %8s %9s  %7s\n", "rows", "scan s",
               "cpu s", "rows/s", "export s", "cpu s", "rows/s", "ratio", "cpu", "scan KB",
               "export KB", "file MB");
