@@ -8,6 +8,9 @@
 // Last, a statement of typed expressions (a date moved by a day, a text joined,
 // a Yes/No condition) beside the plain export: the price of Jet's typing, bound
 // to twice the plain export.
+// Every measurement runs three times, the kinds taking turns, and the fastest wall
+// time and the smallest CPU time of each kind are compared: a machine busy with
+// other work only ever adds time, and adds it to whichever run it happens to hit.
 //
 //   bench_export [rows ...]     default: 100000 1000000
 #include <fcntl.h>
@@ -15,6 +18,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <clocale>
 #include <cstdio>
@@ -38,6 +42,7 @@ struct Measure {
   long rows = 0;
   long maxRssKb = 0;
   bool ok = false;
+  int runs = 0;  // of which this is the best
 };
 
 // Runs f in a child; the child reports its time and row count through a pipe.
@@ -68,6 +73,24 @@ Measure InChild(const std::function<long()>& f) {
   m.cpu = ru.ru_utime.tv_sec + ru.ru_utime.tv_usec / 1e6 + ru.ru_stime.tv_sec + ru.ru_stime.tv_usec / 1e6;
   return m;
 }
+
+// The best of several runs: fastest wall time, least CPU time, and the largest
+// peak memory any of them had.
+void KeepBest(Measure* best, const Measure& m) {
+  if (best->runs++ == 0 || !m.ok) {
+    const int runs = best->runs;
+    *best = m;
+    best->runs = runs;
+    return;
+  }
+  if (!best->ok) return;
+  best->seconds = std::min(best->seconds, m.seconds);
+  best->cpu = std::min(best->cpu, m.cpu);
+  best->maxRssKb = std::max(best->maxRssKb, m.maxRssKb);
+  best->ok = best->ok && m.rows == best->rows;
+}
+
+constexpr int kRuns = 3;
 
 void SyncFile(const std::string& path) {
   int fd = open(path.c_str(), O_RDONLY);
@@ -114,6 +137,11 @@ int main(int argc, char** argv) {
   const std::string table = jetwriter::BigTables(1).front().name;
   int rc = 0;
 
+  // Wall times are only as good as the machine is idle: say how busy it was.
+  double load[1] = {0};
+  if (getloadavg(load, 1) == 1) {
+    std::printf("load average %.1f on %ld processors at the start\n", load[0], sysconf(_SC_NPROCESSORS_ONLN));
+  }
   std::printf("%9s  %8s %8s %11s  %8s %8s %11s  %6s %6s  %8s %9s  %7s\n", "rows", "scan s",
               "cpu s", "rows/s", "export s", "cpu s", "rows/s", "ratio", "cpu", "scan KB",
               "export KB", "file MB");
@@ -135,8 +163,11 @@ int main(int argc, char** argv) {
     // neither the scan nor the export pays for the other's writing or reading.
     SyncFile(db);
     InChild([&] { return LibmdbRowCount(db, table.c_str()); });
-    Measure scan = InChild([&] { return LibmdbRowCount(db, table.c_str()); });
-    Measure exp = InChild([&] { return Export(db, "select * from [" + table + "]", out); });
+    Measure scan, exp, ordered, expressions;
+    for (int run = 0; run < kRuns; ++run) {
+      KeepBest(&scan, InChild([&] { return LibmdbRowCount(db, table.c_str()); }));
+      KeepBest(&exp, InChild([&] { return Export(db, "select * from [" + table + "]", out); }));
+    }
     if (!scan.ok || !exp.ok || scan.rows != exp.rows) {
       std::printf("%9llu  failed (scan %ld rows, export %ld rows)\n",
                   static_cast<unsigned long long>(n), scan.rows, exp.rows);
@@ -150,13 +181,15 @@ int main(int argc, char** argv) {
                   fs::file_size(out) / 1e6, holds ? "within 3x, under 64 MB" : "OUT OF BOUNDS");
     }
     std::fflush(stdout);
-    Measure ordered = InChild([&] {
-      return Export(db, "select * from [" + table + "] where Active order by Name", out);
-    });
+    for (int run = 0; run < kRuns; ++run) {
+      KeepBest(&ordered, InChild([&] {
+        return Export(db, "select * from [" + table + "] where Active order by Name", out);
+      }));
+      KeepBest(&expressions, InChild([&] {
+        return Export(db, "select ID, Created + 1, Name & '!' from [" + table + "] where Active", out);
+      }));
+    }
     sorted.push_back({n, exp, ordered});
-    Measure expressions = InChild([&] {
-      return Export(db, "select ID, Created + 1, Name & '!' from [" + table + "] where Active", out);
-    });
     typed.push_back({n, exp, expressions});
     fs::remove(db);
     fs::remove(out);
@@ -171,11 +204,12 @@ int main(int argc, char** argv) {
       rc = 1;
       continue;
     }
-    const bool holds = s.sorted.seconds <= 3 * s.plain.seconds && s.sorted.cpu <= 3 * s.plain.cpu;
+    const bool holds = s.sorted.seconds <= 3 * s.plain.seconds && s.sorted.cpu <= 3 * s.plain.cpu &&
+                       s.sorted.maxRssKb < 64 * 1024;
     std::printf("%9llu  %8.3f %8.3f  %8.3f %8.3f  %5.1fx %5.1fx  %9ld  %s (%ld rows)\n",
                 static_cast<unsigned long long>(s.rows), s.plain.seconds, s.plain.cpu, s.sorted.seconds,
                 s.sorted.cpu, s.sorted.seconds / s.plain.seconds, s.sorted.cpu / s.plain.cpu,
-                s.sorted.maxRssKb, holds ? "within 3x" : "OUT OF BOUNDS", s.sorted.rows);
+                s.sorted.maxRssKb, holds ? "within 3x, under 64 MB" : "OUT OF BOUNDS", s.sorted.rows);
   }
   std::printf("\nselect ID, Created + 1, Name & '!' from %s where Active, beside the plain export\n", table.c_str());
   std::printf("%9s  %8s %8s  %8s %8s  %6s %6s\n", "rows", "plain s", "cpu s", "typed s", "cpu s", "ratio", "cpu");

@@ -78,6 +78,26 @@ TEST_F(AdoJetTest, TopFourRowsOfCustomers) {
   conn->Close();
 }
 
+// The sort of an ORDER BY runs before the first row is there: the connection's
+// stepping hook is called meanwhile, and no more once it has been taken away.
+TEST_F(AdoJetTest, SteppingHookIsCalledDuringTheSortBeforeTheFirstRow) {
+  _ConnectionPtr conn = Open(kData + "/nwind.mdb");
+  int calls = 0;
+  conn->WhileStepping([&] { ++calls; });
+  _RecordsetPtr rs;
+  ASSERT_EQ(rs.CreateInstance("ADODB.Recordset"), S_OK);
+  const std::string sorted = "select * from [Order Details] order by Quantity, UnitPrice";
+  rs->Open(sorted, conn, ADODB::adOpenStatic, ADODB::adLockOptimistic, ADODB::adCmdText);
+  EXPECT_GT(calls, 0);
+  rs->Close();
+  conn->WhileStepping({});
+  calls = 0;
+  rs->Open(sorted, conn, ADODB::adOpenStatic, ADODB::adLockOptimistic, ADODB::adCmdText);
+  EXPECT_EQ(calls, 0);
+  rs->Close();
+  conn->Close();
+}
+
 HRESULT ListTables(const std::function<_ConnectionPtr()>& open) {
   return CodeOf([&] {
     _ConnectionPtr conn = open();

@@ -21,6 +21,8 @@ void CExportDlg::OnBtnPreview() {
   };
 
   RunDbOperation(kPreview, [&](_ConnectionPtr& pConn, _RecordsetPtr& pRs) {
+    // TOP 4 of a big sorted statement still passes over every row before the first.
+    pConn->WhileStepping([this] { OnRecordsDone(0); });
     pRs->Open((LPCTSTR)strSql, pConn, ADODB::adOpenStatic, ADODB::adLockOptimistic,
               ADODB::adCmdText);
 

@@ -14,6 +14,15 @@ ExportRun::ExportRun(TextFormat format, std::string target, std::string source)
 void ExportRun::Run(const _ConnectionPtr& connection, _RecordsetPtr& recordset,
                     const std::string& statement) {
   m_records = 0;
+  // A single step of the statement can run long (the sort of a big ORDER BY before
+  // its first row): the window is kept alive through it as between records.
+  struct SteppingHook {
+    const _ConnectionPtr& connection;
+    ~SteppingHook() {
+      if (connection) connection->WhileStepping({});
+    }
+  } stepping{connection};
+  if (m_onRecords && connection) connection->WhileStepping([this] { m_onRecords(m_records); });
   recordset->Open(statement, connection, ADODB::adOpenStatic, ADODB::adLockOptimistic,
                   ADODB::adCmdText);
   // The column count, read once, fixes the number of fields of every line.

@@ -2,6 +2,7 @@
 // pointers shaped like the #import wrappers. Every failing call throws _com_error;
 // using an empty reference throws _com_error(E_POINTER). Text is UTF-8.
 #pragma once
+#include <functional>
 #include <memory>
 #include <string>
 #include "platform/com/ComError.h"
@@ -73,6 +74,10 @@ class _Connection {
   virtual _RecordsetPtr OpenSchema(SchemaEnum schema, const VARIANT& restrictions = VARIANT::Missing(),
                                    const VARIANT& schemaId = VARIANT::Missing()) = 0;
   virtual void Close() = 0;
+  // Not ADO's own: called now and then while a statement of the open connection
+  // runs one long step (the sort before the first row of a big ORDER BY), as the
+  // export calls its window between rows. It must not throw; empty stops the calls.
+  virtual void WhileStepping(std::function<void()> alive) { (void)alive; }
 };
 
 class _Recordset {

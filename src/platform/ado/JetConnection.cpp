@@ -50,6 +50,10 @@ _RecordsetPtr JetConnection::OpenSchema(ADODB::SchemaEnum schema, const VARIANT&
   return _RecordsetPtr(recordset);
 }
 
+void JetConnection::WhileStepping(std::function<void()> alive) {
+  if (m_session && m_session->database) m_session->database->WhileStepping(std::move(alive));
+}
+
 void JetConnection::Close() {
   if (!m_session) Raise(adErrObjectClosed);
   m_session->open = false;

@@ -22,6 +22,8 @@ class JetConnection : public ADODB::_Connection {
   _RecordsetPtr OpenSchema(ADODB::SchemaEnum schema, const VARIANT& restrictions,
                            const VARIANT& schemaId) override;
   void Close() override;
+  // Passed to the open database; closed, there is nothing to call it.
+  void WhileStepping(std::function<void()> alive) override;
 
   // The open session for Recordset.Open, or null when closed.
   std::shared_ptr<Session> session() const { return m_session; }

@@ -56,7 +56,11 @@ bool FromOleDate(double value, DateTime* out) {
   // The whole days toward zero name the day; the fraction's size is the time.
   double whole = std::trunc(value);
   int64_t dayIndex = static_cast<int64_t>(whole);
-  int64_t seconds = std::llround(std::fabs(value - whole) * 86400.0);
+  // Rounded half away from zero, as llround does, without its library call: the
+  // product is below 86400, so its whole part and what is left are exact.
+  const double exact = std::fabs(value - whole) * 86400.0;
+  int64_t seconds = static_cast<int64_t>(exact);
+  if (exact - static_cast<double>(seconds) >= 0.5) ++seconds;
   if (seconds >= 86400) {  // rounded up to the next midnight
     seconds -= 86400;
     ++dayIndex;

@@ -1,6 +1,7 @@
 // The Jet OLE DB provider as the ADO layer sees it: open a database file, list its
 // table-like objects, run one Jet SQL statement and walk its result.
 #pragma once
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -28,6 +29,10 @@ class Database {
   // Runs a Jet SQL statement. Throws _com_error: JET_E_EMPTYSTATEMENT, JET_E_SYNTAX,
   // JET_E_NOTABLE, JET_E_NOCOLUMN, E_FAIL. The cursor keeps the database alive.
   virtual std::unique_ptr<Cursor> Execute(const std::string& jetSql) = 0;
+  // Called now and then while one step of a statement runs long (a big sort before
+  // its first row, a filter passing over many rows), so that the caller's window
+  // stays alive as it does between rows. It must not throw; empty stops the calls.
+  virtual void WhileStepping(std::function<void()> alive) { (void)alive; }
 };
 
 }  // namespace jet
