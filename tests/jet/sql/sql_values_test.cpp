@@ -32,8 +32,9 @@ TEST(SqlValues, DateLiteralsInJetsForms) {
   EXPECT_EQ(Day("31-Jan-2000"), 36556);
   EXPECT_EQ(Day("January 31 2000 12:00"), 36556.5);
   EXPECT_EQ(Day("12/29/1899 12:00"), -1.5);  // day -1, and half a day forward from its midnight
+  EXPECT_EQ(Day("13/1/2000"), 36538);     // no month 13: read day first, as Jet does
   double d;
-  for (const char* bad : {"", "2/30/2000", "13/1/2000", "1/31", "5", "25:00", "1/31/2000 x", "1//2000", "Jan 2000", "Ja 5 2000", "1/31/2000 Jan"})
+  for (const char* bad : {"", "2/30/2000", "13/13/2000", "1/31", "5", "25:00", "1/31/2000 x", "1//2000", "Jan 2000", "Ja 5 2000", "1/31/2000 Jan"})
     EXPECT_FALSE(jet::ParseJetDate(bad, &d)) << bad;
 }
 

@@ -1,5 +1,6 @@
 // The expression rewrites: literals Jet writes its own way, function names, and
-// the operators whose meaning differs from SQLite's (&, +, /, \, ^, Mod, !).
+// the operators whose meaning differs from SQLite's (&, +, /, \, ^, Mod, !): / divides
+// as Doubles (7 / 2 is 3.5) and a zero divisor is an error, not SQLite's NULL.
 #include <cstdio>
 #include <cstring>
 #include <set>
@@ -58,10 +59,6 @@ void RewriteTokens(List& list) {
       u.tok.text = DayNumberText(d);  // stays a Date token, so that it is typed as one
     } else if (u.tok.kind == TokKind::Op && u.tok.text == ";") {
       Syntax();  // one statement only
-    } else if (u.tok.kind == TokKind::Op && u.tok.text == "/") {
-      // Jet divides as Doubles (7 / 2 is 3.5); SQLite would divide integers.
-      list.insert(list.begin() + static_cast<long>(i), {Unit{{TokKind::Op, "*"}, {}, false, false}, Raw("1.0")});
-      i += 2;
     } else if (u.tok.kind == TokKind::Op && u.tok.text == "!") {
       u.tok = Token{TokKind::Op, std::string(1, '.')};  // Customers!City
     } else if (IsWord(u, "true")) {
@@ -272,6 +269,7 @@ void QuoteSqliteWords(List& list) {
 void RewriteExpressions(List& list) {
   RewriteTokens(list);
   RewriteBinary(list, "^", "pow", NoOperator, NoOperator);      // binds tightest
+  RewriteBinary(list, "/", "div", IsMulDiv, NoOperator);       // left to right with *
   RewriteBinary(list, "\\", "idiv", IsMulDiv, IsMulDiv);         // below * and /, above Mod
   RewriteBinary(list, "%", "mod", IsMulDiv, IsMulDiv);           // Mod: below \, above + and -
   RewritePlus(list);

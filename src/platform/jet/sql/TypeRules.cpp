@@ -113,6 +113,7 @@ ExprType FunctionResult(const std::string& name, const std::vector<ExprType>& ar
   if (name == "cat") return T::Text;
   if (name == "add") return Additive(arg(0), arg(1), false);
   if (name == "pow") return T::Double;
+  if (name == "div") return Divided(arg(0), arg(1));
   if (name == "idiv" || name == "mod") {
     ExprType t = Arithmetic(arg(0), arg(1));
     return t == T::Null || t == T::Unknown ? t : T::Long;

@@ -29,7 +29,7 @@ ExprType Divided(ExprType a, ExprType b);
 ExprType Common(const std::vector<ExprType>& types);
 
 // The result of function `name` (its VBA name, or the engine's own: cat for &,
-// add for +, pow for ^, idiv for \, mod) over arguments of `args` types;
+// add for +, div for /, pow for ^, idiv for \, mod) over arguments of `args` types;
 // unknown for a name Jet does not know.
 ExprType FunctionResult(const std::string& name, const std::vector<ExprType>& args);
 bool IsAggregate(const std::string& name);

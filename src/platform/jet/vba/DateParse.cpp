@@ -1,6 +1,7 @@
 #include "platform/jet/vba/DateParse.h"
 
 #include <cctype>
+#include <utility>
 #include <vector>
 
 #include "platform/com/OleDate.h"
@@ -93,6 +94,8 @@ bool ParseJetDate(const std::string& text, double* dayNumber) {
       dt.month = static_cast<int>(parts[0].value);
       dt.day = static_cast<int>(parts[1].value);
       dt.year = FullYear(parts[2]);
+      // No month 13: the order was day/month/year (#13/1/1995# is January 13).
+      if (dt.month > 12 && dt.day <= 12) std::swap(dt.month, dt.day);
     }
     i = 3;
     if (i < parts.size() && parts[2].sep != ' ') return false;

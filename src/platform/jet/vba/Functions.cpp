@@ -16,7 +16,7 @@ const char kTextCollation[] = "JETTEXT";
 namespace {
 
 // Every name RegisterVbaFunctions registers as "vba_<name>"; "cat", "add", "pow",
-// "idiv" and "mod" are operators, which the translator turns into calls.
+// "idiv", "mod" and "div" are operators, which the translator turns into calls.
 const std::set<std::string>& Names() {
   static const std::set<std::string> names = {
       // text
@@ -43,7 +43,7 @@ const std::set<std::string>& Names() {
       // aggregates of our own
       "first", "last", "stdev", "stdevp", "var", "varp",
       // operators
-      "cat", "add", "pow", "idiv", "mod"};
+      "cat", "add", "pow", "idiv", "mod", "div"};
   return names;
 }
 
@@ -189,6 +189,18 @@ void IntegerOperator(sqlite3_context* ctx, int, sqlite3_value** argv) {
   sqlite3_result_int64(ctx, kModulo ? x % y : x / y);
 }
 
+// a / b in Doubles; dividing by zero is VBA's run-time error, where SQLite
+// would give NULL (0 / 0 is its overflow).
+void DivFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
+  if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL)
+    return sqlite3_result_null(ctx);
+  double a, b;
+  if (!vba::ValueNumber(argv[0], &a) || !vba::ValueNumber(argv[1], &b))
+    return sqlite3_result_error(ctx, "Data type mismatch", -1);
+  if (b == 0) return sqlite3_result_error(ctx, a == 0 ? "Overflow" : "Division by zero", -1);
+  sqlite3_result_double(ctx, a / b);
+}
+
 // First and Last: the value of the first / last row of the group.
 struct Kept {
   sqlite3_value* value;
@@ -251,7 +263,8 @@ std::string VbaFunctionSqlName(const std::string& name) {
 const char kTypedInspection[] = "vba_typed";
 
 std::string VbaCallSqlName(const std::string& name) {
-  static const std::set<std::string> operators = {"vba_cat", "vba_add", "vba_pow", "vba_idiv", "vba_mod"};
+  static const std::set<std::string> operators = {"vba_cat", "vba_add", "vba_pow", "vba_idiv", "vba_mod",
+                                                  "vba_div"};
   std::string sql = VbaFunctionSqlName(name);
   return operators.count(sql) ? std::string() : sql;
 }
@@ -282,6 +295,7 @@ bool RegisterVbaFunctions(sqlite3* db) {
   ok = ok && sqlite3_create_function(db, "vba_pow", 2, det, nullptr, PowFunction, nullptr, nullptr) == SQLITE_OK;
   ok = ok && sqlite3_create_function(db, "vba_idiv", 2, det, nullptr, IntegerOperator<false>, nullptr, nullptr) == SQLITE_OK;
   ok = ok && sqlite3_create_function(db, "vba_mod", 2, det, nullptr, IntegerOperator<true>, nullptr, nullptr) == SQLITE_OK;
+  ok = ok && sqlite3_create_function(db, "vba_div", 2, det, nullptr, DivFunction, nullptr, nullptr) == SQLITE_OK;
   ok = ok && sqlite3_create_function(db, "vba_first", 1, SQLITE_UTF8, nullptr, nullptr, FirstStep, KeptFinal) == SQLITE_OK;
   ok = ok && sqlite3_create_function(db, "vba_last", 1, SQLITE_UTF8, nullptr, nullptr, LastStep, KeptFinal) == SQLITE_OK;
   ok = ok && sqlite3_create_function(db, "vba_stdev", 1, det, nullptr, nullptr, SpreadStep, SpreadFinal<true, true>) == SQLITE_OK;

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 
 #include "platform/com/RealText.h"
 #include "platform/jet/vba/DateParse.h"
@@ -108,7 +109,7 @@ bool ValueNumber(sqlite3_value* v, double* out) {
       *out = sqlite3_value_double(v);
       return std::isfinite(*out);
     case SQLITE_TEXT: {
-      std::string t = ValueText(v);
+      std::string t = ValueText(v), t2;
       const char* s = t.c_str();
       while (*s == ' ') ++s;
       if (!*s) return false;
@@ -123,6 +124,17 @@ bool ValueNumber(sqlite3_value* v, double* out) {
         // strtod would also read C's hex forms and "inf"; VBA reads decimals only.
         for (const char* p = s; *p; ++p)
           if (*p == 'x' || *p == 'X' || *p == 'n' || *p == 'N' || *p == 'i' || *p == 'I') return false;
+        // VBA takes the thousands separator in the whole part ("1,234.5"), after a digit.
+        if (std::strchr(s, ',')) {
+          bool whole = true, digit = false;
+          for (const char* p = s; *p; ++p) {
+            if (*p == ',' && whole && digit) continue;
+            if (*p == '.' || *p == 'e' || *p == 'E' || *p == 'd' || *p == 'D') whole = false;
+            digit = digit || (*p >= '0' && *p <= '9');
+            t2 += *p;
+          }
+          s = t2.c_str();
+        }
         d = std::strtod(s, &end);
       }
       while (end && *end == ' ') ++end;
