@@ -459,6 +459,8 @@ TEST_F(SqlEngine, ExpressionsTakeJetsTypes) {
   EXPECT_EQ(CodeOf("select * from customers where id = 'x'"), JET_E_TYPEMISMATCH);
   EXPECT_EQ(CodeOf("select sum(distinct id) from customers"), JET_E_SYNTAX);
   EXPECT_EQ(CodeOf("select * from customers where name = '1' and id = 1.5"), S_OK);
+  EXPECT_EQ(CodeOf("select id / (id - 1), tel / 0 from customers"), E_FAIL);  // Jet's division by zero
+  EXPECT_EQ(CodeOf("select tel / 0, '1,500' / 3 from customers where id = 3"), S_OK);  // NULL on; VBA's thousands
 }
 
 TEST_F(SqlEngine, ColumnNamesAsJetReportsThem) {

@@ -49,7 +49,7 @@ TEST(VbaLibrary, Text) {
 }
 
 TEST(VbaLibrary, Conversion) {
-  Check({{"CStr(Null)", "NULL"}, {"CStr(1.5)", "1.5"}, {"CLng(Null)", "NULL"}, {"CLng('2.5')", "2"},
+  Check({{"CStr(Null)", "NULL"}, {"CStr(1.5)", "1.5"}, {"CLng(Null)", "NULL"}, {"CLng('2.5')", "2"}, {"CLng('1,234')", "1234"},
          {"CLng(3000000000)", "!Overflow"}, {"CInt(Null)", "NULL"}, {"CInt(' 7 ')", "7"}, {"CInt(32768)", "!Overflow"},
          {"CByte(Null)", "NULL"}, {"CByte('255.4')", "255"}, {"CByte(-1)", "!Overflow"}, {"CCur(Null)", "NULL"},
          {"CCur('1.23456')", "1.2346"}, {"CDbl(Null)", "NULL"}, {"CDbl('1e3')", "1000"}, {"CDbl('abc')", kMismatch},

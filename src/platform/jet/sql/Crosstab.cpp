@@ -129,8 +129,14 @@ std::string RewriteCrosstab(List& root, const std::vector<CrosstabHeading>* know
   if (!HasAggregate(value)) Syntax();
   Rewrite(heading, false, &scratch, lookup);
   Rewrite(body, true, shape, lookup);
-  if (shape->tieKeys) Syntax();  // TOP with ties has no place in a crosstab
   const size_t from = FindWord(body, 1, "from");
+  // TOP n with ORDER BY left its hidden tie keys (", key AS alias" each) at the
+  // end of the select list: the cells go before them.
+  size_t cellsAt = from;
+  for (int k = 0; k < shape->tieKeys; ++k) {
+    if (cellsAt < 3 || !IsWord(body[cellsAt - 2], "as")) Syntax();
+    do --cellsAt; while (cellsAt > 1 && !IsOp(body[cellsAt], ","));
+  }
   size_t rowsEnd = from;
   while (rowsEnd < body.size() && !IsWord(body[rowsEnd], "group") && !IsWord(body[rowsEnd], "having") &&
          !IsWord(body[rowsEnd], "order") && !(body[rowsEnd].tok.kind == TokKind::Raw && body[rowsEnd].tok.text == "LIMIT"))
@@ -164,7 +170,16 @@ std::string RewriteCrosstab(List& root, const std::vector<CrosstabHeading>* know
     // columns, which a * may have left uncounted.
     (shape->types.whole ? shape->types.first : shape->types.last).push_back({h.name, types.first, ""});
   }
-  body.insert(body.begin() + static_cast<long>(from), cells.begin(), cells.end());
+  body.insert(body.begin() + static_cast<long>(cellsAt), cells.begin(), cells.end());
+  if (shape->tieKeys) {
+    // The form with a plain LIMIT, for when the keys cannot be selected.
+    List limited = body;
+    const size_t hidden = cellsAt + cells.size(), fromNow = from + cells.size();
+    limited.erase(limited.begin() + static_cast<long>(hidden), limited.begin() + static_cast<long>(fromNow));
+    limited.insert(limited.end(), {Raw("LIMIT"), Raw(std::to_string(shape->limit))});
+    shape->limitSql.clear();
+    Emit(limited, &shape->limitSql);
+  }
   std::string out;
   Emit(body, &out);
   return out;

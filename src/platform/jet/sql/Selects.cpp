@@ -163,9 +163,19 @@ bool HasCompound(const List& list) {
   return false;
 }
 
-// The ORDER BY keys of a select, without ASC/DESC; false when one is a bare
-// position (ORDER BY 2) or there is no ORDER BY.
-bool OrderKeys(const List& list, size_t from, size_t end, std::vector<List>* keys) {
+// The ORDER BY keys of a select, without ASC/DESC, a position (ORDER BY 2) or an
+// alias of the select list [items, from) read as the expression it stands for;
+// false when there is no ORDER BY or a position is out of range.
+bool OrderKeys(const List& list, size_t items, size_t from, size_t end, std::vector<List>* keys) {
+  std::vector<List> exprs;
+  std::vector<std::string> aliases;
+  for (size_t a = items, k = items; k <= from; ++k) {
+    if (k < from && !IsOp(list[k], ",")) continue;
+    bool named = k >= a + 3 && IsWord(list[k - 2], "as");
+    exprs.emplace_back(list.begin() + static_cast<long>(a), list.begin() + static_cast<long>(named ? k - 2 : k));
+    aliases.push_back(named ? LowerAscii(list[k - 1].tok.text) : std::string());
+    a = k + 1;
+  }
   size_t o = from;
   while (o + 1 < end && !(IsWord(list[o], "order") && IsWord(list[o + 1], "by"))) ++o;
   if (o + 1 >= end) return false;
@@ -173,7 +183,17 @@ bool OrderKeys(const List& list, size_t from, size_t end, std::vector<List>* key
   for (size_t k = o + 2; k <= end; ++k) {
     if (k < end && !IsOp(list[k], ",")) { key.push_back(list[k]); continue; }
     if (!key.empty() && (IsWord(key.back(), "asc") || IsWord(key.back(), "desc"))) key.pop_back();
-    if (key.empty() || (key.size() == 1 && !key[0].group && key[0].tok.kind == TokKind::Number)) return false;
+    if (key.empty()) return false;
+    if (key.size() == 1 && !key[0].group && key[0].tok.kind == TokKind::Number) {
+      size_t n = key[0].tok.text.find_first_not_of("0123456789") == std::string::npos && key[0].tok.text.size() < 9
+                     ? std::stoul(key[0].tok.text) : 0;
+      if (n < 1 || n > exprs.size()) return false;
+      key = exprs[n - 1];
+    } else if (key.size() == 1 && IsName(key[0])) {
+      for (size_t e = 0; e < exprs.size(); ++e)
+        if (aliases[e] == LowerAscii(key[0].tok.text)) key = exprs[e];
+    }
+    if (key.size() == 1 && IsOp(key[0], "*")) return false;
     keys->push_back(key);
     key.clear();
   }
@@ -246,7 +266,7 @@ void RewriteSelects(List& list, bool outermost, StatementShape* shape) {
     if (outer && !percent && !compound) shape->limit = std::stoll(top.size() < 18 ? top : "999999999999999999");
     std::vector<List> keys;
     bool distinct = s + 1 < list.size() && IsWord(list[s + 1], "distinct");
-    if (outer && !percent && !distinct && !compound && OrderKeys(list, from, end, &keys)) {
+    if (outer && !percent && !distinct && !compound && OrderKeys(list, p, from, end, &keys)) {
       // Jet's ties: the keys become hidden columns; the LIMIT form is kept aside.
       List limited = list;
       limited.insert(limited.begin() + static_cast<long>(end), {Raw("LIMIT"), Raw(top)});

@@ -36,6 +36,30 @@ List BuildTree(const std::vector<Token>& toks, size_t* pos, bool nested) {
   if (nested) Syntax();  // a group left open
   return list;
 }
+// (select ...) union (select ...): SQLite takes no parentheses around the
+// selects of a compound (nor around a lone select). A member without ORDER BY
+// or TOP loses them; one with either is read as a derived table.
+void UnwrapSelectMembers(List& root) {
+  for (size_t k = 0; k < root.size(); ++k) {
+    Unit& u = root[k];
+    if (!u.group || u.kids.empty() || !IsWord(u.kids[0], "select")) continue;
+    if (k > 0 && !sql::IsCompoundWord(root[k - 1]) && !IsWord(root[k - 1], "all")) continue;
+    bool own = false;
+    for (const Unit& w : u.kids) own = own || IsWord(w, "order") || IsWord(w, "top");
+    if (own) {
+      Unit member = u;
+      root[k] = Unit{{TokKind::Word, "SELECT"}, {}, false, false};
+      root.insert(root.begin() + static_cast<long>(k) + 1,
+                  {Unit{{TokKind::Op, "*"}, {}, false, false}, Unit{{TokKind::Word, "FROM"}, {}, false, false}, member});
+      k += 3;
+    } else {
+      List kids = std::move(u.kids);
+      root.erase(root.begin() + static_cast<long>(k));
+      root.insert(root.begin() + static_cast<long>(k), kids.begin(), kids.end());
+      k += kids.size() - 1;
+    }
+  }
+}
 }  // namespace
 
 void sql::Rewrite(List& list, bool outermost, StatementShape* shape, const ColumnLookup* lookup) {
@@ -77,6 +101,7 @@ std::string Translate(const std::string& jetSql, StatementShape* shape, const Co
   List root = BuildTree(toks, &pos, false);
   *shape = StatementShape();
   if (IsWord(root.front(), "transform")) return sql::RewriteCrosstab(root, headings, shape, lookup);
+  UnwrapSelectMembers(root);
   sql::Rewrite(root, true, shape, lookup);
   sql::MatchPlain(root, shape);
   std::string out;
