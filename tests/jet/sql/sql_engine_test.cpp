@@ -134,8 +134,9 @@ TEST_F(SqlEngine, TopWithOrderKeepsTheRowsTiedWithTheLast) {
   EXPECT_EQ(Rows("select top 1 * from [order details] order by id").size(), 2u);
   auto c = db->Execute("select top 1 * from [order details] order by id");
   EXPECT_EQ(c->ColumnCount(), 3);  // the keys stay hidden
-  // An alias as key cannot be selected again: TOP then cuts at n.
-  EXPECT_EQ(Rows("select top 1 id as k from [order details] order by k").size(), 1u);
+  // An alias or a position as key stands for its expression.
+  EXPECT_EQ(Rows("select top 1 id as k from [order details] order by k").size(), 2u);
+  EXPECT_EQ(Rows("select top 1 orderid, id from [order details] order by 2").size(), 2u);
   EXPECT_EQ(Rows("select top 0 * from [order details] order by id").size(), 0u);
 }
 
@@ -237,6 +238,8 @@ TEST_F(SqlEngine, CrosstabQueries) {
       // Yes/No headings are -1 and 0, in that order; a date value stays a date.
       {"TRANSFORM Min(Joined) SELECT Left(City, 1) AS C FROM Customers GROUP BY Left(City, 1) PIVOT Credit > 0",
        {"C|<>|-1|0", "NULL|NULL|NULL|1899/12/29 12:00:00", "B|NULL|2000/1/1|2000/2/1", "S|NULL|2000/1/31 12:00:00|NULL"}},
+      {"TRANSFORM Count(*) SELECT TOP 1 ID FROM [Order Details] GROUP BY ID ORDER BY Count(*) DESC PIVOT OrderID Mod 2",
+       {"ID|0|1", "1|1|1"}},
   };
   for (const auto& c : cases) {
     auto cursor = db->Execute(c.sql);
@@ -294,6 +297,8 @@ TEST_F(SqlEngine, JoinsGroupsAndPredicates) {
                    "order by id"),
             (Strings{"1", "2"}));
   EXPECT_EQ(Rows("select distinct id from [order details] where id < 5").size(), 2u);
+  EXPECT_EQ(Column("(select id from customers where id < 3) union (select top 1 id from [order details] order by id "
+                   "desc) order by id"), (Strings{"1", "2", "9"}));
 }
 
 TEST(SqlJoins, EachTableIsReadOnceNotOncePerOuterRow) {

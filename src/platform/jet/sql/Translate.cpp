@@ -43,7 +43,9 @@ void UnwrapSelectMembers(List& root) {
   for (size_t k = 0; k < root.size(); ++k) {
     Unit& u = root[k];
     if (!u.group || u.kids.empty() || !IsWord(u.kids[0], "select")) continue;
-    if (k > 0 && !sql::IsCompoundWord(root[k - 1]) && !IsWord(root[k - 1], "all")) continue;
+    const bool member = k == 0 || sql::IsCompoundWord(root[k - 1]) ||
+                        (k > 1 && IsWord(root[k - 1], "all") && sql::IsCompoundWord(root[k - 2]));
+    if (!member) continue;
     bool own = false;
     for (const Unit& w : u.kids) own = own || IsWord(w, "order") || IsWord(w, "top");
     if (own) {
