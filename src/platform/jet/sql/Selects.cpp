@@ -122,39 +122,64 @@ void CheckAggregateItems(const List& list, size_t from, size_t to, size_t end) {
   }
 }
 
-
-// TOP n [PERCENT] -> LIMIT at the end of its select; DISTINCTROW dropped.
-// Joins of a FROM range, nested (a INNER JOIN b) groups included.
-int CountJoins(const List& list, size_t begin, size_t end) {
-  int n = 0;
+// The sources of a FROM range as the statement names them (alias, else table),
+// lower case, each with its table's name: tables read through the subqueries
+// MaterializeJoinTables made, plain tables, and those of nested joins.
+void FromSources(const List& list, size_t begin, size_t end, std::vector<std::pair<std::string, std::string>>* out) {
   for (size_t k = begin; k < end; ++k) {
-    if (IsWord(list[k], "join")) ++n;
-    if (list[k].group && !list[k].kids.empty() && !IsWord(list[k].kids[0], "select"))
-      n += CountJoins(list[k].kids, 0, list[k].kids.size());
+    const Unit& u = list[k];
+    bool materialized = u.group && u.kids.size() == 3 && u.kids[0].tok.kind == TokKind::Raw && IsName(u.kids[1]);
+    bool place = k == begin || IsWord(list[k - 1], "join") || IsOp(list[k - 1], ",");
+    if (materialized || (place && IsName(u))) {
+      std::string table = materialized ? u.kids[1].tok.text : u.tok.text, alias = table;
+      if (k + 2 < end && IsWord(list[k + 1], "as")) alias = list[k + 2].tok.text;
+      else if (k + 1 < end && IsName(list[k + 1])) alias = list[k + 1].tok.text;
+      out->push_back({LowerAscii(alias), table});
+    } else if (u.group && !u.kids.empty() && !IsWord(u.kids[0], "select")) {
+      FromSources(u.kids, 0, u.kids.size(), out);
+    }
   }
-  return n;
 }
 
 // DISTINCTROW drops rows whose records of the selected tables repeat, which
 // matters only when the fields come from some of the joined tables and not all;
 // then it is read as DISTINCT over the fields (the same rows when, as usual, a
-// key is among them). Told only from qualified fields (table.field, table.*).
-bool SelectsSomeTablesOnly(const List& list, size_t items, size_t from, size_t end) {
-  int tables = 1 + CountJoins(list, from, end);
-  for (size_t k = from; k < end; ++k)
-    if (IsOp(list[k], ",")) ++tables;
+// key is among them). A field's table is its qualifier, or else the one source
+// that has a column of its name.
+bool SelectsSomeTablesOnly(const List& list, size_t items, size_t from, size_t end, const ColumnLookup* lookup) {
+  size_t fromEnd = from + 1;
+  while (fromEnd < end && !IsWord(list[fromEnd], "where") && !IsWord(list[fromEnd], "group") &&
+         !IsWord(list[fromEnd], "having") && !IsWord(list[fromEnd], "order"))
+    ++fromEnd;
+  std::vector<std::pair<std::string, std::string>> sources;
+  FromSources(list, from + 1, fromEnd, &sources);
   std::set<std::string> used;
   for (size_t k = items; k < from;) {
-    if (k + 2 >= from + 1 || !IsName(list[k]) || !IsOp(list[k + 1], ".") ||
-        !(IsName(list[k + 2]) || IsOp(list[k + 2], "*")))
+    if (k + 2 < from && IsName(list[k]) && IsOp(list[k + 1], ".") && (IsName(list[k + 2]) || IsOp(list[k + 2], "*"))) {
+      used.insert(LowerAscii(list[k].tok.text));
+      k += 3;
+    } else if (IsName(list[k]) && lookup) {
+      std::string owner;
+      for (const auto& [alias, table] : sources) {
+        std::vector<TypedColumn> columns;
+        if (!(*lookup)(table, &columns)) return false;
+        for (const TypedColumn& c : columns)
+          if (LowerAscii(c.name) == LowerAscii(list[k].tok.text)) {
+            if (!owner.empty() && owner != alias) return false;  // ambiguous: SQLite will say so
+            owner = alias;
+          }
+      }
+      if (owner.empty()) return false;
+      used.insert(owner);
+      k += 1;
+    } else {
       return false;
-    used.insert(LowerAscii(list[k].tok.text));
-    k += 3;
+    }
     if (k < from && IsWord(list[k], "as")) k += 2;
     if (k < from && !IsOp(list[k], ",")) return false;
     ++k;
   }
-  return !used.empty() && static_cast<int>(used.size()) < tables;
+  return !used.empty() && used.size() < sources.size();
 }
 
 bool HasCompound(const List& list) {
@@ -215,7 +240,7 @@ bool IsAggregateCall(const Unit& u) {
   return names.count(LowerAscii(u.tok.text)) > 0;
 }
 
-void RewriteSelects(List& list, bool outermost, StatementShape* shape) {
+void RewriteSelects(List& list, bool outermost, StatementShape* shape, const ColumnLookup* lookup) {
   bool first = true;
   for (size_t s = 0; s < list.size(); ++s) {
     if (!IsWord(list[s], "select")) continue;
@@ -255,7 +280,7 @@ void RewriteSelects(List& list, bool outermost, StatementShape* shape) {
     } else {
       CheckItems(list, p, from);
     }
-    if (distinctRow && SelectsSomeTablesOnly(list, p, from, end)) {
+    if (distinctRow && SelectsSomeTablesOnly(list, p, from, end, lookup)) {
       list.insert(list.begin() + static_cast<long>(p), Unit{{TokKind::Word, "DISTINCT"}, {}, false, false});
       ++p, ++from, ++end;
     }

@@ -72,7 +72,7 @@ void sql::Rewrite(List& list, bool outermost, StatementShape* shape, const Colum
   // Typed once the whole statement's expressions are rewritten, before the
   // selects are: the form with a plain LIMIT is copied from the typed statement.
   if (outermost) shape->types = sql::TypeStatement(list, lookup);
-  sql::RewriteSelects(list, outermost, shape);
+  sql::RewriteSelects(list, outermost, shape, lookup);
 }
 
 std::string TranslateJetSql(const std::string& jetSql) {

@@ -58,7 +58,7 @@ void RewriteExpressions(List& list);
 void MaterializeJoinTables(List& list);
 // The selects of one list: TOP, DISTINCTROW, Jet's checks of select lists, the
 // names of unnamed expressions (outermost select only).
-void RewriteSelects(List& list, bool outermost, StatementShape* shape);
+void RewriteSelects(List& list, bool outermost, StatementShape* shape, const ColumnLookup* lookup);
 // Whether the whole statement is a plain select of one table (fills shape).
 void MatchPlain(const List& root, StatementShape* shape);
 
