@@ -467,6 +467,7 @@ TEST_F(SqlEngine, ExpressionsTakeJetsTypes) {
   EXPECT_EQ(CodeOf("select sum(distinct id) from customers"), JET_E_SYNTAX);
   EXPECT_EQ(CodeOf("select * from customers where name = '1' and id = 1.5"), S_OK);
   EXPECT_EQ(CodeOf("select id / (id - 1), tel / 0 from customers"), E_FAIL);  // Jet's division by zero
+  EXPECT_EQ(Column("select credit * 2 as x, x + 1 as id, id from customers where id = 1"), (Strings{"36|37|1"}));
   EXPECT_EQ(CodeOf("select tel / 0, '1,500' / 3 from customers where id = 3"), S_OK);  // NULL on; VBA's thousands
 }
 

@@ -384,6 +384,75 @@ void MaterializeJoinTables(List& list) {
   }
 }
 
+namespace {
+
+// Whether `name` is a column of one of `sources` (unknown sources count as having it).
+bool IsSourceColumn(const std::vector<std::pair<std::string, std::string>>& sources, const std::string& name,
+                    const ColumnLookup* lookup) {
+  for (const auto& source : sources) {
+    std::vector<TypedColumn> columns;
+    if (!lookup || !(*lookup)(source.second, &columns)) return true;
+    for (const TypedColumn& c : columns)
+      if (LowerAscii(c.name) == name) return true;
+  }
+  return false;
+}
+
+// Replaces, in units [a, b) of `list` (groups entered, subqueries not), each bare
+// name that is one of `aliases` by its expression in parentheses.
+void ReplaceAliases(List& list, size_t a, size_t b, const std::vector<std::pair<std::string, List>>& aliases,
+                    const std::vector<std::pair<std::string, std::string>>& sources, const ColumnLookup* lookup) {
+  for (size_t k = a; k < b; ++k) {
+    Unit& u = list[k];
+    if (u.group) {
+      if (u.kids.empty() || !IsWord(u.kids[0], "select")) ReplaceAliases(u.kids, 0, u.kids.size(), aliases, sources, lookup);
+      continue;
+    }
+    if (!IsName(u) || u.call || (k > 0 && IsOp(list[k - 1], ".")) || (k + 1 < list.size() && IsOp(list[k + 1], ".")))
+      continue;
+    const std::string name = LowerAscii(u.tok.text);
+    for (const auto& alias : aliases) {
+      if (alias.first != name || IsSourceColumn(sources, name, lookup)) continue;
+      u = Unit{{TokKind::Open, "("}, alias.second, true, false};
+      break;
+    }
+  }
+}
+
+}  // namespace
+
+// Jet lets a field of the select list use the alias of a field before it
+// ("UnitPrice * 2 AS X, X + 1 AS Y"); SQLite does not, so the alias becomes its
+// expression. A name that is a column of the sources stays the column.
+void ExpandSelectAliases(List& list, const ColumnLookup* lookup) {
+  for (size_t s = 0; s < list.size(); ++s) {
+    if (!IsWord(list[s], "select")) continue;
+    size_t from = s + 1;
+    while (from < list.size() && !IsWord(list[from], "from") && !IsCompoundWord(list[from])) ++from;
+    std::vector<std::pair<std::string, List>> aliases;
+    std::vector<std::pair<std::string, std::string>> sources;
+    if (from < list.size() && IsWord(list[from], "from")) {
+      size_t fromEnd = from + 1;
+      while (fromEnd < list.size() && !EndsFrom(list[fromEnd])) ++fromEnd;
+      FromSources(list, from + 1, fromEnd, &sources);
+    }
+    size_t first = s + 1;
+    while (first < from && (IsWord(list[first], "all") || IsWord(list[first], "distinct") ||
+                            IsWord(list[first], "distinctrow") || IsWord(list[first], "percent")))
+      ++first;
+    if (first + 1 < from && IsWord(list[first], "top")) first += 2;
+    if (first < from && IsWord(list[first], "percent")) ++first;
+    for (size_t a = first, k = first; k <= from; ++k) {
+      if (k < from && !IsOp(list[k], ",")) continue;
+      const bool named = k >= a + 3 && IsWord(list[k - 2], "as") && IsName(list[k - 1]);
+      if (!aliases.empty()) ReplaceAliases(list, a, named ? k - 2 : k, aliases, sources, lookup);
+      if (named) aliases.push_back({LowerAscii(list[k - 1].tok.text), List(list.begin() + static_cast<long>(a), list.begin() + static_cast<long>(k) - 2)});
+      a = k + 1;
+    }
+    s = from;
+  }
+}
+
 // select col, t.col, * from t [LIMIT n], nothing more.
 void MatchPlain(const List& root, StatementShape* shape) {
   shape->plain = false;

@@ -69,6 +69,7 @@ void sql::Rewrite(List& list, bool outermost, StatementShape* shape, const Colum
     if (u.group) Rewrite(u.kids, false, shape, lookup);
   sql::RewriteExpressions(list);
   sql::MaterializeJoinTables(list);
+  sql::ExpandSelectAliases(list, lookup);
   // Typed once the whole statement's expressions are rewritten, before the
   // selects are: the form with a plain LIMIT is copied from the typed statement.
   if (outermost) shape->types = sql::TypeStatement(list, lookup);

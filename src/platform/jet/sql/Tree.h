@@ -59,6 +59,8 @@ void MaterializeJoinTables(List& list);
 // The selects of one list: TOP, DISTINCTROW, Jet's checks of select lists, the
 // names of unnamed expressions (outermost select only).
 void RewriteSelects(List& list, bool outermost, StatementShape* shape, const ColumnLookup* lookup);
+// A select-list field's use of an earlier field's alias, as its expression.
+void ExpandSelectAliases(List& list, const ColumnLookup* lookup);
 // Whether the whole statement is a plain select of one table (fills shape).
 void MatchPlain(const List& root, StatementShape* shape);
 
