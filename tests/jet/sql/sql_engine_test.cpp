@@ -442,6 +442,7 @@ TEST_F(SqlEngine, ExpressionsTakeJetsTypes) {
       {"Credit + 1", 1, VT_CY, "19"},
       {"ID + 0.5", 1, VT_R8, "1.5"},
       {"ID * 2 / 2", 1, VT_R8, "1"},
+      {"IIf(ID = 1, 0, 1 / (ID - 1)) & Switch(ID = 1, 'x', True, 1 / 0)", 1, VT_BSTR, "0x"},  // one branch runs
       {"ID \\ 2 + Len(Name)", 1, VT_I4, "4"},
       {"Name = 'WANG'", 1, VT_BOOL, "-1"},
       {"(Name = 'WANG') & (ID = 2) & True", 1, VT_BSTR, "-10-1"},

@@ -343,6 +343,10 @@ class Typer {
       fn.tok.text = kDateTextFunction;  // CStr of a date is the date's text
     }
     const T result = FunctionResult(name, types);
+    if ((name == "iif" && types.size() == 3) || (name == "switch" && types.size() % 2 == 0)) {
+      BranchesAsCase(list, c, name);
+      return result;
+    }
     // VarType, TypeName, IsNumeric and IsDate answer by the type Jet knows, not by
     // how SQLite holds the value (a date as a day number, a Yes/No as an integer).
     const int code = types.size() == 1 ? VarTypeCode(types[0]) : 0;
@@ -352,6 +356,36 @@ class Typer {
       args.kids.push_back(Unit{{TokKind::Number, std::to_string(code)}, {}, false, false});
     }
     return result;
+  }
+
+  // IIf(c, a, b) and Switch(c1, v1, ...) as a CASE, which evaluates only the
+  // value it returns, as Jet does: IIf(n = 0, 0, x / n) must not divide by zero.
+  // Each condition is still judged by the function's own rule for its truth.
+  static void BranchesAsCase(List& list, size_t c, const std::string& name) {
+    const std::string fn = list[c].tok.text;
+    std::vector<List> parts(1);
+    for (Unit& u : list[c + 1].kids) {
+      if (IsOp(u, ",")) parts.emplace_back();
+      else parts.back().push_back(std::move(u));
+    }
+    Unit whole{{TokKind::Open, "("}, {Raw("CASE")}, true, false};
+    auto add = [&](const char* before, List& part, const char* after) {
+      whole.kids.push_back(Raw(before));
+      whole.kids.insert(whole.kids.end(), part.begin(), part.end());
+      if (*after) whole.kids.push_back(Raw(after));
+    };
+    for (size_t k = 0; k + 1 < parts.size(); k += 2) {
+      add(("WHEN " + fn + "(").c_str(), parts[k], name == "iif" ? ", 1, 0) THEN" : ", 1) THEN");
+      add("", parts[k + 1], "");
+      if (name == "iif") add("ELSE", parts[2], "");
+      if (name == "iif") break;
+    }
+    whole.kids.push_back(Raw("END"));
+    // Two units still, so that the positions the typing holds stay right; still
+    // a call's, so that a text result compares as a function's does.
+    list[c] = Raw("");
+    list[c].call = true;
+    list[c + 1] = std::move(whole);
   }
 
   // VBA's VarType code of a value of type `t`; 0 where the type is not known.
