@@ -140,17 +140,27 @@ class Typer {
     if (IsComparison(r.at())) {
       bool firmLeft = Firm(r.list, leftStart, r.i);
       OperandAsValue(r.list, leftStart, r.i, left);
-      ++r.i;
+      const size_t op = r.i++;
       // > ALL (select ...), = ANY (...), < SOME (...)
-      if (!r.done() && (IsWord(r.at(), "all") || IsWord(r.at(), "any") || IsWord(r.at(), "some"))) ++r.i;
+      bool quantified = false;
+      if (!r.done() && (IsWord(r.at(), "all") || IsWord(r.at(), "any") || IsWord(r.at(), "some"))) ++r.i, quantified = true;
       size_t rightStart = r.i;
       T right = Additive(r);
       OperandAsValue(r.list, rightStart, r.i, right);
-      // Jet compares text with text and numbers (dates too) with numbers: a text
-      // column against a number (CustomerID = 5), or a date against a quoted
-      // date (OrderDate > '1995-1-1', where Jet wants #1995-1-1#), is no
-      // comparison it makes.
-      if (Mismatched(left, right) && firmLeft && Firm(r.list, rightStart, r.i)) throw _com_error(JET_E_TYPEMISMATCH);
+      if (Mismatched(left, right) && !quantified) {
+        // Jet compares text with text and numbers (dates too) with numbers: a text
+        // column against a number (CustomerID = 5), or a date against a quoted
+        // date (OrderDate > '1995-1-1', where Jet wants #1995-1-1#), is no
+        // comparison it makes.
+        if (firmLeft && Firm(r.list, rightStart, r.i)) throw _com_error(JET_E_TYPEMISMATCH);
+        // But a function's or an operator's result is a Variant, which VBA compares
+        // with a text by reading the text as a number, or as a date beside a date
+        // (Year(OrderDate) = '1995'); SQLite would find them never equal.
+        const bool leftText = left == T::Text;
+        const char* fn = (leftText ? right : left) == T::Date ? "cdate" : "cdbl";
+        if (leftText) Wrap(r.list, leftStart, op, VbaFunctionSqlName(fn).c_str());
+        else Wrap(r.list, rightStart, r.i, VbaFunctionSqlName(fn).c_str());
+      }
       return T::Boolean;
     }
     if (IsWord(r.at(), "not") && r.i + 1 < r.b && IsCompareWord(r.list[r.i + 1])) ++r.i;
@@ -430,15 +440,17 @@ class Typer {
   // Units [a, b) of `list` given to the date-text function, in place: the call
   // takes the first unit's place and the others stay as empty units, so that the
   // positions the parse holds do not move.
-  static void AsDateText(List& list, size_t a, size_t b) {
+  static void AsDateText(List& list, size_t a, size_t b) { Wrap(list, a, b, kDateTextFunction); }
+  // Units [a, b) as the argument of function `fn`, their count kept (the typing
+  // holds positions in the list).
+  static void Wrap(List& list, size_t a, size_t b, const char* fn) {
     if (b <= a) return;
     Unit args{{TokKind::Open, "("}, {}, true, false};
     for (size_t k = a; k < b; ++k) {
       args.kids.push_back(std::move(list[k]));
       list[k] = Raw("");
     }
-    list[a] = Unit{{TokKind::Open, "("}, {Unit{{TokKind::Word, kDateTextFunction}, {}, false, true}, std::move(args)},
-                   true, false};
+    list[a] = Unit{{TokKind::Open, "("}, {Unit{{TokKind::Word, fn}, {}, false, true}, std::move(args)}, true, false};
   }
 
   // An operand that is a parenthesized Yes/No, as a value (in arithmetic, a comparison).
