@@ -445,6 +445,7 @@ TEST_F(SqlEngine, ExpressionsTakeJetsTypes) {
       {"IIf(ID = 1, 0, 1 / (ID - 1)) & Switch(ID = 1, 'x', True, 1 / 0)", 1, VT_BSTR, "0x"},  // one branch runs
       {"ID \\ 2 + Len(Name)", 1, VT_I4, "4"},
       {"Name = 'WANG'", 1, VT_BOOL, "-1"},
+      {"(ID + 4 Xor 3) & (ID = 1 Xor Tel Is Null) & (Null Imp True) & (1 Eqv 1)", 1, VT_BSTR, "6-1-1-1"},
       {"Year(Joined) = '2000' And Joined + 1 > '2000-1-1'", 1, VT_BOOL, "-1"},  // a result reads text as VBA does
       {"(Name = 'WANG') & (ID = 2) & True", 1, VT_BSTR, "-10-1"},
       {"(ID > 1) * 5 + Abs(ID = 2) * 100", 2, VT_I4, "95"},

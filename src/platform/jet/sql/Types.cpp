@@ -73,22 +73,47 @@ class Typer {
     if (b > a && (IsWord(list[b - 1], "asc") || IsWord(list[b - 1], "desc"))) --b;
     if (a >= b) return T::Unknown;
     Range r{list, a, b, scope};
-    T t = Or(r);
+    T t = Imp(r);
     // What the grammar did not take is SQLite's to judge; the expressions in it
     // are still typed for what they rewrite and refuse.
     while (r.i < b) {
       size_t before = r.i;
-      Or(r);
+      Imp(r);
       if (r.i == before && list[r.i++].group) Group(list[before], scope);
       t = T::Unknown;
     }
     return t;
   }
 
+  // Imp, Eqv and Xor bind looser than Or, in that order; SQLite has none of them,
+  // so each becomes a call of VBA's operator on Jet's -1 / 0 truths.
+  T Imp(Range& r) { return Logical(r, "imp", &Typer::Eqv); }
+  T Eqv(Range& r) { return Logical(r, "eqv", &Typer::Xor); }
+  T Xor(Range& r) { return Logical(r, "xor", &Typer::Or); }
+  T Logical(Range& r, const char* op, T (Typer::*operand)(Range&)) {
+    size_t start = r.i;
+    T t = (this->*operand)(r);
+    while (!r.done() && IsWord(r.at(), op)) {
+      const size_t mid = r.i++;
+      T right = (this->*operand)(r);
+      List left(r.list.begin() + static_cast<long>(start), r.list.begin() + static_cast<long>(mid));
+      List second(r.list.begin() + static_cast<long>(mid) + 1, r.list.begin() + static_cast<long>(r.i));
+      // A stored Yes/No or True is -1 already; what the grammar made is SQLite's 1.
+      if (t == T::Boolean && (left.size() > 1 || left[0].group)) AsJetTruth(left);
+      if (right == T::Boolean && (second.size() > 1 || second[0].group)) AsJetTruth(second);
+      Unit args{{TokKind::Open, "("}, std::move(left), true, false};
+      args.kids.push_back(Unit{{TokKind::Op, ","}, {}, false, false});
+      args.kids.insert(args.kids.end(), second.begin(), second.end());
+      for (size_t k = start; k < r.i; ++k) r.list[k] = Raw("");
+      const std::string fn = VbaFunctionSqlName(op);
+      r.list[start] = Unit{{TokKind::Open, "("}, {Unit{{TokKind::Word, fn}, {}, false, true}, std::move(args)}, true, false};
+      t = (t == T::Boolean || t == T::Null) && (right == T::Boolean || right == T::Null) ? T::Boolean : T::Long;
+    }
+    return t;
+  }
   T Or(Range& r) {
     T t = And(r);
-    while (!r.done() &&
-           (IsWord(r.at(), "or") || IsWord(r.at(), "xor") || IsWord(r.at(), "eqv") || IsWord(r.at(), "imp"))) {
+    while (!r.done() && IsWord(r.at(), "or")) {
       ++r.i;
       And(r);
       t = T::Boolean;

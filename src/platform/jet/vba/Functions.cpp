@@ -16,7 +16,7 @@ const char kTextCollation[] = "JETTEXT";
 namespace {
 
 // Every name RegisterVbaFunctions registers as "vba_<name>"; "cat", "add", "pow",
-// "idiv", "mod" and "div" are operators, which the translator turns into calls.
+// "idiv", "mod", "div", "xor", "eqv" and "imp" are operators, which the translator turns into calls.
 const std::set<std::string>& Names() {
   static const std::set<std::string> names = {
       // text
@@ -43,7 +43,7 @@ const std::set<std::string>& Names() {
       // aggregates of our own
       "first", "last", "stdev", "stdevp", "var", "varp",
       // operators
-      "cat", "add", "pow", "idiv", "mod", "div"};
+      "cat", "add", "pow", "idiv", "mod", "div", "xor", "eqv", "imp"};
   return names;
 }
 
@@ -201,6 +201,27 @@ void DivFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
   sqlite3_result_double(ctx, a / b);
 }
 
+// Xor, Eqv and Imp: bitwise on whole numbers (Jet's truths are -1 and 0), with
+// VBA's NULL rules: Imp is decided without the NULL where it can be.
+enum class Logic { Xor, Eqv, Imp };
+template <Logic kOp>
+void LogicalOperator(sqlite3_context* ctx, int, sqlite3_value** argv) {
+  const bool nullA = sqlite3_value_type(argv[0]) == SQLITE_NULL, nullB = sqlite3_value_type(argv[1]) == SQLITE_NULL;
+  double a = 0, b = 0;
+  if ((!nullA && !vba::ValueNumber(argv[0], &a)) || (!nullB && !vba::ValueNumber(argv[1], &b)))
+    return sqlite3_result_error(ctx, "Data type mismatch", -1);
+  if (std::fabs(a) > 2147483647.5 || std::fabs(b) > 2147483647.5) return sqlite3_result_error(ctx, "Overflow", -1);
+  const auto x = static_cast<int32_t>(std::nearbyint(a)), y = static_cast<int32_t>(std::nearbyint(b));
+  if (kOp == Logic::Imp) {
+    if (nullA && nullB) return sqlite3_result_null(ctx);
+    if (nullA) return y == -1 ? sqlite3_result_int(ctx, -1) : sqlite3_result_null(ctx);
+    if (nullB) return x == 0 ? sqlite3_result_int(ctx, -1) : sqlite3_result_null(ctx);
+    return sqlite3_result_int(ctx, ~x | y);
+  }
+  if (nullA || nullB) return sqlite3_result_null(ctx);
+  sqlite3_result_int(ctx, kOp == Logic::Xor ? x ^ y : ~(x ^ y));
+}
+
 // First and Last: the value of the first / last row of the group.
 struct Kept {
   sqlite3_value* value;
@@ -264,7 +285,7 @@ const char kTypedInspection[] = "vba_typed";
 
 std::string VbaCallSqlName(const std::string& name) {
   static const std::set<std::string> operators = {"vba_cat", "vba_add", "vba_pow", "vba_idiv", "vba_mod",
-                                                  "vba_div"};
+                                                  "vba_div", "vba_xor", "vba_eqv", "vba_imp"};
   std::string sql = VbaFunctionSqlName(name);
   return operators.count(sql) ? std::string() : sql;
 }
@@ -296,6 +317,9 @@ bool RegisterVbaFunctions(sqlite3* db) {
   ok = ok && sqlite3_create_function(db, "vba_idiv", 2, det, nullptr, IntegerOperator<false>, nullptr, nullptr) == SQLITE_OK;
   ok = ok && sqlite3_create_function(db, "vba_mod", 2, det, nullptr, IntegerOperator<true>, nullptr, nullptr) == SQLITE_OK;
   ok = ok && sqlite3_create_function(db, "vba_div", 2, det, nullptr, DivFunction, nullptr, nullptr) == SQLITE_OK;
+  ok = ok && sqlite3_create_function(db, "vba_xor", 2, det, nullptr, LogicalOperator<Logic::Xor>, nullptr, nullptr) == SQLITE_OK;
+  ok = ok && sqlite3_create_function(db, "vba_eqv", 2, det, nullptr, LogicalOperator<Logic::Eqv>, nullptr, nullptr) == SQLITE_OK;
+  ok = ok && sqlite3_create_function(db, "vba_imp", 2, det, nullptr, LogicalOperator<Logic::Imp>, nullptr, nullptr) == SQLITE_OK;
   ok = ok && sqlite3_create_function(db, "vba_first", 1, SQLITE_UTF8, nullptr, nullptr, FirstStep, KeptFinal) == SQLITE_OK;
   ok = ok && sqlite3_create_function(db, "vba_last", 1, SQLITE_UTF8, nullptr, nullptr, LastStep, KeptFinal) == SQLITE_OK;
   ok = ok && sqlite3_create_function(db, "vba_stdev", 1, det, nullptr, nullptr, SpreadStep, SpreadFinal<true, true>) == SQLITE_OK;

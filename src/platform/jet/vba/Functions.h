@@ -15,7 +15,8 @@ extern const char kTextCollation[];
 
 // The name under which VBA function `name` is registered in SQLite, or empty when
 // there is none (matched without regard to case, a "$" suffix allowed). The
-// operators the translator turns into calls (cat, add, pow, idiv, mod, div) have one.
+// operators the translator turns into calls (cat, add, pow, idiv, mod, div, xor,
+// eqv, imp) have one.
 std::string VbaFunctionSqlName(const std::string& name);
 
 // The same for a name a statement calls: empty for the operators' names too,
