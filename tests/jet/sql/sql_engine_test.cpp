@@ -297,6 +297,8 @@ TEST_F(SqlEngine, JoinsGroupsAndPredicates) {
                    "order by id"),
             (Strings{"1", "2"}));
   EXPECT_EQ(Rows("select distinct id from [order details] where id < 5").size(), 2u);
+  EXPECT_EQ(CodeOf("select distinct city from customers order by name"), JET_E_SYNTAX);  // sorts by what it gives
+  EXPECT_EQ(CodeOf("select city, count(*) as n from customers group by city order by n, 1, name"), JET_E_SYNTAX);
   EXPECT_EQ(Column("select distinctrow name from customers inner join [order details] as d on customers.id = d.id"),
             (Strings{"wang", "Li"}));  // once per customer record: its fields alone are selected
   EXPECT_EQ(Column("(select id from customers where id < 3) union (select top 1 id from [order details] order by id "

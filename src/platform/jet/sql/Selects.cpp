@@ -122,6 +122,52 @@ void CheckAggregateItems(const List& list, size_t from, size_t to, size_t end) {
   }
 }
 
+// Jet sorts a DISTINCT or a grouped select only by what it gives: ORDER BY City
+// after SELECT DISTINCT Country (or GROUP BY Country) is its error, where SQLite
+// would sort by the City of some row. A key may be a field, its alias or position,
+// and in a grouped select an aggregate or what the groups are made of.
+void CheckOrderKeys(const List& list, bool distinct, size_t items, size_t to, size_t end) {
+  size_t g = to, o = to;
+  while (g + 1 < end && !(IsWord(list[g], "group") && IsWord(list[g + 1], "by"))) ++g;
+  while (o + 1 < end && !(IsWord(list[o], "order") && IsWord(list[o + 1], "by"))) ++o;
+  const bool grouped = g + 1 < end;
+  if (o + 1 >= end || (!distinct && !grouped && !HasAggregate(list, items, to))) return;
+  std::vector<std::string> fields, names, groupKeys, groupNames;
+  auto split = [&](size_t a, size_t b, bool isGroup) {
+    for (size_t k = a, start = a; k <= b; ++k) {
+      if (k < b && !IsOp(list[k], ",")) continue;
+      size_t e = k;
+      if (e >= start + 3 && IsWord(list[e - 2], "as")) names.push_back(LowerAscii(list[e - 1].tok.text)), e -= 2;
+      if (e > start && IsName(list[e - 1]) && (e == start + 1 || IsOp(list[e - 2], ".")))
+        (isGroup ? groupNames : names).push_back(LowerAscii(list[e - 1].tok.text));
+      (isGroup ? groupKeys : fields).push_back(LowerAscii(EmitRange(list, start, e)));
+      start = k + 1;
+    }
+  };
+  split(items, to, false);
+  if (grouped) {
+    size_t e = g + 2;
+    while (e < end && !IsWord(list[e], "having") && !IsWord(list[e], "order")) ++e;
+    split(g + 2, e, true);
+  }
+  for (size_t a = o + 2, k = a; k <= end; ++k) {
+    if (k < end && !IsOp(list[k], ",")) continue;
+    size_t b = k;
+    if (b > a && (IsWord(list[b - 1], "asc") || IsWord(list[b - 1], "desc"))) --b;
+    const std::string text = LowerAscii(EmitRange(list, a, b));
+    auto among = [&](const std::vector<std::string>& v, const std::string& x) { return std::find(v.begin(), v.end(), x) != v.end(); };
+    bool ok = b == a + 1 && (list[a].tok.kind == TokKind::Number || (IsName(list[a]) && among(names, text)));
+    ok = ok || among(fields, text) || (!distinct && (HasAggregate(list, a, b) || among(groupKeys, text)));
+    if (!ok && !distinct) {
+      std::vector<std::string> refs;
+      ok = ColumnRefs(list, a, b, &refs);
+      for (const std::string& r : refs) ok = ok && among(groupNames, r);
+    }
+    if (!ok) Syntax();
+    a = k + 1;
+  }
+}
+
 // The sources of a FROM range as the statement names them (alias, else table),
 // lower case, each with its table's name: tables read through the subqueries
 // MaterializeJoinTables made, plain tables, and those of nested joins.
@@ -273,6 +319,7 @@ void RewriteSelects(List& list, bool outermost, StatementShape* shape, const Col
     for (size_t k = p; k < from; ++k)
       if (IsWord(list[k], "into")) throw _com_error(E_FAIL);  // a make-table query
     CheckAggregateItems(list, p, from, end);
+    if (!HasCompound(list)) CheckOrderKeys(list, IsWord(list[s + 1], "distinct"), p, from, end);
     if (outermost && first) {
       size_t before = list.size();
       NameExpressions(list, p, from);
