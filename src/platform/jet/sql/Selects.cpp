@@ -170,7 +170,8 @@ void CheckOrderKeys(const List& list, bool distinct, size_t items, size_t to, si
 
 // The sources of a FROM range as the statement names them (alias, else table),
 // lower case, each with its table's name: tables read through the subqueries
-// MaterializeJoinTables made, plain tables, and those of nested joins.
+// MaterializeJoinTables made, plain tables, and those of nested joins; a derived
+// table as an empty name, whose columns no lookup knows.
 void FromSources(const List& list, size_t begin, size_t end, std::vector<std::pair<std::string, std::string>>* out) {
   for (size_t k = begin; k < end; ++k) {
     const Unit& u = list[k];
@@ -183,6 +184,8 @@ void FromSources(const List& list, size_t begin, size_t end, std::vector<std::pa
       out->push_back({LowerAscii(alias), table});
     } else if (u.group && !u.kids.empty() && !IsWord(u.kids[0], "select")) {
       FromSources(u.kids, 0, u.kids.size(), out);
+    } else if (u.group && place) {
+      out->push_back({"", ""});  // a derived table: columns unknown here
     }
   }
 }
