@@ -17,7 +17,8 @@ fi
 cmake --build "$build" -j "$(nproc)" --target kelvane_fuzz kelvane_make_fixture
 
 # Seeds: Jet 4 and ACE files of every column type, scrambled pages, edited rows
-# (deleted and moved), saved queries. Small real files join them when the shared
+# (deleted and moved), saved queries, and the hostile files (looping and shared
+# long-value chains, damaged names, changed version bytes). Small real files join them when the shared
 # test data is beside the repository; they are read there, never copied.
 fuzz="$build/fuzz"
 seeds="$fuzz/seeds"
@@ -30,6 +31,8 @@ make_fixture demo-scrambled.mdb demo --scramble 0x5a17c3e1
 make_fixture edited.mdb edited
 make_fixture big3.mdb big 3
 make_fixture big3-ace2019.accdb big 3 --version 6
+mkdir -p "$seeds/hostile"
+"$build/kelvane_make_fixture" "$seeds/hostile" hostile 2>/dev/null
 testdata="$root/../shared/testdata"
 for f in "$testdata"/*.mdb "$testdata"/*.accdb "$testdata"/damaged/*; do
   [ -f "$f" ] && [ "$(stat -c %s "$f")" -le 131072 ] && ln -sf "$(realpath "$f")" "$seeds/shared-$(basename "$f")"
@@ -38,4 +41,4 @@ done
 # Pages are 2 or 4 KiB and the seeds a few dozen pages: inputs up to 160 KB.
 cd "$fuzz"
 exec "../tests/kelvane_fuzz" -max_total_time="$seconds" -max_len=163840 -timeout=10 -rss_limit_mb=2048 \
-  -dict="$root/tests/fuzz/jet.dict" -artifact_prefix=findings/ -print_final_stats=1 corpus seeds
+  -dict="$root/tests/fuzz/jet.dict" -artifact_prefix=findings/ -print_final_stats=1 corpus seeds seeds/hostile
