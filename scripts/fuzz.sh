@@ -41,4 +41,4 @@ done
 # Pages are 2 or 4 KiB and the seeds a few dozen pages: inputs up to 160 KB.
 cd "$fuzz"
 exec "../tests/kelvane_fuzz" -max_total_time="$seconds" -max_len=163840 -timeout=10 -rss_limit_mb=2048 \
-  -dict="$root/tests/fuzz/jet.dict" -artifact_prefix=findings/ -print_final_stats=1 corpus seeds seeds/hostile
+  -dict="$root/tests/fuzz/jet.dict" -artifact_prefix=findings/ -print_final_stats=1 corpus seeds
