@@ -5,12 +5,15 @@
 #   make bench  build and run the benchmarks
 #   make install / make uninstall   into $(DESTDIR)$(PREFIX) (default /usr/local)
 #   make deb    build the Debian package build/kelvane_<version>_<arch>.deb
+#   make fuzz   fuzz the reader, SQL and export for SECONDS (60) with libFuzzer (clang)
 BUILD  ?= build
 JOBS   ?= $(shell nproc)
 PREFIX ?= /usr/local
 DESTDIR ?=
+FUZZ_BUILD ?= build-fuzz
+SECONDS    ?= 60
 
-.PHONY: all build deps run test bench screenshot install uninstall deb clean
+.PHONY: all build deps run test bench fuzz screenshot install uninstall deb clean
 
 all: build
 
@@ -31,6 +34,9 @@ test: deps build
 
 bench: deps build
 	@./scripts/bench.sh $(BUILD)
+
+fuzz:
+	@./scripts/fuzz.sh $(FUZZ_BUILD) $(SECONDS)
 
 screenshot: deps build
 	@./scripts/screenshot.sh $(BUILD) docs/screenshot.png

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the program and the tests need.
+# Installs the Debian packages the build, the program and the tests need, and any
+# package named as an argument (`make fuzz` adds clang and llvm).
 # Idempotent: when everything is present it changes nothing and needs no network.
 set -euo pipefail
 packages=(
@@ -18,6 +19,7 @@ packages=(
   librsvg2-bin               # the icon's PNG sizes, rendered from its SVG at build time
   dpkg-dev file              # make deb: dpkg-shlibdeps finds the package's dependencies
   desktop-file-utils appstream shared-mime-info libglib2.0-bin  # checks of the menu entry, AppStream file, file type
+  "$@"
 )
 missing=()
 for p in "${packages[@]}"; do

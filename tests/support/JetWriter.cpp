@@ -109,6 +109,7 @@ Written StreamTable(const Table& t, uint32_t definitionPage, PageFile& file, int
   DataPages rows(definitionPage, file, w.dataPages), overflow(definitionPage, file, w.dataPages);
   std::vector<VARIANT> values(t.columns.size());
   std::vector<uint8_t> row, pointer(4);
+  uint32_t firstMoved = 0;
   uint64_t live = 0;
   for (uint64_t r = 0; r < t.rowCount; ++r) {
     for (VARIANT& v : values) v.vt = VT_EMPTY;
@@ -118,7 +119,8 @@ Written StreamTable(const Table& t, uint32_t definitionPage, PageFile& file, int
     if (row.size() > RowPage::kMaxRow) throw std::runtime_error("row too long for a page in " + t.name);
     bool deleted = t.deleted && t.deleted(r);
     if (!deleted && t.overflow && t.overflow(r)) {
-      Put32(pointer.data(), overflow.Add(row, RowPage::kMoved));
+      if (!t.sharedMove || firstMoved == 0) firstMoved = overflow.Add(row, RowPage::kMoved);
+      Put32(pointer.data(), firstMoved);
       rows.Add(pointer, RowPage::kOverflow);
     } else {
       rows.Add(row, deleted ? RowPage::kDeleted : 0);

@@ -93,6 +93,8 @@ struct Table {
   // lies, so their order differs from the generator's.)
   std::function<bool(uint64_t row)> deleted;
   std::function<bool(uint64_t row)> overflow;
+  // Hostile: every record after the first moved one points at that first one's row.
+  bool sharedMove = false;
   // The entries of complex column `column` in row `row`, as texts: multi-values
   // (Long Integer ones in decimal), or attachment file names (each attachment's
   // bytes are derived from its name).
@@ -199,6 +201,7 @@ struct HostileFile {
 };
 // Writes one file of each hostile family into `folder` (which must exist): long-value
 // chains that loop, end short, run past their claim or are shared between records;
+// records that share one moved row;
 // column names holding a NUL, empty, repeated, or repeated in another case; table
 // names empty or holding a NUL; and files without a password whose version byte was
 // changed to another layout's (Jet 4 to Jet 3 and to ACE, ACE to Jet 4 and Jet 3).

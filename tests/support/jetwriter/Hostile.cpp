@@ -59,6 +59,11 @@ std::vector<HostileFile> WriteHostileFiles(const std::string& folder) {
   add("chain holds more than its claim", {Notes(3, 300, ChainFault::PastClaim)});
   add("records share one chain", {Notes(3, 300, ChainFault::Shared)});
   add("chain loops in an .accdb", {Notes(3, 300, ChainFault::LoopToMiddle)}, kAce2016);
+  Table shared = People({"Id", "Name"});
+  shared.rowCount = 3;
+  shared.overflow = [](uint64_t) { return true; };
+  shared.sharedMove = true;
+  add("records share one moved row", {shared});
   add("column name holds a NUL", {People({"Id", std::string("Na\0me", 5)})});
   add("column name is empty", {People({"Id", ""})});
   add("column name repeated", {People({"Name", "Id", "Name"})});

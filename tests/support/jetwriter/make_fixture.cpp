@@ -2,7 +2,8 @@
 // Writes one of the ready-made fixtures (alltypes, big, demo, edited, accdb), as a Jet 4
 // file or, with --version 2 to 6, an ACE one (accdb: 5 unless told), its pages
 // scrambled with --scramble; with --expect also writes, as JSON, what the file holds,
-// for the cross-check against mdb-reader.
+// for the cross-check against mdb-reader. `hostile` writes into the folder <out> one
+// file of each hostile family (the fuzzer's seeds).
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -29,10 +30,20 @@ int main(int argc, char** argv) {
     else rows = std::strtoull(argv[i], nullptr, 10);
     ++positional;
   }
+  if (kind == "hostile" && !out.empty()) {
+    try {
+      for (const jetwriter::HostileFile& f : jetwriter::WriteHostileFiles(out))
+        std::fprintf(stderr, "wrote %s (%s)\n", f.path.c_str(), f.family.c_str());
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "%s\n", e.what());
+      return 1;
+    }
+    return 0;
+  }
   if (out.empty() || (kind != "alltypes" && kind != "big" && kind != "demo" && kind != "edited" && kind != "accdb") ||
       version == 0 || version > 6) {
     std::fprintf(stderr,
-                 "usage: %s <out> alltypes|big|demo|edited|accdb [rows] [--version 1-6] [--scramble <key>]"
+                 "usage: %s <out> alltypes|big|demo|edited|accdb|hostile [rows] [--version 1-6] [--scramble <key>]"
                  " [--expect <out.json>]\n", argv[0]);
     return 2;
   }

@@ -50,7 +50,9 @@ bool TableRows::Next() {
     if (lookup) {
       // The row moved to another page when it grew; only its address stayed here.
       if (span.end - span.begin < 4) Damaged();
-      span = FollowPointer(*m_pager, m_overflow, Get32(row));
+      const uint32_t moved = Get32(row);
+      if (!m_movedRowsRead.insert(moved).second) Damaged();
+      span = FollowPointer(*m_pager, m_overflow, moved);
       row = m_overflow.Data() + span.begin;
     }
     CrackRow(f, *m_table, row, span.end - span.begin, &m_fields, &m_offsets);

@@ -3,6 +3,7 @@
 // and decodes a column only when it is asked for.
 #pragma once
 #include <memory>
+#include <unordered_set>
 #include <vector>
 #include "platform/jet/file/MdbFile.h"
 #include "platform/jet/file/RowCrack.h"
@@ -36,6 +37,10 @@ class TableRows : public RowStream {
   std::vector<uint32_t> m_offsets;
   std::vector<VARIANT> m_values;
   std::vector<char> m_decoded;
+  // The moved rows this pass has followed a pointer to. Each belongs to one record, so
+  // a second pointer to one is damage: records sharing it would repeat it, at a cost of
+  // four bytes a copy.
+  std::unordered_set<uint32_t> m_movedRowsRead;
   DecodeContext m_ctx;
 };
 
