@@ -39,11 +39,14 @@ e2e_init() {
 
 # Starts an X server of our own: the synthesized input must reach our window
 # only, never a window of a dialog test running beside us on a shared display.
+# -noreset: without it the server resets when its last client leaves (the program
+# run before the window manager starts), and a client connecting during that reset
+# is refused.
 e2e_start_xvfb() {
   command -v Xvfb >/dev/null || e2e_fail "Xvfb is not installed"
   local fdfile="$E2E_TMP/displayfd"
   : >"$fdfile"
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fdfile" \
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$fdfile" \
     >"$E2E_TMP/xvfb.log" 2>&1 &
   E2E_XVFB_PID=$!
   local i
