@@ -6,17 +6,6 @@ TextWriter::TextWriter(const TextFormat& format, TextEncoder& encoder, TargetFil
     : m_format(format), m_encoder(encoder), m_file(file),
       m_between(format.separator + (format.quote ? "\"" : "")) {}
 
-std::string* TextWriter::BeginField() {
-  if (m_fields++ == 0) {
-    if (m_format.quote) m_line.push_back('"');
-  } else if (m_between.size() == 1) {  // a comma or a tab, most often
-    m_line.push_back(m_between[0]);
-  } else {
-    m_line.append(m_between);
-  }
-  return &m_line;
-}
-
 bool TextWriter::EndRecord() {
   if (m_line.empty()) return false;
   Emit(true);

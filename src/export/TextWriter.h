@@ -31,7 +31,17 @@ class TextWriter {
   void BeginLine() { m_line.clear(); m_fields = 0; }
   // Starts a field (the separator before it, its opening quote) and returns the
   // line, to which the caller appends the field's UTF-8 text; EndField closes it.
-  std::string* BeginField();
+  // Inline: the export calls it for every value of a table.
+  std::string* BeginField() {
+    if (m_fields++ == 0) {
+      if (m_format.quote) m_line.push_back('"');
+    } else if (m_between.size() <= 2) {  // a comma or a tab, and the quote that may follow
+      for (char c : m_between) m_line.push_back(c);
+    } else {
+      m_line.append(m_between);
+    }
+    return &m_line;
+  }
   void EndField() {
     if (m_format.quote) m_line.push_back('"');
   }
