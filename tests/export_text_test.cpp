@@ -190,3 +190,27 @@ TEST_F(TextWriterTest, SeparatorQuotesHeaderAndSkippedEmptyRecords) {
   EXPECT_EQ(w.RecordLines(), 2);
   EXPECT_EQ(ReadAll(p), "\r\na |  | \xD6\xD0\r\nx\"y\r\nz\r\n\"\"\r\n");
 }
+
+// Separators of no, one, two and three characters, bare and quoted: a line of
+// "a", "", "b" and one of two empty fields (left out when it comes out empty).
+TEST_F(TextWriterTest, SeparatorsOfEveryLength) {
+  const struct { TextFormat format; const char* file; } cases[] = {
+      {{"", false}, "ab\r\n"},
+      {{"", true}, "\"a\"\"\"\"b\"\r\n\"\"\"\"\r\n"},
+      {{",", false}, "a,,b\r\n,\r\n"},
+      {{",", true}, "\"a\",\"\",\"b\"\r\n\"\",\"\"\r\n"},
+      {{"ab", false}, "aababb\r\nab\r\n"},
+      {{" | ", true}, "\"a\" | \"\" | \"b\"\r\n\"\" | \"\"\r\n"},
+  };
+  TextEncoder enc("CP936");
+  for (const auto& c : cases) {
+    fs::path p = dir / "out.txt";
+    TargetFile f;
+    f.Open(p);
+    TextWriter w(c.format, enc, f);
+    w.BeginLine(); w.AddField("a"); w.AddField(""); w.AddField("b"); w.EndRecord();
+    w.BeginLine(); w.AddField(""); w.AddField(""); w.EndRecord();
+    w.Close();
+    EXPECT_EQ(ReadAll(p), c.file) << "separator \"" << c.format.separator << "\" quote " << c.format.quote;
+  }
+}

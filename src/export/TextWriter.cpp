@@ -6,26 +6,19 @@ TextWriter::TextWriter(const TextFormat& format, TextEncoder& encoder, TargetFil
     : m_format(format), m_encoder(encoder), m_file(file),
       m_between(format.separator + (format.quote ? "\"" : "")) {}
 
-std::string* TextWriter::BeginField() {
-  if (m_fields++ == 0) {
-    if (m_format.quote) m_line.push_back('"');
-  } else if (m_between.size() == 1) {  // a comma or a tab, most often
-    m_line.push_back(m_between[0]);
-  } else {
-    m_line.append(m_between);
-  }
-  return &m_line;
+void TextWriter::Grow(size_t bytes) {
+  m_line.resize(std::max(m_line.size() * 2, m_used + bytes));
 }
 
 bool TextWriter::EndRecord() {
-  if (m_line.empty()) return false;
+  if (m_used == 0) return false;
   Emit(true);
   return true;
 }
 
 void TextWriter::Emit(bool record) {
   const size_t start = m_pending.size();
-  m_encoder.Append(m_line, &m_pending);
+  m_encoder.Append(std::string_view(m_line.data(), m_used), &m_pending);
   m_pending += "\r\n";
   // The lines gathered before this one go first when it would overfill the buffer.
   if (m_pending.size() > kBufferSize && start > 0) WritePending(start);

@@ -9,6 +9,7 @@
 // buffer, or reports at the flush to disk that it lost some), it is cut back to
 // the end of the last whole line known to be in it, so it never ends mid-line.
 #pragma once
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,17 +28,28 @@ class TextWriter {
 
   TextWriter(const TextFormat& format, TextEncoder& encoder, TargetFile& file);
 
-  // One line is built field by field, then ended as the header or as a record.
-  void BeginLine() { m_line.clear(); m_fields = 0; }
-  // Starts a field (the separator before it, its opening quote) and returns the
-  // line, to which the caller appends the field's UTF-8 text; EndField closes it.
-  std::string* BeginField();
-  void EndField() {
-    if (m_format.quote) m_line.push_back('"');
-  }
+  // One line is built field by field (UTF-8 texts), then ended as the header or
+  // as a record. Inline: the export adds every value of a table so.
+  void BeginLine() { m_used = 0; m_fields = 0; }
   void AddField(std::string_view text) {
-    BeginField()->append(text);
-    EndField();
+    const size_t between = m_between.size();
+    const bool quote = m_format.quote;
+    if (m_line.size() - m_used < between + text.size() + 2) Grow(between + text.size() + 2);
+    char* p = m_line.data() + m_used;
+    if (m_fields++ == 0) {
+      if (quote) *p++ = '"';
+    } else if (between == 1 || between == 2) {  // a comma or a tab, and the quote that may follow
+      p[0] = m_between[0];
+      p[1] = m_between[between - 1];
+      p += between;
+    } else {
+      std::memcpy(p, m_between.data(), between);
+      p += between;
+    }
+    if (!text.empty()) std::memcpy(p, text.data(), text.size());
+    p += text.size();
+    if (quote) *p++ = '"';
+    m_used = static_cast<size_t>(p - m_line.data());
   }
   // The header line is written even when it holds nothing but CR LF.
   void EndHeader() { Emit(false); }
@@ -62,6 +74,8 @@ class TextWriter {
   };
 
   void Emit(bool record);
+  // Makes room for `bytes` more in the line.
+  void Grow(size_t bytes);
   void WritePending(size_t bytes);
   // After a failure of the file: cuts it back to the last line end within the
   // bytes it holds soundly, and leaves the count at the records before that.
@@ -71,7 +85,8 @@ class TextWriter {
   TextEncoder& m_encoder;
   TargetFile& m_file;
   std::string m_between;  // what goes before every field but the first
-  std::string m_line;     // UTF-8, as assembled
+  std::vector<char> m_line;  // UTF-8, as assembled: the first m_used bytes
+  size_t m_used = 0;
   std::string m_pending;  // whole lines in the output code page, not yet written
   int m_fields = 0;
   long m_records = 0;

@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 #include "platform/com/ComError.h"
 #include "platform/com/Variant.h"
 
@@ -97,6 +98,13 @@ class Fields {
   virtual ~Fields() = default;
   virtual long GetCount() = 0;
   virtual FieldPtr GetItem(long index) = 0;  // 0-based
+  // Not ADO's own: GetItem(j)->PeekValue() of every column j of the current
+  // record into out[0..GetCount()), in one call, each valid as PeekValue's. The
+  // export reads every record of a table so.
+  virtual void PeekValues(const VARIANT** out);
+
+ private:
+  std::vector<FieldPtr> m_peeking;  // the default's Fields, which hold its values
 };
 
 class Field {
@@ -115,5 +123,12 @@ class Field {
  private:
   VARIANT m_peeked;
 };
+
+// A Field follows the current record: each is fetched once.
+inline void Fields::PeekValues(const VARIANT** out) {
+  const long count = GetCount();
+  for (long j = static_cast<long>(m_peeking.size()); j < count; ++j) m_peeking.push_back(GetItem(j));
+  for (long j = 0; j < count; ++j) out[j] = &m_peeking[static_cast<size_t>(j)]->PeekValue();
+}
 
 }  // namespace ADODB

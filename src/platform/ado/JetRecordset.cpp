@@ -60,6 +60,11 @@ class JetFields : public ADODB::Fields {
     }
     return item;
   }
+  void PeekValues(const VARIANT** out) override {
+    jet::Cursor& cursor = m_state->Open(m_generation);
+    if (cursor.Eof()) Raise(adErrNoCurrentRecord);
+    CallProvider([&] { cursor.RowRefs(out); });
+  }
   int generation() const { return m_generation; }
 
  private:

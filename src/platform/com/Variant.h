@@ -59,3 +59,10 @@ HRESULT VariantToText(const VARIANT& value, std::string* out);
 // The same text appended to *out, which is left as it was on failure. No heap
 // work beyond the growth of *out: the export writes every value of a table so.
 HRESULT AppendVariantText(const VARIANT& value, std::string* out);
+
+// Room for the text of any value but a string's: the longest is a Decimal of 29
+// digits, a sign and a point.
+constexpr int kVariantTextMax = 48;
+// The same text for a value that is no string (VT_BSTR), written at buf (room for
+// kVariantTextMax) with *end set past it; or DISP_E_TYPEMISMATCH as above.
+HRESULT PutVariantText(const VARIANT& value, char* buf, char** end);

@@ -10,10 +10,6 @@
 
 namespace {
 
-// Room for any one text but a string's: the longest is a Decimal of 29 digits,
-// a sign and a point.
-constexpr int kTextMax = 48;
-
 template <class Int>
 char* PutInteger(char* p, Int n) {
   return std::to_chars(p, p + 24, n).ptr;
@@ -97,11 +93,21 @@ char* PutDate(char* p, double value) {
 }  // namespace
 
 HRESULT AppendVariantText(const VARIANT& v, std::string* out) {
-  char buf[kTextMax];
+  if (v.vt == VT_BSTR) {
+    out->append(v.bstrVal);
+    return S_OK;
+  }
+  char buf[kVariantTextMax];
+  char* end = buf;
+  const HRESULT hr = PutVariantText(v, buf, &end);
+  if (SUCCEEDED(hr)) out->append(buf, end);
+  return hr;
+}
+
+HRESULT PutVariantText(const VARIANT& v, char* buf, char** out) {
   char* end = buf;
   switch (v.vt) {
-    case VT_EMPTY: return S_OK;
-    case VT_BSTR: out->append(v.bstrVal); return S_OK;
+    case VT_EMPTY: break;
     case VT_UI1: end = PutInteger(buf, v.bVal); break;
     case VT_I2: end = PutInteger(buf, v.iVal); break;
     case VT_I4: end = PutInteger(buf, v.lVal); break;
@@ -122,10 +128,11 @@ HRESULT AppendVariantText(const VARIANT& v, std::string* out) {
       break;
     }
     default:
-      // NULL, binary (VT_ARRAY|VT_UI1), VT_ERROR and the rest have no text.
+      // NULL, binary (VT_ARRAY|VT_UI1), VT_ERROR and the rest have no text, and a
+      // string's is itself.
       return DISP_E_TYPEMISMATCH;
   }
-  out->append(buf, end);
+  *out = end;
   return S_OK;
 }
 

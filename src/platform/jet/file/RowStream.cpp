@@ -72,4 +72,24 @@ const VARIANT& TableRows::Value(int col) {
   return v;
 }
 
+void TableRows::Values(const int* cols, size_t n, const VARIANT** out) {
+  if (!m_onRow) throw _com_error(E_FAIL);
+  // The arrays are held in locals: decoding may not move them, and the loop
+  // then need not read them again for every column.
+  VARIANT* values = m_values.data();
+  char* decoded = m_decoded.data();
+  const ColumnLayout* columns = m_table->columns.data();
+  const FieldSpan* fields = m_fields.data();
+  const size_t count = m_values.size();
+  for (size_t i = 0; i < n; ++i) {
+    const size_t col = static_cast<size_t>(cols[i]);
+    if (col >= count) throw _com_error(E_FAIL);
+    if (!decoded[col]) {
+      DecodeValue(columns[col], fields[col], m_ctx, &values[col]);
+      decoded[col] = 1;
+    }
+    out[i] = &values[col];
+  }
+}
+
 }  // namespace jet

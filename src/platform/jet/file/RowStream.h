@@ -19,6 +19,7 @@ class TableRows : public RowStream {
             std::shared_ptr<ComplexColumns> complex = nullptr);
   bool Next() override;
   const VARIANT& Value(int col) override;
+  void Values(const int* cols, size_t n, const VARIANT** out) override;
 
  private:
   bool LoadNextPage();

@@ -283,6 +283,10 @@ class DirectCursor : public Cursor {
   }
   VARIANT Value(int col) const override { return Current(col); }
   const VARIANT& ValueRef(int col) override { return Current(col); }
+  void RowRefs(const VARIANT** out) override {
+    if (m_eof) throw _com_error(E_FAIL);
+    m_stream->Values(m_columns.data(), m_columns.size(), out);
+  }
 
  private:
   const VARIANT& Current(int col) const {

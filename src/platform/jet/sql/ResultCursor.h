@@ -21,6 +21,11 @@ class Cursor {
     m_held = Value(col);
     return m_held;
   }
+  // Every column's value of the current row into out[0..ColumnCount()), each as
+  // ValueRef gives it, in one call. This default asks ValueRef column by column.
+  virtual void RowRefs(const VARIANT** out) {
+    for (int col = 0; col < ColumnCount(); ++col) out[col] = &ValueRef(col);
+  }
 
  private:
   VARIANT m_held;
