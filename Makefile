@@ -30,7 +30,7 @@ run: deps build
 	@./scripts/run.sh $(BUILD)
 
 test: deps build
-	cd $(BUILD) && xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j $(JOBS)
+	cd $(BUILD) && xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" ctest --output-on-failure -j $(JOBS)
 
 bench: deps build
 	@./scripts/bench.sh $(BUILD)
