@@ -4,5 +4,5 @@
 
 inline CString AboutText() {
   return CString("Kelvane ") + KELVANE_VERSION +
-         "\r\n\r\n把 Access 数据库（.mdb）中的表或 SQL 查询结果导出为分隔符文本文件。";
+         "\r\n\r\n把 Access 数据库（.mdb 或 .accdb）中的表或 SQL 查询结果导出为分隔符文本文件。";
 }
