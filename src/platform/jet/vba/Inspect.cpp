@@ -180,8 +180,8 @@ std::string Padded(int64_t n, size_t width) {
   return s.size() < width ? std::string(width - s.size(), ' ') + s : s;
 }
 
-// partition(number, start, stop, interval): the range holding number as
-// "lower:upper", each side as wide as stop's digits plus one; below start
+// Labels the range of width interval, counted from start up to stop, that holds
+// number, as "lower:upper", each side as wide as stop's digits plus one; below start
 // "   :start-1", above stop "stop+1:   ".
 void RangeLabel(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
   if (HasNull(argc, argv)) return sqlite3_result_null(ctx);
