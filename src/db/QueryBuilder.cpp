@@ -1,6 +1,7 @@
 // The statement for the preview or the export, from the table list or the SQL edit.
 #include "ui/ExportDlg.h"
 #include "res/Resource.h"
+#include "platform/com/Translate.h"
 
 CString CExportDlg::BuildQuery(int bPreview) {
   CString strSql;
@@ -8,7 +9,7 @@ CString CExportDlg::BuildQuery(int bPreview) {
     // A drop-down list: its text is the selected entry, or empty with none.
     m_cbTable.GetWindowText(m_strTable);
     if (m_strTable.IsEmpty()) {
-      SetDlgItemText(IDC_STATIC_STATUS, "没有选中任何表格！");
+      SetDlgItemText(IDC_STATIC_STATUS, _("没有选中任何表格！"));
       return CString();
     }
     // The name goes in as it stands: a name with a blank is the database's to refuse.
@@ -21,7 +22,7 @@ CString CExportDlg::BuildQuery(int bPreview) {
 
   GetDlgItemText(IDC_EDIT_SQL, m_strSql);
   if (m_strSql.IsEmpty()) {
-    SetDlgItemText(IDC_STATIC_STATUS, "请指定SQL查询语句！");
+    SetDlgItemText(IDC_STATIC_STATUS, _("请指定SQL查询语句！"));
     return CString();
   }
   // The member itself is lowered (and so saved lowered); the edit keeps what was typed.
@@ -31,7 +32,7 @@ CString CExportDlg::BuildQuery(int bPreview) {
   // before it (verb, select list, TOP n) is replaced by our own select.
   int pos = m_strSql.Find("from");
   if (pos < 0) {
-    SetDlgItemText(IDC_STATIC_STATUS, "无效的SQL查询语句！");
+    SetDlgItemText(IDC_STATIC_STATUS, _("无效的SQL查询语句！"));
     return CString();
   }
   CString tail = m_strSql.Mid(pos);

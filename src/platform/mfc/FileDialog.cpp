@@ -5,7 +5,7 @@
 
 #include <filesystem>
 
-#include "platform/com/SystemMessages.h"
+#include "platform/com/Translate.h"
 #include "platform/mfc/Modal.h"
 #include "platform/mfc/WinApp.h"
 
@@ -44,11 +44,9 @@ CString WithDefaultExtension(const CString& path, CString ext) {
   return path + "." + (spelled.empty() ? ext : CString(spelled));
 }
 
-// The title Windows gives its file dialogs in a Chinese system; elsewhere the
-// toolkit's own.
+// The title Windows gives its file dialogs, in the program's language.
 const char* DefaultTitle(bool open) {
-  if (!SystemMessagesInChinese()) return nullptr;
-  return open ? "打开" : "另存为";
+  return open ? _("打开") : _("另存为");
 }
 
 }  // namespace
@@ -86,7 +84,7 @@ int CFileDialog::DoModal() {
     ModalRequest ask;
     ask.kind = ModalRequest::MessageBox;
     ask.owner = m_pParent;
-    ask.text.Format("%s 已存在。\r\n要替换它吗？", GetFileName().GetString());
+    ask.text.Format(_("%s 已存在。\r\n要替换它吗？"), GetFileName().GetString());
     ask.caption = r.caption;
     ask.type = MB_YESNO | MB_ICONEXCLAMATION;
     if (AfxRunModal(ask).result != IDYES) {
