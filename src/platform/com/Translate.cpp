@@ -3,11 +3,13 @@
 // (Chinese) and the English catalog, which every non-Chinese locale gets.
 #include "platform/com/Translate.h"
 
+#include <langinfo.h>
 #include <libintl.h>
 #include <unistd.h>
 
 #include <clocale>
 #include <cstdlib>
+#include <cstring>
 #include <optional>
 #include <string>
 
@@ -29,7 +31,9 @@ bool IsCLocale(const std::string& name) {
 }
 
 // "zh_TW.UTF-8@x" -> "zh_TW": the part of a locale name LANGUAGE takes.
-std::string LanguagePart(const std::string& name) { return name.substr(0, name.find_first_of(".@")); }
+std::string LanguagePart(const std::string& name) {
+  return name.substr(0, name.find_first_of(".@"));
+}
 
 std::string EnvOrEmpty(const char* name) {
   const char* v = std::getenv(name);
@@ -102,6 +106,11 @@ void ChooseLanguage() {
   // C library ignores LANGUAGE; C.UTF-8, always there, does not.
   const char* messages = std::setlocale(LC_MESSAGES, nullptr);
   if (!messages || IsCLocale(messages)) std::setlocale(LC_MESSAGES, "C.UTF-8");
+  // Where the character set is plain ASCII (C/POSIX, or a locale not installed) the
+  // C library's own messages (strerror) would turn every Chinese character into a
+  // question mark; they come in UTF-8, as the program's own texts do.
+  if (std::strcmp(nl_langinfo(CODESET), "ANSI_X3.4-1968") == 0)
+    bind_textdomain_codeset("libc", "UTF-8");
   bindtextdomain(kDomain, CatalogFolder().c_str());
   bind_textdomain_codeset(kDomain, "UTF-8");  // the program's texts are UTF-8 in any locale
   ++_nl_msg_cat_cntr;
