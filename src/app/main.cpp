@@ -16,7 +16,7 @@ int main(int argc, char** argv) {
   if (!std::setlocale(LC_ALL, "")) std::setlocale(LC_CTYPE, "");
   // The language of the texts, before the toolkit starts, so that its own texts
   // follow the program's.
-  ChooseLanguage();
+  ChooseLanguage(/*toolkit=*/true);
   // Before the display is opened: a line this program does not take is answered
   // at once, with or without a desktop.
   std::optional<std::string> file = ParseCommandLine(argc, argv);

@@ -3,13 +3,11 @@
 // (Chinese) and the English catalog, which every non-Chinese locale gets.
 #include "platform/com/Translate.h"
 
-#include <langinfo.h>
 #include <libintl.h>
 #include <unistd.h>
 
 #include <clocale>
 #include <cstdlib>
-#include <cstring>
 #include <optional>
 #include <string>
 
@@ -88,29 +86,32 @@ bool LanguageIsChinese() {
   return IsCLocale(language) || language.rfind("zh", 0) == 0;
 }
 
-void ChooseLanguage() {
+void ChooseLanguage(bool toolkit) {
   if (!g_userLanguage) g_userLanguage = EnvOrEmpty("LANGUAGE");
   const std::string language = UserLanguage();
   g_english = !LanguageIsChinese();
   // The C library reads LANGUAGE for every domain, the toolkit's too: English
-  // outside Chinese (the locale's own English first, as en_GB), and under C/POSIX
-  // the Chinese the texts stand in.
-  std::string wanted;
-  if (g_english) {
-    wanted = language.rfind("en", 0) == 0 ? LanguagePart(language) + ":en" : "en";
+  // outside Chinese (the locale's own English first, as en_GB); for a toolkit, under
+  // C/POSIX, the Chinese the texts stand in. Not for a program without one: there
+  // the C library's own messages (strerror) would come in Chinese, which an ASCII
+  // character set turns into question marks.
+  if (!g_english && !toolkit) {
+    std::string restored = *g_userLanguage;
+    if (restored.empty()) unsetenv("LANGUAGE");
+    else setenv("LANGUAGE", restored.c_str(), 1);
   } else {
-    wanted = IsCLocale(language) ? "zh_CN" : LanguagePart(language);
+    std::string wanted;
+    if (g_english) {
+      wanted = language.rfind("en", 0) == 0 ? LanguagePart(language) + ":en" : "en";
+    } else {
+      wanted = IsCLocale(language) ? "zh_CN" : LanguagePart(language);
+    }
+    setenv("LANGUAGE", wanted.c_str(), 1);
+    // Under a C messages locale (C/POSIX, or a locale that is not installed) the
+    // C library ignores LANGUAGE; C.UTF-8, always there, does not.
+    const char* messages = std::setlocale(LC_MESSAGES, nullptr);
+    if (!messages || IsCLocale(messages)) std::setlocale(LC_MESSAGES, "C.UTF-8");
   }
-  setenv("LANGUAGE", wanted.c_str(), 1);
-  // Under a C messages locale (C/POSIX, or a locale that is not installed) the
-  // C library ignores LANGUAGE; C.UTF-8, always there, does not.
-  const char* messages = std::setlocale(LC_MESSAGES, nullptr);
-  if (!messages || IsCLocale(messages)) std::setlocale(LC_MESSAGES, "C.UTF-8");
-  // Where the character set is plain ASCII (C/POSIX, or a locale not installed) the
-  // C library's own messages (strerror) would turn every Chinese character into a
-  // question mark; they come in UTF-8, as the program's own texts do.
-  if (std::strcmp(nl_langinfo(CODESET), "ANSI_X3.4-1968") == 0)
-    bind_textdomain_codeset("libc", "UTF-8");
   bindtextdomain(kDomain, CatalogFolder().c_str());
   bind_textdomain_codeset(kDomain, "UTF-8");  // the program's texts are UTF-8 in any locale
   ++_nl_msg_cat_cntr;

@@ -9,9 +9,10 @@
 // and before a toolkit starts. Chinese (the source texts) when the user's locale is
 // zh_* or C/POSIX, English in every other locale. The choice is also handed to the
 // C library's message catalogs (LANGUAGE, and LC_MESSAGES where the user's locale is
-// not installed), so that the toolkit's own texts (GTK's buttons and file dialog)
-// come in the same language. Until it is called, Translate gives the source texts.
-void ChooseLanguage();
+// not installed), so that other libraries' texts come in the same language: English
+// always; Chinese under C/POSIX too for a program with a `toolkit` (GTK's buttons
+// and file dialog). Until it is called, Translate gives the source texts.
+void ChooseLanguage(bool toolkit = false);
 
 // Whether the user's locale asks for the Chinese texts: the first set of LC_ALL,
 // LC_MESSAGES, LANG names zh_* or C/POSIX (or none is set); outside C/POSIX the
