@@ -18,7 +18,8 @@ cmake --build "$build" -j "$(nproc)" --target kelvane_fuzz kelvane_make_fixture
 
 # Seeds: Jet 4 and ACE files of every column type, scrambled pages, edited rows
 # (deleted and moved), saved queries, and the hostile files (looping and shared
-# long-value chains, damaged names, changed version bytes). Small real files join them when the shared
+# long-value chains, damaged names, changed version bytes, tables read through
+# another's definition, usage maps that lose or misname a page). Small real files join them when the shared
 # test data is beside the repository; they are read there, never copied.
 fuzz="$build/fuzz"
 seeds="$fuzz/seeds"

@@ -136,6 +136,29 @@ Written StreamTable(const Table& t, uint32_t definitionPage, PageFile& file, int
   return w;
 }
 
+// Hostile files: makes the middle one of a table's data pages wrong as `fault` asks.
+// tableBefore: the definition page of the table listed before it.
+void DamageDataPage(PlaceFault fault, uint32_t tableBefore, std::vector<uint32_t>& pages, PageFile& file) {
+  if (fault != PlaceFault::ZeroedPage && fault != PlaceFault::ForeignPage && fault != PlaceFault::IndexPage &&
+      fault != PlaceFault::UnmappedPage)
+    return;
+  if (pages.size() < 3) throw std::runtime_error("a damaged data page needs a table of three or more");
+  const auto middle = pages.begin() + long(pages.size() / 2);
+  uint8_t page[kPageSize] = {};
+  if (fault == PlaceFault::UnmappedPage) {
+    pages.erase(middle);  // on file still, but no longer the table's
+    return;
+  }
+  if (fault == PlaceFault::ForeignPage) {
+    file.Read(*middle, page);
+    Put32(page + 4, tableBefore);
+  } else if (fault == PlaceFault::IndexPage) {
+    file.Read(*middle, page);
+    page[0] = 0x04;  // a leaf index page
+  }
+  file.Write(*middle, page);
+}
+
 // Holds the usage-map rows: page 1 first, further pages when it fills.
 class MapRows {
  public:
@@ -162,8 +185,10 @@ void WriteFile(const std::string& path, const std::vector<const Table*>& all, do
   while (file.PageCount() < DefinitionPage(all.size())) file.Allocate();  // 0, 1, definitions
   std::vector<Written> written;
   int32_t complexId = 1;
-  for (size_t k = 0; k < all.size(); ++k)
+  for (size_t k = 0; k < all.size(); ++k) {
     written.push_back(StreamTable(*all[k], DefinitionPage(k), file, complexId));
+    if (k > 0) DamageDataPage(all[k]->placeFault, DefinitionPage(k - 1), written.back().dataPages, file);
+  }
 
   MapRows maps(file);
   for (size_t k = 0; k < all.size(); ++k) {
@@ -215,7 +240,11 @@ void WriteJet4(const std::string& path, const std::vector<Table>& tables,
     uint32_t flags = t.catalogFlags ? t.catalogFlags : t.system ? 0x80000000u : 0;
     for (const Column& c : t.columns)
       if (c.type == kComplex) flags |= kHasComplexFlag;
-    objects.push_back({int32_t(DefinitionPage(builtIn + k)), kTablesContainer, t.name, 1, flags});
+    uint32_t definition = DefinitionPage(builtIn + k);
+    if (t.placeFault == PlaceFault::CatalogDefinition) definition = DefinitionPage(0);
+    if (t.placeFault == PlaceFault::SharedDefinition) definition = DefinitionPage(builtIn + k - 1);
+    if (t.placeFault == PlaceFault::NoDefinition) definition = 1;  // the usage maps' page
+    objects.push_back({int32_t(definition), kTablesContainer, t.name, 1, flags});
   }
   std::vector<QueryRow> queryRows;
   for (size_t k = 0; k < queries.size(); ++k) {

@@ -76,6 +76,17 @@ struct Column {
 // more than it; Shared points every value after the first at the first one's rows.
 enum class ChainFault { None, LoopToFirst, LoopToMiddle, ShortOfClaim, PastClaim, Shared };
 
+// Hostile files, for damage tests: where the file puts a table, wrong in this way.
+// The catalog entry names page 2 (the catalog's own definition), the definition of
+// the table listed before it, or page 1 (no definition). Or the middle one of the
+// table's data pages is zeroed, is marked as owned by the table listed before it,
+// is marked an index page, or is left out of the usage map (its rows then are
+// missing and the definition's row count still counts them).
+enum class PlaceFault {
+  None, CatalogDefinition, SharedDefinition, NoDefinition,
+  ZeroedPage, ForeignPage, IndexPage, UnmappedPage
+};
+
 struct Table {
   std::string name;  // UTF-8
   std::vector<Column> columns;
@@ -101,6 +112,7 @@ struct Table {
   std::function<std::vector<std::string>(uint64_t row, size_t column)> entries;
   ChainFault chainFault = ChainFault::None;
   uint32_t loopClaim = 0;
+  PlaceFault placeFault = PlaceFault::None;
 };
 
 // A saved select query: a catalog object of type 5 (a VIEW), its SQL kept in
@@ -193,18 +205,23 @@ std::vector<Table> DemoTables();
 std::vector<SavedQuery> DemoQueries();
 void WriteDemoDatabase(const std::string& path);
 
-// ---- Files made to hurt a reader. Each must be refused as damaged (0x80004005).
+// ---- Files made to hurt a reader. Each must end in 0x80004005 (damaged): refused,
+// or once the rows before the damage have been read.
 
 struct HostileFile {
   std::string family;  // what is wrong with it, e.g. "chain loops to its first row"
   std::string path;
+  // The damage lies past the first of several data pages: a reader gives the rows
+  // before it, then reports the damage.
+  bool rowsBeforeDamage = false;
 };
 // Writes one file of each hostile family into `folder` (which must exist): long-value
 // chains that loop, end short, run past their claim or are shared between records;
 // records that share one moved row;
 // column names holding a NUL, empty, repeated, or repeated in another case; table
-// names empty or holding a NUL; and files without a password whose version byte was
-// changed to another layout's (Jet 4 to Jet 3 and to ACE, ACE to Jet 4 and Jet 3).
+// names empty or holding a NUL; files without a password whose version byte was
+// changed to another layout's (Jet 4 to Jet 3 and to ACE, ACE to Jet 4 and Jet 3);
+// and a table put wrongly, each way PlaceFault names.
 std::vector<HostileFile> WriteHostileFiles(const std::string& folder);
 
 // "Notes": `rows` records (Id, Note), each note a chain of three LVAL rows looping

@@ -1,5 +1,6 @@
 // Files made to hurt a reader: each is an ordinary file of the writer with one thing
-// made wrong on purpose, where the reader must notice it and refuse the file.
+// made wrong on purpose, where the reader must notice it: refuse the file, or give
+// the rows before the damage and then report it.
 #include <fstream>
 #include <stdexcept>
 #include "support/JetWriter.h"
@@ -38,6 +39,25 @@ static Table People(std::vector<std::string> columns, std::string name = "People
   return t;
 }
 
+// "Items": 600 records of an Id and a name, over six data pages, put wrongly as asked.
+static Table Items(PlaceFault fault) {
+  Table t;
+  t.name = "Items";
+  t.columns = {{"Id", T::LongInteger}, {"Name", T::Text, 50}};
+  t.rowCount = 600;
+  t.placeFault = fault;
+  t.row = [](uint64_t r, std::vector<VARIANT>& v) {
+    v[0] = VARIANT::I4(int32_t(r + 1));
+    v[1] = VARIANT::Str("item number " + std::to_string(r + 1));
+  };
+  return t;
+}
+
+static Table Placed(Table t, PlaceFault fault) {
+  t.placeFault = fault;
+  return t;
+}
+
 static void SetVersionByte(const std::string& path, uint8_t version) {
   std::fstream f(path, std::ios::in | std::ios::out | std::ios::binary);
   f.seekp(0x14);
@@ -71,6 +91,24 @@ std::vector<HostileFile> WriteHostileFiles(const std::string& folder) {
   add("table name is empty", {People({"Id"}, "")});
   add("table name holds a NUL", {People({"Id"}, std::string("Peo\0ple", 7))});
   add("table name repeated in another case", {People({"Id"}), People({"Id"}, "PEOPLE")});
+  // Tables read through another's definition, or through none.
+  add("table's entry names the catalog's definition", {Placed(People({"Id"}), PlaceFault::CatalogDefinition)});
+  add("two tables' entries name one definition",
+      {People({"Id"}), Placed(People({"Id"}, "Others"), PlaceFault::SharedDefinition)});
+  add("table's entry names no definition", {Placed(People({"Id"}), PlaceFault::NoDefinition)});
+  // Rows lost with a page of the table: the rows of the pages before it still read.
+  const struct { PlaceFault fault; FileFormat format; const char* family; } pages[] = {
+      {PlaceFault::ZeroedPage, kJet4, "usage map claims a zeroed page"},
+      {PlaceFault::ForeignPage, kJet4, "usage map claims another table's page"},
+      {PlaceFault::IndexPage, kJet4, "usage map claims an index page"},
+      {PlaceFault::UnmappedPage, kJet4, "usage map leaves out a page of rows"},
+      {PlaceFault::ZeroedPage, kAce2016, "usage map claims a zeroed page in an .accdb"},
+      {PlaceFault::UnmappedPage, kAce2016, "usage map leaves out a page of rows in an .accdb"},
+  };
+  for (const auto& p : pages) {
+    add(p.family, {People({"Id"}), Items(p.fault)}, p.format);
+    out.back().rowsBeforeDamage = true;
+  }
   // Files without a password whose version byte names another layout.
   const struct { FileFormat format; uint8_t flipped; const char* family; } flips[] = {
       {kJet4, 0, "Jet 4 file marked Jet 3"},   {kJet4, 2, "Jet 4 file marked ACE 12"},

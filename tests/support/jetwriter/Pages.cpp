@@ -30,7 +30,7 @@ void Rc4(const uint8_t* key, size_t keyLength, uint8_t* data, size_t length) {
 }
 
 PageFile::PageFile(const std::string& path, uint32_t scrambleKey) : path_(path), scrambleKey_(scrambleKey) {
-  file_ = std::fopen(path.c_str(), "wb");
+  file_ = std::fopen(path.c_str(), "w+b");
   if (!file_) throw IoError("cannot create", path);
   const size_t size = 1 << 20;  // pages go out in large writes
   buffer_.reset(new char[size]);
@@ -54,6 +54,18 @@ void PageFile::Write(uint32_t page, const uint8_t* data) {
   }
   if (std::fwrite(data, 1, kPageSize, file_) != kPageSize) throw IoError("cannot write", path_);
   position_ = at + kPageSize;
+}
+
+void PageFile::Read(uint32_t page, uint8_t* data) {
+  position_ = -1;
+  if (std::fflush(file_) != 0 || fseeko(file_, (long long)page * kPageSize, SEEK_SET) != 0 ||
+      std::fread(data, 1, kPageSize, file_) != kPageSize)
+    throw IoError("cannot read back", path_);
+  if (scrambleKey_ != 0 && page != 0) {
+    uint8_t key[4];
+    Put32(key, scrambleKey_ ^ page);
+    Rc4(key, 4, data, kPageSize);
+  }
 }
 
 void PageFile::Close() {

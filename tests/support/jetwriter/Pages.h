@@ -32,6 +32,7 @@ class PageFile {
   uint32_t Allocate() { return next_++; }
   uint32_t PageCount() const { return next_; }
   void Write(uint32_t page, const uint8_t* data);  // kPageSize bytes; throws
+  void Read(uint32_t page, uint8_t* data);         // a page written before; throws
   void Close();                                    // flushes; throws
 
  private:

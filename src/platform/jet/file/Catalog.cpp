@@ -60,6 +60,15 @@ bool IsSystemObject(const CatalogObject& o) {
   return AsciiIEquals(o.name.substr(0, 4), "MSys") || (o.flags & 0x80000002u) != 0;
 }
 
+uint32_t DefinitionPage(const std::vector<CatalogObject>& objects, const CatalogObject& table) {
+  const uint32_t page = table.id & 0x00FFFFFF;
+  if (page == 2 && table.name != "MSysObjects") Damaged();
+  int owners = 0;
+  for (const CatalogObject& o : objects) owners += o.type == 1 && (o.id & 0x00FFFFFF) == page;
+  if (owners != 1) Damaged();
+  return page;
+}
+
 std::vector<CatalogEntry> TableLikeEntries(const std::vector<CatalogObject>& objects) {
   std::vector<CatalogEntry> out;
   for (const CatalogObject& o : objects) {

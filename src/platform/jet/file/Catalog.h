@@ -28,4 +28,10 @@ std::vector<CatalogEntry> TableLikeEntries(const std::vector<CatalogObject>& obj
 
 bool IsSystemObject(const CatalogObject& o);
 
+// The page of a table's definition, once the catalog gives that page to this table
+// alone. E_FAIL for page 2, the catalog's own definition, under any name but
+// MSysObjects, and for a page that another table's entry names too: a table read
+// through another's definition would show that table's rows as its own.
+uint32_t DefinitionPage(const std::vector<CatalogObject>& objects, const CatalogObject& table);
+
 }  // namespace jet

@@ -20,7 +20,15 @@ ComplexColumns::ComplexColumns(std::shared_ptr<const Pager> pager,
                                const std::vector<CatalogObject>& objects)
     : m_pager(std::move(pager)), m_codePage(std::move(codePage)) {
   for (const CatalogObject& o : objects)
-    if (o.type == 1 && o.name == "MSysComplexColumns") m_complexColumnsPage = o.id & 0x00FFFFFF;
+    if (o.type == 1) m_tables.push_back(o);
+}
+
+// The definition page of the table named so, or of the one whose definition is on
+// `page`, checked as the catalog gives it; E_FAIL when there is none.
+static uint32_t TableDefinition(const std::vector<CatalogObject>& tables, const char* name, uint32_t page) {
+  for (const CatalogObject& o : tables)
+    if (name ? o.name == name : (o.id & 0x00FFFFFF) == page) return DefinitionPage(tables, o);
+  Damaged();
 }
 
 const std::string* ComplexColumns::Find(uint32_t complexId, int32_t key) {
@@ -31,8 +39,8 @@ const std::string* ComplexColumns::Find(uint32_t complexId, int32_t key) {
 }
 
 ComplexColumns::Texts ComplexColumns::ReadFlatTable(uint32_t complexId) {
-  if (m_complexColumnsPage == 0) Damaged();
-  auto registry = std::make_shared<const TableDef>(ReadTableDef(*m_pager, m_complexColumnsPage, *m_codePage));
+  const uint32_t registryPage = TableDefinition(m_tables, "MSysComplexColumns", 0);
+  auto registry = std::make_shared<const TableDef>(ReadTableDef(*m_pager, registryPage, *m_codePage));
   const int flatCol = FindColumn(*registry, "FlatTableID"), idCol = FindColumn(*registry, "ComplexID");
   if (flatCol < 0 || idCol < 0) Damaged();
   uint32_t flatPage = 0;
@@ -51,6 +59,7 @@ ComplexColumns::Texts ComplexColumns::ReadFlatTable(uint32_t complexId) {
   // and the entry's fields. Both names keep the column's first name when it has been
   // renamed since. An attachment is named by FileName; any other entry is its first
   // remaining field ("Value" for a multi-value column).
+  flatPage = TableDefinition(m_tables, nullptr, flatPage);
   auto flat = std::make_shared<const TableDef>(ReadTableDef(*m_pager, flatPage, *m_codePage));
   int keyCol = -1;
   for (size_t i = 0; keyCol < 0 && i < flat->columns.size(); ++i)

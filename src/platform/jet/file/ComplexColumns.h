@@ -28,7 +28,9 @@ class ComplexColumns {
 
   std::shared_ptr<const Pager> m_pager;
   std::shared_ptr<CodePageDecoder> m_codePage;
-  uint32_t m_complexColumnsPage = 0;  // MSysComplexColumns' definition, 0 if none
+  // The tables of the catalog: MSysComplexColumns and the flat tables are read only
+  // through definitions that the catalog gives to one table each.
+  std::vector<CatalogObject> m_tables;
   std::map<uint32_t, Texts> m_columns;
 };
 

@@ -81,7 +81,8 @@ class MdbFileImpl : public MdbFile {
   std::shared_ptr<const TableDef> DefinitionPtr(const CatalogObject& o) {
     auto it = m_defs.find(o.id);
     if (it != m_defs.end()) return it->second;
-    auto def = std::make_shared<const TableDef>(ReadTableDef(*m_pager, o.id & 0x00FFFFFF, *m_codePage));
+    const uint32_t page = DefinitionPage(m_objects, o);
+    auto def = std::make_shared<const TableDef>(ReadTableDef(*m_pager, page, *m_codePage));
     m_defs.emplace(o.id, def);
     return def;
   }

@@ -43,7 +43,8 @@ class RowStream {
  public:
   virtual ~RowStream() = default;
   // Moves to the next live row; false at the end. Throws _com_error(E_FAIL) when
-  // the file turns out to be damaged.
+  // the file turns out to be damaged, also in place of that false when the pass read
+  // fewer rows than the table records (the rows given before stay good).
   virtual bool Next() = 0;
   // The value of column `col` (0-based, in ColumnDef order) of the current row,
   // decoded on first request. The reference stays valid until the next Next().

@@ -21,7 +21,10 @@ TableRows::TableRows(std::shared_ptr<const Pager> pager, std::shared_ptr<const T
 bool TableRows::LoadNextPage() {
   while (m_nextPage < m_pages.size()) {
     const uint8_t* page = m_data.Load(m_pages[m_nextPage++]);
-    if (page[0] != 0x01 || Get32(page + 4) != m_table->tdefPage) continue;
+    // Every page the usage map claims is a data page of this table in the files Access
+    // makes. A page that is not (zeroed, another kind, another table's) has lost the
+    // rows that were on it: passing it by would drop them without a word.
+    if (page[0] != 0x01 || Get32(page + 4) != m_table->tdefPage) Damaged();
     m_rowsOnPage = RowCountOnPage(m_pager->Format(), page);
     m_nextRow = 0;
     return true;
@@ -40,7 +43,14 @@ bool TableRows::Next() {
   const JetFormat& f = m_pager->Format();
   for (;;) {
     while (m_nextRow >= m_rowsOnPage) {
-      if (!LoadNextPage()) return false;
+      if (!LoadNextPage()) {
+        // The whole table has been read. Fewer rows than its definition records means
+        // rows were lost (a page the usage map no longer names, a row wrongly marked
+        // deleted). More is no damage: Access leaves the count short of the rows at
+        // times, in its own files.
+        if (m_rowsRead < m_table->rowCount) Damaged();
+        return false;
+      }
     }
     const uint8_t* page = m_data.Data();
     RowSpan span;
@@ -57,6 +67,7 @@ bool TableRows::Next() {
     }
     CrackRow(f, *m_table, row, span.end - span.begin, &m_fields, &m_offsets);
     std::fill(m_decoded.begin(), m_decoded.end(), 0);
+    ++m_rowsRead;
     m_onRow = true;
     return true;
   }

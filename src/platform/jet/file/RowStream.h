@@ -1,6 +1,8 @@
 // A RowStream over one table: walks the pages of its usage map, the rows of each of
 // its data pages (skipping deleted rows, following overflow pointers), cracks each row
-// and decodes a column only when it is asked for.
+// and decodes a column only when it is asked for. E_FAIL for a page of the map that is
+// no data page of the table, and, once every page has been read, when the table held
+// fewer rows than its definition records: the rows before the damage have been given.
 #pragma once
 #include <memory>
 #include <unordered_set>
@@ -33,6 +35,7 @@ class TableRows : public RowStream {
   bool m_started = false;
   PageBuffer m_data, m_overflow, m_lval;
   uint32_t m_rowsOnPage = 0, m_nextRow = 0;
+  uint64_t m_rowsRead = 0;  // live rows given so far, for the count at the end
   bool m_onRow = false;
   std::vector<FieldSpan> m_fields;
   std::vector<uint32_t> m_offsets;

@@ -38,8 +38,9 @@ struct TableDef {
 // case, and for two columns of one number.
 TableDef ReadTableDef(const Pager& pager, uint32_t tdefPage, CodePageDecoder& names);
 
-// The pages a table owns, from its usage map, in increasing order. The map may still
-// name pages since given away: a reader keeps only data pages of this table. E_FAIL when the map leads outside the file.
+// The pages a table owns, from its usage map, in increasing order: in a sound file,
+// data pages of this table only (the row stream checks each as it reads it). E_FAIL
+// when the map leads outside the file.
 std::vector<uint32_t> ReadTablePages(const Pager& pager, const TableDef& table);
 
 }  // namespace jet
