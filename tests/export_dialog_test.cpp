@@ -293,6 +293,18 @@ TEST_F(ExportDialogTest, CustomSeparatorAndEmptySource) {
   EXPECT_EQ(fs::file_size(txt), 0u);
 }
 
+// A listed table whose name holds a blank exports as the bracketed statement does.
+TEST_F(ExportDialogTest, TableWithABlankInItsNameExportsAsSqlModeDoes) {
+  edlg->m_strMdbFile = (std::string(KELVANE_TESTDATA) + "/nwind.mdb").c_str();
+  edlg->SetOptions(true, "select * from [Order Details]", "*", 0, "", true, true);
+  StartOk();
+  const std::string bySql = ReadAll(txt);
+  edlg->SetOptions(false, "Order Details", "*", 0, "", true, true);
+  StartOk();
+  EXPECT_GT(bySql.size(), 20000u);
+  EXPECT_TRUE(ReadAll(txt) == bySql);
+}
+
 TEST_F(ExportDialogTest, ChineseIsGbkInTheCLocale) {
   edlg->SetOptions(false, "客户", "*", 0, "", false, true);
   StartOk();
