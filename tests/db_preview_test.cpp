@@ -92,6 +92,15 @@ TEST_F(PreviewTest, SqlModeShowsEveryColumnOfTheTailInTheUsersOrder) {
   EXPECT_EQ(Row(0), (Strings{"张三"}));
 }
 
+// Each line break shows as one mark, so a value keeps to its row.
+TEST_F(PreviewTest, LineBreaksShowAsAMarkOnOneLine) {
+  dlg->UseSql("select * from (select 'a' & chr(13) & chr(10) & 'b' as crlf, 'c' & chr(10) & chr(10) & 'd' as lf,"
+              " chr(13) & 'e' & chr(13) as cr from Narrow)");
+  dlg->OnBtnPreview();
+  ASSERT_EQ(dlg->m_lcPreview.GetItemCount(), 3);
+  EXPECT_EQ(Row(0), (Strings{"a↵b", "c↵↵d", "↵e↵"}));
+}
+
 TEST_F(PreviewTest, RefusedStatementLeavesTheGridEmptyWithoutColumns) {
   dlg->SelectTable("Wide");
   dlg->OnBtnPreview();
