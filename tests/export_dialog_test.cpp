@@ -160,8 +160,10 @@ TEST_F(ExportDialogTest, SaveDialogOpensInTheTargetFolderAndAsksBeforeReplacingT
   const std::string existing = m_dir + "/report.TXT";
   std::ofstream(existing) << "keep";
   ModalScript script;
-  for (int answer : {IDNO, IDYES}) script.ExpectFileSave((m_dir + "/report").c_str()).ExpectMessageBox(answer);
-  edlg->OnBtnExport();  // "否": nothing changes
+  // "否" returns to the dialog; cancelled there, nothing changes.
+  script.ExpectFileSave((m_dir + "/report").c_str()).ExpectMessageBox(IDNO).ExpectFileSave(nullptr);
+  script.ExpectFileSave((m_dir + "/report").c_str()).ExpectMessageBox(IDYES);
+  edlg->OnBtnExport();
   EXPECT_EQ(script.Asked()[0].initialDir.str(), m_dir);
   EXPECT_EQ(edlg->m_strTxtFile.str(), txt);
   EXPECT_EQ(edlg->Text(IDC_EDIT_TXTFILE), "");

@@ -120,7 +120,8 @@ const char* KindName(ModalRequest::Kind k) {
 wxFileDialog* AfxNewFileDialog(const ModalRequest& r) {
   long style = r.kind == ModalRequest::FileOpen ? wxFD_OPEN : wxFD_SAVE;
   if (r.flags & OFN_FILEMUSTEXIST) style |= wxFD_FILE_MUST_EXIST;
-  if (r.flags & OFN_OVERWRITEPROMPT) style |= wxFD_OVERWRITE_PROMPT;
+  // OFN_OVERWRITEPROMPT is answered by CFileDialog itself, for every name alike:
+  // GTK's own question would come only for a name typed whole, in other words.
   const wxString title = r.caption.IsEmpty() ? wxString(wxFileSelectorPromptStr) : ToWx(r.caption);
   return new wxFileDialog(OwnerWindow(r.owner), title, ToWx(r.initialDir), ToWx(r.fileName),
                           Wildcard(r.filter), style);
