@@ -72,13 +72,16 @@ class SettingsTest : public ::testing::Test {
   ConfigValues Stored() const { return ostrum::ParseConfigText(ReadFile(ini)); }
 
   // One run of the program's dialog: Start shows it, Close destroys it (the save).
-  void Start() {
+  void Start(const std::string& startFile = "") {
     dlg = std::make_unique<CExportDlg>();
+    dlg->m_strStartFile = startFile.c_str();  // as named on the command line
+    AfxGetApp()->m_pMainWnd = dlg.get();        // as the program runs it
     ASSERT_TRUE(dlg->Create(CExportDlg::IDD));
     AfxPumpMessages();
   }
   void Close() {
     if (!dlg) return;
+    AfxGetApp()->m_pMainWnd = nullptr;
     dlg->DestroyWindow();
     dlg.reset();
   }
@@ -251,7 +254,7 @@ TEST_F(SettingsTest, StoredSourceThatNoLongerExistsShowsTheErrorAndLoadsTheRest)
   });
   Start();
   ASSERT_EQ(script.Asked().size(), 1u);
-  EXPECT_EQ(script.Asked()[0].text.str().rfind("连接数据库失败!\r\n\r\n错误信息:", 0), 0u);
+  EXPECT_EQ(script.Asked()[0].text.str().rfind(gone + "\r\n\r\n连接数据库失败!\r\n\r\n错误信息:", 0), 0u);
   EXPECT_EQ(fieldsBehindBox, "");
   EXPECT_EQ(Text(IDC_STATIC_STATUS), "获取数据表格发生错误。");
   EXPECT_TRUE(Enabled(IDC_BTN_TABLES));
@@ -267,6 +270,44 @@ TEST_F(SettingsTest, StoredSourceThatNoLongerExistsShowsTheErrorAndLoadsTheRest)
   EXPECT_EQ(saved["mdbfile"], gone);
   EXPECT_EQ(saved["opnsep"], "1");
   EXPECT_EQ(saved["opnheader"], "1");
+}
+
+// A box at start-up stands over the window, which is on screen first, and names the
+// file: one named on the command line and missing, or a stored one that cannot be read.
+TEST_F(SettingsTest, StartUpBoxesStandOverTheShownWindowAndNameTheFile) {
+  const std::string gone = dir + "/gone.mdb", bad = dir + "/bad.mdb";
+  std::ofstream(bad) << "not a database";
+  const std::string dbBox = "\r\n\r\n连接数据库失败!\r\n\r\n错误信息:";
+  // Stored path, file named on the command line, the boxes' texts.
+  const struct { std::string stored, named; std::vector<std::string> boxes; } cases[] = {
+      {gone, "", {gone + dbBox}},
+      {bad, "", {bad + dbBox}},
+      {"", gone, {gone + "\r\n\r\n文件无效！"}},
+      {bad, gone, {gone + "\r\n\r\n文件无效！", bad + dbBox}},
+  };
+  for (const auto& c : cases) {
+    Store({{"mdbfile", c.stored}});
+    ModalScript script;
+    std::vector<bool> shownBehind;
+    for (size_t i = 0; i < c.boxes.size(); ++i)
+      script.ExpectMessageBox(IDOK).OnShow([&](const ModalRequest& r) {
+        shownBehind.push_back(dlg->IsWindowVisible() && r.owner == dlg.get());
+      });
+    Start(c.named);
+    ASSERT_EQ(script.Asked().size(), c.boxes.size()) << c.stored << c.named;
+    for (size_t i = 0; i < c.boxes.size(); ++i) {
+      EXPECT_EQ(script.Asked()[i].text.str().substr(0, c.boxes[i].size()), c.boxes[i]);
+      EXPECT_TRUE(shownBehind[i]) << c.boxes[i];
+    }
+    Close();
+  }
+  // A box of a later choice names no file: the user has just chosen it.
+  Store({});
+  ModalScript script;
+  script.ExpectFileOpen(gone.c_str()).ExpectMessageBox(IDOK);
+  Start();
+  Click(IDC_BTN_IMPORT);
+  EXPECT_EQ(script.Asked().at(1).text.str(), "文件无效！");
 }
 
 }  // namespace
