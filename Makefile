@@ -6,6 +6,7 @@
 #   make install / make uninstall   into $(DESTDIR)$(PREFIX) (default /usr/local)
 #   make deb    build the Debian package build/kelvane_<version>_<arch>.deb
 #   make fuzz   fuzz the reader, SQL and export for SECONDS (60) with libFuzzer (clang)
+#   make pot    refresh po/kelvane.pot from the sources and merge it into po/en.po
 BUILD  ?= build
 JOBS   ?= $(shell nproc)
 PREFIX ?= /usr/local
@@ -13,7 +14,7 @@ DESTDIR ?=
 FUZZ_BUILD ?= build-fuzz
 SECONDS    ?= 60
 
-.PHONY: all build deps run test bench fuzz screenshot install uninstall deb clean
+.PHONY: all build deps run test bench fuzz pot screenshot install uninstall deb clean
 
 all: build
 
@@ -37,6 +38,9 @@ bench: deps build
 
 fuzz:
 	@./scripts/fuzz.sh $(FUZZ_BUILD) $(SECONDS)
+
+pot: $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) --target pot
 
 screenshot: deps build
 	@./scripts/screenshot.sh $(BUILD) docs/screenshot.png

@@ -17,6 +17,7 @@ packages=(
   openbox                    # a window manager for the end-to-end test of the window
   nodejs npm                 # the independent reader the fixture cross-check uses
   librsvg2-bin               # the icon's PNG sizes, rendered from its SVG at build time
+  gettext                    # msgfmt builds the English catalog; xgettext refreshes po/kelvane.pot
   dpkg-dev file              # make deb: dpkg-shlibdeps finds the package's dependencies
   desktop-file-utils appstream shared-mime-info libglib2.0-bin  # checks of the menu entry, AppStream file, file type
   "$@"

@@ -9,6 +9,7 @@
 #include "platform/com/ComError.h"
 #include "platform/com/Errno.h"
 #include "platform/com/SystemMessages.h"
+#include "platform/com/Translate.h"
 
 namespace {
 
@@ -20,9 +21,12 @@ class Language {
     had_ = old != nullptr;
     if (had_) old_ = old;
     setenv("LC_ALL", lcAll, 1);
+    SetCatalogFolderForTest(KELVANE_BINARY_DIR "/locale");
+    ChooseLanguage();
   }
   ~Language() {
     if (had_) setenv("LC_ALL", old_.c_str(), 1); else unsetenv("LC_ALL");
+    ChooseLanguage();
   }
  private:
   bool had_ = false;
@@ -64,11 +68,13 @@ TEST(ComErrorText, LanguageFollowsLcAllThenLcMessagesThenLang) {
   unsetenv("LC_ALL");
   setenv("LC_MESSAGES", "", 1);
   setenv("LANG", "zh_TW.UTF-8", 1);
-  EXPECT_TRUE(SystemMessagesInChinese());
-  setenv("LC_MESSAGES", "C", 1);
-  EXPECT_FALSE(SystemMessagesInChinese());
+  EXPECT_TRUE(LanguageIsChinese());
+  setenv("LC_MESSAGES", "de_DE.UTF-8", 1);
+  EXPECT_FALSE(LanguageIsChinese());
+  setenv("LC_MESSAGES", "C", 1);  // the locale the texts were written for
+  EXPECT_TRUE(LanguageIsChinese());
   setenv("LC_ALL", "zh_CN.GBK", 1);
-  EXPECT_TRUE(SystemMessagesInChinese());
+  EXPECT_TRUE(LanguageIsChinese());
   const char* names[3] = {"LC_ALL", "LC_MESSAGES", "LANG"};
   for (int i = 0; i < 3; ++i) {
     if (saved[i]) setenv(names[i], copies[i].c_str(), 1); else unsetenv(names[i]);

@@ -6,7 +6,8 @@ BEGIN_MESSAGE_MAP(CExportApp, CWinApp)
   ON_COMMAND(ID_HELP, CWinApp::OnHelp)
 END_MESSAGE_MAP()
 
-CExportApp::CExportApp() = default;
+// The program's name, as its window and every box it titles with it show it.
+CExportApp::CExportApp() : CWinApp("Kelvane") {}
 
 CExportApp theApp;
 

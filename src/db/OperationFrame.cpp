@@ -6,6 +6,7 @@
 #include "db/ConnectionMaker.h"
 #include "ui/ExportDlg.h"
 #include "res/Resource.h"
+#include "platform/com/Translate.h"
 
 namespace {
 
@@ -19,7 +20,7 @@ CString ConnectionStringFor(const CString& mdbFile) {
 
 CString DefaultBoxText(const _com_error& e) {
   CString s;
-  s.Format("连接数据库失败!\r\n\r\n错误信息:%s", e.ErrorMessage());
+  s.Format(_("连接数据库失败!\r\n\r\n错误信息:%s"), e.ErrorMessage());
   return s;
 }
 

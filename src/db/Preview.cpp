@@ -2,6 +2,7 @@
 #include "ui/ExportDlg.h"
 #include "db/ValueText.h"
 #include "res/Resource.h"
+#include "platform/com/Translate.h"
 
 namespace {
 
@@ -27,7 +28,7 @@ CString OnOneLine(const CString& text) {
 
 void CExportDlg::OnBtnPreview() {
   static const DbOperation kPreview = {
-      "正在获取数据...", "获取数据完成。", "获取数据发生错误。", IDC_BTN_PREVIEW, true};
+      _("正在获取数据..."), _("获取数据完成。"), _("获取数据发生错误。"), IDC_BTN_PREVIEW, true};
 
   // The builder has put its reason on the status line; the grid stays as it is.
   CString strSql = BuildQuery(TRUE);

@@ -2,6 +2,7 @@
 #include "ui/ExportDlg.h"
 #include "export/TableStatement.h"
 #include "res/Resource.h"
+#include "platform/com/Translate.h"
 
 CString CExportDlg::BuildQuery(int bPreview) {
   CString strSql;
@@ -9,7 +10,7 @@ CString CExportDlg::BuildQuery(int bPreview) {
     // A drop-down list: its text is the selected entry, or empty with none.
     m_cbTable.GetWindowText(m_strTable);
     if (m_strTable.IsEmpty()) {
-      SetDlgItemText(IDC_STATIC_STATUS, "没有选中任何表格！");
+      SetDlgItemText(IDC_STATIC_STATUS, _("没有选中任何表格！"));
       return CString();
     }
     // Built as the command line builds it: a name that is not a plain word
@@ -20,7 +21,7 @@ CString CExportDlg::BuildQuery(int bPreview) {
 
   GetDlgItemText(IDC_EDIT_SQL, m_strSql);
   if (m_strSql.IsEmpty()) {
-    SetDlgItemText(IDC_STATIC_STATUS, "请指定SQL查询语句！");
+    SetDlgItemText(IDC_STATIC_STATUS, _("请指定SQL查询语句！"));
     return CString();
   }
   // The member itself is lowered (and so saved lowered); the edit keeps what was typed.
@@ -30,7 +31,7 @@ CString CExportDlg::BuildQuery(int bPreview) {
   // before it (verb, select list, TOP n) is replaced by our own select.
   int pos = m_strSql.Find("from");
   if (pos < 0) {
-    SetDlgItemText(IDC_STATIC_STATUS, "无效的SQL查询语句！");
+    SetDlgItemText(IDC_STATIC_STATUS, _("无效的SQL查询语句！"));
     return CString();
   }
   CString tail = m_strSql.Mid(pos);

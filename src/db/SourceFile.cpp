@@ -4,15 +4,15 @@
 #include <vector>
 
 #include "ui/ExportDlg.h"
-#include "platform/com/Translate.h"
 #include "res/Resource.h"
+#include "platform/com/Translate.h"
 
 void CExportDlg::OnBtnImport() {
   // Open dialog; the folder must exist, the file need not (it is tested below), and
   // a name typed without an extension gets .mdb. It opens where the current source
   // file lies, as Windows' dialog returns to its last folder.
   CFileDialog dlg(TRUE, "MDB", nullptr, OFN_PATHMUSTEXIST | OFN_READONLY,
-                  "MS Access数据库(*.mdb;*.accdb)|*.mdb;*.accdb|所有文件|*.*||", this);
+                  _("MS Access数据库(*.mdb;*.accdb)|*.mdb;*.accdb|所有文件|*.*||"), this);
   const CString folder = AfxFolderOf(m_strMdbFile);
   dlg.m_ofn.lpstrInitialDir = folder;
   if (dlg.DoModal() != IDOK) return;

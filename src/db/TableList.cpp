@@ -2,10 +2,11 @@
 #include "ui/ExportDlg.h"
 #include "db/ValueText.h"
 #include "res/Resource.h"
+#include "platform/com/Translate.h"
 
 void CExportDlg::LoadTableList() {
   static const DbOperation kTableList = {
-      "正在获取数据表格...", "获取数据表格操作完成。", "获取数据表格发生错误。",
+      _("正在获取数据表格..."), _("获取数据表格操作完成。"), _("获取数据表格发生错误。"),
       IDC_BTN_TABLES, true};
 
   // Emptied before the listing, so a second press lists each table once and a

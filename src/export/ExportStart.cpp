@@ -6,6 +6,7 @@
 #include "export/TargetFile.h"
 #include "res/Resource.h"
 #include "ui/ExportDlg.h"
+#include "platform/com/Translate.h"
 
 void CExportDlg::OnBtnStart() {
   if (!CollectOptions(TRUE)) return;
@@ -14,14 +15,14 @@ void CExportDlg::OnBtnStart() {
   // No target chosen yet (none loaded, none picked): say so, before any database
   // work, rather than end in a database error about a file that is not there.
   if (m_strTxtFile.IsEmpty()) {
-    MessageBox("请选择导出的目标文件！", "", MB_OK);
+    MessageBox(_("请选择导出的目标文件！"), "", MB_OK);
     return;
   }
 
   // Truncating the open database would destroy it; on Windows the provider's open
   // file blocked this, here nothing would. Refused before the run starts.
   if (IsSameFile(m_strTxtFile.str(), m_strMdbFile.str())) {
-    MessageBox("目标文件就是源数据库文件，不能覆盖！", "", MB_OK);
+    MessageBox(_("目标文件就是源数据库文件，不能覆盖！"), "", MB_OK);
     return;
   }
 
@@ -29,7 +30,7 @@ void CExportDlg::OnBtnStart() {
   ExportRun run(TextFormat{sep.str(), m_bQuote != 0, m_bHeader != 0}, m_strTxtFile.str(),
                 m_strMdbFile.str());
   run.OnRecords([this](long nDone) { OnRecordsDone(nDone); });
-  const DbOperation op{"正在执行，请稍候...", "执行完成。", "获取数据发生错误。",
+  const DbOperation op{_("正在执行，请稍候..."), _("执行完成。"), _("获取数据发生错误。"),
                        IDC_BTN_START, false};
   RunDbOperation(
       op,
@@ -41,7 +42,7 @@ void CExportDlg::OnBtnStart() {
       {},
       [&](const _com_error& e) {
         CString text;
-        text.Format("连接数据库失败!\r\n\r\n错误信息:%s。记录行：%d", e.ErrorMessage(),
+        text.Format(_("连接数据库失败!\r\n\r\n错误信息:%s。记录行：%d"), e.ErrorMessage(),
                     static_cast<int>(run.RecordLines() + 1));
         return text;
       });

@@ -125,26 +125,53 @@ export_in_locale C.UTF-8 "$t/dotfiles/kelvane.ini" "$t/expected-edited.ini" XDG_
 [ -L "$t/.config/kelvane/kelvane.ini" ] || e2e_fail "the settings link was replaced by a file"
 [ "$(stat -c %a "$t/dotfiles/kelvane.ini")" = 600 ] || e2e_fail "the settings file lost its mode 600"
 
-# Under a window manager (openbox) and a Chinese locale: the main window is a
-# fixed-size dialog that nothing maximises (a title-bar double click maximises any
-# resizable window there); the file dialogs carry Windows' titles "打开" and
-# "另存为"; Esc closes each, then the program.
+# Under a window manager (openbox), in each language: the main window is a fixed-size
+# dialog that nothing maximises (a title-bar double click maximises any resizable
+# window there); the file dialogs carry Windows' titles, "打开" and "另存为" in Chinese
+# and under C, "Open" and "Save As" in English, which every other language gets; the
+# about box's title comes from the same catalog; a database error box (a preview of a
+# table that is not there) is titled with the program's name, as the window is. Esc
+# closes each, then the program. The locales need not be installed.
 e2e_start_wm
-e2e_start_app "$app" XDG_CONFIG_HOME="$t/config" LC_ALL= LANG=zh_CN.UTF-8 HOME="$t"
-wid=$(e2e_wait_window Kelvane 30)
-size=$(xdotool getwindowgeometry "$wid" | grep Geometry)
-xdotool mousemove --window "$wid" 100 0 mousemove_relative -- 0 -10 click --repeat 2 --delay 100 1
-sleep 1  # time for a maximise to happen, were one allowed
-[ "$(xdotool getwindowgeometry "$wid" | grep Geometry)" = "$size" ] || e2e_fail "a double click on the title bar resized the window"
-for dialog in "18 31 打开" "306 29 另存为"; do
-  read -r x y title <<<"$dialog"
-  for attempt in 1 2 3 4 5; do  # a click before the window takes input is lost
-    e2e_click_du "$wid" "$x" "$y" 43 14
-    box=$(e2e_wait_window "$title" 2 2>/dev/null) && break
+mkdir -p "$t/lang/kelvane"
+printf 'isusesql=1\nmdbfile=%s\nmdbsql=select * from NoSuchTable\n' "$t/demo.mdb" >"$t/lang/kelvane/kelvane.ini"
+# The window titled $1 other than the main window $wid, if any.
+box_titled() {
+  local w
+  for w in $(xdotool search --onlyvisible --class kelvane 2>/dev/null); do
+    [ "$w" != "$wid" ] && [ "$(xdotool getwindowname "$w" 2>/dev/null)" = "$1" ] && { echo "$w"; return 0; }
   done
-  [ -n "$box" ] || e2e_fail "no file dialog titled '$title'"
-  press_escape "$box" "$title" || e2e_fail "Esc did not close the dialog '$title'"
-done
-press_escape "$wid" || e2e_fail "Esc after the file dialogs did not end the dialog"
-e2e_wait_exit 10
-echo "e2e export: 3 passed, 0 failed"
+  return 0
+}
+rows=0
+while IFS='|' read -r -u 3 locale open save about; do
+  e2e_start_app "$app" XDG_CONFIG_HOME="$t/lang" HOME="$t" LC_ALL= LANGUAGE= $locale
+  wid=$(e2e_wait_window Kelvane 30)
+  if [ $rows = 0 ]; then
+    size=$(xdotool getwindowgeometry "$wid" | grep Geometry)
+    xdotool mousemove --window "$wid" 100 0 mousemove_relative -- 0 -10 click --repeat 2 --delay 100 1
+    sleep 1  # time for a maximise to happen, were one allowed
+    [ "$(xdotool getwindowgeometry "$wid" | grep Geometry)" = "$size" ] || e2e_fail "a double click on the title bar resized the window"
+  fi
+  for control in "18 31 43 14 $open" "306 29 43 14 $save" "492 283 50 14 $about" "18 108 43 14 Kelvane"; do
+    read -r x y w h title <<<"$control"
+    box=""
+    for attempt in 1 2 3 4 5; do  # a click before the window takes input is lost
+      e2e_click_du "$wid" "$x" "$y" "$w" "$h"
+      for i in $(seq 20); do box=$(box_titled "$title"); [ -n "$box" ] && break 2; sleep 0.1; done
+    done
+    [ -n "$box" ] || e2e_fail "$locale: no window titled '$title'"
+    timeout 5 xdotool windowfocus "$box" key --clearmodifiers Escape 2>/dev/null || true
+    for i in $(seq 30); do [ -z "$(box_titled "$title")" ] && break; sleep 0.1; done
+    [ -z "$(box_titled "$title")" ] || e2e_fail "$locale: Esc did not close '$title'"
+  done
+  press_escape "$wid" || e2e_fail "$locale: Esc after the boxes did not end the dialog"
+  e2e_wait_exit 10
+  rows=$((rows + 1))
+done 3<<'ROWS'
+LANG=zh_CN.UTF-8|打开|另存为|关于 Kelvane
+LANG=C|打开|另存为|关于 Kelvane
+LANG=en_US.UTF-8|Open|Save As|About Kelvane
+LANG=de_DE.UTF-8 LANGUAGE=de:fr|Open|Save As|About Kelvane
+ROWS
+echo "e2e export: $((2 + rows)) passed, 0 failed"

@@ -12,7 +12,7 @@ cpack -G DEB --config "$build/CPackConfig.cmake" -B "$t/pkg" >"$t/cpack.log" 2>&
 deb=$(ls "$t"/pkg/kelvane_"$version"_*.deb)  # named with the project version
 expected=$(printf '%s\n' ./usr/bin/kelvane $icons/{16x16,32x32,48x48,128x128}/apps/$id.png \
   $icons/scalable/apps/$id.svg ./usr/share/{applications/$id.desktop,metainfo/$id.metainfo.xml} \
-  ./usr/share/mime/packages/kelvane.xml | sort)
+  ./usr/share/mime/packages/kelvane.xml ./usr/share/locale/en/LC_MESSAGES/kelvane.mo | sort)
 actual=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $6 }' | sort)
 [ "$actual" = "$expected" ] || e2e_fail "the package holds:"$'\n'"$actual"
 # Dependencies as dpkg-shlibdeps finds them in the binary; libmdb serves the tests only.

@@ -3,6 +3,7 @@
 #include <wx/listctrl.h>
 #include <wx/statbox.h>
 
+#include "platform/com/Translate.h"
 #include "platform/mfc/WinApp.h"
 #include "platform/mfc/Dialog.h"
 #include "platform/mfc/WxBridge.h"
@@ -60,7 +61,8 @@ long EditStyle(DWORD s) {
 wxWindow* CreateControl(wxWindow* parent, const DlgItemTemplate& t, const wxPoint& pos,
                         const wxSize& size) {
   wxWindowID id = t.id > 0 ? t.id : wxID_ANY;
-  wxString text = ToWx(t.text);
+  // A template's texts are source texts (marked N_), shown in the user's language.
+  wxString text = ToWx(Translate(t.text));
   switch (t.cls) {
     case DlgClass::Button:
       switch (t.style & BS_TYPEMASK) {
@@ -270,7 +272,8 @@ BOOL CDialog::OnInitDialog() {
     for (size_t i = 0; i < m_pTemplate->initCount; ++i) {
       const DlgInitEntry& e = m_pTemplate->init[i];
       CWnd* c = GetDlgItem(e.id);
-      if (auto* choice = c ? dynamic_cast<wxChoice*>(c->m_hWnd) : nullptr) choice->Append(ToWx(e.text));
+      if (auto* choice = c ? dynamic_cast<wxChoice*>(c->m_hWnd) : nullptr)
+        choice->Append(ToWx(Translate(e.text)));
     }
   }
   UpdateData(FALSE);

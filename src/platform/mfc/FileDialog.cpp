@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "platform/com/Translate.h"
-#include "platform/com/SystemMessages.h"
 #include "platform/mfc/Modal.h"
 #include "platform/mfc/WinApp.h"
 
@@ -94,11 +93,9 @@ bool ConfirmReplace(CWnd* owner, const CString& caption, const CString& fileName
   return AfxRunModal(ask).result == IDYES;
 }
 
-// The title Windows gives its file dialogs in a Chinese system; elsewhere the
-// toolkit's own.
+// The title Windows gives its file dialogs, in the program's language.
 const char* DefaultTitle(bool open) {
-  if (!SystemMessagesInChinese()) return nullptr;
-  return open ? "打开" : "另存为";
+  return open ? _("打开") : _("另存为");
 }
 
 }  // namespace

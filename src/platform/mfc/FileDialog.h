@@ -6,7 +6,7 @@
 // DoModal (nullptr: not set).
 struct AfxOpenFileName {
   const char* lpstrInitialDir = nullptr;  // the folder the dialog opens in
-  const char* lpstrTitle = nullptr;       // else the system's "打开" / "另存为"
+  const char* lpstrTitle = nullptr;       // else Windows' "打开" / "另存为", translated
 };
 
 class CFileDialog {
