@@ -19,18 +19,18 @@ class QueryTest : public DbDialogTest {
   }
 };
 
-TEST_F(QueryTest, TableModeUsesTheSelectedEntryAsItStands) {
-  dlg->m_cbTable.InsertString(0, "Orders");
-  dlg->m_cbTable.InsertString(1, "Customers");
-  dlg->SelectTable("Customers");
-  EXPECT_EQ(dlg->BuildQuery(TRUE).str(), "select top 4 * from Customers");
-  EXPECT_EQ(dlg->BuildQuery(FALSE).str(), "select name,tel from Customers");
-  EXPECT_EQ(dlg->m_strTable.str(), "Customers");
-
-  // A name with a blank is not bracketed: the database refuses it later.
-  dlg->m_cbTable.InsertString(2, "Order Details");
-  dlg->SelectTable("Order Details");
-  EXPECT_EQ(dlg->BuildQuery(TRUE).str(), "select top 4 * from Order Details");
+TEST_F(QueryTest, TableModeBracketsEveryNameThatIsNotAPlainWord) {
+  struct Case { const char* table; const char* inStatement; };
+  const Case cases[] = {{"Customers", "Customers"},     {"客户_2", "客户_2"},
+                        {"Order Details", "[Order Details]"}, {"2019", "[2019]"},
+                        {"Sales-Q1", "[Sales-Q1]"},     {"订单 明细", "[订单 明细]"}};
+  for (int i = 0; i < static_cast<int>(std::size(cases)); ++i) dlg->m_cbTable.InsertString(i, cases[i].table);
+  for (const Case& c : cases) {
+    dlg->SelectTable(c.table);
+    EXPECT_EQ(dlg->BuildQuery(TRUE).str(), std::string("select top 4 * from ") + c.inStatement);
+    EXPECT_EQ(dlg->BuildQuery(FALSE).str(), std::string("select name,tel from ") + c.inStatement);
+    EXPECT_EQ(dlg->m_strTable.str(), c.table) << "the member keeps the name as listed";
+  }
 }
 
 TEST_F(QueryTest, TableModeWithoutSelectionFailsOnTheStatusLine) {

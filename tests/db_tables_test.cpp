@@ -382,7 +382,7 @@ TEST_F(StartupTest, StoredPathThatIsGoneShowsTheBoxDuringInitialisation) {
       ASSERT_TRUE(dlg.Create(CExportDlg::IDD));
       ASSERT_EQ(script.Asked().size(), 1u);
       EXPECT_EQ(script.Asked()[0].text.str(),
-                std::string("连接数据库失败!\r\n\r\n错误信息:") + _com_error(E_FAIL).ErrorMessage());
+                dir + "/gone.mdb\r\n\r\n连接数据库失败!\r\n\r\n错误信息:" + _com_error(E_FAIL).ErrorMessage());
     }
     // Enabled at the end of the listing, whatever it gave.
     EXPECT_TRUE(dlg.Enabled(IDC_BTN_TABLES));

@@ -9,3 +9,8 @@ set_tests_properties(e2e_export PROPERTIES TIMEOUT 180)
 add_test(NAME e2e_open COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/e2e/open_e2e.sh
                                     $<TARGET_FILE:kelvane> $<TARGET_FILE:kelvane_make_fixture>)
 set_tests_properties(e2e_open PROPERTIES TIMEOUT 180)
+# SIGTERM and SIGHUP close the window as Esc does (the settings saved), after a
+# running export has ended.
+add_test(NAME e2e_signal COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/e2e/signal_e2e.sh
+                                      $<TARGET_FILE:kelvane> $<TARGET_FILE:kelvane_make_fixture>)
+set_tests_properties(e2e_signal PROPERTIES TIMEOUT 180)

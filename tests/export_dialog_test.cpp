@@ -160,8 +160,10 @@ TEST_F(ExportDialogTest, SaveDialogOpensInTheTargetFolderAndAsksBeforeReplacingT
   const std::string existing = m_dir + "/report.TXT";
   std::ofstream(existing) << "keep";
   ModalScript script;
-  for (int answer : {IDNO, IDYES}) script.ExpectFileSave((m_dir + "/report").c_str()).ExpectMessageBox(answer);
-  edlg->OnBtnExport();  // "否": nothing changes
+  // "否" returns to the dialog; cancelled there, nothing changes.
+  script.ExpectFileSave((m_dir + "/report").c_str()).ExpectMessageBox(IDNO).ExpectFileSave(nullptr);
+  script.ExpectFileSave((m_dir + "/report").c_str()).ExpectMessageBox(IDYES);
+  edlg->OnBtnExport();
   EXPECT_EQ(script.Asked()[0].initialDir.str(), m_dir);
   EXPECT_EQ(edlg->m_strTxtFile.str(), txt);
   EXPECT_EQ(edlg->Text(IDC_EDIT_TXTFILE), "");
@@ -291,6 +293,18 @@ TEST_F(ExportDialogTest, CustomSeparatorAndEmptySource) {
   StartOk();
   EXPECT_TRUE(fs::exists(txt));
   EXPECT_EQ(fs::file_size(txt), 0u);
+}
+
+// A listed table whose name holds a blank exports as the bracketed statement does.
+TEST_F(ExportDialogTest, TableWithABlankInItsNameExportsAsSqlModeDoes) {
+  edlg->m_strMdbFile = (std::string(KELVANE_TESTDATA) + "/nwind.mdb").c_str();
+  edlg->SetOptions(true, "select * from [Order Details]", "*", 0, "", true, true);
+  StartOk();
+  const std::string bySql = ReadAll(txt);
+  edlg->SetOptions(false, "Order Details", "*", 0, "", true, true);
+  StartOk();
+  EXPECT_GT(bySql.size(), 20000u);
+  EXPECT_TRUE(ReadAll(txt) == bySql);
 }
 
 TEST_F(ExportDialogTest, ChineseIsGbkInTheCLocale) {

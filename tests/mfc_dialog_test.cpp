@@ -350,19 +350,23 @@ TEST(ModalSeam, AppNameCaptionsTheAppsBoxes) {
 }  // namespace
 
 // A name typed without an extension, as Linux spells files: the extension in lower
-// case or as the file in the folder spells it, and the overwrite question asked for
-// the name that will be written.
+// case or as the file in the folder spells it (an open dialog also tries its first
+// filter's other extensions); and one overwrite question for every existing file,
+// whose "否" shows the dialog again in the same folder with the name as typed.
 TEST(FileDialogNames, DefaultExtensionAndOverwriteQuestion) {
   char tmpl[] = "/tmp/kelvane-names-XXXXXX";
   ASSERT_NE(mkdtemp(tmpl), nullptr);
   const std::string dir = tmpl;
-  for (const char* f : {"Upper.MDB", "report.TXT", "two.TXT", "two.Txt"}) std::ofstream(dir + "/" + f);
-  // Typed name, the answer to the question (0: none asked), the name written.
-  const struct { BOOL open; const char* typed; int answer; const char* written; } cases[] = {
-      {TRUE, "Sales", 0, "Sales.mdb"},  {TRUE, "Upper", 0, "Upper.MDB"}, {TRUE, "upper", 0, "upper.mdb"},
-      {FALSE, "new", 0, "new.txt"},     {FALSE, "report", IDNO, nullptr},
-      {FALSE, "report", IDYES, "report.TXT"}, {FALSE, "two", IDYES, "two.TXT"},
-      {FALSE, "report.TXT", 0, "report.TXT"},  // typed whole: the dialog itself asked
+  for (const char* f : {"Upper.MDB", "Both.mdb", "Both.accdb", "New.ACCDB", "report.TXT", "two.TXT", "two.Txt"})
+    std::ofstream(dir + "/" + f);
+  // Typed name, the file asked about and the answer (none: no question), the name written.
+  const struct { BOOL open; const char* typed; const char* asked; int answer; const char* written; } cases[] = {
+      {TRUE, "Sales", nullptr, 0, "Sales.mdb"},     {TRUE, "Upper", nullptr, 0, "Upper.MDB"},
+      {TRUE, "upper", nullptr, 0, "upper.mdb"},     {TRUE, "Both", nullptr, 0, "Both.mdb"},
+      {TRUE, "New", nullptr, 0, "New.ACCDB"},
+      {FALSE, "new", nullptr, 0, "new.txt"},        {FALSE, "report", "report.TXT", IDNO, nullptr},
+      {FALSE, "report", "report.TXT", IDYES, "report.TXT"}, {FALSE, "two", "two.TXT", IDYES, "two.TXT"},
+      {FALSE, "report.TXT", "report.TXT", IDYES, "report.TXT"},  // typed whole: the same question
   };
   CWnd owner;
   for (const auto& c : cases) {
@@ -370,13 +374,19 @@ TEST(FileDialogNames, DefaultExtensionAndOverwriteQuestion) {
     const std::string typed = dir + "/" + c.typed;
     if (c.open) script.ExpectFileOpen(typed.c_str()); else script.ExpectFileSave(typed.c_str());
     if (c.answer) script.ExpectMessageBox(c.answer);
-    CFileDialog dlg(c.open, c.open ? "MDB" : "TXT", nullptr, c.open ? 0 : OFN_OVERWRITEPROMPT, "A|*.*||", &owner);
+    if (c.answer == IDNO) script.ExpectFileSave(nullptr);  // back in the dialog, then cancelled
+    CFileDialog dlg(c.open, c.open ? "MDB" : "TXT", "out.txt", c.open ? 0 : OFN_OVERWRITEPROMPT,
+                    c.open ? "A|*.mdb;*.accdb|B|*.*||" : "A|*.txt|B|*.*||", &owner);
+    dlg.m_ofn.lpstrInitialDir = "/tmp";
     EXPECT_EQ(dlg.DoModal(), c.written ? IDOK : IDCANCEL) << c.typed;
     EXPECT_EQ(dlg.GetPathName().str(), c.written ? dir + "/" + c.written : "") << c.typed;
     if (!c.answer) continue;
-    const ModalRequest& box = script.Asked().back();
-    EXPECT_EQ(box.text.str(), std::string(c.typed) + ".TXT 已存在。\r\n要替换它吗？");
+    const ModalRequest& box = script.Asked().at(1);
+    EXPECT_EQ(box.text.str(), std::string(c.asked) + " 已存在。\r\n要替换它吗？");
     EXPECT_TRUE(box.type == (MB_YESNO | MB_ICONEXCLAMATION) && box.owner == &owner);
+    if (c.answer == IDNO) {  // the dialog again: the same folder, the name as typed
+      EXPECT_EQ(script.Asked().at(2).initialDir.str() + "/" + script.Asked().at(2).fileName.str(), typed);
+    }
   }
   std::filesystem::remove_all(dir);
 }

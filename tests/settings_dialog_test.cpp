@@ -72,13 +72,16 @@ class SettingsTest : public ::testing::Test {
   ConfigValues Stored() const { return ostrum::ParseConfigText(ReadFile(ini)); }
 
   // One run of the program's dialog: Start shows it, Close destroys it (the save).
-  void Start() {
+  void Start(const std::string& startFile = "") {
     dlg = std::make_unique<CExportDlg>();
+    dlg->m_strStartFile = startFile.c_str();  // as named on the command line
+    AfxGetApp()->m_pMainWnd = dlg.get();        // as the program runs it
     ASSERT_TRUE(dlg->Create(CExportDlg::IDD));
     AfxPumpMessages();
   }
   void Close() {
     if (!dlg) return;
+    AfxGetApp()->m_pMainWnd = nullptr;
     dlg->DestroyWindow();
     dlg.reset();
   }
@@ -251,7 +254,7 @@ TEST_F(SettingsTest, StoredSourceThatNoLongerExistsShowsTheErrorAndLoadsTheRest)
   });
   Start();
   ASSERT_EQ(script.Asked().size(), 1u);
-  EXPECT_EQ(script.Asked()[0].text.str().rfind("连接数据库失败!\r\n\r\n错误信息:", 0), 0u);
+  EXPECT_EQ(script.Asked()[0].text.str().rfind(gone + "\r\n\r\n连接数据库失败!\r\n\r\n错误信息:", 0), 0u);
   EXPECT_EQ(fieldsBehindBox, "");
   EXPECT_EQ(Text(IDC_STATIC_STATUS), "获取数据表格发生错误。");
   EXPECT_TRUE(Enabled(IDC_BTN_TABLES));
@@ -267,6 +270,27 @@ TEST_F(SettingsTest, StoredSourceThatNoLongerExistsShowsTheErrorAndLoadsTheRest)
   EXPECT_EQ(saved["mdbfile"], gone);
   EXPECT_EQ(saved["opnsep"], "1");
   EXPECT_EQ(saved["opnheader"], "1");
+}
+
+// A box at start-up stands over the window, shown first, and names the file: one
+// named on the command line and missing, or a stored one that cannot be read.
+TEST_F(SettingsTest, StartUpBoxesStandOverTheShownWindowAndNameTheFile) {
+  const std::string gone = dir + "/gone.mdb", bad = dir + "/bad.mdb";
+  std::ofstream(bad) << "not a database";
+  const struct { std::string stored, named; std::vector<std::string> boxes; } cases[] = {
+      {gone, "", {gone + "\r\n\r\n连接数据库失败!"}},
+      {bad, gone, {gone + "\r\n\r\n文件无效！", bad + "\r\n\r\n连接数据库失败!"}}};
+  for (const auto& c : cases) {
+    Store({{"mdbfile", c.stored}});
+    ModalScript script;
+    for (const std::string& text : c.boxes)
+      script.ExpectMessageBox(IDOK).OnShow([&](const ModalRequest& r) {
+        EXPECT_EQ(r.text.str().substr(0, text.size()), text);
+        EXPECT_TRUE(dlg->IsWindowVisible() && r.owner == dlg.get()) << text;
+      });
+    Start(c.named);
+    Close();
+  }
 }
 
 }  // namespace

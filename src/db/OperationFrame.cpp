@@ -99,7 +99,7 @@ bool CExportDlg::RunDbOperation(const DbOperation& op,
     SetDlgItemText(IDC_STATIC_STATUS, op.failureText);
     if (op.enableButtonBeforeBox) GetDlgItem(op.buttonId)->EnableWindow(TRUE);
     _com_error error(failure);
-    CString text = boxText ? boxText(error) : DefaultBoxText(error);
+    CString text = BoxText(boxText ? boxText(error) : DefaultBoxText(error));
     AfxMessageBox(text, MB_OK | MB_ICONEXCLAMATION);
     if (!op.enableButtonBeforeBox) GetDlgItem(op.buttonId)->EnableWindow(TRUE);
   }

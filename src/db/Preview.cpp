@@ -4,6 +4,28 @@
 #include "res/Resource.h"
 #include "platform/com/Translate.h"
 
+namespace {
+
+// A cell keeps to its row: each line break of the value (CR LF, or a CR or LF
+// alone) shows as one "↵". Only the grid shows it so; the export writes the value
+// as it is.
+CString OnOneLine(const CString& text) {
+  if (text.Find('\r') < 0 && text.Find('\n') < 0) return text;
+  std::string line;
+  const std::string& s = text.str();
+  for (size_t i = 0; i < s.size(); ++i) {
+    if (s[i] == '\r' || s[i] == '\n') {
+      line += "↵";
+      if (s[i] == '\r' && i + 1 < s.size() && s[i + 1] == '\n') ++i;
+    } else {
+      line += s[i];
+    }
+  }
+  return line;
+}
+
+}  // namespace
+
 void CExportDlg::OnBtnPreview() {
   static const DbOperation kPreview = {
       _("正在获取数据..."), _("获取数据完成。"), _("获取数据发生错误。"), IDC_BTN_PREVIEW, true};
@@ -40,7 +62,7 @@ void CExportDlg::OnBtnPreview() {
     // No row limit here: the statement's TOP 4 is the only bound.
     for (int r = 0; !pRs->GetadoEOF(); ++r) {
       for (long c = 0; c < n; ++c) {
-        CString text = CellText(pRs->GetFields()->GetItem(c)->GetValue());
+        CString text = OnOneLine(CellText(pRs->GetFields()->GetItem(c)->GetValue()));
         LVITEM item;
         item.mask = LVIF_TEXT;
         item.iItem = r;

@@ -1,5 +1,6 @@
 // The statement for the preview or the export, from the table list or the SQL edit.
 #include "ui/ExportDlg.h"
+#include "export/TableStatement.h"
 #include "res/Resource.h"
 #include "platform/com/Translate.h"
 
@@ -12,12 +13,10 @@ CString CExportDlg::BuildQuery(int bPreview) {
       SetDlgItemText(IDC_STATIC_STATUS, _("没有选中任何表格！"));
       return CString();
     }
-    // The name goes in as it stands: a name with a blank is the database's to refuse.
-    if (bPreview)
-      strSql.Format("select top 4 * from %s", (LPCTSTR)m_strTable);
-    else
-      strSql.Format("select %s from %s", (LPCTSTR)m_strFields, (LPCTSTR)m_strTable);
-    return strSql;
+    // Built as the command line builds it: a name that is not a plain word
+    // ("Order Details") goes between brackets, so every listed table can be read.
+    if (bPreview) return TablePreviewStatement(m_strTable.str());
+    return TableStatement(m_strFields.str(), m_strTable.str());
   }
 
   GetDlgItemText(IDC_EDIT_SQL, m_strSql);

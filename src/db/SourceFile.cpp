@@ -28,8 +28,13 @@ BOOL CExportDlg::ChooseSourceFile(const CString& strPath) {
   }
   // The earlier path and table list stay; only the table button goes off.
   GetDlgItem(IDC_BTN_TABLES)->EnableWindow(FALSE);
-  MessageBox(_("文件无效！"), "", MB_OK);
+  MessageBox(BoxText(_("文件无效！")), "", MB_OK);
   return FALSE;
+}
+
+CString CExportDlg::BoxText(const CString& text) const {
+  if (m_strBoxFile.IsEmpty()) return text;
+  return m_strBoxFile + "\r\n\r\n" + text;
 }
 
 void CExportDlg::OpenSourceFile(const CString& strPath) {

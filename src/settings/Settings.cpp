@@ -15,13 +15,27 @@ void CExportDlg::LoadSettings() {
 
   m_strMdbFile = m_pCore->getConfigStr(settings::kMdbFile);
   if (m_strMdbFile.GetLength() != 0) SetDlgItemText(IDC_EDIT_MDBFILE, m_strMdbFile);
+  // Opening a file at start-up may end in a box: the window is on screen first, so
+  // that the box stands over it, and the box names the file, which the user did not
+  // choose in this run.
+  if (m_strStartFile.GetLength() != 0 || m_strMdbFile.GetLength() != 0) {
+    ShowWindow(SW_SHOW);
+    UpdateWindow();
+  }
   // A file named on the command line is chosen as "导入 =>" chooses one, and once
   // taken it is listed in place of the stored path (whose file may be long gone, and
   // its error box would only puzzle). Refused, it leaves the stored path as it was.
-  if (m_strStartFile.GetLength() != 0) ChooseSourceFile(m_strStartFile);
+  if (m_strStartFile.GetLength() != 0) {
+    m_strBoxFile = m_strStartFile;
+    ChooseSourceFile(m_strStartFile);
+  }
   // A stored path is listed as it stands, without the existence test of the file
   // choice: a vanished file shows the database error box instead.
-  if (m_strMdbFile.GetLength() != 0) LoadTableList();
+  if (m_strMdbFile.GetLength() != 0) {
+    m_strBoxFile = m_strMdbFile;
+    LoadTableList();
+  }
+  m_strBoxFile.Empty();
 
   m_strSql = m_pCore->getConfigStr(settings::kSql);
   SetDlgItemText(IDC_EDIT_SQL, m_strSql);

@@ -50,6 +50,12 @@ class CExportDlg : public CDialog {
   // when taken, listed as "数据表 =>" lists it.
   void OpenSourceFile(const CString& strPath);
 
+  // The file a box names on its first line (empty: none): set while the start-up
+  // opens a file the user did not choose in this run.
+  CString m_strBoxFile;
+  // A box's text, after the file it is about when there is one to name.
+  CString BoxText(const CString& text) const;
+
   // What one database operation shows and which button it owns.
   struct DbOperation {
     const char* startText;

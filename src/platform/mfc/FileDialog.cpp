@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <vector>
 
 #include "platform/com/Translate.h"
 #include "platform/mfc/Modal.h"
@@ -22,17 +23,16 @@ bool Exists(const CString& path) {
   return ::stat(path, &st) == 0;
 }
 
-// path + "." + ext as Linux spells it: file names are case-sensitive here, so the
-// extension is added in lower case ("Sales" gives Sales.mdb, not Sales.MDB) unless
-// the folder holds the typed name with another spelling of the extension
-// (Sales.MDB), which is then the file the user meant.
-CString WithDefaultExtension(const CString& path, CString ext) {
+// path + "." + ext as the folder spells it (Sales.MDB for "mdb"): file names are
+// case-sensitive here, and the file the user meant is the one that is there.
+// Empty when the folder holds no such name (the smallest spelling when several).
+CString ExistingWithExtension(const CString& path, CString ext) {
   ext.MakeLower();
   if (Exists(path + "." + ext)) return path + "." + ext;
   const std::filesystem::path typed(path.str());
   const std::string stem = typed.filename().string() + ".";
   std::error_code ec;
-  std::string spelled;  // the extension as found; the smallest one when several are
+  std::string spelled;
   for (const auto& entry : std::filesystem::directory_iterator(
            typed.has_parent_path() ? typed.parent_path() : std::filesystem::path("."), ec)) {
     const std::string name = entry.path().filename().string();
@@ -41,7 +41,56 @@ CString WithDefaultExtension(const CString& path, CString ext) {
     const std::string e = name.substr(stem.size());
     if (strcasecmp(e.c_str(), ext) == 0 && (spelled.empty() || e < spelled)) spelled = e;
   }
-  return path + "." + (spelled.empty() ? ext : CString(spelled));
+  return spelled.empty() ? CString() : path + "." + CString(spelled);
+}
+
+// The extensions of a filter's first entry ("A|*.mdb;*.accdb|..." gives mdb,
+// accdb); patterns other than "*.ext" give none.
+std::vector<CString> FirstFilterExtensions(const CString& filter) {
+  std::vector<CString> exts;
+  const int bar = filter.Find('|');
+  if (bar < 0) return exts;
+  CString patterns = filter.Mid(bar + 1);
+  const int end = patterns.Find('|');
+  if (end >= 0) patterns = patterns.Left(end);
+  for (int start = 0; start <= patterns.GetLength();) {
+    int semi = patterns.Find(';', start);
+    if (semi < 0) semi = patterns.GetLength();
+    const CString p = patterns.Mid(start, semi - start);
+    if (p.GetLength() > 2 && p.Left(2) == "*." && p.Find('*', 1) < 0 && p.Find('?') < 0)
+      exts.push_back(p.Mid(2));
+    start = semi + 1;
+  }
+  return exts;
+}
+
+// A name typed without an extension, completed as Linux spells files: with the
+// default extension as the folder spells it; in an open dialog, failing that, with
+// the next extension of the first filter that names a file there (a database typed
+// as "Sales" may be Sales.accdb); else with the default one in lower case.
+CString WithDefaultExtension(const CString& path, const CString& defExt, bool open,
+                             const CString& filter) {
+  std::vector<CString> exts{defExt};
+  if (open)
+    for (const CString& e : FirstFilterExtensions(filter)) exts.push_back(e);
+  for (const CString& e : exts) {
+    CString found = ExistingWithExtension(path, e);
+    if (!found.IsEmpty()) return found;
+  }
+  CString ext = defExt;
+  return path + "." + ext.MakeLower();
+}
+
+// Asked before a chosen file that exists is replaced, whether its name was typed
+// whole or completed: one question, in the program's words.
+bool ConfirmReplace(CWnd* owner, const CString& caption, const CString& fileName) {
+  ModalRequest ask;
+  ask.kind = ModalRequest::MessageBox;
+  ask.owner = owner;
+  ask.text.Format(_("%s 已存在。\r\n要替换它吗？"), fileName.GetString());
+  ask.caption = caption;
+  ask.type = MB_YESNO | MB_ICONEXCLAMATION;
+  return AfxRunModal(ask).result == IDYES;
 }
 
 // The title Windows gives its file dialogs, in the program's language.
@@ -70,29 +119,22 @@ int CFileDialog::DoModal() {
   r.flags = m_dwFlags;
   r.initialDir = m_ofn.lpstrInitialDir;
   r.caption = m_ofn.lpstrTitle ? m_ofn.lpstrTitle : DefaultTitle(m_bOpen);
-  ModalAnswer a = AfxRunModal(r);
-  m_strPath.Empty();
-  if (a.result != IDOK) return IDCANCEL;
-  // As the common dialog does: a name typed without an extension gets the default one.
-  m_strPath = a.path;
-  CString name = GetFileName();
-  if (m_strDefExt.IsEmpty() || name.IsEmpty() || name.Find('.') >= 0) return IDOK;
-  m_strPath = WithDefaultExtension(m_strPath, m_strDefExt);
-  // The dialog asked, if at all, about the name as typed; the name now written is
-  // another, and replacing it is the user's call, asked in Windows' own words.
-  if (!m_bOpen && (m_dwFlags & OFN_OVERWRITEPROMPT) && Exists(m_strPath)) {
-    ModalRequest ask;
-    ask.kind = ModalRequest::MessageBox;
-    ask.owner = m_pParent;
-    ask.text.Format(_("%s 已存在。\r\n要替换它吗？"), GetFileName().GetString());
-    ask.caption = r.caption;
-    ask.type = MB_YESNO | MB_ICONEXCLAMATION;
-    if (AfxRunModal(ask).result != IDYES) {
-      m_strPath.Empty();
-      return IDCANCEL;
-    }
+  for (;;) {
+    ModalAnswer a = AfxRunModal(r);
+    m_strPath.Empty();
+    if (a.result != IDOK) return IDCANCEL;
+    m_strPath = a.path;
+    const CString typed = GetFileName();
+    // As the common dialog does: a name typed without an extension gets the default one.
+    if (!m_strDefExt.IsEmpty() && !typed.IsEmpty() && typed.Find('.') < 0)
+      m_strPath = WithDefaultExtension(m_strPath, m_strDefExt, m_bOpen, m_strFilter);
+    if (m_bOpen || !(m_dwFlags & OFN_OVERWRITEPROMPT) || !Exists(m_strPath) ||
+        ConfirmReplace(m_pParent, r.caption, GetFileName()))
+      return IDOK;
+    // "否": back to the dialog, in the same folder, with the name as it was typed.
+    r.initialDir = AfxFolderOf(m_strPath);
+    r.fileName = typed;
   }
-  return IDOK;
 }
 
 CString CFileDialog::GetFileName() const { return m_strPath.Mid(LastSlash(m_strPath) + 1); }

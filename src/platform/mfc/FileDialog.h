@@ -17,10 +17,11 @@ class CFileDialog {
               const char* lpszFilter = nullptr, CWnd* pParentWnd = nullptr);
 
   // IDOK or IDCANCEL. A chosen name without an extension gets the default one, in
-  // lower case or as an existing file of that name spells it. With
-  // OFN_OVERWRITEPROMPT, a name completed so that it names an existing file is
-  // confirmed in a Yes/No box owned by the parent ("否" is IDCANCEL): the dialog
-  // itself only asked about the name as typed.
+  // lower case or as an existing file of that name spells it; an open dialog also
+  // tries the other extensions of its first filter, for a file that exists. With
+  // OFN_OVERWRITEPROMPT, a chosen file that exists is confirmed in a Yes/No box
+  // owned by the parent; "否" shows the dialog again, in the same folder, with the
+  // name as typed.
   int DoModal();
   CString GetPathName() const { return m_strPath; }
   CString GetFileName() const;  // the name without the folder

@@ -1,4 +1,6 @@
 // The modal seam: one road for every box, and the real wx dialogs behind it.
+#include <dlfcn.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -81,6 +83,17 @@ wxString Wildcard(const CString& filter) {
   return wxJoin(parts, '|', '\0');
 }
 
+// The real box on screen now (the innermost one), for AfxCloseOpenBox.
+wxDialog* g_shownBox = nullptr;
+
+int ShowModalBox(wxDialog& box) {
+  wxDialog* outer = g_shownBox;
+  g_shownBox = &box;
+  const int result = box.ShowModal();
+  g_shownBox = outer;
+  return result;
+}
+
 ModalAnswer ShowReal(const ModalRequest& r) {
   ModalAnswer a;
   if (!AfxWinInit()) return a;
@@ -88,18 +101,18 @@ ModalAnswer ShowReal(const ModalRequest& r) {
   switch (r.kind) {
     case ModalRequest::MessageBox: {
       wxMessageDialog box(parent, BoxText(r.text), ToWx(r.caption), MessageBoxStyle(r.type));
-      a.result = ResultOf(box.ShowModal());
+      a.result = ResultOf(ShowModalBox(box));
       break;
     }
     case ModalRequest::About: {
       wxMessageDialog box(parent, BoxText(r.text), ToWx(r.caption), wxOK | wxICON_INFORMATION);
-      a.result = ResultOf(box.ShowModal());
+      a.result = ResultOf(ShowModalBox(box));
       break;
     }
     case ModalRequest::FileOpen:
     case ModalRequest::FileSave: {
       std::unique_ptr<wxFileDialog> dlg(AfxNewFileDialog(r));
-      a.result = ResultOf(dlg->ShowModal());
+      a.result = ResultOf(ShowModalBox(*dlg));
       if (a.result == IDOK) a.path = FromWx(dlg->GetPath());
       break;
     }
@@ -120,7 +133,8 @@ const char* KindName(ModalRequest::Kind k) {
 wxFileDialog* AfxNewFileDialog(const ModalRequest& r) {
   long style = r.kind == ModalRequest::FileOpen ? wxFD_OPEN : wxFD_SAVE;
   if (r.flags & OFN_FILEMUSTEXIST) style |= wxFD_FILE_MUST_EXIST;
-  if (r.flags & OFN_OVERWRITEPROMPT) style |= wxFD_OVERWRITE_PROMPT;
+  // OFN_OVERWRITEPROMPT is answered by CFileDialog itself, for every name alike:
+  // GTK's own question would come only for a name typed whole, in other words.
   const wxString title = r.caption.IsEmpty() ? wxString(wxFileSelectorPromptStr) : ToWx(r.caption);
   return new wxFileDialog(OwnerWindow(r.owner), title, ToWx(r.initialDir), ToWx(r.fileName),
                           Wildcard(r.filter), style);
@@ -137,6 +151,15 @@ int g_boxesOpen = 0;
 }  // namespace
 
 BOOL AfxIsModalBoxOpen() { return g_boxesOpen > 0; }
+
+void AfxCloseOpenBox() {
+  // GTK runs a message box in a loop of its own, which wx cannot end; the window's
+  // close request (GTK's gtk_window_close, as the close box makes it) ends any box.
+  // GTK is reached through the symbols the toolkit already loaded.
+  using CloseFn = void (*)(void*);
+  static auto close = reinterpret_cast<CloseFn>(dlsym(RTLD_DEFAULT, "gtk_window_close"));
+  if (g_shownBox && close && g_shownBox->GetHandle()) close(g_shownBox->GetHandle());
+}
 
 ModalAnswer AfxRunModal(const ModalRequest& request) {
   struct Open {

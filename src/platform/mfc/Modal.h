@@ -45,3 +45,6 @@ ModalAnswer AfxRunModal(const ModalRequest& request);
 
 // Is a box of the seam open now (a real one waits for the user in its own loop)?
 BOOL AfxIsModalBoxOpen();
+// Closes the real box open now, if any, as its close box would: it is answered
+// IDCANCEL. For the end of the session, which cannot wait for the user.
+void AfxCloseOpenBox();

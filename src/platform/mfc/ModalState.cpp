@@ -59,6 +59,18 @@ void ServePending(bool withInput) {
   if (loop) loop->YieldFor(events);
 }
 
+// Serves the loop until the window has been painted since `painted` paints, for at
+// most `limit` milliseconds (a window the user cannot see, or whose compositor holds
+// the frame, is not waited for longer).
+void ServeUntilPainted(AfxDialogWindow* dlg, unsigned long painted, DWORD limit, bool withInput) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    ServePending(withInput);
+    if (dlg->m_paints != painted || GetTickCount() - start >= limit) break;
+    usleep(1000);
+  }
+}
+
 }  // namespace
 
 DWORD GetTickCount() {
@@ -70,7 +82,18 @@ DWORD GetTickCount() {
 void CWnd::UpdateWindow() {
   if (!m_hWnd) return;
   AfxDialogWindow* dlg = DialogWindowOf(m_hWnd);
-  ServePending(dlg && dlg->m_modalState > 0);
+  const bool inModalState = dlg && dlg->m_modalState > 0;
+  // A window just shown is drawn a moment later, once the window manager has
+  // framed and mapped it: its first drawing is waited for, once, so that a box
+  // that follows stands over a window that is on screen, not on an empty desktop.
+  if (dlg && !dlg->m_firstPaintAwaited && dlg->IsShownOnScreen() && !dlg->IsIconized()) {
+    dlg->m_firstPaintAwaited = true;
+    if (dlg->m_paints == 0) {
+      ServeUntilPainted(dlg, 0, 500, inModalState);
+      return;
+    }
+  }
+  ServePending(inModalState);
 }
 
 void CWnd::BeginModalState() {
@@ -90,16 +113,9 @@ void CWnd::BeginModalState() {
     }
   }
   // GTK draws at its next frame, up to a frame after the change: serve the loop
-  // until the window has been painted, for at most a tenth of a second (a window
-  // the user cannot see, or whose compositor holds the frame, is not waited for).
+  // until the window has been painted, for at most a tenth of a second.
   if (!dlg->IsShownOnScreen() || dlg->IsIconized()) return;
-  const unsigned long painted = dlg->m_paints;
-  const DWORD start = GetTickCount();
-  for (;;) {
-    ServePending(true);
-    if (dlg->m_paints != painted || GetTickCount() - start >= 100) break;
-    usleep(1000);
-  }
+  ServeUntilPainted(dlg, dlg->m_paints, 100, true);
 }
 
 void CWnd::EndModalState() {

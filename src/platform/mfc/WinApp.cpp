@@ -87,6 +87,7 @@ int AfxWinMain(int, char**) {
     std::fprintf(stderr, "%s: cannot open the display (is DISPLAY set?)\n", AfxGetAppName());
     return 1;
   }
+  AfxCloseMainWindowAtSessionEnd();
   CWinApp* app = AfxGetApp();
   int code = app->InitInstance() ? app->Run() : app->ExitInstance();
   return code;

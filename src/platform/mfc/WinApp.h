@@ -33,6 +33,10 @@ BOOL AfxWinInit();
 // The entry point: returns the process exit code (1 when no display can be opened).
 int AfxWinMain(int argc, char** argv);
 
+// From now on SIGTERM and SIGHUP (the session's end, a closed terminal) are a close
+// request to the main window, as its close box makes one; AfxWinMain makes it so.
+BOOL AfxCloseMainWindowAtSessionEnd();
+
 // The Win32-era start-up calls: nothing to do on this platform.
 void AfxEnableControlContainer();
 BOOL Enable3dControls();

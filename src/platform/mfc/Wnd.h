@@ -56,7 +56,9 @@ class CWnd : public CCmdTarget {
   // changed at its next frame, so a change is on screen by the next call). In modal
   // state it is what keeps the window alive: it also answers the window manager
   // (whose ping unanswered for a few seconds marks the window "not responding") and
-  // drops the input that arrived.
+  // drops the input that arrived. The first call after a window is shown waits for
+  // its first drawing (at most half a second), so that a box shown next stands over
+  // it.
   void UpdateWindow();
 
   // A long operation inside one of this window's handlers (MFC's modal state). Begin

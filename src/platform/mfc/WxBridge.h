@@ -44,6 +44,7 @@ class AfxDialogWindow : public wxDialog {
   wxPaintEvent* m_paintEvent = nullptr;  // set while WM_PAINT is dispatched
   bool m_paintDefault = false;           // Default() asked for the default painting
   unsigned long m_paints = 0;            // paint events so far: has the window been drawn?
+  bool m_firstPaintAwaited = false;      // UpdateWindow waited for the first drawing once
   int m_modalState = 0;                  // BeginModalState calls not yet ended
   bool m_closeRequested = false;         // Esc or the close box while in modal state
 };
