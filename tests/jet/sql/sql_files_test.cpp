@@ -301,6 +301,9 @@ TEST_F(Northwind, ExpressionsTakeJetsTypes) {
       {"CCur(UnitPrice * Quantity * (1 - Discount))", " from [order details] where orderid = 10250 and productid = 51",
        VT_CY, "1261.4"},
       {"ProductName & ': ' & UnitPrice", chai, VT_BSTR, "Chai: 18"},
+      // A Single as text has its 7 digits, not the 15 of the Double it travels as.
+      {"CStr(Discount) & '|' & Discount & '|' & Left(Discount, 4)",
+       " from [order details] where orderid = 10250 and productid = 51", VT_BSTR, "0.15|0.15|0.15"},
       {"Freight > ALL (select Freight from orders where ShipVia = 1)", order, VT_BOOL, "0"},
       // A date is a Date to the functions that inspect it, and its text to those of text.
       {"Format(OrderDate)", order, VT_BSTR, "1994/8/4"},

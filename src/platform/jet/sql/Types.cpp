@@ -376,6 +376,8 @@ class Typer {
     WrapArguments(name, args.kids, types);
     if (name == "cstr" && !types.empty() && types[0] == T::Date) {
       fn.tok.text = kDateTextFunction;  // CStr of a date is the date's text
+    } else if (name == "cstr" && !types.empty() && types[0] == T::Single) {
+      fn.tok.text = kSingleTextFunction;  // and of a Single its 7 digits
     }
     const T result = FunctionResult(name, types);
     if ((name == "iif" && types.size() == 3) || (name == "switch" && types.size() % 2 == 0)) {
@@ -449,7 +451,8 @@ class Typer {
         "left", "leftb", "right", "rightb", "mid", "midb", "len", "lenb", "lcase", "ucase", "ltrim", "rtrim",
         "trim", "strconv", "strreverse", "asc", "ascb", "ascw", "val", "format"};
     if (firstOnly.count(name)) return arg == 0;
-    if (name == "cat" || name == "instrrev" || name == "strcomp") return arg <= 1;
+    if (name == "cat") return true;  // a & b & c is one call of all three
+    if (name == "instrrev" || name == "strcomp") return arg <= 1;
     if (name == "replace") return arg <= 2;
     if (name == "instr" || name == "instrb") return count >= 3 ? arg == 1 || arg == 2 : arg <= 1;
     return false;
@@ -487,8 +490,8 @@ class Typer {
   }
 
   // The arguments of a call as Jet passes them: a Yes/No the grammar made as -1
-  // or 0 (a condition of IIf or Switch needs only its truth), and for & a date
-  // by its text form.
+  // or 0 (a condition of IIf or Switch needs only its truth), and for & and the
+  // text functions a date or a Single by its text form.
   static void WrapArguments(const std::string& name, List& kids, const std::vector<T>& types) {
     size_t a = 0, arg = 0;
     for (size_t k = 0; k <= kids.size(); ++k) {
@@ -498,12 +501,13 @@ class Typer {
       bool condition = (name == "iif" && arg == 0) || (name == "switch" && arg % 2 == 0);
       bool truth = t == T::Boolean && !single && !condition;
       bool date = t == T::Date && TextParameter(name, arg, types.size());
-      if ((truth || date) && k > a) {
+      bool singleText = t == T::Single && TextParameter(name, arg, types.size());
+      if ((truth || date || singleText) && k > a) {
         List part(kids.begin() + static_cast<long>(a), kids.begin() + static_cast<long>(k));
         if (truth) {
           AsJetTruth(part);
         } else {
-          part = {Unit{{TokKind::Word, kDateTextFunction}, {}, false, true},
+          part = {Unit{{TokKind::Word, date ? kDateTextFunction : kSingleTextFunction}, {}, false, true},
                   Unit{{TokKind::Open, "("}, std::move(part), true, false}};
         }
         kids.erase(kids.begin() + static_cast<long>(a), kids.begin() + static_cast<long>(k));
@@ -664,6 +668,7 @@ std::vector<TypedColumn> Typer::Select(List& list, size_t s, size_t end, const S
 }  // namespace
 
 const char kDateTextFunction[] = "vba_datetext";
+const char kSingleTextFunction[] = "vba_singletext";
 
 ResultTypes TypeStatement(List& root, const ColumnLookup* lookup) {
   Typer typer(lookup);
