@@ -337,6 +337,11 @@ TEST_F(Northwind, ErrorsAsJetGivesThem) {
   EXPECT_EQ(CodeOf("select top 4 * fromdate, id from orders"), JET_E_SYNTAX);
   EXPECT_EQ(CodeOf("select * from nosuchtable"), JET_E_NOTABLE);
   EXPECT_EQ(CodeOf("select nosuchcolumn from orders"), JET_E_NOCOLUMN);
+  // A field's alias in WHERE is a parameter with no value; a column of that name is the column.
+  EXPECT_EQ(CodeOf("select ProductID, UnitPrice * 2 as Dbl from Products where (UnitsInStock > 1 or [dbl] > 100)"),
+            JET_E_NOCOLUMN);
+  EXPECT_EQ(CodeOf("select UnitPrice * 2 as UnitPrice from Products where UnitPrice > 200"), S_OK);
+  EXPECT_EQ(CodeOf("select x.Dbl from (select UnitPrice * 2 as Dbl from Products) as x where Dbl > 500"), S_OK);
   EXPECT_EQ(CodeOf(" "), JET_E_EMPTYSTATEMENT);
 }
 

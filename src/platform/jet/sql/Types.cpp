@@ -584,6 +584,49 @@ class Typer {
     }
   }
 
+  // The names the select list [a, b) gives its fields with AS, in lower case.
+  static std::set<std::string> SelectAliases(const List& list, size_t a, size_t b) {
+    std::set<std::string> out;
+    for (size_t k = a; k + 1 < b; ++k)
+      if (IsWord(list[k], "as") && IsName(list[k + 1])) out.insert(LowerAscii(list[k + 1].tok.text));
+    return out;
+  }
+
+  // Whether `name` is a column of a source of the scope or of a scope around it;
+  // unknown (false, with *known false) when a source's columns are not known.
+  static bool SourceColumn(const Scope& scope, const std::string& name, bool* known) {
+    const std::string n = LowerAscii(name);
+    *known = true;
+    for (const Scope* s = &scope; s; s = s->parent) {
+      for (const Source& src : s->sources) {
+        *known = *known && src.known;
+        for (const TypedColumn& c : src.columns)
+          if (LowerAscii(c.name) == n) return true;
+      }
+    }
+    return false;
+  }
+
+  // Jet reads a WHERE clause before the select list: a field's alias used there
+  // names nothing, and Jet takes it as a parameter with no value (SQLite would
+  // quietly read the alias's expression). Parenthesized parts are searched too;
+  // subqueries have their own select lists.
+  static void RefuseAliases(const List& list, size_t a, size_t b, const std::set<std::string>& aliases,
+                            const Scope& scope) {
+    if (aliases.empty()) return;
+    for (size_t k = a; k < b; ++k) {
+      const Unit& u = list[k];
+      if (u.group) {
+        if (u.kids.empty() || !IsWord(u.kids[0], "select")) RefuseAliases(u.kids, 0, u.kids.size(), aliases, scope);
+        continue;
+      }
+      if (!IsName(u) || u.call || !aliases.count(LowerAscii(u.tok.text))) continue;
+      if ((k > a && IsOp(list[k - 1], ".")) || (k + 1 < b && IsOp(list[k + 1], "."))) continue;
+      bool known;
+      if (!SourceColumn(scope, u.tok.text, &known) && known) throw _com_error(JET_E_NOCOLUMN);
+    }
+  }
+
   bool Lookup(const std::string& name, std::vector<TypedColumn>* columns) {
     return m_lookup && *m_lookup && (*m_lookup)(name, columns);
   }
@@ -654,6 +697,7 @@ std::vector<TypedColumn> Typer::Select(List& list, size_t s, size_t end, const S
     if (list[c].tok.kind == TokKind::Raw && list[c].tok.text == "LIMIT") break;
     size_t e = start;
     while (e < end && !EndsClause(list[e])) ++e;
+    if (IsWord(list[c], "where")) RefuseAliases(list, start, e, SelectAliases(list, p, from), scope);
     size_t x = start;
     for (size_t k = start; k <= e; ++k) {
       if (k < e && !IsOp(list[k], ",")) continue;
