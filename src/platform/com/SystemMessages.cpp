@@ -28,6 +28,9 @@ constexpr MessageText kTexts[] = {
   {0x80020004u, "找不到参数。\r\n", "Parameter not found.\r\n"},
   {0x80020005u, "类型不匹配。\r\n", "Type mismatch.\r\n"},
   {0x8002000Au, "溢出。\r\n", "Out of present range.\r\n"},
+  // Jet's error 3354, which its provider words itself rather than leave to the
+  // "IDispatch error #3354" fallback.
+  {0x80040F1Au, "此子查询最多只能返回一条记录。\r\n", "At most one record can be returned by this subquery.\r\n"},
   // Win32 facility: what the errno mapping of Errno.h produces.
   {0x80070001u, "函数不正确。\r\n", "Incorrect function.\r\n"},
   {0x80070002u, "系统找不到指定的文件。\r\n", "The system cannot find the file specified.\r\n"},

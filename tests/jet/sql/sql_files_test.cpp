@@ -341,6 +341,14 @@ TEST_F(Northwind, ErrorsAsJetGivesThem) {
   EXPECT_EQ(CodeOf("select ProductID, UnitPrice * 2 as Dbl from Products where (UnitsInStock > 1 or [dbl] > 100)"),
             JET_E_NOCOLUMN);
   EXPECT_EQ(CodeOf("select UnitPrice * 2 as UnitPrice from Products where UnitPrice > 200"), S_OK);
+  // A subquery used as a value gives one row at most.
+  EXPECT_EQ(CodeOf("select * from Products where UnitPrice > (select UnitPrice from Products where CategoryID = 1)"),
+            JET_E_SUBQUERYROWS);
+  EXPECT_EQ(CodeOf("select (select o.OrderID from Orders o where o.CustomerID = c.CustomerID) from Customers c"),
+            JET_E_SUBQUERYROWS);
+  EXPECT_EQ(CodeOf("select * from Products where UnitPrice > (select UnitPrice from Products where ProductID = 1) "
+                   "and ProductID in (select ProductID from [Order Details]) and exists (select * from Orders)"),
+            S_OK);
   EXPECT_EQ(CodeOf("select x.Dbl from (select UnitPrice * 2 as Dbl from Products) as x where Dbl > 500"), S_OK);
   EXPECT_EQ(CodeOf(" "), JET_E_EMPTYSTATEMENT);
 }

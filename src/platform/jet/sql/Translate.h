@@ -41,9 +41,12 @@ struct ResultTypes {
   bool whole = false;  // `first` is every column
 };
 
+struct ScanState;
 // Registers on `db` the functions the translated SQL calls beyond the VBA
-// library (a date turned into its text form). False when SQLite refuses.
-bool RegisterTranslationFunctions(sqlite3* db);
+// library (a date turned into its text form, the check of a subquery used as a
+// value); they leave their errors in `state`, which must outlive the connection.
+// False when SQLite refuses.
+bool RegisterTranslationFunctions(sqlite3* db, ScanState* state);
 
 // Throws _com_error: JET_E_EMPTYSTATEMENT for a statement of blanks only,
 // JET_E_SYNTAX for what Jet cannot parse, E_FAIL for statements that would change

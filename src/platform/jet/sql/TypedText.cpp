@@ -9,6 +9,7 @@
 
 #include "platform/com/RealText.h"
 #include "platform/com/Variant.h"
+#include "platform/jet/sql/Tree.h"
 #include "platform/jet/sql/Types.h"
 
 namespace jet {
@@ -34,9 +35,10 @@ void SingleText(sqlite3_context* ctx, int, sqlite3_value** argv) {
 
 }  // namespace
 
-bool RegisterTranslationFunctions(sqlite3* db) {
+bool RegisterTranslationFunctions(sqlite3* db, ScanState* state) {
   const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
-  return sqlite3_create_function(db, sql::kDateTextFunction, 1, flags, nullptr, DateText, nullptr, nullptr) ==
+  return sql::RegisterSingleRowCheck(db, state) &&
+         sqlite3_create_function(db, sql::kDateTextFunction, 1, flags, nullptr, DateText, nullptr, nullptr) ==
              SQLITE_OK &&
          sqlite3_create_function(db, sql::kSingleTextFunction, 1, flags, nullptr, SingleText, nullptr, nullptr) ==
              SQLITE_OK;
