@@ -9,6 +9,7 @@
 
 #include "platform/com/RealText.h"
 #include "platform/com/Variant.h"
+#include "platform/jet/sql/Money.h"
 #include "platform/jet/sql/Tree.h"
 #include "platform/jet/sql/Types.h"
 
@@ -37,7 +38,7 @@ void SingleText(sqlite3_context* ctx, int, sqlite3_value** argv) {
 
 bool RegisterTranslationFunctions(sqlite3* db, ScanState* state) {
   const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
-  return sql::RegisterSingleRowCheck(db, state) &&
+  return sql::RegisterSingleRowCheck(db, state) && RegisterExactMoney(db, state) &&
          sqlite3_create_function(db, sql::kDateTextFunction, 1, flags, nullptr, DateText, nullptr, nullptr) ==
              SQLITE_OK &&
          sqlite3_create_function(db, sql::kSingleTextFunction, 1, flags, nullptr, SingleText, nullptr, nullptr) ==

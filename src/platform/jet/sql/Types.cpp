@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/com/ComError.h"
+#include "platform/jet/sql/Money.h"
 #include "platform/jet/sql/TypeRules.h"
 #include "platform/jet/vba/Functions.h"
 
@@ -228,8 +229,10 @@ class Typer {
     if (r.done() || !IsOp(r.at(), "-")) return t;
     OperandAsValue(r.list, start, r.i, t);
     while (!r.done() && IsOp(r.at(), "-")) {
-      ++r.i;
+      const size_t op = r.i++;
       t = sql::Additive(t, ValueOperand(r, &Typer::Multiplicative), true);
+      if (t == T::Currency || t == T::Decimal)
+        AsCall(r.list, start, op, r.i, t == T::Currency ? kCurrencySubtract : kDecimalSubtract);
     }
     return t;
   }
@@ -380,6 +383,7 @@ class Typer {
       fn.tok.text = kSingleTextFunction;  // and of a Single its 7 digits
     }
     const T result = FunctionResult(name, types);
+    if (const char* exact = ExactMoney(name, result, types)) fn.tok.text = exact;
     if ((name == "iif" && types.size() == 3) || (name == "switch" && types.size() % 2 == 0)) {
       BranchesAsCase(list, c, name);
       return result;
@@ -423,6 +427,29 @@ class Typer {
     list[c] = Raw("");
     list[c].call = true;
     list[c + 1] = std::move(whole);
+  }
+
+  // The exact operation for a +, Sum or Avg whose Jet type is Currency or Decimal
+  // (Money.h); null for any other call.
+  static const char* ExactMoney(const std::string& name, T result, const std::vector<T>& types) {
+    const T arg = types.empty() ? T::Unknown : types[0];
+    if (name == "add") return result == T::Currency ? kCurrencyAdd : result == T::Decimal ? kDecimalAdd : nullptr;
+    if (name == "sum") return arg == T::Currency ? kCurrencySum : arg == T::Decimal ? kDecimalSum : nullptr;
+    if (name == "avg") return arg == T::Currency ? kCurrencyAverage : nullptr;
+    return nullptr;
+  }
+
+  // Units [a, b) of `list`, an operator at `op` between two operands, as the call
+  // fn(left, right); the call takes the first unit's place and the others stay as
+  // empty units, so that the positions the parse holds do not move.
+  static void AsCall(List& list, size_t a, size_t op, size_t b, const char* fn) {
+    Unit args{{TokKind::Open, "("}, {}, true, false};
+    for (size_t k = a; k < b; ++k) {
+      if (k == op) args.kids.push_back(Unit{{TokKind::Op, ","}, {}, false, false});
+      else args.kids.push_back(std::move(list[k]));
+      list[k] = Raw("");
+    }
+    list[a] = Unit{{TokKind::Open, "("}, {Unit{{TokKind::Word, fn}, {}, false, true}, std::move(args)}, true, false};
   }
 
   // VBA's VarType code of a value of type `t`; 0 where the type is not known.
