@@ -338,6 +338,8 @@ TEST_F(Northwind, ExpressionsTakeJetsTypes) {
       // Money stays exact through +, -, Sum and comparisons, beyond what a REAL holds;
       // CCur rounds the Double's exact value (2.98125 lies just above its half).
       {"Sum(UnitPrice + CCur(123456789012.3456))", " from products", VT_CY, "9506172756173.3212"},
+      {"Max(UnitPrice + CCur(123456789012.3456)) & '|' & Min(UnitPrice - CCur(123456789012.3456))", " from products",
+       VT_BSTR, "123456789275.8456|-123456789009.8456"},
       {"CCur(0.3) - CCur(0.1) = CCur(0.2) And CCur(0.1) + CCur(0.2) = CCur(0.3)", chai, VT_BOOL, "-1"},
       {"CCur(2.98125)", chai, VT_CY, "2.9813"},
       {"CategorySales", " from [Category Sales for 1995] where CategoryName = 'Seafood'", VT_CY, "62435.02"},

@@ -18,6 +18,7 @@ const char kCurrencyAverage[] = "vba_cyavg";
 const char kDecimalAdd[] = "vba_decadd";
 const char kDecimalSubtract[] = "vba_decsub";
 const char kDecimalSum[] = "vba_decsum";
+const char kCurrencyText[] = "vba_currencytext";
 
 namespace {
 
@@ -234,6 +235,18 @@ void AverageFinal(sqlite3_context* ctx) {
   Result(Kind::Currency, ctx, Exact{q, 4});
 }
 
+void TextFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
+  Exact e;
+  if (sqlite3_value_type(argv[0]) != SQLITE_FLOAT || ReadCurrency(argv[0], State(ctx), &e) != 0)
+    return sqlite3_result_value(ctx, argv[0]);
+  VARIANT v;
+  v.vt = VT_CY;
+  v.cyVal = static_cast<int64_t>(e.m);
+  std::string text;
+  if (VariantToText(v, &text) != S_OK) return sqlite3_result_value(ctx, argv[0]);
+  sqlite3_result_text(ctx, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+}
+
 }  // namespace
 
 bool RegisterExactMoney(sqlite3* db, ScanState* state) {
@@ -245,7 +258,8 @@ bool RegisterExactMoney(sqlite3* db, ScanState* state) {
                        void (*final)(sqlite3_context*)) {
     return sqlite3_create_function(db, name, 1, flags, state, nullptr, step, final) == SQLITE_OK;
   };
-  return scalar(kCurrencyAdd, AddFunction<Kind::Currency, false>) &&
+  return sqlite3_create_function(db, kCurrencyText, 1, flags, state, TextFunction, nullptr, nullptr) == SQLITE_OK &&
+         scalar(kCurrencyAdd, AddFunction<Kind::Currency, false>) &&
          scalar(kCurrencySubtract, AddFunction<Kind::Currency, true>) &&
          scalar(kDecimalAdd, AddFunction<Kind::Decimal, false>) &&
          scalar(kDecimalSubtract, AddFunction<Kind::Decimal, true>) &&

@@ -23,6 +23,9 @@ extern const char kCurrencyAverage[];
 extern const char kDecimalAdd[];
 extern const char kDecimalSubtract[];
 extern const char kDecimalSum[];
+// A Currency's text where Jet joins it to text or CStr gives it: its exact amount
+// ("123456789275.8456"), not the 15 digits of the REAL it travels as.
+extern const char kCurrencyText[];
 
 // Registers them on `db`; `state` must outlive the connection.
 bool RegisterExactMoney(sqlite3* db, ScanState* state);

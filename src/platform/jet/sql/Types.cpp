@@ -379,8 +379,8 @@ class Typer {
     WrapArguments(name, args.kids, types);
     if (name == "cstr" && !types.empty() && types[0] == T::Date) {
       fn.tok.text = kDateTextFunction;  // CStr of a date is the date's text
-    } else if (name == "cstr" && !types.empty() && types[0] == T::Single) {
-      fn.tok.text = kSingleTextFunction;  // and of a Single its 7 digits
+    } else if (name == "cstr" && !types.empty() && (types[0] == T::Single || types[0] == T::Currency)) {
+      fn.tok.text = TextFunction(types[0]);  // and of a Single its 7 digits, of a Currency its amount
     }
     const T result = FunctionResult(name, types);
     if (const char* exact = ExactMoney(name, result, types)) fn.tok.text = exact;
@@ -427,6 +427,11 @@ class Typer {
     list[c] = Raw("");
     list[c].call = true;
     list[c + 1] = std::move(whole);
+  }
+
+  // The function that gives a value of type `t` its text form in a statement.
+  static const char* TextFunction(T t) {
+    return t == T::Date ? kDateTextFunction : t == T::Single ? kSingleTextFunction : kCurrencyText;
   }
 
   // The exact operation for a +, Sum or Avg whose Jet type is Currency or Decimal
@@ -518,7 +523,7 @@ class Typer {
 
   // The arguments of a call as Jet passes them: a Yes/No the grammar made as -1
   // or 0 (a condition of IIf or Switch needs only its truth), and for & and the
-  // text functions a date or a Single by its text form.
+  // text functions a date, a Single or a Currency by its text form.
   static void WrapArguments(const std::string& name, List& kids, const std::vector<T>& types) {
     size_t a = 0, arg = 0;
     for (size_t k = 0; k <= kids.size(); ++k) {
@@ -528,13 +533,13 @@ class Typer {
       bool condition = (name == "iif" && arg == 0) || (name == "switch" && arg % 2 == 0);
       bool truth = t == T::Boolean && !single && !condition;
       bool date = t == T::Date && TextParameter(name, arg, types.size());
-      bool singleText = t == T::Single && TextParameter(name, arg, types.size());
-      if ((truth || date || singleText) && k > a) {
+      bool text = (t == T::Single || t == T::Currency) && TextParameter(name, arg, types.size());
+      if ((truth || date || text) && k > a) {
         List part(kids.begin() + static_cast<long>(a), kids.begin() + static_cast<long>(k));
         if (truth) {
           AsJetTruth(part);
         } else {
-          part = {Unit{{TokKind::Word, date ? kDateTextFunction : kSingleTextFunction}, {}, false, true},
+          part = {Unit{{TokKind::Word, TextFunction(t)}, {}, false, true},
                   Unit{{TokKind::Open, "("}, std::move(part), true, false}};
         }
         kids.erase(kids.begin() + static_cast<long>(a), kids.begin() + static_cast<long>(k));
