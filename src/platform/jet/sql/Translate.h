@@ -43,8 +43,9 @@ struct ResultTypes {
 
 struct ScanState;
 // Registers on `db` the functions the translated SQL calls beyond the VBA
-// library (a date turned into its text form, the check of a subquery used as a
-// value); they leave their errors in `state`, which must outlive the connection.
+// library (the text forms of dates, Singles and Currency, the exact + - and Sum of
+// money, the check of a subquery used as a value); they keep what they need in
+// `state` and leave their errors there, so it must outlive the connection.
 // False when SQLite refuses.
 bool RegisterTranslationFunctions(sqlite3* db, ScanState* state);
 
