@@ -8,6 +8,8 @@
 // Last, a statement of typed expressions (a date moved by a day, a text joined,
 // a Yes/No condition) beside the plain export: the price of Jet's typing, bound
 // to twice the plain export.
+// Then Sum of the Currency column over all rows beside the exact sum of the
+// values the reader decodes: they must be equal to the ten-thousandth.
 // Every measurement runs three times, the kinds taking turns, and the fastest wall
 // time and the smallest CPU time of each kind are compared: a machine busy with
 // other work only ever adds time, and adds it to whichever run it happens to hit.
@@ -29,6 +31,8 @@
 #include <vector>
 
 #include "export/ExportRun.h"
+#include "platform/jet/Provider.h"
+#include "platform/jet/file/MdbFile.h"
 #include "support/JetWriter.h"
 #include "support/LibmdbScan.h"
 
@@ -124,6 +128,44 @@ long Export(const std::string& path, const std::string& statement, const std::st
   return rows;
 }
 
+struct MoneySum {
+  uint64_t rows;
+  std::string exact, statement;
+  double seconds = 0;
+};
+
+std::string CurrencyText(const VARIANT& v) {
+  std::string text;
+  return VariantToText(v, &text) == S_OK ? text : "(none)";
+}
+
+// Sum(Price) through the engine, and the exact sum of what the reader decodes.
+MoneySum SumOfPrices(const std::string& path, const std::string& table, uint64_t rows) {
+  MoneySum m{rows, "", "", 0};
+  try {
+    auto file = jet::MdbFile::Open(path);
+    std::vector<jet::ColumnDef> columns;
+    std::string exact;
+    file->FindTable(table, &exact, &columns);
+    int price = 0;
+    while (price < static_cast<int>(columns.size()) && columns[price].name != "Price") ++price;
+    __int128 total = 0;
+    for (auto scan = file->Scan(exact); scan->Next();) total += scan->Value(price).cyVal;
+    VARIANT sum;
+    sum.vt = VT_CY;
+    sum.cyVal = static_cast<int64_t>(total);
+    m.exact = CurrencyText(sum);
+    auto db = jet::Database::Open(path);
+    auto t0 = std::chrono::steady_clock::now();
+    auto c = db->Execute("select Sum(Price) from [" + table + "]");
+    m.statement = CurrencyText(c->Value(0));
+    m.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+  } catch (const _com_error& e) {
+    std::fprintf(stderr, "sum failed: 0x%08X\n", static_cast<unsigned>(e.Error()));
+  }
+  return m;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -155,6 +197,7 @@ int main(int argc, char** argv) {
     Measure plain, typed;
   };
   std::vector<Typed> typed;
+  std::vector<MoneySum> sums;
   for (uint64_t n : sizes) {
     const std::string db = (dir / ("big" + std::to_string(n) + ".mdb")).string();
     const std::string out = (dir / "out.txt").string();
@@ -189,6 +232,7 @@ int main(int argc, char** argv) {
         return Export(db, "select ID, Created + 1, Name & '!' from [" + table + "] where Active", out);
       }));
     }
+    sums.push_back(SumOfPrices(db, table, n));
     sorted.push_back({n, exp, ordered});
     typed.push_back({n, exp, expressions});
     fs::remove(db);
@@ -224,6 +268,14 @@ int main(int argc, char** argv) {
                 static_cast<unsigned long long>(t.rows), t.plain.seconds, t.plain.cpu, t.typed.seconds,
                 t.typed.cpu, t.typed.seconds / t.plain.seconds, t.typed.cpu / t.plain.cpu,
                 holds ? "within 2x" : "OUT OF BOUNDS", t.typed.rows);
+  }
+  std::printf("\nselect Sum(Price) from %s (Currency), beside the exact sum of the values read\n", table.c_str());
+  std::printf("%9s  %20s %20s  %8s\n", "rows", "exact sum", "Sum(Price)", "s");
+  for (const MoneySum& m : sums) {
+    const bool equal = !m.exact.empty() && m.exact == m.statement;
+    if (!equal) rc = 1;
+    std::printf("%9llu  %20s %20s  %8.3f  %s\n", static_cast<unsigned long long>(m.rows), m.exact.c_str(),
+                m.statement.c_str(), m.seconds, equal ? "exact" : "NOT EXACT");
   }
   fs::remove_all(dir);
   return rc;

@@ -46,6 +46,7 @@ TEST(ComErrorText, CodesOfTheProviderInEnglish) {
   EXPECT_EQ(Message(JET_E_SYNTAX), "IDispatch error #3092");
   EXPECT_EQ(Message(JET_E_NOTABLE), "IDispatch error #3127");
   EXPECT_EQ(Message(JET_E_NOCOLUMN), "IDispatch error #3088");
+  EXPECT_EQ(Message(JET_E_SUBQUERYROWS), "At most one record can be returned by this subquery.");
   EXPECT_EQ(Message(HResultFromErrno(ENOENT)), "The system cannot find the file specified.");
   EXPECT_EQ(Message(HResultFromErrno(EACCES)), "Access is denied.");
   EXPECT_EQ(Message(HResultFromErrno(ENOSPC)), "There is not enough space on the disk.");
@@ -58,6 +59,7 @@ TEST(ComErrorText, CodesOfTheProviderInChinese) {
   EXPECT_EQ(Message(E_POINTER), "无效指针");
   EXPECT_EQ(Message(DISP_E_TYPEMISMATCH), "类型不匹配。");
   EXPECT_EQ(Message(HResultFromErrno(ENOENT)), "系统找不到指定的文件。");
+  EXPECT_EQ(Message(JET_E_SUBQUERYROWS), "此子查询最多只能返回一条记录。");
   EXPECT_EQ(Message(JET_E_SYNTAX), "IDispatch error #3092");  // no system text in any language
 }
 

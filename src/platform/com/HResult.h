@@ -28,6 +28,9 @@ constexpr HRESULT JET_E_SYNTAX = static_cast<HRESULT>(0x80040E14);       // #309
 constexpr HRESULT JET_E_NOTABLE = static_cast<HRESULT>(0x80040E37);      // #3127
 constexpr HRESULT JET_E_NOCOLUMN = static_cast<HRESULT>(0x80040E10);     // #3088
 constexpr HRESULT JET_E_TYPEMISMATCH = static_cast<HRESULT>(0x80040E07); // #3079
+// Jet's error 3354 (a subquery used as a value gave several rows) by its own
+// number, 0x80040200 + 3354; its text is in our table of system texts.
+constexpr HRESULT JET_E_SUBQUERYROWS = static_cast<HRESULT>(0x80040F1A); // #3354
 
 // A Win32 error code (errno mapped by the caller) as a result of the Win32 facility.
 constexpr HRESULT HRESULT_FROM_WIN32(uint32_t code) {

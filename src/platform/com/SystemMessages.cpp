@@ -26,6 +26,9 @@ constexpr MessageText kTexts[] = {
   {0x80020004u, N_("找不到参数。")},
   {0x80020005u, N_("类型不匹配。")},
   {0x8002000Au, N_("溢出。")},
+  // Jet's error 3354, which its provider words itself rather than leave to the
+  // "IDispatch error #3354" fallback.
+  {0x80040F1Au, N_("此子查询最多只能返回一条记录。")},
   // Win32 facility: what the errno mapping of Errno.h produces.
   {0x80070001u, N_("函数不正确。")},
   {0x80070002u, N_("系统找不到指定的文件。")},

@@ -68,7 +68,7 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
     sqlite3_db_config(m_db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
     sqlite3_db_config(m_db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
     sqlite3_db_config(m_db, SQLITE_DBCONFIG_ENABLE_LOAD_EXTENSION, 0, nullptr);
-    if (!RegisterVbaFunctions(m_db) || !RegisterTranslationFunctions(m_db) ||
+    if (!RegisterVbaFunctions(m_db) || !RegisterTranslationFunctions(m_db, &m_state) ||
         !RegisterJetModule(m_db, m_file, &m_state)) {
       sqlite3_close(m_db);
       throw _com_error(E_FAIL);

@@ -10,8 +10,9 @@ namespace {
 
 struct Row { int attribute; const char *name1, *name2, *expression; int flag; };
 
-// The rows as MSysQueries rows of query 7, through the stand-in reader.
-std::string Rebuilt(const std::vector<Row>& rows) {
+// The rows as MSysQueries rows of query 7 (whose Flags in MSysObjects are
+// `catalogFlags`), through the stand-in reader.
+std::string Rebuilt(const std::vector<Row>& rows, uint32_t catalogFlags = 0) {
   fake::Table q;
   q.name = "MSysQueries";
   jet::TableDef def;
@@ -25,7 +26,7 @@ std::string Rebuilt(const std::vector<Row>& rows) {
                       VARIANT::I4(r.flag)});
   fake::MdbFile file;
   file.Add(q);
-  return jet::RebuildSelect(*file.Scan("MSysQueries"), def, 7);
+  return jet::RebuildSelect(*file.Scan("MSysQueries"), def, 7, catalogFlags);
 }
 
 TEST(SavedQuery, KindsAndJoinShapes) {
@@ -36,7 +37,9 @@ TEST(SavedQuery, KindsAndJoinShapes) {
     rows.insert(rows.end(), more.begin(), more.end());
     return rows;
   };
-  const struct { const char* what; std::vector<Row> rows; std::string sql; } cases[] = {
+  // Access 2007 and later may write no kind row: the catalog's Flags tell it.
+  const std::vector<Row> noKind = {{0, 0, 0, 0, 0}, {255, 0, 0, 0, 0}, {5, "T", 0, 0, 0}, {6, "Y", 0, "T.x*2", 0}};
+  const struct { const char* what; std::vector<Row> rows; std::string sql; uint32_t flags = 0; } cases[] = {
       {"chains joined later", with({{7, "A", "B", "A.k = B.k", 1}, {7, "C", "D", "C.k = D.k", 2}, {7, "B", "D", "B.j = D.j", 1}}),
        "SELECT A.x FROM (A INNER JOIN B ON A.k = B.k) INNER JOIN (C LEFT JOIN D ON C.k = D.k) ON B.j = D.j"},
       {"two conditions", with({{7, "A", "B", "A.k = B.k", 1}, {7, "B", "A", "A.j = B.j", 1}}),
@@ -52,8 +55,11 @@ TEST(SavedQuery, KindsAndJoinShapes) {
                     {6, "V", 0, "Sum(T.v)", 0}, {9, 0, 0, "T.r", 2}, {9, 0, 0, "T.h", 1}},
        "TRANSFORM Sum(T.v) AS V SELECT T.r FROM T GROUP BY T.r PIVOT T.h In (1,2)"},
       {"an update query", {{1, 0, 0, 0, 4}, {5, "T", 0, 0, 0}, {6, 0, 0, "1", 0}}, ""},
+      {"a select by its flags", noKind, "SELECT T.x*2 AS Y FROM T", 3},
+      {"an update by its flags", noKind, "", 48},
+      {"a kind row before the flags", with({}), "SELECT A.x FROM A, B, C, D", 48},
   };
-  for (const auto& c : cases) EXPECT_EQ(Rebuilt(c.rows), c.sql) << c.what;
+  for (const auto& c : cases) EXPECT_EQ(Rebuilt(c.rows, c.flags), c.sql) << c.what;
 }
 
 }  // namespace

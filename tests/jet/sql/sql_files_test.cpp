@@ -240,6 +240,36 @@ TEST_F(Northwind, EverySavedQueryRunsOrSaysWhy) {
   EXPECT_NE(names.find("|Shippers.CompanyName|ProductID|"), std::string::npos) << names;
 }
 
+// An Access 2007+ file whose saved queries name their kind only in MSysObjects'
+// Flags: each runs by name, alone and filtered, with the first row Access shows.
+TEST(SqlFiles, SavedQueriesOfAnAccess2007File) {
+  auto db = jet::Database::Open(std::string(KELVANE_TESTDATA) + "/ASampleDatabase.accdb");
+  const struct { const char* sql; long rows; const char* first; } cases[] = {
+      {"select * from qryComputerHardwareInOwnerOrder", 24,
+       "30054|Admin & Accounts|Computer Hardware|GEO Blast|Surger 350 XL|2560"},
+      {"select [Asset No], Model from qryComputerHardwareInOwnerOrder where Owner = 'Sales'", 8, "30050|220ZX"},
+      {"select * from qryCostsSummedByOwner", 14, "Admin & Accounts|Computer Hardware|16332"},
+      {"select Owner, SumOfCost from qryCostsSummedByOwner where SumOfCost > 10000 order by SumOfCost desc", 3,
+       "Sales|18804"},
+      {"select * from qryGSTCalculations", 65, "30050|GEO Rocket|220ZX|1997/9/2|1995.5|1635.65573770492|359.844262295082"},
+      {"select * from qryGSTCalculations where Cost > 5000", 4,
+       "30055|GEO Blast|Laptop VVZ|1998/12/12|5433|4453.27868852459|979.721311475409"},
+  };
+  for (const auto& c : cases) {
+    long rows = 0;
+    std::string first;
+    for (auto cursor = db->Execute(c.sql); !cursor->Eof(); cursor->MoveNext(), ++rows) {
+      for (int i = 0; rows == 0 && i < cursor->ColumnCount(); ++i) {
+        std::string text;
+        VariantToText(cursor->Value(i), &text);
+        first += (i ? "|" : "") + text;
+      }
+    }
+    EXPECT_EQ(rows, c.rows) << c.sql;
+    EXPECT_EQ(first, c.first) << c.sql;
+  }
+}
+
 TEST_F(Northwind, SavedCrosstabAndUnion) {
   auto first = [&](const std::string& sql) {
     auto c = db->Execute(sql);
@@ -301,7 +331,18 @@ TEST_F(Northwind, ExpressionsTakeJetsTypes) {
       {"CCur(UnitPrice * Quantity * (1 - Discount))", " from [order details] where orderid = 10250 and productid = 51",
        VT_CY, "1261.4"},
       {"ProductName & ': ' & UnitPrice", chai, VT_BSTR, "Chai: 18"},
+      // A Single as text has its 7 digits, not the 15 of the Double it travels as.
+      {"CStr(Discount) & '|' & Discount & '|' & Left(Discount, 4)",
+       " from [order details] where orderid = 10250 and productid = 51", VT_BSTR, "0.15|0.15|0.15"},
       {"Freight > ALL (select Freight from orders where ShipVia = 1)", order, VT_BOOL, "0"},
+      // Money stays exact through +, -, Sum and comparisons, beyond what a REAL holds;
+      // CCur rounds the Double's exact value (2.98125 lies just above its half).
+      {"Sum(UnitPrice + CCur(123456789012.3456))", " from products", VT_CY, "9506172756173.3212"},
+      {"Max(UnitPrice + CCur(123456789012.3456)) & '|' & Min(UnitPrice - CCur(123456789012.3456))", " from products",
+       VT_BSTR, "123456789275.8456|-123456789009.8456"},
+      {"CCur(0.3) - CCur(0.1) = CCur(0.2) And CCur(0.1) + CCur(0.2) = CCur(0.3)", chai, VT_BOOL, "-1"},
+      {"CCur(2.98125)", chai, VT_CY, "2.9813"},
+      {"CategorySales", " from [Category Sales for 1995] where CategoryName = 'Seafood'", VT_CY, "62435.02"},
       // A date is a Date to the functions that inspect it, and its text to those of text.
       {"Format(OrderDate)", order, VT_BSTR, "1994/8/4"},
       {"VarType(OrderDate)", order, VT_I4, "7"},
@@ -334,6 +375,19 @@ TEST_F(Northwind, ErrorsAsJetGivesThem) {
   EXPECT_EQ(CodeOf("select top 4 * fromdate, id from orders"), JET_E_SYNTAX);
   EXPECT_EQ(CodeOf("select * from nosuchtable"), JET_E_NOTABLE);
   EXPECT_EQ(CodeOf("select nosuchcolumn from orders"), JET_E_NOCOLUMN);
+  // A field's alias in WHERE is a parameter with no value; a column of that name is the column.
+  EXPECT_EQ(CodeOf("select ProductID, UnitPrice * 2 as Dbl from Products where (UnitsInStock > 1 or [dbl] > 100)"),
+            JET_E_NOCOLUMN);
+  EXPECT_EQ(CodeOf("select UnitPrice * 2 as UnitPrice from Products where UnitPrice > 200"), S_OK);
+  // A subquery used as a value gives one row at most.
+  EXPECT_EQ(CodeOf("select * from Products where UnitPrice > (select UnitPrice from Products where CategoryID = 1)"),
+            JET_E_SUBQUERYROWS);
+  EXPECT_EQ(CodeOf("select (select o.OrderID from Orders o where o.CustomerID = c.CustomerID) from Customers c"),
+            JET_E_SUBQUERYROWS);
+  EXPECT_EQ(CodeOf("select * from Products where UnitPrice > (select UnitPrice from Products where ProductID = 1) "
+                   "and ProductID in (select ProductID from [Order Details]) and exists (select * from Orders)"),
+            S_OK);
+  EXPECT_EQ(CodeOf("select x.Dbl from (select UnitPrice * 2 as Dbl from Products) as x where Dbl > 500"), S_OK);
   EXPECT_EQ(CodeOf(" "), JET_E_EMPTYSTATEMENT);
 }
 

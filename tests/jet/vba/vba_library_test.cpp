@@ -45,7 +45,11 @@ TEST(VbaLibrary, Text) {
          {"StrConv('ア', 32)", "あ"}, {"StrConv('a', 64)", kInvalid}, {"StrReverse(Null)", "NULL"},
          {"StrReverse(123)", "321"}, {"StrReverse('中文ab')", "ba文中"}, {"Replace(Null, 'a', 'b')", "NULL"},
          {"Replace('aAa', 'a', 'x')", "xxx"}, {"Replace('aAa', 'a', 'x', 1, -1, 0)", "xAx"},
-         {"Replace(1212, 1, 3, '2', 1)", "232"}});
+         {"Replace(1212, 1, 3, '2', 1)", "232"},
+         // Positions and lengths in UTF-16 units: an emoji counts two, a cut through it drops the half.
+         {"Len('a😀a')", "4"}, {"Left('a😀a', 3)", "a😀"}, {"Left('a😀a', 2)", "a"}, {"Right('a😀a', 2)", "a"},
+         {"Mid('a😀bc', 4)", "bc"}, {"Mid('a😀bc', 2, 2)", "😀"}, {"InStr('a😀B', 'b')", "4"},
+         {"InStr(4, '😀a😀a', 'A')", "6"}, {"InStrRev('a😀a😀', 'a')", "4"}, {"Replace('😀a😀a', 'A', 'x', 3)", "x😀x"}});
 }
 
 TEST(VbaLibrary, Conversion) {

@@ -56,7 +56,7 @@ class MdbFileImpl : public MdbFile {
       if (!queries) return std::string();
       try {
         TableRows rows(m_pager, DefinitionPtr(*queries), m_codePage);
-        return RebuildSelect(rows, *DefinitionPtr(*queries), o.id);
+        return RebuildSelect(rows, *DefinitionPtr(*queries), o.id, o.flags);
       } catch (const _com_error&) {
         return std::string();  // a query we cannot rebuild reads as one without text
       }

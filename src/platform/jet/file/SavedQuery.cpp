@@ -22,6 +22,17 @@ struct QueryRow {
 };
 
 enum : int { kSelectQuery = 1, kCrosstabQuery = 6, kUnionQuery = 9 };
+// The same kinds in bits 4-7 of the query's Flags in MSysObjects (0 select, 16
+// crosstab, 128 union; the other values are action, data-definition and
+// pass-through queries).
+int KindFromCatalogFlags(uint32_t flags) {
+  switch (flags & 0xF0) {
+    case 0x00: return kSelectQuery;
+    case 0x10: return kCrosstabQuery;
+    case 0x80: return kUnionQuery;
+    default: return 0;
+  }
+}
 enum : int { kCrosstabValue = 0, kCrosstabPivot = 1 };
 enum : int { kSelectStar = 1, kDistinct = 2, kOwnerAccess = 4, kDistinctRow = 8, kTop = 16, kPercent = 32 };
 
@@ -130,7 +141,7 @@ std::string FromClause(const std::vector<QueryRow>& tables, const std::vector<Qu
 
 }  // namespace
 
-std::string RebuildSelect(RowStream& rows, const TableDef& def, uint32_t objectId) {
+std::string RebuildSelect(RowStream& rows, const TableDef& def, uint32_t objectId, uint32_t catalogFlags) {
   const int cId = Find(def, "ObjectId"), cAttr = Find(def, "Attribute"), cName1 = Find(def, "Name1"),
             cName2 = Find(def, "Name2"), cExpr = Find(def, "Expression"), cFlag = Find(def, "Flag");
   if (cId < 0 || cAttr < 0 || cName1 < 0 || cName2 < 0 || cExpr < 0 || cFlag < 0) return std::string();
@@ -150,9 +161,9 @@ std::string RebuildSelect(RowStream& rows, const TableDef& def, uint32_t objectI
     for (const QueryRow& r : q) if (r.attribute == attribute) out.push_back(r);
     return out;
   };
+  if (q.empty()) return std::string();
   const std::vector<QueryRow> kind = all(1);
-  if (kind.empty()) return std::string();
-  const int queryKind = kind[0].flag;
+  const int queryKind = kind.empty() ? KindFromCatalogFlags(catalogFlags) : kind[0].flag;
   if (queryKind != kSelectQuery && queryKind != kCrosstabQuery && queryKind != kUnionQuery)
     return std::string();  // an action, data-definition or pass-through query
   int flags = 0;

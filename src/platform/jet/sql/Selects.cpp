@@ -5,6 +5,7 @@
 #include <set>
 
 #include "platform/com/ComError.h"
+#include "platform/jet/sql/Money.h"
 #include "platform/jet/sql/Tree.h"
 
 namespace jet::sql {
@@ -284,8 +285,10 @@ bool EndsFrom(const Unit& u) {
 
 bool IsAggregateCall(const Unit& u) {
   if (!u.call) return false;
+  // (and the exact Sum and Avg of Currency and Decimal the typing puts for them)
   static const std::set<std::string> names = {"count", "sum", "avg", "min", "max", "vba_first", "vba_last",
-                                              "vba_stdev", "vba_stdevp", "vba_var", "vba_varp"};
+                                              "vba_stdev", "vba_stdevp", "vba_var", "vba_varp",
+                                              kCurrencySum, kCurrencyAverage, kDecimalSum};
   return names.count(LowerAscii(u.tok.text)) > 0;
 }
 

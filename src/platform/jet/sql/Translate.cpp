@@ -107,6 +107,7 @@ std::string Translate(const std::string& jetSql, StatementShape* shape, const Co
   UnwrapSelectMembers(root);
   sql::Rewrite(root, true, shape, lookup);
   sql::MatchPlain(root, shape);
+  sql::GuardScalarSubqueries(root);
   std::string out;
   sql::Emit(root, &out);
   return out;

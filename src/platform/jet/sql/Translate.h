@@ -41,9 +41,13 @@ struct ResultTypes {
   bool whole = false;  // `first` is every column
 };
 
+struct ScanState;
 // Registers on `db` the functions the translated SQL calls beyond the VBA
-// library (a date turned into its text form). False when SQLite refuses.
-bool RegisterTranslationFunctions(sqlite3* db);
+// library (the text forms of dates, Singles and Currency, the exact + - and Sum of
+// money, the check of a subquery used as a value); they keep what they need in
+// `state` and leave their errors there, so it must outlive the connection.
+// False when SQLite refuses.
+bool RegisterTranslationFunctions(sqlite3* db, ScanState* state);
 
 // Throws _com_error: JET_E_EMPTYSTATEMENT for a statement of blanks only,
 // JET_E_SYNTAX for what Jet cannot parse, E_FAIL for statements that would change

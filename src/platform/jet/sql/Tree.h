@@ -9,7 +9,9 @@
 #include "platform/jet/sql/Tokens.h"
 #include "platform/jet/sql/Translate.h"
 
-namespace jet { struct CrosstabHeading; }
+struct sqlite3;
+
+namespace jet { struct CrosstabHeading; struct ScanState; }
 
 namespace jet::sql {
 
@@ -63,5 +65,10 @@ void RewriteSelects(List& list, bool outermost, StatementShape* shape, const Col
 void ExpandSelectAliases(List& list, const ColumnLookup* lookup);
 // Whether the whole statement is a plain select of one table (fills shape).
 void MatchPlain(const List& root, StatementShape* shape);
+// Each subquery used as a value that may give several rows, read through the
+// aggregate that fails at a second row (ScalarSubqueries.cpp); typed already.
+void GuardScalarSubqueries(List& root);
+// That aggregate, which leaves JET_E_SUBQUERYROWS in `state` for the runner.
+bool RegisterSingleRowCheck(sqlite3* db, ScanState* state);
 
 }  // namespace jet::sql

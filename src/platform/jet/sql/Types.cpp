@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/com/ComError.h"
+#include "platform/jet/sql/Money.h"
 #include "platform/jet/sql/TypeRules.h"
 #include "platform/jet/vba/Functions.h"
 
@@ -228,8 +229,10 @@ class Typer {
     if (r.done() || !IsOp(r.at(), "-")) return t;
     OperandAsValue(r.list, start, r.i, t);
     while (!r.done() && IsOp(r.at(), "-")) {
-      ++r.i;
+      const size_t op = r.i++;
       t = sql::Additive(t, ValueOperand(r, &Typer::Multiplicative), true);
+      if (t == T::Currency || t == T::Decimal)
+        AsCall(r.list, start, op, r.i, t == T::Currency ? kCurrencySubtract : kDecimalSubtract);
     }
     return t;
   }
@@ -376,8 +379,11 @@ class Typer {
     WrapArguments(name, args.kids, types);
     if (name == "cstr" && !types.empty() && types[0] == T::Date) {
       fn.tok.text = kDateTextFunction;  // CStr of a date is the date's text
+    } else if (name == "cstr" && !types.empty() && (types[0] == T::Single || types[0] == T::Currency)) {
+      fn.tok.text = TextFunction(types[0]);  // and of a Single its 7 digits, of a Currency its amount
     }
     const T result = FunctionResult(name, types);
+    if (const char* exact = ExactMoney(name, result, types)) fn.tok.text = exact;
     if ((name == "iif" && types.size() == 3) || (name == "switch" && types.size() % 2 == 0)) {
       BranchesAsCase(list, c, name);
       return result;
@@ -423,6 +429,34 @@ class Typer {
     list[c + 1] = std::move(whole);
   }
 
+  // The function that gives a value of type `t` its text form in a statement.
+  static const char* TextFunction(T t) {
+    return t == T::Date ? kDateTextFunction : t == T::Single ? kSingleTextFunction : kCurrencyText;
+  }
+
+  // The exact operation for a +, Sum or Avg whose Jet type is Currency or Decimal
+  // (Money.h); null for any other call.
+  static const char* ExactMoney(const std::string& name, T result, const std::vector<T>& types) {
+    const T arg = types.empty() ? T::Unknown : types[0];
+    if (name == "add") return result == T::Currency ? kCurrencyAdd : result == T::Decimal ? kDecimalAdd : nullptr;
+    if (name == "sum") return arg == T::Currency ? kCurrencySum : arg == T::Decimal ? kDecimalSum : nullptr;
+    if (name == "avg") return arg == T::Currency ? kCurrencyAverage : nullptr;
+    return nullptr;
+  }
+
+  // Units [a, b) of `list`, an operator at `op` between two operands, as the call
+  // fn(left, right); the call takes the first unit's place and the others stay as
+  // empty units, so that the positions the parse holds do not move.
+  static void AsCall(List& list, size_t a, size_t op, size_t b, const char* fn) {
+    Unit args{{TokKind::Open, "("}, {}, true, false};
+    for (size_t k = a; k < b; ++k) {
+      if (k == op) args.kids.push_back(Unit{{TokKind::Op, ","}, {}, false, false});
+      else args.kids.push_back(std::move(list[k]));
+      list[k] = Raw("");
+    }
+    list[a] = Unit{{TokKind::Open, "("}, {Unit{{TokKind::Word, fn}, {}, false, true}, std::move(args)}, true, false};
+  }
+
   // VBA's VarType code of a value of type `t`; 0 where the type is not known.
   static int VarTypeCode(T t) {
     switch (t) {
@@ -449,7 +483,8 @@ class Typer {
         "left", "leftb", "right", "rightb", "mid", "midb", "len", "lenb", "lcase", "ucase", "ltrim", "rtrim",
         "trim", "strconv", "strreverse", "asc", "ascb", "ascw", "val", "format"};
     if (firstOnly.count(name)) return arg == 0;
-    if (name == "cat" || name == "instrrev" || name == "strcomp") return arg <= 1;
+    if (name == "cat") return true;  // a & b & c is one call of all three
+    if (name == "instrrev" || name == "strcomp") return arg <= 1;
     if (name == "replace") return arg <= 2;
     if (name == "instr" || name == "instrb") return count >= 3 ? arg == 1 || arg == 2 : arg <= 1;
     return false;
@@ -487,8 +522,8 @@ class Typer {
   }
 
   // The arguments of a call as Jet passes them: a Yes/No the grammar made as -1
-  // or 0 (a condition of IIf or Switch needs only its truth), and for & a date
-  // by its text form.
+  // or 0 (a condition of IIf or Switch needs only its truth), and for & and the
+  // text functions a date, a Single or a Currency by its text form.
   static void WrapArguments(const std::string& name, List& kids, const std::vector<T>& types) {
     size_t a = 0, arg = 0;
     for (size_t k = 0; k <= kids.size(); ++k) {
@@ -498,12 +533,13 @@ class Typer {
       bool condition = (name == "iif" && arg == 0) || (name == "switch" && arg % 2 == 0);
       bool truth = t == T::Boolean && !single && !condition;
       bool date = t == T::Date && TextParameter(name, arg, types.size());
-      if ((truth || date) && k > a) {
+      bool text = (t == T::Single || t == T::Currency) && TextParameter(name, arg, types.size());
+      if ((truth || date || text) && k > a) {
         List part(kids.begin() + static_cast<long>(a), kids.begin() + static_cast<long>(k));
         if (truth) {
           AsJetTruth(part);
         } else {
-          part = {Unit{{TokKind::Word, kDateTextFunction}, {}, false, true},
+          part = {Unit{{TokKind::Word, TextFunction(t)}, {}, false, true},
                   Unit{{TokKind::Open, "("}, std::move(part), true, false}};
         }
         kids.erase(kids.begin() + static_cast<long>(a), kids.begin() + static_cast<long>(k));
@@ -580,6 +616,49 @@ class Typer {
     }
   }
 
+  // The names the select list [a, b) gives its fields with AS, in lower case.
+  static std::set<std::string> SelectAliases(const List& list, size_t a, size_t b) {
+    std::set<std::string> out;
+    for (size_t k = a; k + 1 < b; ++k)
+      if (IsWord(list[k], "as") && IsName(list[k + 1])) out.insert(LowerAscii(list[k + 1].tok.text));
+    return out;
+  }
+
+  // Whether `name` is a column of a source of the scope or of a scope around it;
+  // unknown (false, with *known false) when a source's columns are not known.
+  static bool SourceColumn(const Scope& scope, const std::string& name, bool* known) {
+    const std::string n = LowerAscii(name);
+    *known = true;
+    for (const Scope* s = &scope; s; s = s->parent) {
+      for (const Source& src : s->sources) {
+        *known = *known && src.known;
+        for (const TypedColumn& c : src.columns)
+          if (LowerAscii(c.name) == n) return true;
+      }
+    }
+    return false;
+  }
+
+  // Jet reads a WHERE clause before the select list: a field's alias used there
+  // names nothing, and Jet takes it as a parameter with no value (SQLite would
+  // quietly read the alias's expression). Parenthesized parts are searched too;
+  // subqueries have their own select lists.
+  static void RefuseAliases(const List& list, size_t a, size_t b, const std::set<std::string>& aliases,
+                            const Scope& scope) {
+    if (aliases.empty()) return;
+    for (size_t k = a; k < b; ++k) {
+      const Unit& u = list[k];
+      if (u.group) {
+        if (u.kids.empty() || !IsWord(u.kids[0], "select")) RefuseAliases(u.kids, 0, u.kids.size(), aliases, scope);
+        continue;
+      }
+      if (!IsName(u) || u.call || !aliases.count(LowerAscii(u.tok.text))) continue;
+      if ((k > a && IsOp(list[k - 1], ".")) || (k + 1 < b && IsOp(list[k + 1], "."))) continue;
+      bool known;
+      if (!SourceColumn(scope, u.tok.text, &known) && known) throw _com_error(JET_E_NOCOLUMN);
+    }
+  }
+
   bool Lookup(const std::string& name, std::vector<TypedColumn>* columns) {
     return m_lookup && *m_lookup && (*m_lookup)(name, columns);
   }
@@ -650,6 +729,7 @@ std::vector<TypedColumn> Typer::Select(List& list, size_t s, size_t end, const S
     if (list[c].tok.kind == TokKind::Raw && list[c].tok.text == "LIMIT") break;
     size_t e = start;
     while (e < end && !EndsClause(list[e])) ++e;
+    if (IsWord(list[c], "where")) RefuseAliases(list, start, e, SelectAliases(list, p, from), scope);
     size_t x = start;
     for (size_t k = start; k <= e; ++k) {
       if (k < e && !IsOp(list[k], ",")) continue;
@@ -664,6 +744,7 @@ std::vector<TypedColumn> Typer::Select(List& list, size_t s, size_t end, const S
 }  // namespace
 
 const char kDateTextFunction[] = "vba_datetext";
+const char kSingleTextFunction[] = "vba_singletext";
 
 ResultTypes TypeStatement(List& root, const ColumnLookup* lookup) {
   Typer typer(lookup);

@@ -17,5 +17,8 @@ ResultTypes TypeStatement(List& root, const ColumnLookup* lookup);
 // The SQL function that gives a date (a day number) its text form, as
 // VariantChangeType writes a VT_DATE; text and NULL pass unchanged.
 extern const char kDateTextFunction[];
+// The same for a Single, with its 7 significant digits as VariantChangeType
+// writes a VT_R4; other values pass unchanged.
+extern const char kSingleTextFunction[];
 
 }  // namespace jet::sql

@@ -16,6 +16,17 @@
 // significant digits) still travel as the nearest REAL, so that they compare and
 // sort right; the scans remember their exact values by that REAL (ScanState), and
 // the cursor hands those back.
+// Precisely, for Currency: the REAL is cy / 10000.0 rounded to nearest, cy being
+// Jet's scaled 64-bit integer. Up to |cy| < 2^53 (amounts within about ±900
+// billion, every real-world one) that REAL is distinct per amount and gives cy
+// back as llround(REAL * 10000), so equality, order and SQLite's min/max between
+// Currency values, and against any other number, are exact, and an index keyed by
+// the REAL agrees with SQLite's comparisons. Beyond that, neighbouring amounts may
+// share a REAL; the exact value still comes back through ScanState. The same holds
+// for a Decimal of at most 15 significant digits (its REAL reads back as the
+// shortest decimal). Arithmetic that must stay exact (+, -, Sum, Avg typed
+// Currency or Decimal) reads the REALs back into exact values first (Money.h) and
+// hands out the REAL nearest its exact result by the same rule.
 #pragma once
 #include <map>
 #include <memory>

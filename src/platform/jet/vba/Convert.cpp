@@ -60,13 +60,20 @@ void CDbl(sqlite3_context* ctx, int, sqlite3_value** argv) {
   sqlite3_result_double(ctx, d);
 }
 
-// CCur: the amount rounded half to even at 4 decimals, as Currency holds it.
+// CCur: the amount rounded half to even at 4 decimals, as Currency holds it. The
+// rounding goes by the Double's exact value: d * 10000 in doubles can round onto a
+// half (2.98125, stored a little above, times 10000 gives 29812.5 and then
+// 2.9812) where the exact product lies above it, and Jet gives 2.9813.
 void CCur(sqlite3_context* ctx, int, sqlite3_value** argv) {
   if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(ctx);
   double d;
   if (!ValueNumber(argv[0], &d)) return Mismatch(ctx);
   if (std::fabs(d) > 922337203685477.0) return Overflow(ctx);
-  sqlite3_result_double(ctx, std::nearbyint(d * 10000.0) / 10000.0);
+  const double scaled = d * 10000.0;
+  const double error = std::fma(d, 10000.0, -scaled);  // the exact product is scaled + error
+  double whole = std::nearbyint(scaled);
+  if (std::fabs(scaled - whole) == 0.5 && error != 0) whole = error > 0 ? std::ceil(scaled) : std::floor(scaled);
+  sqlite3_result_double(ctx, whole / 10000.0);
 }
 
 void CSng(sqlite3_context* ctx, int, sqlite3_value** argv) {

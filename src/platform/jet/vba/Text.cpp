@@ -1,4 +1,6 @@
-// The VBA text functions. Positions and lengths count characters, not bytes.
+// The VBA text functions. Positions and lengths count characters as VBA does: in
+// UTF-16 units, so that a character beyond the Basic Multilingual Plane (an emoji)
+// counts two, and a cut through its middle drops the stray half.
 #include <algorithm>
 #include <cmath>
 #include <string>
@@ -20,6 +22,26 @@ void ResultText(sqlite3_context* ctx, const std::string& s) {
   sqlite3_result_text(ctx, s.data(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
 }
 
+std::u16string Units(const std::string& s);
+std::string FromUnits(const std::u16string& units);
+
+// Whether the text holds a character of two UTF-16 units (four UTF-8 bytes):
+// when it does not, characters and units are one, and the byte walks serve.
+bool HasPairs(const std::string& s) {
+  for (unsigned char c : s)
+    if (c >= 0xF0) return true;
+  return false;
+}
+
+// Units [from, from + count) of the text, clamped to its length.
+std::string UnitSlice(const std::string& s, int64_t from, int64_t count) {
+  std::u16string u = Units(s);
+  const int64_t size = static_cast<int64_t>(u.size());
+  from = std::min(from, size);
+  count = std::min(count, size - from);
+  return FromUnits(u.substr(static_cast<size_t>(from), static_cast<size_t>(count)));
+}
+
 // A count argument: a number rounded as VBA does; false (and an error set) when
 // it is no number or negative.
 bool CountArg(sqlite3_context* ctx, sqlite3_value* v, int64_t* out, int64_t min = 0) {
@@ -39,6 +61,7 @@ void Left(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
   std::string s = ValueText(argv[0]);
   int64_t n;
   if (!CountArg(ctx, argv[1], &n)) return;
+  if (HasPairs(s)) return ResultText(ctx, UnitSlice(s, 0, n));
   auto* p = reinterpret_cast<const unsigned char*>(s.data());
   ResultText(ctx, s.substr(0, static_cast<size_t>(ByteOffset(p, static_cast<int>(s.size()), n))));
 }
@@ -48,6 +71,10 @@ void Right(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
   std::string s = ValueText(argv[0]);
   int64_t n;
   if (!CountArg(ctx, argv[1], &n)) return;
+  if (HasPairs(s)) {
+    const int64_t units = static_cast<int64_t>(Units(s).size());
+    return ResultText(ctx, UnitSlice(s, std::max<int64_t>(0, units - n), n));
+  }
   auto* p = reinterpret_cast<const unsigned char*>(s.data());
   int64_t chars = CharCount(p, static_cast<int>(s.size()));
   int64_t skip = std::max<int64_t>(0, chars - n);
@@ -60,6 +87,7 @@ void Mid(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
   int64_t start, len = INT64_MAX;
   if (!CountArg(ctx, argv[1], &start, 1)) return;
   if (argc == 3 && sqlite3_value_type(argv[2]) != SQLITE_NULL && !CountArg(ctx, argv[2], &len)) return;
+  if (HasPairs(s)) return ResultText(ctx, UnitSlice(s, start - 1, len));
   auto* p = reinterpret_cast<const unsigned char*>(s.data());
   int size = static_cast<int>(s.size());
   int from = ByteOffset(p, size, start - 1);
@@ -70,7 +98,9 @@ void Mid(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
 void Len(sqlite3_context* ctx, int, sqlite3_value** argv) {
   if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(ctx);
   std::string s = ValueText(argv[0]);
-  sqlite3_result_int64(ctx, CharCount(reinterpret_cast<const unsigned char*>(s.data()), static_cast<int>(s.size())));
+  int64_t pairs = 0;  // each four-byte character is a second unit
+  for (unsigned char c : s) pairs += c >= 0xF0 ? 1 : 0;
+  sqlite3_result_int64(ctx, CharCount(reinterpret_cast<const unsigned char*>(s.data()), static_cast<int>(s.size())) + pairs);
 }
 
 template <uint32_t (*Map)(uint32_t)>
@@ -101,14 +131,15 @@ void Space(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
   ResultText(ctx, std::string(static_cast<size_t>(n), ' '));
 }
 
-// The folded characters of a text, for case-blind searching.
-std::u32string Folded(const std::string& s) {
-  std::u32string out;
-  auto* p = reinterpret_cast<const unsigned char*>(s.data());
-  const unsigned char* e = p + s.size();
-  while (p < e) out += FoldChar(NextChar(p, e));
-  return out;
+// The UTF-16 units of a text, folded for case-blind searching unless `binary`
+// (the halves of a pair are no letters and stay as they are).
+std::u16string Folded(std::u16string units, bool binary) {
+  if (!binary)
+    for (char16_t& c : units)
+      if (c < 0xD800 || c > 0xDFFF) c = static_cast<char16_t>(FoldChar(c));
+  return units;
 }
+std::u16string SearchUnits(const std::string& s, bool binary) { return Folded(Units(s), binary); }
 
 // InStr([start,] text, search [, compare]): the 1-based character position, 0 when
 // absent. Text compares without regard to case unless compare is 0 (binary).
@@ -123,25 +154,11 @@ void InStr(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
   if (sqlite3_value_type(argv[base]) == SQLITE_NULL || sqlite3_value_type(argv[base + 1]) == SQLITE_NULL)
     return sqlite3_result_null(ctx);
   bool binary = argc == 4 && sqlite3_value_type(argv[3]) != SQLITE_NULL && sqlite3_value_int(argv[3]) == 0;
-  std::u32string text, search;
-  if (binary) {
-    std::string t = ValueText(argv[base]), q = ValueText(argv[base + 1]);
-    auto chars = [](const std::string& s) {
-      std::u32string out;
-      auto* p = reinterpret_cast<const unsigned char*>(s.data());
-      const unsigned char* e = p + s.size();
-      while (p < e) out += NextChar(p, e);
-      return out;
-    };
-    text = chars(t);
-    search = chars(q);
-  } else {
-    text = Folded(ValueText(argv[base]));
-    search = Folded(ValueText(argv[base + 1]));
-  }
+  std::u16string text = SearchUnits(ValueText(argv[base]), binary);
+  std::u16string search = SearchUnits(ValueText(argv[base + 1]), binary);
   if (static_cast<size_t>(start - 1) > text.size()) return sqlite3_result_int(ctx, 0);
   size_t at = text.find(search, static_cast<size_t>(start - 1));
-  sqlite3_result_int64(ctx, at == std::u32string::npos ? 0 : static_cast<int64_t>(at) + 1);
+  sqlite3_result_int64(ctx, at == std::u16string::npos ? 0 : static_cast<int64_t>(at) + 1);
 }
 
 void Chr(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
@@ -187,25 +204,20 @@ void Replace(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
   start = std::nearbyint(start);
   count = std::nearbyint(count);
   if (start < 1 || count < -1) return ErrorInvalidCall(ctx);
-  std::u32string text = Chars(ValueText(argv[0])), find = Chars(ValueText(argv[1]));
-  std::u32string with = Chars(ValueText(argv[2]));
+  std::u16string text = Units(ValueText(argv[0])), with = Units(ValueText(argv[2]));
   if (start > static_cast<double>(text.size())) return ResultString(ctx, "");
   text.erase(0, static_cast<size_t>(start) - 1);
   bool binary = compare == 0;
-  std::u32string hay = text, needle = find;
-  if (!binary) {
-    for (char32_t& c : hay) c = FoldChar(c);
-    for (char32_t& c : needle) c = FoldChar(c);
-  }
-  std::u32string out;
+  std::u16string hay = Folded(text, binary), needle = SearchUnits(ValueText(argv[1]), binary);
+  std::u16string out;
   size_t pos = 0;
-  for (size_t at; count != 0 && !needle.empty() && (at = hay.find(needle, pos)) != std::u32string::npos;
+  for (size_t at; count != 0 && !needle.empty() && (at = hay.find(needle, pos)) != std::u16string::npos;
        pos = at + needle.size(), count -= count > 0 ? 1 : 0) {
-    if (!FitsLength(ctx, 4.0 * static_cast<double>(out.size() + (at - pos) + with.size()))) return;
+    if (!FitsLength(ctx, 3.0 * static_cast<double>(out.size() + (at - pos) + with.size()))) return;
     out += text.substr(pos, at - pos) + with;
   }
   out += text.substr(pos);
-  ResultString(ctx, Utf8(out));
+  ResultString(ctx, FromUnits(out));
 }
 
 std::u32string Chars(const std::string& s) {
@@ -233,15 +245,14 @@ void InStrRev(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
   double compare = 1;
   if (argc == 4 && !NumberArg(ctx, argv[3], &compare)) return;
   bool binary = compare == 0;
-  std::string t = ValueText(argv[0]), q = ValueText(argv[1]);
-  std::u32string text = binary ? Chars(t) : Folded(t), search = binary ? Chars(q) : Folded(q);
+  std::u16string text = SearchUnits(ValueText(argv[0]), binary), search = SearchUnits(ValueText(argv[1]), binary);
   size_t len = text.size();
   if (start > static_cast<double>(len)) return sqlite3_result_int(ctx, 0);
   size_t limit = start < 0 ? len : static_cast<size_t>(start);
   if (search.empty()) return sqlite3_result_int64(ctx, static_cast<int64_t>(limit));
   if (search.size() > limit) return sqlite3_result_int(ctx, 0);
   size_t at = text.substr(0, limit).rfind(search);
-  sqlite3_result_int64(ctx, at == std::u32string::npos ? 0 : static_cast<int64_t>(at) + 1);
+  sqlite3_result_int64(ctx, at == std::u16string::npos ? 0 : static_cast<int64_t>(at) + 1);
 }
 
 void StrReverse(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
@@ -333,6 +344,8 @@ std::string FromUnits(const std::u16string& units) {
     char32_t c = units[i];
     if (c >= 0xD800 && c < 0xDC00 && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] < 0xE000)
       c = 0x10000 + ((c - 0xD800) << 10) + (units[++i] - 0xDC00);
+    else if (c >= 0xD800 && c <= 0xDFFF)
+      continue;  // half of a pair: UTF-8 has no form for it
     AppendChar(c, &out);
   }
   return out;
