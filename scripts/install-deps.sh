@@ -2,6 +2,8 @@
 # Installs the Debian packages the build, the program and the tests need, and any
 # package named as an argument (`make fuzz` adds clang and llvm).
 # Idempotent: when everything is present it changes nothing and needs no network.
+# Run by a user who is not root, it installs through sudo; without sudo it names
+# what is missing and the command to run as root, and exits 1.
 set -euo pipefail
 packages=(
   g++ make cmake pkg-config
@@ -18,7 +20,8 @@ packages=(
   nodejs npm                 # the independent reader the fixture cross-check uses
   librsvg2-bin               # the icon's PNG sizes, rendered from its SVG at build time
   gettext                    # msgfmt builds the English catalog; xgettext refreshes po/kelvane.pot
-  dpkg-dev file              # make deb: dpkg-shlibdeps finds the package's dependencies
+  dpkg-dev file              # make deb: dpkg-shlibdeps finds the package's dependencies, dpkg-buildflags the hardening
+  lintian man-db             # the package test: lintian on the .deb, its manual pages read through man
   desktop-file-utils appstream shared-mime-info libglib2.0-bin  # checks of the menu entry, AppStream file, file type
   "$@"
 )
@@ -32,7 +35,16 @@ if command -v node >/dev/null && command -v npm >/dev/null; then
 fi
 read -r -a missing <<<"${missing[*]}"
 [ ${#missing[@]} -eq 0 ] && exit 0
-sudo=""; [ "$(id -u)" -eq 0 ] || sudo="sudo"
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then
+  if ! command -v sudo >/dev/null; then
+    echo "Missing Debian packages: ${missing[*]}" >&2
+    echo "Run this as root (for instance after su -), then try again:" >&2
+    echo "  apt-get install --no-install-recommends ${missing[*]}" >&2
+    exit 1
+  fi
+  sudo="sudo"
+fi
 echo "Installing: ${missing[*]}"
 $sudo apt-get update -qq
 DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -13,5 +13,6 @@ kelvane_test(jet_writer_test PkgConfig::MDB)
 # The fixtures read back by mdb-reader (node), an independent reader.
 add_test(NAME jet_writer_crosscheck
          COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/crosscheck/run.sh
-                 $<TARGET_FILE:kelvane_make_fixture> ${CMAKE_BINARY_DIR}/crosscheck)
+                 $<TARGET_FILE:kelvane_make_fixture> ${CMAKE_BINARY_DIR}/crosscheck
+                 ${CMAKE_BINARY_DIR}/crosscheck-npm.lock)
 set_tests_properties(jet_writer_crosscheck PROPERTIES TIMEOUT 600)

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <memory>
 
+#include "platform/com/Translate.h"
+
 namespace {
 
 int HexValue(char c) {
@@ -61,8 +63,8 @@ std::string Absolute(std::string path) {
 
 }  // namespace
 
-std::optional<std::string> ParseCommandLine(int argc, char** argv) {
-  std::string file;
+CommandLine ParseCommandLine(int argc, char** argv) {
+  CommandLine line;
   bool optionsEnd = false;
   int files = 0;
   for (int i = 1; i < argc; ++i) {
@@ -71,14 +73,28 @@ std::optional<std::string> ParseCommandLine(int argc, char** argv) {
       optionsEnd = true;
       continue;
     }
-    if ((!optionsEnd && arg[0] == '-') || arg[0] == '\0' || ++files > 1) return std::nullopt;
-    file = Absolute(PathOfArgument(arg));
+    if (!optionsEnd && std::strcmp(arg, "--help") == 0) return {CommandLine::Action::kHelp, ""};
+    if (!optionsEnd && std::strcmp(arg, "--version") == 0) return {CommandLine::Action::kVersion, ""};
+    if ((!optionsEnd && arg[0] == '-') || arg[0] == '\0' || ++files > 1) {
+      return {CommandLine::Action::kWrong, ""};
+    }
+    line.file = Absolute(PathOfArgument(arg));
   }
-  return file;
+  return line;
 }
 
 std::string CommandLineUsage(const char* argv0) {
   const char* slash = argv0 ? std::strrchr(argv0, '/') : nullptr;
   std::string name = slash ? slash + 1 : (argv0 && *argv0 ? argv0 : "kelvane");
   return "usage: " + name + " [FILE.mdb | FILE.accdb]";
+}
+
+std::string CommandLineHelp(const char* argv0) {
+  return CommandLineUsage(argv0) + "\n" +
+         _("打开导出窗口，把 Access 数据库（.mdb、.accdb）中一个表的记录或一条 SQL 语句的结果导出为文本文件。\n"
+           "给出文件时，窗口打开时即选中该文件并列出其中的表。") +
+         "\n\n" +
+         _("      --help      显示本帮助并退出\n"
+           "      --version   显示版本并退出\n") +
+         "\n" + _("不开窗口，从命令行导出：kelvane-export --help") + "\n";
 }

@@ -2,14 +2,15 @@
 # The cross-check CTest runs: writes each ready-made fixture with kelvane_make_fixture
 # and reads it back with mdb-reader. Installs mdb-reader (pinned in package-lock.json)
 # on the first run only; later runs need no network.
-#   run.sh <kelvane_make_fixture> <work dir>
+#   run.sh <kelvane_make_fixture> <work dir> <npm lock file>
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 make_fixture=$1
 work=$2
+lock=$3
 mkdir -p "$work"
 . "$here/install.sh"
-crosscheck_install "$here"
+crosscheck_install "$here" "$lock"
 passed=0
 failed=0
 check() {  # check <file name> <kind> [rows] [options]

@@ -2,15 +2,16 @@
 # The real Access files read by our reader (kelvane_mdb_dump) and by mdb-reader, every
 # value of every user table compared. Installs mdb-reader (pinned in package-lock.json)
 # on the first run only, under the same lock as run.sh; later runs need no network.
-#   testdata_check.sh <kelvane_mdb_dump> <testdata dir> <work dir>
+#   testdata_check.sh <kelvane_mdb_dump> <testdata dir> <work dir> <npm lock file>
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 dump=$1
 data=$2
 work=$3
+lock=$4
 mkdir -p "$work"
 . "$here/install.sh"
-crosscheck_install "$here"
+crosscheck_install "$here" "$lock"
 passed=0
 failed=0
 for file in V1997_test.mdb V2000_test.mdb V2000_empty.mdb nwind.mdb V2007_test.accdb \

@@ -3,19 +3,24 @@
 # started in another folder, the real binary lists that file's tables at start-up in
 # place of a stored path whose file is gone (its error box would hold the window
 # back), and saves the file's absolute path and first table on Esc. A line it does
-# not take gets one usage line on stderr and status 2, with no display needed.
+# not take gets one usage line on stderr and status 2, --help its usage on stdout
+# and status 0, with no display needed.
 # usage: open_e2e.sh <kelvane binary> <kelvane_make_fixture binary>
 set -euo pipefail
 . "$(dirname "$0")/lib.sh"
 app=$1 make_fixture=$2
 e2e_init
 t=$E2E_TMP
-for line in "-x" "--help" "-" "a.mdb b.mdb" "-- a.mdb -b.mdb"; do
+for line in "-x" "--helps" "-" "a.mdb b.mdb" "-- a.mdb -b.mdb"; do
   rc=0
   env -u DISPLAY "$app" $line >"$t/out" 2>"$t/err" || rc=$?  # word-split on purpose
   [ "$rc" = 2 ] && [ ! -s "$t/out" ] && [ "$(grep -c '^usage: kelvane ' "$t/err")$(wc -l <"$t/err")" = 11 ] ||
     e2e_fail "'$line': status $rc, $(cat "$t/out" "$t/err")"
 done
+rc=0
+env -u DISPLAY "$app" a.mdb --help >"$t/out" 2>"$t/err" || rc=$?
+[ "$rc" = 0 ] && [ ! -s "$t/err" ] && head -n1 "$t/out" | grep -q '^usage: kelvane ' &&
+  grep -q -- --version "$t/out" || e2e_fail "--help: status $rc, $(cat "$t/out" "$t/err")"
 
 d="$t/数据 目录"
 mkdir -p "$d/sub" "$t/config/kelvane"

@@ -7,5 +7,5 @@ set_target_properties(kelvane_mdb_dump PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMA
 add_test(NAME testdata_crosscheck
          COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/crosscheck/testdata_check.sh
                  $<TARGET_FILE:kelvane_mdb_dump> ${KELVANE_SHARED}/testdata
-                 ${CMAKE_BINARY_DIR}/testdata_crosscheck)
+                 ${CMAKE_BINARY_DIR}/testdata_crosscheck ${CMAKE_BINARY_DIR}/crosscheck-npm.lock)
 set_tests_properties(testdata_crosscheck PROPERTIES TIMEOUT 600)

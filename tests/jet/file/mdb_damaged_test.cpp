@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <random>
 #include <string>
@@ -30,7 +31,10 @@ class TempDir {
     char tmpl[] = "/tmp/mdb_damaged_XXXXXX";
     m_path = mkdtemp(tmpl);
   }
-  ~TempDir() { std::system(("rm -rf '" + m_path + "'").c_str()); }
+  ~TempDir() {
+    std::error_code ignored;  // a folder left in /tmp fails no test
+    std::filesystem::remove_all(m_path, ignored);
+  }
   std::string Write(const std::string& name, const std::vector<uint8_t>& bytes) const {
     const std::string path = m_path + "/" + name;
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
