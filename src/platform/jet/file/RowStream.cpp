@@ -13,16 +13,32 @@ TableRows::TableRows(std::shared_ptr<const Pager> pager, std::shared_ptr<const T
       m_table(std::move(table)),
       m_codePage(std::move(codePage)),
       m_complex(std::move(complex)),
-      m_data(*m_pager),
       m_overflow(*m_pager),
       m_lval(*m_pager),
       m_values(m_table->columns.size()),
       m_decoded(m_table->columns.size(), 0),
       m_ctx{*m_pager, m_lval, *m_codePage, {}, m_complex.get(), {}} {}
 
+// Page m_pages[index], from the run that holds it, reading the next run if none
+// does: the pages that follow it in the file, as far as the table owns them.
+const uint8_t* TableRows::ScanPage(size_t index) {
+  if (index < m_runFirst || index >= m_runFirst + m_runCount) {
+    m_runCount = 0;
+    size_t count = 1;
+    while (count < kRunPages && index + count < m_pages.size() &&
+           m_pages[index + count] == m_pages[index] + count)
+      ++count;
+    if (m_run.size() < count * m_pager->PageSize()) m_run.resize(count * m_pager->PageSize());
+    m_pager->ReadRun(m_pages[index], static_cast<uint32_t>(count), m_run.data());
+    m_runFirst = index;
+    m_runCount = count;
+  }
+  return m_run.data() + (index - m_runFirst) * m_pager->PageSize();
+}
+
 bool TableRows::LoadNextPage() {
   while (m_nextPage < m_pages.size()) {
-    const uint8_t* page = m_data.Load(m_pages[m_nextPage++]);
+    const uint8_t* page = ScanPage(m_nextPage++);
     if (page[0] != 0x01 || Get32(page + 4) != m_table->tdefPage) continue;
     m_page = page;
     m_rowsOnPage = RowCountOnPage(m_pager->Format(), page);

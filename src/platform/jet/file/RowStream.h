@@ -28,6 +28,7 @@ class TableRows : public RowStream {
  private:
   void Start();
   bool LoadNextPage();
+  const uint8_t* ScanPage(size_t index);
   const uint8_t* CachedPage(size_t index);
   // Cracks row `slot` of m_page, following it where it moved; false
   // for a deleted row. `firstVisit`: a step of Next(), which reads each moved
@@ -41,8 +42,13 @@ class TableRows : public RowStream {
   std::vector<uint32_t> m_pages;
   size_t m_nextPage = 0;
   bool m_started = false;
-  PageBuffer m_data, m_overflow, m_lval;
-  const uint8_t* m_page = nullptr;  // the data page of the current row: m_data's or a cached one
+  PageBuffer m_overflow, m_lval;
+  // The scan's pages, read a run of neighbouring pages at a time: entries
+  // [m_runFirst, m_runFirst + m_runCount) of m_pages.
+  static constexpr uint32_t kRunPages = 16;
+  std::vector<uint8_t> m_run;
+  size_t m_runFirst = 0, m_runCount = 0;
+  const uint8_t* m_page = nullptr;  // the data page of the current row: in m_run or in m_cache
   // The pages MoveTo read, kept for its later visits: lookups through an index
   // come back to the same pages, as a database's page cache keeps them. Slot
   // i % size holds data page m_pages[i]; at most kCacheBytes in all.
