@@ -246,7 +246,9 @@ SqlValue SqlValueOf(Table* t, int col, const VARIANT& v);
 // the row's place; null when the column's values cannot be indexed or the rows
 // cannot be gone back to.
 std::unique_ptr<ColumnIndex> BuildIndex(Table* t, int col) {
-  auto index = std::make_unique<ColumnIndex>(static_cast<size_t>(std::max(t->rowCount, 0LL)));
+  // Room for the rows the definition counts, but no more than a few million on
+  // its word: a damaged count must not reserve gigabytes.
+  auto index = std::make_unique<ColumnIndex>(static_cast<size_t>(std::clamp(t->rowCount, 0LL, 1LL << 22)));
   std::unique_ptr<RowStream> rows = t->module->file->Scan(t->exactName);
   while (rows->Next()) {
     const int64_t position = rows->Position();
