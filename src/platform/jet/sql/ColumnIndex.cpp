@@ -60,29 +60,42 @@ bool ColumnIndex::Add(const SqlValue& value, int64_t position) {
   return true;
 }
 
-void ColumnIndex::Finish() {
-  // A radix sort, a byte at a time from the lowest, of the keys alone: it keeps
-  // the order of equal keys, which is the order of their pages. Bytes that are
-  // the same in every key (most of them, for the numbers of a key column) cost
-  // no pass.
-  const size_t n = m_entries.size();
-  std::vector<size_t> counts(8 * 256, 0);
-  for (const Entry& e : m_entries)
-    for (int b = 0; b < 8; ++b) ++counts[static_cast<size_t>(b) * 256 + (e.key >> (8 * b) & 0xFF)];
-  std::vector<Entry> other(n);
-  for (int b = 0; b < 8; ++b) {
-    size_t* count = &counts[static_cast<size_t>(b) * 256];
-    if (n == 0 || count[m_entries.front().key >> (8 * b) & 0xFF] == n) continue;
-    size_t start = 0;
-    for (int d = 0; d < 256; ++d) {
-      const size_t c = count[d];
-      count[d] = start;
-      start += c;
+// Sorts entries by key, in place, a byte at a time from byte `byte` down (an
+// American flag sort): no second array, and a byte that is the same in every key
+// of a bucket (most of them, for the numbers of a key column) costs one count.
+void SortByKey(ColumnIndex::Entry* a, size_t n, int byte) {
+  for (;;) {
+    if (n < 32) {
+      for (size_t i = 1; i < n; ++i)
+        for (size_t j = i; j > 0 && a[j].key < a[j - 1].key; --j) std::swap(a[j], a[j - 1]);
+      return;
     }
-    for (const Entry& e : m_entries) other[count[e.key >> (8 * b) & 0xFF]++] = e;
-    m_entries.swap(other);
+    const int shift = 8 * byte;
+    size_t count[256] = {};
+    for (size_t i = 0; i < n; ++i) ++count[a[i].key >> shift & 0xFF];
+    if (count[a[0].key >> shift & 0xFF] == n) {
+      if (byte-- == 0) return;
+      continue;
+    }
+    size_t next[256], end[256];
+    for (size_t d = 0, at = 0; d < 256; ++d) next[d] = at, at += count[d], end[d] = at;
+    // Each entry goes to the next free place of its bucket, the entry found there
+    // on to its own, until the bucket's own entry comes back.
+    for (size_t d = 0; d < 256; ++d) {
+      while (next[d] < end[d]) {
+        ColumnIndex::Entry e = a[next[d]];
+        for (size_t k = e.key >> shift & 0xFF; k != d; k = e.key >> shift & 0xFF) std::swap(e, a[next[k]++]);
+        a[next[d]++] = e;
+      }
+    }
+    if (byte == 0) return;
+    for (size_t d = 0, at = 0; d < 256; at += count[d], ++d)
+      if (count[d] > 1) SortByKey(a + at, count[d], byte - 1);
+    return;
   }
 }
+
+void ColumnIndex::Finish() { SortByKey(m_entries.data(), m_entries.size(), 7); }
 
 // The key of a value compared with a column of numbers. A text takes numeric
 // affinity first, as SQLite gives it beside a numeric column ('5' = 5). False

@@ -39,11 +39,11 @@ class ColumnIndex {
   // column holds values the index cannot serve (texts beside numbers, binaries):
   // its lookups then scan.
   bool Add(const SqlValue& value, int64_t position);
-  // Sorts the keys: after it, the lookups below. The sort needs as much memory
-  // again for a moment.
+  // Sorts the keys: after it, the lookups below.
   void Finish();
 
-  // Appends the positions of the rows whose value may equal `value` under `=`.
+  // Appends the positions of the rows whose value may equal `value` under `=`, a
+  // key's rows in no particular order.
   // False when the index cannot tell for this value (a number looked up among
   // texts): the caller scans.
   bool AppendEqual(sqlite3_value* value, std::vector<int64_t>* out) const;
@@ -55,12 +55,13 @@ class ColumnIndex {
   // The memory the index holds, for its bound of 32 bytes a row.
   size_t Bytes() const { return m_entries.capacity() * sizeof(Entry); }
 
- private:
-  enum class Kind { Empty, Numbers, Texts, Unusable };
   struct Entry {
     uint64_t key;  // a number in an order-keeping form, or a text's hash
     int64_t position;
   };
+
+ private:
+  enum class Kind { Empty, Numbers, Texts, Unusable };
   bool NumberKey(sqlite3_value* value, uint64_t* key, bool* none) const;
   void AppendKeys(uint64_t low, uint64_t high, std::vector<int64_t>* out) const;
 

@@ -275,14 +275,15 @@ bool LookUp(Table* t, Cursor* c, int plan, sqlite3_value** argv) {
     for (; rc == SQLITE_OK && value; rc = sqlite3_vtab_in_next(argv[0], &value))
       if (!index->AppendEqual(value, &c->positions)) return false;
     if (rc != SQLITE_OK && rc != SQLITE_DONE) return false;
-    std::sort(c->positions.begin(), c->positions.end());
-    c->positions.erase(std::unique(c->positions.begin(), c->positions.end()), c->positions.end());
   } else {
     sqlite3_value* low = (plan & kLow) ? argv[0] : nullptr;
     sqlite3_value* high = (plan & kHigh) ? argv[(plan & kLow) ? 1 : 0] : nullptr;
     if (!index->AppendRange(low, high, &c->positions)) return false;
-    std::sort(c->positions.begin(), c->positions.end());
   }
+  // In the order of the file, which reads each page once; an IN list's values may
+  // name a row twice (1 and 1.0).
+  std::sort(c->positions.begin(), c->positions.end());
+  if (plan & kIn) c->positions.erase(std::unique(c->positions.begin(), c->positions.end()), c->positions.end());
   return true;
 }
 
