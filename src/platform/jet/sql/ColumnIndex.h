@@ -43,12 +43,12 @@ class ColumnIndex {
   void Finish();
 
   // Appends the positions of the rows whose value may equal `value` under `=`, a
-  // key's rows in no particular order.
-  // False when the index cannot tell for this value (a number looked up among
-  // texts): the caller scans.
+  // key's rows in no particular order. False when the index cannot tell for this
+  // value (a number looked up among texts): the caller scans.
   bool AppendEqual(sqlite3_value* value, std::vector<int64_t>* out) const;
-  // The same for low <= value <= high; a bound may be null (none). The caller
-  // checks strictness: a range's ends are always included.
+  // The same for low <= value <= high; a bound may be null (none). A range's ends
+  // are always included: SQLite's own check of each row leaves out an end that
+  // `<` or `>` excludes.
   bool AppendRange(sqlite3_value* low, sqlite3_value* high, std::vector<int64_t>* out) const;
 
   size_t Rows() const { return m_rows; }
