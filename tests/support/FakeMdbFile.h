@@ -97,6 +97,14 @@ class MdbFile : public jet::MdbFile {
       if (m_t->generate) return m_values[col];
       return m_t->rows[m_row][col];
     }
+    // A row's number is its place, as an index keeps it.
+    int64_t Position() const override { return m_row; }
+    void MoveTo(int64_t position) override {
+      const long long rows = m_t->generate ? m_t->generatedRows : static_cast<long long>(m_t->rows.size());
+      if (position < 0 || position >= rows) throw _com_error(E_FAIL);
+      m_row = position;
+      if (m_t->generate) m_t->generate(m_row, &m_values);
+    }
 
    private:
     std::shared_ptr<Table> m_t;

@@ -49,6 +49,11 @@ class MdbFileImpl : public MdbFile {
     return std::make_unique<TableRows>(m_pager, DefinitionPtr(*o), m_codePage, m_complex);
   }
 
+  long long RowCount(const std::string& exactName) override {
+    const CatalogObject* o = Lookup(exactName, true);
+    return o ? static_cast<long long>(Definition(*o).rowCount) : -1;
+  }
+
   std::string SavedQuerySql(const std::string& name) override {
     for (const CatalogObject& o : m_objects) {
       if (o.type != 5 || !AsciiIEquals(o.name, name)) continue;

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 #include <vector>
+#include "platform/com/ComError.h"
 #include "platform/com/Variant.h"
 
 namespace jet {
@@ -55,6 +56,17 @@ class RowStream {
   virtual void Values(const int* cols, size_t n, const VARIANT** out) {
     for (size_t i = 0; i < n; ++i) out[i] = &Value(cols[i]);
   }
+  // Where the current row lies in the file, as a number that MoveTo on any stream
+  // of the same table goes back to (an index keeps it instead of the row); -1 off
+  // a row, or where the stream cannot go back (its rows can then only be scanned).
+  virtual int64_t Position() const { return -1; }
+  // Stands on the row at `position` (from Position), with the values a scan gives
+  // it; Next() then goes on from there. Throws _com_error(E_FAIL) when no live row
+  // of the table lies there.
+  virtual void MoveTo(int64_t position) {
+    (void)position;
+    throw _com_error(E_FAIL);
+  }
 };
 
 // One MdbFile and its streams belong to one thread. Streams keep the file open, so
@@ -78,6 +90,12 @@ class MdbFile {
   // A fresh stream over the rows of a table FindTable found (E_FAIL for any other
   // name). Rows come in page order; a row moved to another page keeps its place.
   virtual std::unique_ptr<RowStream> Scan(const std::string& exactName) = 0;
+  // The number of rows the table's definition records (Jet keeps it as rows come
+  // and go): what a query planner may count on, not a promise. -1 when unknown.
+  virtual long long RowCount(const std::string& exactName) {
+    (void)exactName;
+    return -1;
+  }
   // The SQL text of a saved select, union or crosstab query, rebuilt from
   // MSysQueries, or empty when there is none or it cannot be rebuilt.
   virtual std::string SavedQuerySql(const std::string& name) = 0;

@@ -173,6 +173,26 @@ void Pager::Read(uint32_t page, uint8_t* buf) const {
   }
 }
 
+void Pager::ReadRun(uint32_t first, uint32_t count, uint8_t* buf) const {
+  if (count == 0 || first >= m_pageCount || count > m_pageCount - first) Damaged();
+  const size_t size = m_format.pageSize, total = size * count;
+  const off_t at = static_cast<off_t>(first) * static_cast<off_t>(size);
+  size_t done = 0;
+  while (done < total) {
+    const ssize_t n = pread(m_fd, buf + done, total - done, at + static_cast<off_t>(done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) Damaged();
+    done += static_cast<size_t>(n);
+  }
+  for (uint32_t i = 0; m_dbKey != 0 && i < count; ++i) {
+    if (first + i == 0) continue;
+    const uint32_t k = m_dbKey ^ (first + i);
+    uint8_t key[4];
+    std::memcpy(key, &k, 4);
+    Rc4(key, 4, buf + size * i, size);
+  }
+}
+
 uint32_t RowCountOnPage(const JetFormat& f, const uint8_t* page) {
   const uint32_t rows = Get16(page + f.dataRowCountOffset);
   if (f.dataRowCountOffset + 2 + 2 * rows > f.pageSize) Damaged();

@@ -54,6 +54,9 @@ class Pager {
   uint16_t CodePage() const { return m_codePage; }
   // Reads page `page` into buf (PageSize() bytes). E_FAIL for a page outside the file.
   void Read(uint32_t page, uint8_t* buf) const;
+  // Reads `count` pages from `first` on into buf (count * PageSize() bytes) at
+  // once: a scan reads its table's pages in runs, one call for many pages.
+  void ReadRun(uint32_t first, uint32_t count, uint8_t* buf) const;
 
  private:
   void ReadHeader();

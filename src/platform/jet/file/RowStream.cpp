@@ -1,5 +1,7 @@
 #include "platform/jet/file/RowStream.h"
 
+#include <algorithm>
+
 #include "platform/jet/file/JetText.h"
 
 namespace jet {
@@ -11,20 +13,37 @@ TableRows::TableRows(std::shared_ptr<const Pager> pager, std::shared_ptr<const T
       m_table(std::move(table)),
       m_codePage(std::move(codePage)),
       m_complex(std::move(complex)),
-      m_data(*m_pager),
       m_overflow(*m_pager),
       m_lval(*m_pager),
       m_values(m_table->columns.size()),
       m_decoded(m_table->columns.size(), 0),
       m_ctx{*m_pager, m_lval, *m_codePage, {}, m_complex.get(), {}} {}
 
+// Page m_pages[index], from the run that holds it, reading the next run if none
+// does: the pages that follow it in the file, as far as the table owns them.
+const uint8_t* TableRows::ScanPage(size_t index) {
+  if (index < m_runFirst || index >= m_runFirst + m_runCount) {
+    m_runCount = 0;
+    size_t count = 1;
+    while (count < kRunPages && index + count < m_pages.size() &&
+           m_pages[index + count] == m_pages[index] + count)
+      ++count;
+    if (m_run.size() < count * m_pager->PageSize()) m_run.resize(count * m_pager->PageSize());
+    m_pager->ReadRun(m_pages[index], static_cast<uint32_t>(count), m_run.data());
+    m_runFirst = index;
+    m_runCount = count;
+  }
+  return m_run.data() + (index - m_runFirst) * m_pager->PageSize();
+}
+
 bool TableRows::LoadNextPage() {
   while (m_nextPage < m_pages.size()) {
-    const uint8_t* page = m_data.Load(m_pages[m_nextPage++]);
+    const uint8_t* page = ScanPage(m_nextPage++);
     // Every page the usage map claims is a data page of this table in the files Access
     // makes. A page that is not (zeroed, another kind, another table's) has lost the
     // rows that were on it: passing it by would drop them without a word.
     if (page[0] != 0x01 || Get32(page + 4) != m_table->tdefPage) Damaged();
+    m_page = page;
     m_rowsOnPage = RowCountOnPage(m_pager->Format(), page);
     m_nextRow = 0;
     return true;
@@ -32,15 +51,16 @@ bool TableRows::LoadNextPage() {
   return false;
 }
 
+void TableRows::Start() {
+  // The usage map is read on the first step, so that opening a stream costs nothing.
+  m_started = true;
+  m_pages = ReadTablePages(*m_pager, *m_table);
+  m_rowsOnPage = m_nextRow = 0;
+}
+
 bool TableRows::Next() {
-  if (!m_started) {
-    // The usage map is read on the first step, so that opening a stream costs nothing.
-    m_started = true;
-    m_pages = ReadTablePages(*m_pager, *m_table);
-    m_rowsOnPage = m_nextRow = 0;
-  }
+  if (!m_started) Start();
   m_onRow = false;
-  const JetFormat& f = m_pager->Format();
   for (;;) {
     while (m_nextRow >= m_rowsOnPage) {
       if (!LoadNextPage()) {
@@ -48,29 +68,76 @@ bool TableRows::Next() {
         // rows were lost (a page the usage map no longer names, a row wrongly marked
         // deleted). More is no damage: Access leaves the count short of the rows at
         // times, in its own files.
-        if (m_rowsRead < m_table->rowCount) Damaged();
+        if (m_countsRows && m_rowsRead < m_table->rowCount) Damaged();
         return false;
       }
     }
-    const uint8_t* page = m_data.Data();
-    RowSpan span;
-    bool lookup = false;
-    if (!LocateRow(f, page, m_nextRow++, &span, &lookup)) continue;
-    const uint8_t* row = page + span.begin;
-    if (lookup) {
-      // The row moved to another page when it grew; only its address stayed here.
-      if (span.end - span.begin < 4) Damaged();
-      const uint32_t moved = Get32(row);
-      if (!m_movedRowsRead.insert(moved).second) Damaged();
-      span = FollowPointer(*m_pager, m_overflow, moved);
-      row = m_overflow.Data() + span.begin;
+    if (ReadRow(m_nextRow++, true)) {
+      ++m_rowsRead;
+      return true;
     }
-    CrackRow(f, *m_table, row, span.end - span.begin, &m_fields, &m_offsets);
-    std::fill(m_decoded.begin(), m_decoded.end(), 0);
-    ++m_rowsRead;
-    m_onRow = true;
-    return true;
   }
+}
+
+bool TableRows::ReadRow(uint32_t slot, bool firstVisit) {
+  const JetFormat& f = m_pager->Format();
+  const uint8_t* page = m_page;
+  RowSpan span;
+  bool lookup = false;
+  if (!LocateRow(f, page, slot, &span, &lookup)) return false;
+  const uint8_t* row = page + span.begin;
+  if (lookup) {
+    // The row moved to another page when it grew; only its address stayed here.
+    if (span.end - span.begin < 4) Damaged();
+    const uint32_t moved = Get32(row);
+    if (firstVisit && !m_movedRowsRead.insert(moved).second) Damaged();
+    span = FollowPointer(*m_pager, m_overflow, moved);
+    row = m_overflow.Data() + span.begin;
+  }
+  CrackRow(f, *m_table, row, span.end - span.begin, &m_fields, &m_offsets);
+  std::fill(m_decoded.begin(), m_decoded.end(), 0);
+  m_onRow = true;
+  return true;
+}
+
+const uint8_t* TableRows::CachedPage(size_t index) {
+  if (m_cache.empty())
+    m_cache.resize(std::max<size_t>(1, std::min(m_pages.size(), kCacheBytes / m_pager->PageSize())));
+  Cached& slot = m_cache[index % m_cache.size()];
+  if (slot.page != m_pages[index]) {
+    slot.page = UINT32_MAX;
+    slot.bytes.resize(m_pager->PageSize());
+    m_pager->Read(m_pages[index], slot.bytes.data());
+    slot.page = m_pages[index];
+  }
+  return slot.bytes.data();
+}
+
+int64_t TableRows::Position() const {
+  if (!m_onRow) return -1;
+  return static_cast<int64_t>(m_pages[m_nextPage - 1]) << 16 | (m_nextRow - 1);
+}
+
+void TableRows::MoveTo(int64_t position) {
+  if (!m_started) Start();
+  m_onRow = false;
+  if (position < 0) Damaged();
+  const uint32_t pageNumber = static_cast<uint32_t>(position >> 16), slot = position & 0xFFFF;
+  // Only a data page of this table, found in its usage map: Next() goes on from there.
+  auto at = std::lower_bound(m_pages.begin(), m_pages.end(), pageNumber);
+  if (at == m_pages.end() || *at != pageNumber) Damaged();
+  m_nextPage = static_cast<size_t>(at - m_pages.begin()) + 1;
+  const uint8_t* page = CachedPage(m_nextPage - 1);
+  if (page[0] != 0x01 || Get32(page + 4) != m_table->tdefPage) Damaged();
+  m_page = page;
+  m_rowsOnPage = RowCountOnPage(m_pager->Format(), page);
+  if (slot >= m_rowsOnPage) Damaged();
+  m_nextRow = slot + 1;
+  // Rows read from here on are no longer the whole table's: the count is not checked.
+  m_countsRows = false;
+  // A pass of Next() starts here: the moved records it reads are counted afresh.
+  if (!m_movedRowsRead.empty()) m_movedRowsRead.clear();
+  if (!ReadRow(slot, false)) Damaged();
 }
 
 const VARIANT& TableRows::Value(int col) {

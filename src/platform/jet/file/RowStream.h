@@ -22,9 +22,20 @@ class TableRows : public RowStream {
   bool Next() override;
   const VARIANT& Value(int col) override;
   void Values(const int* cols, size_t n, const VARIANT** out) override;
+  // page << 16 | the row's slot on it: the slot of the record, also when the
+  // record itself moved to another page.
+  int64_t Position() const override;
+  void MoveTo(int64_t position) override;
 
  private:
+  void Start();
   bool LoadNextPage();
+  const uint8_t* ScanPage(size_t index);
+  const uint8_t* CachedPage(size_t index);
+  // Cracks row `slot` of m_page, following it where it moved; false
+  // for a deleted row. `firstVisit`: a step of Next(), which reads each moved
+  // record once (MoveTo may come back to one).
+  bool ReadRow(uint32_t slot, bool firstVisit);
 
   std::shared_ptr<const Pager> m_pager;
   std::shared_ptr<const TableDef> m_table;
@@ -33,9 +44,25 @@ class TableRows : public RowStream {
   std::vector<uint32_t> m_pages;
   size_t m_nextPage = 0;
   bool m_started = false;
-  PageBuffer m_data, m_overflow, m_lval;
+  PageBuffer m_overflow, m_lval;
+  // The scan's pages, read a run of neighbouring pages at a time: entries
+  // [m_runFirst, m_runFirst + m_runCount) of m_pages.
+  static constexpr uint32_t kRunPages = 16;
+  std::vector<uint8_t> m_run;
+  size_t m_runFirst = 0, m_runCount = 0;
+  const uint8_t* m_page = nullptr;  // the data page of the current row: in m_run or in m_cache
+  // The pages MoveTo read, kept for its later visits: lookups through an index
+  // come back to the same pages, as a database's page cache keeps them. Slot
+  // i % size holds data page m_pages[i]; at most kCacheBytes in all.
+  static constexpr size_t kCacheBytes = 16 << 20;
+  struct Cached {
+    uint32_t page = UINT32_MAX;
+    std::vector<uint8_t> bytes;
+  };
+  std::vector<Cached> m_cache;
   uint32_t m_rowsOnPage = 0, m_nextRow = 0;
   uint64_t m_rowsRead = 0;  // live rows given so far, for the count at the end
+  bool m_countsRows = true;  // a scan from the first row on, never moved: its count is checked
   bool m_onRow = false;
   std::vector<FieldSpan> m_fields;
   std::vector<uint32_t> m_offsets;

@@ -7,10 +7,12 @@
 // alternate handling), as they do in Jet's comparisons, except hyphens and
 // apostrophes, which count last (CompareJetText).
 #include <unicode/ucol.h>
+#include <unicode/ustring.h>
 
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/jet/vba/Functions.h"
 
@@ -102,6 +104,43 @@ int CompareJetText(const char* a, int aLen, const char* b, int bLen) {
     if (marksX != marksY) return marksX < marksY ? -1 : 1;
   }
   return Collate(a, aLen, b, bLen);
+}
+
+uint64_t JetTextHash(const char* text, int len) {
+  uint64_t h = 0xcbf29ce484222325ULL;  // FNV-1a
+  auto mix = [&h](const uint8_t* p, size_t n) {
+    for (size_t i = 0; i < n; ++i) h = (h ^ p[i]) * 0x100000001b3ULL;
+  };
+  // Texts the collator finds equal have equal sort keys (at its strength), and
+  // CompareJetText finds two texts equal only where the collator does.
+  if (UCollator* c = Collator()) {
+    thread_local std::vector<UChar> wide;
+    thread_local std::vector<uint8_t> key;
+    UErrorCode status = U_ZERO_ERROR;
+    int32_t units = 0;
+    if (wide.size() < static_cast<size_t>(len) + 1) wide.resize(static_cast<size_t>(len) + 1);
+    // As ucol_strcollUTF8 reads it: a malformed sequence is U+FFFD.
+    u_strFromUTF8WithSub(wide.data(), static_cast<int32_t>(wide.size()), &units, text, len, 0xFFFD, nullptr,
+                         &status);
+    if (U_SUCCESS(status)) {
+      if (key.size() < 64) key.resize(64);
+      int32_t n = ucol_getSortKey(c, wide.data(), units, key.data(), static_cast<int32_t>(key.size()));
+      if (n > static_cast<int32_t>(key.size())) {
+        key.resize(static_cast<size_t>(n));
+        n = ucol_getSortKey(c, wide.data(), units, key.data(), n);
+      }
+      if (n > 0) {
+        mix(key.data(), static_cast<size_t>(n));
+        return h;
+      }
+    }
+  }
+  // No collator: texts compare as bytes, but for ASCII case.
+  for (int i = 0; i < len; ++i) {
+    const uint8_t b = FoldAscii(static_cast<unsigned char>(text[i]));
+    mix(&b, 1);
+  }
+  return h;
 }
 
 }  // namespace jet

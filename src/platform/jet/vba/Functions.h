@@ -2,6 +2,7 @@
 // the case-blind text collation, LIKE with Jet's wildcards and the & operator,
 // registered on one SQLite connection.
 #pragma once
+#include <cstdint>
 #include <string>
 
 struct sqlite3;
@@ -44,5 +45,9 @@ bool RegisterVbaFunctions(sqlite3* db);
 // Compares two UTF-8 texts in Jet's order (<0, 0, >0): case, width and kana type
 // ignored, accents second to the base letters (Collation.cpp).
 int CompareJetText(const char* a, int aLen, const char* b, int bLen);
+
+// A hash of a UTF-8 text that is the same for texts CompareJetText finds equal,
+// so that an index may find equal texts by it.
+uint64_t JetTextHash(const char* text, int len);
 
 }  // namespace jet
