@@ -26,9 +26,14 @@ void AddFieldText(const VARIANT& value, TextWriter& writer) {
 ExportRun::ExportRun(TextFormat format, std::string target, std::string source)
     : m_format(std::move(format)), m_target(std::move(target)), m_source(std::move(source)) {}
 
+void ExportRun::NoteTargetFailure(const TargetFileError& e) {
+  m_targetFailure = e.Creating() ? TargetFailure::Creating : TargetFailure::Writing;
+}
+
 void ExportRun::Run(const _ConnectionPtr& connection, _RecordsetPtr& recordset,
                     const std::string& statement) {
   m_records = 0;
+  m_targetFailure = TargetFailure::None;
   // A single step of the statement can run long (the sort of a big ORDER BY before
   // its first row): the window is kept alive through it as between records.
   struct SteppingHook {
@@ -47,8 +52,14 @@ void ExportRun::Run(const _ConnectionPtr& connection, _RecordsetPtr& recordset,
   // Local, so that a failure closes it (and releases the lock) on the way out,
   // before the failure box is shown.
   TargetFile file;
-  file.Open(m_target, m_source);
-  TextEncoder encoder;
+  try {
+    if (m_fd >= 0) file.Adopt(m_fd);
+    else file.Open(m_target, m_source);
+  } catch (const TargetFileError& e) {
+    NoteTargetFailure(e);
+    throw;
+  }
+  TextEncoder encoder(m_format.charset.empty() ? TextEncoder::OutputCharset() : m_format.charset);
   TextWriter writer(m_format, encoder, file);
 
   try {
@@ -59,7 +70,7 @@ void ExportRun::Run(const _ConnectionPtr& connection, _RecordsetPtr& recordset,
     }
 
     std::vector<const VARIANT*> values(static_cast<size_t>(count));
-    for (unsigned long rows = 1; !recordset->GetadoEOF(); ++rows) {
+    for (unsigned long rows = 1; rows <= m_limit && !recordset->GetadoEOF(); ++rows) {
       writer.BeginLine();
       // Fields.Item(j).Value of every column j, as the recordset holds them, in
       // one call; each value's text goes straight into the line.
@@ -70,13 +81,18 @@ void ExportRun::Run(const _ConnectionPtr& connection, _RecordsetPtr& recordset,
       recordset->MoveNext();
     }
     writer.Close();
+  } catch (const TargetFileError& e) {
+    NoteTargetFailure(e);
+    m_records = writer.RecordLines();
+    throw;
   } catch (...) {
     // The complete lines reach the file before the failure is reported, so it
     // holds exactly the records before the one that failed; a file that fails
     // itself has been cut back to its last whole line.
     try {
       writer.Flush();
-    } catch (const _com_error&) {
+    } catch (const TargetFileError& e) {
+      NoteTargetFailure(e);
       m_records = writer.RecordLines();
       throw;
     }

@@ -1,7 +1,8 @@
 // The delimited text of the export file: fields joined by the separator, each
 // wrapped in double quotes when asked (nothing inside is escaped or doubled), CR LF
 // after every line, the line converted to the output code page. A record whose
-// line comes out empty is left out entirely.
+// line comes out empty is left out entirely. The command line may ask instead for
+// RFC 4180's quoting and for LF line ends.
 //
 // Complete lines wait in a buffer of at most 64 KiB and are written when it is
 // full and on Flush(): no line waits for the end of the run, and one write call
@@ -20,6 +21,13 @@ struct TextFormat {
   std::string separator;  // between neighbouring fields only
   bool quote = false;     // every field, header names included, between '"'
   bool header = false;    // a first line of column names
+  // RFC 4180 instead of `quote`: a field (a header name too) goes between '"' only
+  // when it holds the separator, a '"', CR or LF, and a '"' inside is doubled; a
+  // record of one empty field is written as "" rather than left out, so that no
+  // record is lost. The window never sets it.
+  bool csv = false;
+  std::string lineEnd = "\r\n";  // after every line
+  std::string charset{};          // the output character set; empty: the locale's
 };
 
 class TextWriter {
@@ -32,6 +40,7 @@ class TextWriter {
   // as a record. Inline: the export adds every value of a table so.
   void BeginLine() { m_used = 0; m_fields = 0; }
   void AddField(std::string_view text) {
+    if (m_csv) return AddCsvField(text);
     const size_t between = m_between.size();
     const bool quote = m_format.quote;
     if (m_line.size() - m_used < between + text.size() + 2) Grow(between + text.size() + 2);
@@ -74,6 +83,7 @@ class TextWriter {
   };
 
   void Emit(bool record);
+  void AddCsvField(std::string_view text);
   // Makes room for `bytes` more in the line.
   void Grow(size_t bytes);
   void WritePending(size_t bytes);
@@ -84,7 +94,9 @@ class TextWriter {
   const TextFormat& m_format;
   TextEncoder& m_encoder;
   TargetFile& m_file;
+  const bool m_csv;
   std::string m_between;  // what goes before every field but the first
+  std::string m_csvSpecial;  // the bytes that make a field quoted under csv
   std::vector<char> m_line;  // UTF-8, as assembled: the first m_used bytes
   size_t m_used = 0;
   std::string m_pending;  // whole lines in the output code page, not yet written
