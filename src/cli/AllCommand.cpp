@@ -1,0 +1,65 @@
+// --all DIR: every user table of the database into DIR/<table>.txt (.csv with
+// --csv), over one connection. A table that fails is reported and the others
+// still run; the status then says that one failed.
+#include <sys/stat.h>
+#include <cerrno>
+#include <vector>
+#include "cli/Commands.h"
+#include "cli/Database.h"
+#include "cli/ExportFailure.h"
+#include "cli/Progress.h"
+#include "cli/Report.h"
+#include "cli/SafeFileName.h"
+#include "cli/TableRows.h"
+#include "db/UserTables.h"
+#include "export/ExportRun.h"
+#include "export/FailureText.h"
+#include "export/TableStatement.h"
+#include "platform/com/Errno.h"
+#include "platform/com/Translate.h"
+
+int ExportAll(const CliOptions& options) {
+  const std::string& dir = *options.allDir;
+  // The folder is made when missing (not its parents: a mistyped path is not built).
+  if (mkdir(dir.c_str(), 0777) != 0 && errno != EEXIST) {
+    const _com_error e(HResultFromErrno(errno == ENOENT ? ENOTDIR : errno));
+    ReportLine(Format(_("无法创建目录 %s：%s。"), dir.c_str(), FailureReason(e).c_str()));
+    return kFailed;
+  }
+  const std::string extension = options.format.csv ? ".csv" : ".txt";
+  int status = kDone;
+  try {
+    Database database(options.file);
+    std::vector<std::string> tables;
+    {
+      _RecordsetPtr schema;
+      ListUserTables(database.Connection(), schema, [&](const std::string& name) { tables.push_back(name); });
+      schema->Close();
+    }
+    const bool progress = !options.quiet && Progress::Possible();
+    std::optional<RecordedRows> rows;
+    if (progress) rows.emplace(database.Connection());
+
+    SafeFileNames names;
+    for (const std::string& table : tables) {
+      const std::string target = dir + "/" + names.For(table, extension);
+      ExportRun run(options.format, target, options.file);
+      if (options.preview) run.LimitRecords(4);
+      Progress line(progress, table + ": ", rows ? rows->Of(table) : std::nullopt);
+      if (progress) run.OnRecords([&line](long records) { line.Update(records); });
+      try {
+        _RecordsetPtr recordset = database.NewRecordset();
+        run.Run(database.Connection(), recordset, TableStatement(options.fields, table));
+        recordset->Close();
+      } catch (const _com_error& e) {
+        ReportLine(ExportFailureLine(options.file + ": " + table, target, run, e));
+        status = kFailed;
+      }
+    }
+    database.Close();
+  } catch (const _com_error& e) {
+    ReportLine(Format(_("%s：%s。"), options.file.c_str(), FailureReason(e).c_str()));
+    return kFailed;
+  }
+  return status;
+}
