@@ -52,7 +52,7 @@ int ExportAll(const CliOptions& options) {
         run.Run(database.Connection(), recordset, TableStatement(options.fields, table));
         recordset->Close();
       } catch (const _com_error& e) {
-        ReportLine(ExportFailureLine(options.file + ": " + table, target, run, e));
+        ReportLine(ExportFailureLine(Format(_("%s 的数据表 %s"), options.file.c_str(), table.c_str()), target, run, e));
         status = kFailed;
       }
     }
