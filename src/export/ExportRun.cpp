@@ -55,6 +55,7 @@ void ExportRun::Run(const _ConnectionPtr& connection, _RecordsetPtr& recordset,
   try {
     if (m_fd >= 0) file.Adopt(m_fd);
     else file.Open(m_target, m_source);
+    if (m_deferFlush) file.DeferFlush();
   } catch (const TargetFileError& e) {
     NoteTargetFailure(e);
     throw;

@@ -28,6 +28,9 @@ class ExportRun {
   // Writes to an open descriptor (standard output) instead of the named target;
   // see TargetFile::Adopt.
   void ToDescriptor(int fd) { m_fd = fd; }
+  // The file is not waited for on disk at the end (TargetFile::DeferFlush): the
+  // caller of many runs waits once for all of them.
+  void DeferFlush() { m_deferFlush = true; }
   // Reads at most `records` records of the statement (the preview's first four).
   void LimitRecords(unsigned long records) { m_limit = records; }
 
@@ -47,6 +50,7 @@ class ExportRun {
   std::string m_target;
   std::string m_source;
   int m_fd = -1;
+  bool m_deferFlush = false;
   unsigned long m_limit = static_cast<unsigned long>(-1);
   long m_records = 0;
   TargetFailure m_targetFailure = TargetFailure::None;

@@ -127,7 +127,11 @@ void TargetFile::Write(const char* data, size_t size) {
 
 void TargetFile::Close() {
   if (m_fd < 0) return;
-  if (m_regular && fsync(m_fd) != 0) FailWrite(errno, m_sound);
+  if (m_regular && m_deferFlush) {
+    sync_file_range(m_fd, 0, 0, SYNC_FILE_RANGE_WRITE);  // a hint: nothing to check yet
+  } else if (m_regular && fsync(m_fd) != 0) {
+    FailWrite(errno, m_sound);
+  }
   if (m_adopted) {
     m_fd = -1;
     return;

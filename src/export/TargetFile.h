@@ -52,6 +52,10 @@ class TargetFile {
   // disk may show first there. A failed flush leaves the file open as a failed
   // Write does.
   void Close();
+  // Close() then only starts the writing to disk and does not wait for it: for a
+  // run over many files, whose caller waits once for the whole file system
+  // (syncfs) instead of once a file.
+  void DeferFlush() { m_deferFlush = true; }
 
   // Bytes handed to the system so far.
   uint64_t Written() const { return m_written; }
@@ -79,6 +83,7 @@ class TargetFile {
   int m_fd = -1;
   bool m_regular = false;
   bool m_adopted = false;
+  bool m_deferFlush = false;
   // Bytes written, and of them those whose way to the disk has been started.
   uint64_t m_written = 0, m_started = 0;
   uint64_t m_sound = 0;
