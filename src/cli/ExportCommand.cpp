@@ -2,6 +2,7 @@
 // standard output or to the file -o names.
 #include <unistd.h>
 #include <cstdio>
+#include "cli/ArgumentText.h"
 #include "cli/Commands.h"
 #include "cli/Database.h"
 #include "cli/ExportFailure.h"
@@ -9,8 +10,10 @@
 #include "cli/Report.h"
 #include "cli/TableRows.h"
 #include "export/ExportRun.h"
+#include "export/FailureText.h"
 #include "export/TableStatement.h"
 #include "export/TargetFile.h"
+#include "export/TextEncoder.h"
 #include "platform/com/Translate.h"
 
 namespace {
@@ -23,7 +26,8 @@ std::string Statement(const CliOptions& options) {
   std::string text;
   char buf[4096];
   for (size_t n; (n = std::fread(buf, 1, sizeof buf, stdin)) > 0;) text.append(buf, n);
-  return text;
+  const std::string& charset = options.format.charset;
+  return ArgumentToUtf8(text, charset.empty() ? TextEncoder::OutputCharset() : charset);
 }
 
 }  // namespace
@@ -40,8 +44,16 @@ int ExportOne(const CliOptions& options) {
   ExportRun run(options.format, target, options.file);
   if (target.empty()) run.ToDescriptor(STDOUT_FILENO);
   if (options.preview) run.LimitRecords(4);
+  std::optional<Database> opened;
   try {
-    Database database(options.file);
+    opened.emplace(options.file);
+  } catch (const _com_error& e) {
+    // No record was being read yet: the line names the file and the reason.
+    ReportLine(Format(_("%s：%s。"), options.file.c_str(), FailureReason(e).c_str()));
+    return kFailed;
+  }
+  Database& database = *opened;
+  try {
     const bool progress = !options.quiet && Progress::Possible();
     std::optional<uint64_t> total;
     if (progress && options.table) total = RecordedRows(database.Connection()).Of(*options.table);

@@ -2,6 +2,7 @@
 
 #include <getopt.h>
 #include <cstdio>
+#include "cli/ArgumentText.h"
 #include "export/TextEncoder.h"
 #include "platform/com/Translate.h"
 
@@ -95,6 +96,12 @@ ParsedCommandLine ParseOptions(int argc, char** argv) {
     parsed.error = Formatted(_("多余的参数：%s"), argv[optind]);
     return parsed;
   }
+  // Names and statements typed or read back from --list in the output's
+  // character set are taken in it.
+  const std::string charset = o.format.charset.empty() ? TextEncoder::OutputCharset() : o.format.charset;
+  if (o.table) o.table = ArgumentToUtf8(*o.table, charset);
+  if (o.sql && *o.sql != "-") o.sql = ArgumentToUtf8(*o.sql, charset);
+  o.fields = ArgumentToUtf8(o.fields, charset);
   // CSV brings its header line unless told otherwise; the window's format only when asked.
   o.format.header = noHeader ? false : (header || o.format.csv);
   parsed.error = Conflicts(o, header, noHeader, fieldsGiven);

@@ -10,15 +10,18 @@ void AppendFieldText(const VARIANT& value, std::string* out) {
 
 namespace {
 
-// AppendFieldText's text as the line's next field, without a copy of its own.
+// AppendFieldText's text as the line's next field, without a copy of its own,
+// in the window's format or as CSV.
+template <bool kCsv>
 void AddFieldText(const VARIANT& value, TextWriter& writer) {
-  if (value.vt == VT_BSTR) return writer.AddField(value.bstrVal);
-  if (value.vt == VT_NULL) return writer.AddField({});
+  auto add = [&writer](std::string_view text) { kCsv ? writer.AddCsvField(text) : writer.AddField(text); };
+  if (value.vt == VT_BSTR) return add(value.bstrVal);
+  if (value.vt == VT_NULL) return add({});
   char text[kVariantTextMax];
   char* end = text;
   HRESULT hr = PutVariantText(value, text, &end);
   if (FAILED(hr)) throw _com_error(hr);
-  writer.AddField(std::string_view(text, static_cast<size_t>(end - text)));
+  add(std::string_view(text, static_cast<size_t>(end - text)));
 }
 
 }  // namespace
@@ -66,7 +69,7 @@ void ExportRun::Run(const _ConnectionPtr& connection, _RecordsetPtr& recordset,
   try {
     if (m_format.header) {
       writer.BeginLine();
-      for (long i = 0; i < count; ++i) writer.AddField(fields->GetItem(i)->GetName());
+      for (long i = 0; i < count; ++i) writer.AddAnyField(fields->GetItem(i)->GetName());
       writer.EndHeader();
     }
 
@@ -76,7 +79,11 @@ void ExportRun::Run(const _ConnectionPtr& connection, _RecordsetPtr& recordset,
       // Fields.Item(j).Value of every column j, as the recordset holds them, in
       // one call; each value's text goes straight into the line.
       fields->PeekValues(values.data());
-      for (const VARIANT* value : values) AddFieldText(*value, writer);
+      if (m_format.csv) {
+        for (const VARIANT* value : values) AddFieldText<true>(*value, writer);
+      } else {
+        for (const VARIANT* value : values) AddFieldText<false>(*value, writer);
+      }
       if (writer.EndRecord()) m_records = writer.RecordLines();
       if (rows % 256 == 0 && m_onRecords) m_onRecords(rows);
       recordset->MoveNext();

@@ -4,6 +4,7 @@
 
 TextWriter::TextWriter(const TextFormat& format, TextEncoder& encoder, TargetFile& file)
     : m_format(format), m_encoder(encoder), m_file(file), m_csv(format.csv),
+      m_crlf(format.lineEnd == "\r\n"),
       m_between(format.separator + (format.quote && !format.csv ? "\"" : "")),
       m_csvSpecial(format.separator.size() == 1 ? "\"\r\n" + format.separator : "\"\r\n") {}
 
@@ -52,12 +53,21 @@ bool TextWriter::EndRecord() {
 void TextWriter::Emit(bool record) {
   const size_t start = m_pending.size();
   m_encoder.Append(std::string_view(m_line.data(), m_used), &m_pending);
-  m_pending += m_format.lineEnd;
+  // The window's CR LF as two bytes stored in place: the other line end is
+  // appended out of line, or the compiler would make both a call to append.
+  if (m_crlf) m_pending += "\r\n";
+  else AppendOtherLineEnd();
   // The lines gathered before this one go first when it would overfill the buffer.
   if (m_pending.size() > kBufferSize && start > 0) WritePending(start);
   if (record) ++m_records;
   m_lines.push_back({m_file.Written() + m_pending.size(), m_records});
   if (m_pending.size() >= kBufferSize) WritePending(m_pending.size());
+}
+
+// By the character: one more caller of the string's append would keep the compiler
+// from building the CR LF above into Emit.
+void TextWriter::AppendOtherLineEnd() {
+  for (char c : m_format.lineEnd) m_pending.push_back(c);
 }
 
 void TextWriter::Flush() {

@@ -39,8 +39,10 @@ class TextWriter {
   // One line is built field by field (UTF-8 texts), then ended as the header or
   // as a record. Inline: the export adds every value of a table so.
   void BeginLine() { m_used = 0; m_fields = 0; }
+  // AddField in the window's format; AddCsvField when the format asks for csv.
+  // Two calls, not one that asks: the export adds every value of a table, and
+  // chooses once a record.
   void AddField(std::string_view text) {
-    if (m_csv) return AddCsvField(text);
     const size_t between = m_between.size();
     const bool quote = m_format.quote;
     if (m_line.size() - m_used < between + text.size() + 2) Grow(between + text.size() + 2);
@@ -60,6 +62,9 @@ class TextWriter {
     if (quote) *p++ = '"';
     m_used = static_cast<size_t>(p - m_line.data());
   }
+  void AddCsvField(std::string_view text);
+  // Either of the two, as the format asks: for the header line.
+  void AddAnyField(std::string_view text) { m_csv ? AddCsvField(text) : AddField(text); }
   // The header line is written even when it holds nothing but CR LF.
   void EndHeader() { Emit(false); }
   // Returns whether the record was written (and so counted).
@@ -83,7 +88,7 @@ class TextWriter {
   };
 
   void Emit(bool record);
-  void AddCsvField(std::string_view text);
+  [[gnu::noinline]] void AppendOtherLineEnd();
   // Makes room for `bytes` more in the line.
   void Grow(size_t bytes);
   void WritePending(size_t bytes);
@@ -95,6 +100,7 @@ class TextWriter {
   TextEncoder& m_encoder;
   TargetFile& m_file;
   const bool m_csv;
+  const bool m_crlf;  // the line end is CR LF (else format.lineEnd)
   std::string m_between;  // what goes before every field but the first
   std::string m_csvSpecial;  // the bytes that make a field quoted under csv
   std::vector<char> m_line;  // UTF-8, as assembled: the first m_used bytes
