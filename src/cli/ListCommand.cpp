@@ -4,7 +4,6 @@
 #include <vector>
 #include "cli/Commands.h"
 #include "cli/Database.h"
-#include "cli/ExportFailure.h"
 #include "cli/Report.h"
 #include "db/UserTables.h"
 #include "export/FailureText.h"

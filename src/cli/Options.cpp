@@ -1,8 +1,9 @@
 #include "cli/Options.h"
 
 #include <getopt.h>
-#include <cstdio>
+#include <cstring>
 #include "cli/ArgumentText.h"
+#include "cli/Report.h"
 #include "export/TextEncoder.h"
 #include "platform/com/Translate.h"
 
@@ -22,17 +23,13 @@ const option kOptions[] = {
     {"version", no_argument, nullptr, kVersion}, {nullptr, 0, nullptr, 0},
 };
 
-std::string Formatted(const char* format, const std::string& what) {
-  char text[512];
-  std::snprintf(text, sizeof text, format, what.c_str());
-  return text;
-}
-
-// The option getopt stopped at, as the user typed it.
+// The option getopt stopped at, as the user typed it: a long one whole, a short
+// one (perhaps inside a cluster such as -xq) by its letter.
 std::string OffendingOption(int argc, char** argv) {
   const int at = optind - 1;
-  if (at > 0 && at < argc) return argv[at];
-  return optopt > 0 && optopt < 256 ? std::string("-") + static_cast<char>(optopt) : std::string("?");
+  if (at > 0 && at < argc && std::strncmp(argv[at], "--", 2) == 0) return argv[at];
+  if (optopt > 0 && optopt < 128) return std::string("-") + static_cast<char>(optopt);
+  return at > 0 && at < argc ? argv[at] : "?";
 }
 
 // The checks between options, once all are read: what is left is one thing to do.
@@ -72,11 +69,11 @@ ParsedCommandLine ParseOptions(int argc, char** argv) {
       case kEol:
         if (std::string(optarg) == "crlf") o.format.lineEnd = "\r\n";
         else if (std::string(optarg) == "lf") o.format.lineEnd = "\n";
-        else parsed.error = Formatted(_("--eol 只接受 crlf 或 lf，不接受“%s”"), optarg);
+        else parsed.error = Format(_("--eol 只接受 crlf 或 lf，不接受“%s”"), optarg);
         break;
       case 'e':
         if (TextEncoder::KeepsAscii(optarg)) o.format.charset = optarg;
-        else parsed.error = Formatted(_("不支持的字符集：%s"), optarg);
+        else parsed.error = Format(_("不支持的字符集：%s"), optarg);
         break;
       case 'o': o.output = optarg; break;
       case 'a': o.allDir = optarg; break;
@@ -84,8 +81,8 @@ ParsedCommandLine ParseOptions(int argc, char** argv) {
       case kQuiet: o.quiet = true; break;
       case kHelp: o.help = true; break;
       case kVersion: o.version = true; break;
-      case ':': parsed.error = Formatted(_("选项 %s 需要一个参数"), OffendingOption(argc, argv)); break;
-      default: parsed.error = Formatted(_("未知的选项：%s"), OffendingOption(argc, argv)); break;
+      case ':': parsed.error = Format(_("选项 %s 需要一个参数"), OffendingOption(argc, argv).c_str()); break;
+      default: parsed.error = Format(_("未知的选项：%s"), OffendingOption(argc, argv).c_str()); break;
     }
     if (!parsed.error.empty()) return parsed;
   }
@@ -93,7 +90,7 @@ ParsedCommandLine ParseOptions(int argc, char** argv) {
   if (optind < argc) o.file = argv[optind++];
   if (optind < argc) o.table = argv[optind++];
   if (optind < argc) {
-    parsed.error = Formatted(_("多余的参数：%s"), argv[optind]);
+    parsed.error = Format(_("多余的参数：%s"), argv[optind]);
     return parsed;
   }
   // Names and statements typed or read back from --list in the output's
