@@ -83,6 +83,7 @@ done <<EOT
 0|-l;demo.mdb|Customers\nOrders\n\xb2\xfa\xc6\xb7\n\xb6\xa9\xb5\xa5\xc3\xf7\xcf\xb8\n|
 0|--csv;--eol;lf;-s;$sql;demo.mdb|x,y,z,w,e\n"a,b","say ""hi""","l1\r\nl2",plain,\n|
 0|--csv;-s;select '' as e from Customers where CustomerID < 3;demo.mdb|e\r\n""\r\n""\r\n|
+0|--csv;-d; - ;--no-header;-s;select 'a - b' as x, 'c-d' as y from Customers where CustomerID = 1;demo.mdb|"a - b" - c-d\r\n|
 0|-n;-e;UTF-8;demo.mdb;产品;-f;产品编号|1\r\n2\r\n3\r\n4\r\n|
 EOT
 
