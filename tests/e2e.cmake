@@ -14,3 +14,9 @@ set_tests_properties(e2e_open PROPERTIES TIMEOUT 180)
 add_test(NAME e2e_signal COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/e2e/signal_e2e.sh
                                       $<TARGET_FILE:kelvane> $<TARGET_FILE:kelvane_make_fixture>)
 set_tests_properties(e2e_signal PROPERTIES TIMEOUT 180)
+# kelvane-export beside the window (the same bytes), and what only its real process
+# shows: statuses, messages, quoting, --all, a closed pipe, signals.
+add_test(NAME e2e_cli COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/e2e/cli_e2e.sh
+                                   $<TARGET_FILE:kelvane> $<TARGET_FILE:kelvane-export>
+                                   $<TARGET_FILE:kelvane_make_fixture> ${KELVANE_SHARED}/testdata)
+set_tests_properties(e2e_cli PROPERTIES TIMEOUT 300)

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include "export/FailureText.h"
 #include "export/TargetFile.h"
 #include "platform/com/ComError.h"
 #include "platform/com/Errno.h"
@@ -108,10 +109,17 @@ class ExportDialogTest : public DialogTest<ExportTestDlg> {
     edlg->SetDlgItemText(IDC_STATIC_STATUS, "before");
   }
   static std::string RunBox(HRESULT hr, int record) {
-    return BoxText(hr) + "。记录行：" + std::to_string(record);
+    return "连接数据库失败!\r\n\r\n错误信息:" + FailureReason(_com_error(hr)) + "。记录行：" +
+           std::to_string(record);
+  }
+  // The box of a target file that could not be created, or written from `record` on.
+  static std::string TargetBox(const std::string& path, HRESULT hr, int record = 0) {
+    const std::string reason = FailureReason(_com_error(hr));
+    if (record == 0) return "无法创建目标文件：" + path + "\r\n\r\n错误信息:" + reason + "。";
+    return "写入目标文件失败：" + path + "\r\n\r\n错误信息:" + reason + "。记录行：" + std::to_string(record);
   }
   // Runs "开始导出" expecting the database error box; returns what stood behind it.
-  BehindBox StartFailing(std::string* text) {
+  BehindBox StartFailing(std::string* text, const char* status = "获取数据发生错误。") {
     ModalScript script;
     BehindBox seen;
     ExpectDbBox(script, IDC_BTN_START, &seen);
@@ -119,7 +127,7 @@ class ExportDialogTest : public DialogTest<ExportTestDlg> {
     if (!script.Asked().empty()) *text = script.Asked()[0].text.str();
     EXPECT_EQ(script.Asked().size(), 1u);
     EXPECT_TRUE(edlg->Enabled(IDC_BTN_START));
-    EXPECT_EQ(edlg->Status(), "获取数据发生错误。");
+    EXPECT_EQ(edlg->Status(), status);
     return seen;
   }
   void StartOk() {
@@ -378,16 +386,18 @@ TEST_F(ExportDialogTest, SourceDatabaseIsNeverTheTarget) {
 TEST_F(ExportDialogTest, UnwritableTargetEndsOnTheFailurePath) {
   edlg->SetOptions(false, "T", "*", 0, "", false, true);
   std::string text;
-  edlg->m_strTxtFile = (m_dir + "/no/such/folder/out.txt").c_str();
-  StartFailing(&text);
-  EXPECT_EQ(text, RunBox(HResultFromErrno(ENOENT), 1));
+  const char* kTargetFailed = "写入目标文件发生错误。";
+  const std::string missing = m_dir + "/no/such/folder/out.txt";
+  edlg->m_strTxtFile = missing.c_str();
+  StartFailing(&text, kTargetFailed);
+  EXPECT_EQ(text, TargetBox(missing, HResultFromErrno(ENOTDIR)));  // the path, not the file
   edlg->m_strTxtFile = "/dev/full";
-  StartFailing(&text);
-  EXPECT_EQ(text, RunBox(static_cast<HRESULT>(0x80070070), 1));  // disk full, at the header
+  StartFailing(&text, kTargetFailed);
+  EXPECT_EQ(text, TargetBox("/dev/full", static_cast<HRESULT>(0x80070070), 1));  // disk full, at the header
   if (geteuid() == 0 && fs::exists("/sys/kernel/notes")) {
     edlg->m_strTxtFile = "/sys/kernel/notes";  // refused even to root
-    StartFailing(&text);
-    EXPECT_EQ(text, RunBox(HResultFromErrno(EACCES), 1));
+    StartFailing(&text, kTargetFailed);
+    EXPECT_EQ(text, TargetBox("/sys/kernel/notes", HResultFromErrno(EACCES)));
   }
 }
 
@@ -397,8 +407,8 @@ TEST_F(ExportDialogTest, TargetHeldByAnotherRunIsRefused) {
   other.Write("other run\r\n", 11);
   edlg->SetOptions(false, "T", "*", 0, "", false, true);
   std::string text;
-  StartFailing(&text);
-  EXPECT_EQ(text, RunBox(HResultFromErrno(EBUSY), 1));
+  StartFailing(&text, "写入目标文件发生错误。");
+  EXPECT_EQ(text, TargetBox(txt, HResultFromErrno(EBUSY)));
   other.Close();
   EXPECT_EQ(ReadAll(txt), "other run\r\n");
   StartOk();  // free again once the other run is done

@@ -107,7 +107,8 @@ TEST_F(TargetFileTest, ExistingFileIsEmptiedAndWrittenWhole) {
 
 TEST_F(TargetFileTest, FailuresCarryTheSystemCode) {
   TargetFile f;
-  EXPECT_EQ(CodeOf([&] { f.Open(dir / "missing" / "out.txt"); }), ErrnoCode(ENOENT));
+  // A folder of the path that is not there: the path, not the file, is not found.
+  EXPECT_EQ(CodeOf([&] { f.Open(dir / "missing" / "out.txt"); }), ErrnoCode(ENOTDIR));
   EXPECT_EQ(CodeOf([&] { f.Open(dir); }), ErrnoCode(EISDIR));
   // A FIFO nobody reads is refused rather than waited on.
   ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0600), 0);

@@ -1,6 +1,6 @@
 // "数据表 =>": fills the table drop-down with the user tables of m_strMdbFile.
 #include "ui/ExportDlg.h"
-#include "db/ValueText.h"
+#include "db/UserTables.h"
 #include "res/Resource.h"
 #include "platform/com/Translate.h"
 
@@ -14,20 +14,16 @@ void CExportDlg::LoadTableList() {
   m_cbTable.ResetContent();
 
   RunDbOperation(kTableList, [this](_ConnectionPtr& pConn, _RecordsetPtr& pRs) {
-    pRs = pConn->OpenSchema(ADODB::adSchemaTables);
     int count = 0;
-    for (long rows = 1; !pRs->GetadoEOF(); ++rows) {
-      // Only exact "TABLE": system tables, saved queries and links are passed over
-      // without their names being read.
-      if (ValueToText(pRs->GetCollect("TABLE_TYPE")) == "TABLE") {
-        // Inserted at the count, not appended: the list keeps the schema's order
-        // even if an insertion fails.
-        m_cbTable.InsertString(count, ValueToText(pRs->GetCollect("TABLE_NAME")));
-        ++count;
-      }
-      pRs->MoveNext();
-      OnRecordsDone(rows);
-    }
+    ListUserTables(
+        pConn, pRs,
+        [&](const std::string& name) {
+          // Inserted at the count, not appended: the list keeps the schema's order
+          // even if an insertion fails.
+          m_cbTable.InsertString(count, CString(name.c_str()));
+          ++count;
+        },
+        [this](long rows) { OnRecordsDone(rows); });
     if (count > 0) m_cbTable.SetCurSel(0);
   });
 }

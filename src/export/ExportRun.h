@@ -1,7 +1,7 @@
 // The export run once the connection is open: the statement's recordset, the
 // target file (first touched only after the recordset opened, so a failure before
 // leaves an existing target as it was), the header and one line per record. The
-// dialog's "开始导出" and the benchmark run this same code.
+// dialog's "开始导出", kelvane-export and the benchmark run this same code.
 #pragma once
 #include <functional>
 #include <string>
@@ -25,8 +25,21 @@ class ExportRun {
   void Run(const _ConnectionPtr& connection, _RecordsetPtr& recordset,
            const std::string& statement);
 
+  // Writes to an open descriptor (standard output) instead of the named target;
+  // see TargetFile::Adopt.
+  void ToDescriptor(int fd) { m_fd = fd; }
+  // The file is not waited for on disk at the end (TargetFile::DeferFlush): the
+  // caller of many runs waits once for all of them.
+  void DeferFlush() { m_deferFlush = true; }
+  // Reads at most `records` records of the statement (the preview's first four).
+  void LimitRecords(unsigned long records) { m_limit = records; }
+
   // Record lines written so far; the failure message names this plus 1.
   long RecordLines() const { return m_records; }
+  // Whether the run's failure was the target file's, not the database's, and
+  // whether the file was being created then (opened, locked, emptied) or written.
+  enum class TargetFailure { None, Creating, Writing };
+  TargetFailure TargetFailed() const { return m_targetFailure; }
 
   // Called during the run, every few hundred records, with RecordLines(): the
   // dialog shows the count and keeps its window alive. It must be cheap.
@@ -36,6 +49,11 @@ class ExportRun {
   TextFormat m_format;
   std::string m_target;
   std::string m_source;
+  int m_fd = -1;
+  bool m_deferFlush = false;
+  unsigned long m_limit = static_cast<unsigned long>(-1);
   long m_records = 0;
+  TargetFailure m_targetFailure = TargetFailure::None;
+  void NoteTargetFailure(const TargetFileError& e);
   std::function<void(long)> m_onRecords;
 };

@@ -1,9 +1,12 @@
 // "开始导出": the export run on the operation frame every database operation shares.
 // The recordset and the file are ExportRun's; this handler adds the option check,
 // the refusal of a missing target and of the source database as target, and the
-// failure box's record number.
+// failure box: the record number of a database failure, or the target file and
+// its own cause when the file could not be created or written.
 #include "export/ExportRun.h"
+#include "export/FailureText.h"
 #include "export/TargetFile.h"
+#include "platform/com/Translate.h"
 #include "res/Resource.h"
 #include "ui/ExportDlg.h"
 #include "platform/com/Translate.h"
@@ -41,9 +44,22 @@ void CExportDlg::OnBtnStart() {
       },
       {},
       [&](const _com_error& e) {
+        const std::string reason = FailureReason(e);
+        const int record = static_cast<int>(run.RecordLines() + 1);
         CString text;
-        text.Format(_("连接数据库失败!\r\n\r\n错误信息:%s。记录行：%d"), e.ErrorMessage(),
-                    static_cast<int>(run.RecordLines() + 1));
+        if (run.TargetFailed() == ExportRun::TargetFailure::None) {
+          text.Format(_("连接数据库失败!\r\n\r\n错误信息:%s。记录行：%d"), reason.c_str(), record);
+          return text;
+        }
+        // The database is fine: the box names the file and what is wrong with it.
+        SetDlgItemText(IDC_STATIC_STATUS, _("写入目标文件发生错误。"));
+        if (run.TargetFailed() == ExportRun::TargetFailure::Creating) {
+          text.Format(_("无法创建目标文件：%s\r\n\r\n错误信息:%s。"), m_strTxtFile.GetString(),
+                      reason.c_str());
+        } else {
+          text.Format(_("写入目标文件失败：%s\r\n\r\n错误信息:%s。记录行：%d"),
+                      m_strTxtFile.GetString(), reason.c_str(), record);
+        }
         return text;
       });
 }

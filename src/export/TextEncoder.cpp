@@ -37,6 +37,22 @@ std::string TextEncoder::OutputCharset() {
   return cs;
 }
 
+bool TextEncoder::KeepsAscii(const std::string& charset) {
+  if (IsUtf8(charset)) return true;
+  iconv_t cd = iconv_open(charset.c_str(), "UTF-8");
+  if (cd == reinterpret_cast<iconv_t>(-1)) return false;
+  char ascii[128];
+  for (int c = 1; c < 128; ++c) ascii[c - 1] = static_cast<char>(c);
+  char out[512];
+  char* in = ascii;
+  size_t inLeft = 127, outLeft = sizeof out;
+  char* o = out;
+  const bool converted = iconv(cd, &in, &inLeft, &o, &outLeft) != static_cast<size_t>(-1) &&
+                         iconv(cd, nullptr, nullptr, &o, &outLeft) != static_cast<size_t>(-1);
+  iconv_close(cd);
+  return converted && o - out == 127 && std::memcmp(out, ascii, 127) == 0;
+}
+
 TextEncoder::TextEncoder(const std::string& charset) : m_charset(charset) {
   if (IsUtf8(m_charset)) {
     m_identity = true;

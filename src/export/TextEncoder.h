@@ -15,6 +15,11 @@ class TextEncoder {
   // plain ASCII taken as CP936.
   static std::string OutputCharset();
 
+  // Whether iconv knows `charset` and writes ASCII in it as ASCII: the writer puts
+  // separators, quotes and line ends in as single bytes, so only such a character
+  // set can be asked for by name (UTF-16 cannot, GB18030 and ISO-8859-x can).
+  static bool KeepsAscii(const std::string& charset);
+
   explicit TextEncoder(const std::string& charset = OutputCharset());
   ~TextEncoder();
   TextEncoder(const TextEncoder&) = delete;

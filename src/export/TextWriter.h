@@ -1,7 +1,8 @@
 // The delimited text of the export file: fields joined by the separator, each
 // wrapped in double quotes when asked (nothing inside is escaped or doubled), CR LF
 // after every line, the line converted to the output code page. A record whose
-// line comes out empty is left out entirely.
+// line comes out empty is left out entirely. The command line may ask instead for
+// RFC 4180's quoting and for LF line ends.
 //
 // Complete lines wait in a buffer of at most 64 KiB and are written when it is
 // full and on Flush(): no line waits for the end of the run, and one write call
@@ -20,6 +21,13 @@ struct TextFormat {
   std::string separator;  // between neighbouring fields only
   bool quote = false;     // every field, header names included, between '"'
   bool header = false;    // a first line of column names
+  // RFC 4180 instead of `quote`: a field (a header name too) goes between '"' only
+  // when it holds the separator, a '"', CR or LF, and a '"' inside is doubled; a
+  // record of one empty field is written as "" rather than left out, so that no
+  // record is lost. The window never sets it.
+  bool csv = false;
+  std::string lineEnd = "\r\n";  // after every line
+  std::string charset{};          // the output character set; empty: the locale's
 };
 
 class TextWriter {
@@ -31,6 +39,9 @@ class TextWriter {
   // One line is built field by field (UTF-8 texts), then ended as the header or
   // as a record. Inline: the export adds every value of a table so.
   void BeginLine() { m_used = 0; m_fields = 0; }
+  // AddField in the window's format; AddCsvField when the format asks for csv.
+  // Two calls, not one that asks: the export adds every value of a table, and
+  // chooses once a record.
   void AddField(std::string_view text) {
     const size_t between = m_between.size();
     const bool quote = m_format.quote;
@@ -51,6 +62,9 @@ class TextWriter {
     if (quote) *p++ = '"';
     m_used = static_cast<size_t>(p - m_line.data());
   }
+  void AddCsvField(std::string_view text);
+  // Either of the two, as the format asks: for the header line.
+  void AddAnyField(std::string_view text) { m_csv ? AddCsvField(text) : AddField(text); }
   // The header line is written even when it holds nothing but CR LF.
   void EndHeader() { Emit(false); }
   // Returns whether the record was written (and so counted).
@@ -74,6 +88,7 @@ class TextWriter {
   };
 
   void Emit(bool record);
+  [[gnu::noinline]] void AppendOtherLineEnd();
   // Makes room for `bytes` more in the line.
   void Grow(size_t bytes);
   void WritePending(size_t bytes);
@@ -84,7 +99,10 @@ class TextWriter {
   const TextFormat& m_format;
   TextEncoder& m_encoder;
   TargetFile& m_file;
+  const bool m_csv;
+  const bool m_crlf;  // the line end is CR LF (else format.lineEnd)
   std::string m_between;  // what goes before every field but the first
+  std::string m_csvSpecial;  // the bytes that make a field quoted under csv
   std::vector<char> m_line;  // UTF-8, as assembled: the first m_used bytes
   size_t m_used = 0;
   std::string m_pending;  // whole lines in the output code page, not yet written

@@ -31,9 +31,11 @@ _RecordsetPtr JetConnection::OpenSchema(ADODB::SchemaEnum schema, const VARIANT&
                                         const VARIANT& schemaId) {
   if (!m_session) Raise(adErrObjectClosed);
   auto missing = [](const VARIANT& v) { return v.vt == VT_EMPTY || (v.vt == VT_ERROR && v.scode == DISP_E_PARAMNOTFOUND); };
-  if (schema != ADODB::adSchemaTables || !missing(restrictions) || !missing(schemaId)) {
+  if ((schema != ADODB::adSchemaTables && schema != ADODB::adSchemaStatistics) || !missing(restrictions) ||
+      !missing(schemaId)) {
     Raise(adErrFeatureNotAvailable);
   }
+  if (schema == ADODB::adSchemaStatistics) return OpenStatistics();
   std::vector<jet::SchemaTableRow> tables = CallProvider([&] { return m_session->database->Tables(); });
   std::vector<std::string> names = {"TABLE_CATALOG", "TABLE_SCHEMA", "TABLE_NAME",   "TABLE_TYPE",   "TABLE_GUID",
                                     "DESCRIPTION",   "TABLE_PROPID", "DATE_CREATED", "DATE_MODIFIED"};
@@ -43,6 +45,27 @@ _RecordsetPtr JetConnection::OpenSchema(ADODB::SchemaEnum schema, const VARIANT&
     std::vector<VARIANT> row(names.size(), VARIANT::Null());
     row[2] = VARIANT::Str(std::move(t.tableName));
     row[3] = VARIANT::Str(std::move(t.tableType));
+    rows.push_back(std::move(row));
+  }
+  auto recordset = std::make_shared<JetRecordset>();
+  recordset->OpenOver(m_session, std::make_unique<RowsCursor>(std::move(names), std::move(rows)));
+  return _RecordsetPtr(recordset);
+}
+
+// TABLE_NAME and CARDINALITY (the row count a table's definition records, NULL
+// where it cannot be read) of every table.
+_RecordsetPtr JetConnection::OpenStatistics() {
+  std::vector<jet::SchemaStatisticsRow> tables = CallProvider([&] { return m_session->database->Statistics(); });
+  std::vector<std::string> names = {"TABLE_CATALOG", "TABLE_SCHEMA", "TABLE_NAME", "CARDINALITY"};
+  std::vector<std::vector<VARIANT>> rows;
+  rows.reserve(tables.size());
+  for (jet::SchemaStatisticsRow& t : tables) {
+    std::vector<VARIANT> row(names.size(), VARIANT::Null());
+    row[2] = VARIANT::Str(std::move(t.tableName));
+    if (t.rows) {
+      row[3].vt = VT_I8;
+      row[3].llVal = static_cast<int64_t>(*t.rows);
+    }
     rows.push_back(std::move(row));
   }
   auto recordset = std::make_shared<JetRecordset>();

@@ -18,7 +18,8 @@ class JetConnection : public ADODB::_Connection {
   // already open: adErrObjectOpen; else what the provider reports.
   void Open(const std::string& connectionString, const std::string& userId, const std::string& password,
             long options) override;
-  // adSchemaTables only (adErrFeatureNotAvailable otherwise), restrictions missing.
+  // adSchemaTables and adSchemaStatistics only (adErrFeatureNotAvailable
+  // otherwise), restrictions missing.
   _RecordsetPtr OpenSchema(ADODB::SchemaEnum schema, const VARIANT& restrictions,
                            const VARIANT& schemaId) override;
   void Close() override;
@@ -29,6 +30,8 @@ class JetConnection : public ADODB::_Connection {
   std::shared_ptr<Session> session() const { return m_session; }
 
  private:
+  _RecordsetPtr OpenStatistics();
+
   std::string m_connectionString;
   std::shared_ptr<Session> m_session;
 };

@@ -103,6 +103,21 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
     return rows;
   }
 
+  std::vector<SchemaStatisticsRow> Statistics() override {
+    std::vector<SchemaStatisticsRow> rows;
+    for (const SchemaTableRow& t : Tables()) {
+      if (t.tableType != "TABLE" && t.tableType != "SYSTEM TABLE") continue;
+      SchemaStatisticsRow row{t.tableName, std::nullopt};
+      try {
+        row.rows = m_file->RecordedRowCount(t.tableName);
+      } catch (const _com_error&) {
+        // A damaged definition fails where the table is read, not in a count.
+      }
+      rows.push_back(std::move(row));
+    }
+    return rows;
+  }
+
   std::unique_ptr<Cursor> Execute(const std::string& jetSql) override {
     StatementShape shape;
     std::string sql = Translate(jetSql, &shape);

@@ -3,6 +3,7 @@
 #pragma once
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 #include "platform/com/Variant.h"
@@ -17,6 +18,12 @@ struct SchemaTableRow {
   std::string tableType;  // "TABLE", "SYSTEM TABLE", "VIEW" or "LINK"
 };
 
+// A table and the row count its definition records (OLE DB's statistics rowset).
+struct SchemaStatisticsRow {
+  std::string tableName;            // UTF-8
+  std::optional<uint64_t> rows;     // none when the definition cannot be read
+};
+
 class Database {
  public:
   virtual ~Database() = default;
@@ -26,6 +33,9 @@ class Database {
   static std::shared_ptr<Database> OpenOver(std::shared_ptr<MdbFile> file);
   // One row per table-like object, ordered by type, then by name without regard to case.
   virtual std::vector<SchemaTableRow> Tables() = 0;
+  // One row per table (user and system), in Tables()' order, with the row count
+  // its definition records; reading the definitions, not the rows.
+  virtual std::vector<SchemaStatisticsRow> Statistics() { return {}; }
   // Runs a Jet SQL statement. Throws _com_error: JET_E_EMPTYSTATEMENT, JET_E_SYNTAX,
   // JET_E_NOTABLE, JET_E_NOCOLUMN, E_FAIL. The cursor keeps the database alive.
   virtual std::unique_ptr<Cursor> Execute(const std::string& jetSql) = 0;

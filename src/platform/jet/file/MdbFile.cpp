@@ -43,6 +43,12 @@ class MdbFileImpl : public MdbFile {
     return true;
   }
 
+  uint64_t RecordedRowCount(const std::string& exactName) override {
+    const CatalogObject* o = Lookup(exactName, true);
+    if (!o) throw _com_error(E_FAIL);
+    return Definition(*o).rowCount;
+  }
+
   std::unique_ptr<RowStream> Scan(const std::string& exactName) override {
     const CatalogObject* o = Lookup(exactName, true);
     if (!o) throw _com_error(E_FAIL);

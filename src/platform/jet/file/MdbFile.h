@@ -87,6 +87,13 @@ class MdbFile {
   // name and columns (either pointer may be null). E_FAIL for a damaged definition.
   virtual bool FindTable(const std::string& name, std::string* exactName,
                          std::vector<ColumnDef>* columns) = 0;
+  // The row count a table's definition records (exact name, as FindTable gives it),
+  // without reading its rows: a measure of progress, not a promise. E_FAIL when
+  // there is no such table or its definition is damaged.
+  virtual uint64_t RecordedRowCount(const std::string& exactName) {
+    (void)exactName;
+    throw _com_error(E_FAIL);
+  }
   // A fresh stream over the rows of a table FindTable found (E_FAIL for any other
   // name). Rows come in page order; a row moved to another page keeps its place.
   virtual std::unique_ptr<RowStream> Scan(const std::string& exactName) = 0;

@@ -1,0 +1,10 @@
+// The three things kelvane-export does; each returns the exit status.
+#pragma once
+#include "cli/Options.h"
+
+// -l: the user tables, one a line, in the window's order.
+int ListTables(const CliOptions& options);
+// TABLE or --sql: one export, to standard output or to the file -o names.
+int ExportOne(const CliOptions& options);
+// --all DIR: every user table into a file of its own in DIR.
+int ExportAll(const CliOptions& options);

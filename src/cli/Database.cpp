@@ -1,0 +1,35 @@
+#include "cli/Database.h"
+
+#include <unistd.h>
+#include <cerrno>
+#include "platform/com/Errno.h"
+
+Database::Database(const std::string& path) {
+  CoInitialize(nullptr);
+  try {
+    // The provider says only "unspecified error" for a file it cannot open; a
+    // shell user is told the system's reason where there is one.
+    if (!path.empty() && access(path.c_str(), R_OK) != 0) throw _com_error(HResultFromErrno(errno));
+    _com_issue_errorex(m_connection.CreateInstance(ADODB::CLSID_Connection));
+    // The path goes in verbatim, as the window puts it.
+    m_connection->PutConnectionString("Provider=MIcrosoft.Jet.OLEDB.4.0;Data source=" + path);
+    m_connection->Open("", "", "", ADODB::adConnectUnspecified);
+  } catch (...) {
+    m_connection.Release();
+    CoUninitialize();
+    throw;
+  }
+}
+
+Database::~Database() {
+  m_connection.Release();
+  CoUninitialize();
+}
+
+_RecordsetPtr Database::NewRecordset() {
+  _RecordsetPtr recordset;
+  _com_issue_errorex(recordset.CreateInstance("ADODB.Recordset"));
+  return recordset;
+}
+
+void Database::Close() { m_connection->Close(); }

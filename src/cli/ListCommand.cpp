@@ -1,0 +1,48 @@
+// -l: the user tables of the database, one a line, in the window's order, in the
+// output character set (so that a name read back from the list is the table's).
+#include <unistd.h>
+#include <vector>
+#include "cli/Commands.h"
+#include "cli/Database.h"
+#include "cli/Report.h"
+#include "db/UserTables.h"
+#include "export/FailureText.h"
+#include "export/TargetFile.h"
+#include "export/TextEncoder.h"
+#include "platform/com/Translate.h"
+
+int ListTables(const CliOptions& options) {
+  std::vector<std::string> names;
+  std::string failure;
+  try {
+    Database database(options.file);
+    _RecordsetPtr schema;
+    ListUserTables(database.Connection(), schema, [&](const std::string& name) { names.push_back(name); });
+    schema->Close();
+    database.Close();
+  } catch (const _com_error& e) {
+    failure = Format(_("%s：%s。"), options.file.c_str(), FailureReason(e).c_str());
+  }
+
+  // The tables listed before a failure are shown, then the failure.
+  const std::string& charset = options.format.charset;
+  TextEncoder encoder(charset.empty() ? TextEncoder::OutputCharset() : charset);
+  std::string text;
+  for (const std::string& name : names) {
+    encoder.Append(name, &text);
+    text += '\n';
+  }
+  try {
+    TargetFile out;
+    out.Adopt(STDOUT_FILENO);
+    out.Write(text.data(), text.size());
+  } catch (const _com_error& e) {
+    ReportLine(Format(_("写入目标文件 %s 失败：%s。"), _("标准输出"), FailureReason(e).c_str()));
+    return kFailed;
+  }
+  if (!failure.empty()) {
+    ReportLine(failure);
+    return kFailed;
+  }
+  return kDone;
+}

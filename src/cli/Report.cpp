@@ -1,0 +1,23 @@
+#include "cli/Report.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include "cli/Progress.h"
+
+void ReportLine(const std::string& text) {
+  Progress::ClearLine();  // a message never lands behind a progress line
+  std::fprintf(stderr, "kelvane-export: %s\n", text.c_str());
+}
+
+std::string Format(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  va_list again;
+  va_copy(again, args);
+  const int n = std::vsnprintf(nullptr, 0, format, args);
+  va_end(args);
+  std::string text(n > 0 ? static_cast<size_t>(n) : 0, '\0');
+  if (n > 0) std::vsnprintf(text.data(), text.size() + 1, format, again);
+  va_end(again);
+  return text;
+}

@@ -1,0 +1,17 @@
+// How kelvane-export ends: its exit statuses, and the one line on standard error
+// that says what went wrong.
+#pragma once
+#include <string>
+
+enum ExitStatus {
+  kDone = 0,
+  kFailed = 1,        // a database or file failure
+  kUsage = 2,         // the command line cannot be done
+  kInterrupted = 130  // SIGINT or SIGTERM
+};
+
+// "kelvane-export: <text>" and a line feed on standard error.
+void ReportLine(const std::string& text);
+
+// printf into a string, for the messages' formats (which come through _()).
+std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
