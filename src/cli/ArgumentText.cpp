@@ -34,3 +34,9 @@ std::string ArgumentToUtf8(const std::string& text, const std::string& charset) 
   out.resize(out.size() - outLeft);
   return out;
 }
+
+std::string AsciiLower(std::string s) {
+  for (char& c : s)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return s;
+}

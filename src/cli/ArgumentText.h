@@ -7,3 +7,7 @@
 // `text` itself when it is UTF-8 (plain ASCII included), else converted from
 // `charset`; itself again when that fails too.
 std::string ArgumentToUtf8(const std::string& text, const std::string& charset);
+
+// Table names are matched without regard to ASCII case, as Jet matches them; a
+// byte of a multibyte character is never changed.
+std::string AsciiLower(std::string s);

@@ -1,18 +1,7 @@
 #include "cli/SafeFileName.h"
+#include "cli/ArgumentText.h"
 
-#include <algorithm>
 #include <cstring>
-
-namespace {
-
-std::string AsciiLower(std::string s) {
-  std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) {
-    return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-  });
-  return s;
-}
-
-}  // namespace
 
 std::string SafeFileNames::For(const std::string& table, const std::string& extension) {
   std::string stem = table;

@@ -1,17 +1,6 @@
 #include "cli/TableRows.h"
+#include "cli/ArgumentText.h"
 
-#include <algorithm>
-
-namespace {
-
-std::string AsciiLower(std::string s) {
-  std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) {
-    return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-  });
-  return s;
-}
-
-}  // namespace
 
 RecordedRows::RecordedRows(const _ConnectionPtr& connection) {
   try {
