@@ -343,7 +343,7 @@ TEST_F(Northwind, ExpressionsTakeJetsTypes) {
       {"CCur(0.3) - CCur(0.1) = CCur(0.2) And CCur(0.1) + CCur(0.2) = CCur(0.3)", chai, VT_BOOL, "-1"},
       {"CCur(2.98125)", chai, VT_CY, "2.9813"},
       {"CategorySales", " from [Category Sales for 1995] where CategoryName = 'Seafood'", VT_CY, "62435.02"},
-      // A date is a Date to the functions that inspect it, and its text to those of text.
+      // A date is a Date to the functions that look at its type, and its text to those of text.
       {"Format(OrderDate)", order, VT_BSTR, "1994/8/4"},
       {"VarType(OrderDate)", order, VT_I4, "7"},
       {"TypeName(UnitPrice)", chai, VT_BSTR, "Currency"},

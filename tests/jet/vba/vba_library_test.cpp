@@ -125,7 +125,7 @@ TEST(VbaLibrary, DatesAndTimes) {
          {"WeekdayName(Null)", "NULL"}, {"WeekdayName('1')", "Sunday"}, {"WeekdayName(1, -1, 2)", "Mon"}});
 }
 
-TEST(VbaLibrary, InspectionAndChoice) {
+TEST(VbaLibrary, TypeChecksAndChoice) {
   Check({{"IIf(Null, 1, 2)", "2"}, {"IIf('1', 'a', 'b')", "a"}, {"Nz(Null, 0)", "0"}, {"Nz('', 'x')", ""},
          {"IsNull(Null)", "-1"}, {"IsNull('')", "0"}, {"IsNumeric(Null)", "0"}, {"IsNumeric(' -1,234.5 ')", "-1"},
          {"IsNumeric('&HFF')", "-1"}, {"IsNumeric('(12)')", "-1"}, {"IsNumeric('1e')", "0"}, {"IsNumeric('12abc')", "0"},

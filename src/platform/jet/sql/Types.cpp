@@ -392,7 +392,7 @@ class Typer {
     // how SQLite holds the value (a date as a day number, a Yes/No as an integer).
     const int code = types.size() == 1 ? VarTypeCode(types[0]) : 0;
     if (code && (name == "vartype" || name == "typename" || name == "isnumeric" || name == "isdate")) {
-      fn.tok.text = kTypedInspection + name;
+      fn.tok.text = kTypedPrefix + name;
       args.kids.push_back(Unit{{TokKind::Op, ","}, {}, false, false});
       args.kids.push_back(Unit{{TokKind::Number, std::to_string(code)}, {}, false, false});
     }

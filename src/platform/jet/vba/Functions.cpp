@@ -32,7 +32,7 @@ const std::set<std::string>& Names() {
       "year", "month", "day", "hour", "minute", "second", "weekday", "now", "date", "time", "timer",
       "dateserial", "timeserial", "datevalue", "timevalue", "dateadd", "datediff", "datepart", "monthname",
       "weekdayname",
-      // inspection and choice
+      // type checks and choice
       "iif", "nz", "isnull", "isnumeric", "isdate", "isempty", "iserror", "isarray", "isobject", "ismissing",
       "vartype", "typename", "choose", "switch", "partition",
       // Format
@@ -281,7 +281,7 @@ std::string VbaFunctionSqlName(const std::string& name) {
   return Names().count(n) ? "vba_" + n : std::string();
 }
 
-const char kTypedInspection[] = "vba_typed";
+const char kTypedPrefix[] = "vba_typed";
 
 std::string VbaCallSqlName(const std::string& name) {
   static const std::set<std::string> operators = {"vba_cat", "vba_add", "vba_pow", "vba_idiv", "vba_mod",
@@ -332,7 +332,7 @@ bool RegisterVbaFunctions(sqlite3* db) {
   vba::RegisterConversionFunctions(db);
   vba::RegisterMathFunctions(db);
   vba::RegisterDateArithmetic(db);
-  vba::RegisterInspectionFunctions(db);
+  vba::RegisterTypeAndChoiceFunctions(db);
   vba::RegisterFormatFunctions(db);
   vba::RegisterFinanceFunctions(db);
   return true;

@@ -33,11 +33,11 @@ bool IsJetAggregate(const std::string& name);
 // SQLite function the translator itself comes to emit must be named here.
 bool IsStatementFunction(const char* sqliteName);
 
-// VarType, TypeName, IsNumeric and IsDate also come as kTypedInspection + name
+// VarType, TypeName, IsNumeric and IsDate also come as kTypedPrefix + name
 // ("vba_typedvartype"...) with a second argument: the VarType code the translator
 // knows the value to have (a date travels as a day number, a Yes/No as an
 // integer). No statement calls them by that name; the translator does.
-extern const char kTypedInspection[];
+extern const char kTypedPrefix[];
 
 // Registers the functions, the collation and LIKE. False when SQLite refuses.
 bool RegisterVbaFunctions(sqlite3* db);

@@ -56,7 +56,7 @@ const std::map<std::string, ReturnType>& ReturnTypes() {
       {"year", Of(T::Integer)}, {"month", Of(T::Integer)}, {"day", Of(T::Integer)},
       {"hour", Of(T::Integer)}, {"minute", Of(T::Integer)}, {"second", Of(T::Integer)},
       {"weekday", Of(T::Integer)}, {"timer", Of(T::Single)},
-      // Inspection
+      // Type checks
       {"isnull", Of(T::Boolean)}, {"isnumeric", Of(T::Boolean)}, {"isdate", Of(T::Boolean)},
       {"isempty", Of(T::Boolean)}, {"iserror", Of(T::Boolean)}, {"isarray", Of(T::Boolean)},
       {"isobject", Of(T::Boolean)}, {"ismissing", Of(T::Boolean)},

@@ -2,7 +2,7 @@
 // it: the translator types every expression from it, so that a column of
 // DateAdd(...) comes out as a date and one of Len(...) as a Long. The set is
 // Jet's whole set (text, conversion, math, financial, date and time,
-// inspection, choice, Format and the aggregates), whether or not this library
+// type checks, choice, Format and the aggregates), whether or not this library
 // implements the function yet.
 #pragma once
 #include <map>

@@ -55,7 +55,7 @@ void RegisterDateFunctions(sqlite3* db);
 void RegisterConversionFunctions(sqlite3* db);
 void RegisterMathFunctions(sqlite3* db);
 void RegisterDateArithmetic(sqlite3* db);
-void RegisterInspectionFunctions(sqlite3* db);
+void RegisterTypeAndChoiceFunctions(sqlite3* db);
 void RegisterFormatFunctions(sqlite3* db);
 void RegisterFinanceFunctions(sqlite3* db);
 

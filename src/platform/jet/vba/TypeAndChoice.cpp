@@ -1,6 +1,6 @@
-// The VBA inspection and choice functions: IsNumeric, IsDate, IsEmpty, IsError,
+// The VBA type-check and choice functions: IsNumeric, IsDate, IsEmpty, IsError,
 // IsArray, IsObject, IsMissing, VarType, TypeName, Choose, Switch, and the
-// function that labels the range a number falls in. An inspection never fails
+// function that labels the range a number falls in. A type check never fails
 // and answers -1 (True) or 0 (False) for NULL as well.
 #include <algorithm>
 #include <cctype>
@@ -210,7 +210,7 @@ void RangeLabel(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
 
 }  // namespace
 
-void RegisterInspectionFunctions(sqlite3* db) {
+void RegisterTypeAndChoiceFunctions(sqlite3* db) {
   AddScalar(db, "isnumeric", 1, 1, IsNumeric);
   AddScalar(db, "isdate", 1, 1, IsDate);
   AddScalar(db, "isempty", 1, 1, False);
