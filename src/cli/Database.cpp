@@ -1,4 +1,5 @@
 #include "cli/Database.h"
+#include "db/ConnectionString.h"
 
 #include <unistd.h>
 #include <cerrno>
@@ -11,8 +12,7 @@ Database::Database(const std::string& path) {
     // shell user is told the system's reason where there is one.
     if (!path.empty() && access(path.c_str(), R_OK) != 0) throw _com_error(HResultFromErrno(errno));
     _com_issue_errorex(m_connection.CreateInstance(ADODB::CLSID_Connection));
-    // The path goes in verbatim, as the window puts it.
-    m_connection->PutConnectionString("Provider=MIcrosoft.Jet.OLEDB.4.0;Data source=" + path);
+    m_connection->PutConnectionString(JetConnectionString(path));
     m_connection->Open("", "", "", ADODB::adConnectUnspecified);
   } catch (...) {
     m_connection.Release();

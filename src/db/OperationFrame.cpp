@@ -4,19 +4,12 @@
 #include <new>
 #include <stdexcept>
 #include "db/ConnectionMaker.h"
+#include "db/ConnectionString.h"
 #include "ui/ExportDlg.h"
 #include "res/Resource.h"
 #include "platform/com/Translate.h"
 
 namespace {
-
-// The Jet provider's connection string; the path goes in verbatim (no quoting), so
-// a path with a ';' or blanks reaches the provider exactly as the user chose it.
-CString ConnectionStringFor(const CString& mdbFile) {
-  CString s;
-  s.Format("Provider=MIcrosoft.Jet.OLEDB.4.0;Data source=%s", (LPCTSTR)mdbFile);
-  return s;
-}
 
 CString DefaultBoxText(const _com_error& e) {
   CString s;
@@ -69,7 +62,7 @@ bool CExportDlg::RunDbOperation(const DbOperation& op,
 
   if (ok) {
     ok = Guarded([&] {
-      pConn->PutConnectionString((LPCTSTR)ConnectionStringFor(m_strMdbFile));
+      pConn->PutConnectionString(JetConnectionString(m_strMdbFile.str()));
       pConn->Open("", "", "", ADODB::adConnectUnspecified);
       // A fresh recordset by ProgID; a failed creation leaves it empty, and its first
       // use raises E_POINTER inside this section.
