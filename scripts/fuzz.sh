@@ -14,7 +14,15 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
   CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DKELVANE_FUZZ=ON -DKELVANE_WERROR=OFF
 fi
-cmake --build "$build" -j "$(nproc)" --target kelvane_fuzz kelvane_make_fixture
+cmake --build "$build" -j "$(nproc)" --target kelvane_fuzz kelvane_make_fixture \
+  sql_engine_test sql_files_test sql_values_test
+
+# The SQL engine's tests under the same sanitizers first: exact money keeps
+# __int128 totals in SQLite's aggregate memory, and nwind's saved queries (Sum of
+# Currency) are among them, so a misaligned state is a finding before any fuzzing.
+for t in sql_engine_test sql_files_test sql_values_test; do
+  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 "$build/tests/$t" --gtest_brief=1
+done
 
 # Seeds: Jet 4 and ACE files of every column type, scrambled pages, edited rows
 # (deleted and moved), saved queries, and the hostile files (looping and shared

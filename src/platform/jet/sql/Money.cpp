@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/jet/sql/AggregateState.h"
 #include "platform/jet/sql/Decimal.h"
 #include "platform/jet/sql/VirtualTable.h"
 
@@ -201,6 +202,7 @@ void AddFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
 }
 
 // Sum and Avg: the exact total of the values that are not NULL, and their count.
+// It holds an __int128, so it lives where AggregateState aligns it.
 struct Total {
   Exact sum;
   sqlite3_int64 count;
@@ -209,7 +211,7 @@ struct Total {
 template <Kind kKind>
 void SumStep(sqlite3_context* ctx, int, sqlite3_value** argv) {
   if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return;
-  auto* t = static_cast<Total*>(sqlite3_aggregate_context(ctx, sizeof(Total)));
+  auto* t = AggregateState<Total>(ctx, true);
   if (!t) return sqlite3_result_error_nomem(ctx);
   Exact v;
   const int read = Read(kKind, argv[0], State(ctx), &v);
@@ -220,14 +222,14 @@ void SumStep(sqlite3_context* ctx, int, sqlite3_value** argv) {
 
 template <Kind kKind>
 void SumFinal(sqlite3_context* ctx) {
-  auto* t = static_cast<Total*>(sqlite3_aggregate_context(ctx, 0));
+  auto* t = AggregateState<Total>(ctx, false);
   if (!t || t->count == 0) return sqlite3_result_null(ctx);
   Result(kKind, ctx, t->sum);
 }
 
 // The mean, rounded half to even to Currency's ten-thousandths.
 void AverageFinal(sqlite3_context* ctx) {
-  auto* t = static_cast<Total*>(sqlite3_aggregate_context(ctx, 0));
+  auto* t = AggregateState<Total>(ctx, false);
   if (!t || t->count == 0) return sqlite3_result_null(ctx);
   I128 q = t->sum.m / t->count, r = t->sum.m % t->count;
   const I128 twice = (r < 0 ? -r : r) * 2;
