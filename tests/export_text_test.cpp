@@ -79,6 +79,10 @@ TEST(TextEncoderTest, RepeatedCharactersKeepTheirBytes) {
   enc.Append("中€\u0E01\U0001F600\U000E0041", &out);
   enc.Append("x\u0E01中€\U0001F600\U000E0041", &out);
   EXPECT_EQ(out, "\xD6\xD0\x80??x?\xD6\xD0\x80?");
+  // Each '?' is counted where it is written, the cached ones too; a dropped tag is no '?'.
+  EXPECT_EQ(enc.Replaced(), 4u);
+  enc.Append("\xE4\xB8" "A", &out);
+  EXPECT_EQ(enc.Replaced(), 5u);
   EXPECT_EQ(Encode("GB18030", "\U0001F600\U0001F600"), "\x94\x39\xFC\x36\x94\x39\xFC\x36");
 }
 

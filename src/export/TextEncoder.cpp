@@ -122,6 +122,7 @@ void TextEncoder::Append(std::string_view utf8, std::string* out) {
     if (const uint32_t c = ScalarValue(p + i, length)) {
       const Encoded& e = EncodedChar(c, sequence);
       out->append(e.bytes, e.size);
+      m_replaced += e.replaced;
     } else {
       ConvertRest(sequence, out);  // broken UTF-8: one '?', as iconv takes it
     }
@@ -136,9 +137,16 @@ const TextEncoder::Encoded& TextEncoder::EncodedChar(uint32_t c, std::string_vie
   if (!page) page = std::make_unique<Encoded[]>(kPageSize);
   Encoded& e = page[c & (kPageSize - 1)];
   if (!e.known) {
+    // Counted where the character is written, each time, not here once.
+    const uint64_t replacedBefore = m_replaced;
     std::string bytes;
     ConvertRest(utf8, &bytes);
-    if (bytes.size() > sizeof e.bytes) bytes = "?";
+    e.replaced = m_replaced != replacedBefore;
+    m_replaced = replacedBefore;
+    if (bytes.size() > sizeof e.bytes) {
+      bytes = "?";
+      e.replaced = true;
+    }
     e.known = true;
     e.size = static_cast<uint8_t>(bytes.size());
     bytes.copy(e.bytes, bytes.size());
@@ -170,6 +178,7 @@ void TextEncoder::ConvertRest(std::string_view utf8, std::string* out) {
     // EILSEQ (not in the target, or not UTF-8) or EINVAL (cut short at the end).
     size_t skip = SequenceLength(reinterpret_cast<unsigned char*>(in), inLeft);
     out->push_back('?');
+    ++m_replaced;
     in += skip;
     inLeft -= skip;
   }

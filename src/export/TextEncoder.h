@@ -31,12 +31,16 @@ class TextEncoder {
   void Append(std::string_view utf8, std::string* out);
 
   const std::string& charset() const { return m_charset; }
+  // How many characters (and broken sequences) have become '?' so far: the user is
+  // told of them after the export, and a strict run stops at the first.
+  uint64_t Replaced() const { return m_replaced; }
 
  private:
   // A character's bytes in the target code page, asked of iconv once. Some have
   // none: iconv drops the language tags (U+E0000 to U+E007F).
   struct Encoded {
     bool known = false;
+    bool replaced = false;  // the bytes are the '?' of a character the target lacks
     uint8_t size = 0;
     char bytes[6];
   };
@@ -54,4 +58,5 @@ class TextEncoder {
   // can (iconv's error path costs tens of microseconds a call).
   bool m_stateless = false;
   std::vector<std::unique_ptr<Encoded[]>> m_pages;
+  uint64_t m_replaced = 0;
 };

@@ -1,5 +1,10 @@
 // The database error: an exception carrying the result code of a failed call.
-// Its message text is built from the code alone, on first request.
+// Its message text is built from the code alone, on first request. Beside it, as
+// ADO carries a provider's description in its Errors collection, it may carry a
+// description: one phrase in the program's language that names the cause and the
+// object (the table, column, stretch of a statement, file or page), with no full
+// stop at its end. Both programs show it: the window under its box's text, the
+// command line as its message.
 #pragma once
 #include <string>
 #include "platform/com/HResult.h"
@@ -7,13 +12,18 @@
 class _com_error {
  public:
   explicit _com_error(HRESULT hr) : m_hr(hr) {}
+  _com_error(HRESULT hr, std::string description)
+      : m_hr(hr), m_description(std::move(description)) {}
   HRESULT Error() const { return m_hr; }
+  // The provider's description (UTF-8), or empty when the raiser gave none.
+  const std::string& Description() const { return m_description; }
   // The system text of the code (UTF-8), one trailing line break removed, or the
   // "IDispatch error #%d" / "Unknown error 0x%0lX" fallback. Built once, then kept.
   const char* ErrorMessage() const;
 
  private:
   HRESULT m_hr;
+  std::string m_description;
   mutable std::string m_message;
   mutable bool m_built = false;
 };
