@@ -65,6 +65,12 @@ void ExportRun::Run(const _ConnectionPtr& connection, _RecordsetPtr& recordset,
   }
   TextEncoder encoder(m_format.charset.empty() ? TextEncoder::OutputCharset() : m_format.charset);
   TextWriter writer(m_format, encoder, file);
+  // However the run ends, the count of '?' written is kept for the caller.
+  struct KeepReplaced {
+    const TextEncoder& encoder;
+    uint64_t* count;
+    ~KeepReplaced() { *count = encoder.Replaced(); }
+  } keepReplaced{encoder, &m_replaced};
 
   try {
     if (m_format.header) {

@@ -36,6 +36,9 @@ class ExportRun {
 
   // Record lines written so far; the failure message names this plus 1.
   long RecordLines() const { return m_records; }
+  // Characters the output character set could not hold, written as '?', once the
+  // run has ended (or failed): the user is told how many.
+  uint64_t ReplacedCharacters() const { return m_replaced; }
   // Whether the run's failure was the target file's, not the database's, and
   // whether the file was being created then (opened, locked, emptied) or written.
   enum class TargetFailure { None, Creating, Writing };
@@ -53,6 +56,7 @@ class ExportRun {
   bool m_deferFlush = false;
   unsigned long m_limit = static_cast<unsigned long>(-1);
   long m_records = 0;
+  uint64_t m_replaced = 0;
   TargetFailure m_targetFailure = TargetFailure::None;
   void NoteTargetFailure(const TargetFileError& e);
   std::function<void(long)> m_onRecords;
