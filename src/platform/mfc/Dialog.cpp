@@ -1,5 +1,7 @@
 // CDialog: the window built from its template, the routing of wx events into the
 // message map, the dialog keys, and the modal and modeless life cycles.
+#include <wx/stattext.h>
+#include <wx/generic/stattextg.h>
 #include <wx/listctrl.h>
 #include <wx/statbox.h>
 
@@ -9,6 +11,8 @@
 #include "platform/mfc/WxBridge.h"
 
 namespace {
+
+constexpr int kClosedComboHeight = 14;  // dialog units
 
 void Route(AfxDialogWindow* w, UINT message, WPARAM wParam = 0) {
   if (w->m_owner) w->m_owner->OnWndMsg(message, wParam, 0, nullptr);
@@ -73,17 +77,23 @@ wxWindow* CreateControl(wxWindow* parent, const DlgItemTemplate& t, const wxPoin
     case DlgClass::Edit:
       return new wxTextCtrl(parent, id, text, pos, size, EditStyle(t.style));
     case DlgClass::ComboBox: {
-      // The template's height is the dropped list's; the closed box keeps its own.
-      auto* c = new wxChoice(parent, id, pos, wxSize(size.x, -1));
-      return c;
+      // The template's height is the dropped list's. Closed, the box is as tall as
+      // the template's edits and buttons beside it (14 dialog units), as a Windows
+      // drop-down list is, not the taller box GTK's theme would make of it.
+      const int closed = parent->ConvertDialogToPixels(wxSize(0, kClosedComboHeight)).y;
+      return new wxChoice(parent, id, pos, wxSize(size.x, closed));
     }
     case DlgClass::ListView:
       return AfxNewReportList(parent, id, pos, size);
     case DlgClass::Static:
     default: {
       long align = (t.style & 3) == SS_RIGHT ? wxALIGN_RIGHT : wxALIGN_LEFT;
-      long border = (t.exStyle & WS_EX_STATICEDGE) ? wxBORDER_SUNKEN : 0;
-      return new wxStaticText(parent, id, text, pos, size, align | wxST_NO_AUTORESIZE | border);
+      // GTK's own label draws no border; a static edge (the status line's) is drawn
+      // by the toolkit's generic text, which has a window of its own to draw it on.
+      if (t.exStyle & WS_EX_STATICEDGE)
+        return new wxGenericStaticText(parent, id, text, pos, size,
+                                       align | wxST_NO_AUTORESIZE | wxBORDER_SUNKEN);
+      return new wxStaticText(parent, id, text, pos, size, align | wxST_NO_AUTORESIZE);
     }
   }
 }

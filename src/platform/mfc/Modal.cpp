@@ -4,13 +4,25 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <string>
 
 #include "platform/mfc/Modal.h"
 #include "platform/mfc/WinApp.h"
 #include "platform/mfc/Dialog.h"
 #include "platform/mfc/WxBridge.h"
 
+#include <wx/generic/msgdlgg.h>
+
 namespace {
+// Xlib's XTextProperty, laid out as <X11/Xutil.h> has it (the layer does not build
+// against Xlib's headers; it calls the library the toolkit loaded).
+struct XTextPropertyLike {
+  unsigned char* value;
+  unsigned long encoding;  // an Atom
+  int format;
+  unsigned long nitems;
+};
+
 ModalHandler& Handler() {
   static ModalHandler h;
   return h;
@@ -86,7 +98,45 @@ wxString Wildcard(const CString& filter) {
 // The real box on screen now (the innermost one), for AfxCloseOpenBox.
 wxDialog* g_shownBox = nullptr;
 
+// A window's title for programs that read the X title (WM_NAME) rather than its
+// UTF-8 form: GDK writes it there through the locale's character set, and under
+// C/POSIX (ASCII) a Chinese title such as 打开 has no form in it, so GDK leaves it
+// unset. Here it is written from the program's own UTF-8, as compound text, which
+// holds any script whatever the locale. GTK and Xlib are reached through the
+// symbols the toolkit already loaded.
+void WriteXTitle(wxDialog& box) {
+  using WidgetWindowFn = void* (*)(void*);
+  using TitleFn = const char* (*)(void*);
+  using XidFn = unsigned long (*)(void*);
+  using ListToPropertyFn = int (*)(void*, char**, int, int, XTextPropertyLike*);
+  using SetNameFn = void (*)(void*, unsigned long, XTextPropertyLike*);
+  using FreeFn = int (*)(void*);
+  static auto widgetWindow = reinterpret_cast<WidgetWindowFn>(dlsym(RTLD_DEFAULT, "gtk_widget_get_window"));
+  static auto gtkTitle = reinterpret_cast<TitleFn>(dlsym(RTLD_DEFAULT, "gtk_window_get_title"));
+  static auto xid = reinterpret_cast<XidFn>(dlsym(RTLD_DEFAULT, "gdk_x11_window_get_xid"));
+  static auto toProperty =
+      reinterpret_cast<ListToPropertyFn>(dlsym(RTLD_DEFAULT, "Xutf8TextListToTextProperty"));
+  static auto setName = reinterpret_cast<SetNameFn>(dlsym(RTLD_DEFAULT, "XSetWMName"));
+  static auto xfree = reinterpret_cast<FreeFn>(dlsym(RTLD_DEFAULT, "XFree"));
+  void* display = wxGetX11Display();
+  if (!widgetWindow || !gtkTitle || !xid || !toProperty || !setName || !xfree || !display || !box.GetHandle())
+    return;
+  // The title GTK holds: a file dialog's is its message, not wx's own title.
+  void* gdkWindow = widgetWindow(box.GetHandle());
+  const char* held = gtkTitle(box.GetHandle());
+  if (!gdkWindow || !held) return;
+  std::string title = held;
+  char* list[] = {title.data()};
+  XTextPropertyLike property{};
+  constexpr int kStdIccTextStyle = 3;  // XStdICCTextStyle: STRING, or COMPOUND_TEXT
+  if (toProperty(display, list, 1, kStdIccTextStyle, &property) < 0 || !property.value) return;
+  setName(display, xid(gdkWindow), &property);
+  xfree(property.value);
+}
+
 int ShowModalBox(wxDialog& box) {
+  // Once the box is realized, in its own loop.
+  box.CallAfter([&box] { WriteXTitle(box); });
   wxDialog* outer = g_shownBox;
   g_shownBox = &box;
   const int result = box.ShowModal();
@@ -100,12 +150,19 @@ ModalAnswer ShowReal(const ModalRequest& r) {
   wxWindow* parent = OwnerWindow(r.owner);
   switch (r.kind) {
     case ModalRequest::MessageBox: {
-      wxMessageDialog box(parent, BoxText(r.text), ToWx(r.caption), MessageBoxStyle(r.type));
-      a.result = ResultOf(ShowModalBox(box));
+      // GTK 3's message box shows no icon whatever its kind; a box that asks for one
+      // (the exclamation mark of the database error box) is drawn by wx itself.
+      if (r.type & 0xF0) {
+        wxGenericMessageDialog box(parent, BoxText(r.text), ToWx(r.caption), MessageBoxStyle(r.type));
+        a.result = ResultOf(ShowModalBox(box));
+      } else {
+        wxMessageDialog box(parent, BoxText(r.text), ToWx(r.caption), MessageBoxStyle(r.type));
+        a.result = ResultOf(ShowModalBox(box));
+      }
       break;
     }
     case ModalRequest::About: {
-      wxMessageDialog box(parent, BoxText(r.text), ToWx(r.caption), wxOK | wxICON_INFORMATION);
+      wxGenericMessageDialog box(parent, BoxText(r.text), ToWx(r.caption), wxOK | wxICON_INFORMATION);
       a.result = ResultOf(ShowModalBox(box));
       break;
     }

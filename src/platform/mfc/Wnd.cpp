@@ -233,7 +233,11 @@ void CWnd::GetClientRect(RECT* rect) const {
 
 void CWnd::GetWindowRect(RECT* rect) const {
   if (!m_hWnd) { *rect = RECT{0, 0, 0, 0}; return; }
+  // A child's outer rectangle, its border included: the toolkit's screen rectangle
+  // of a window that draws its own border starts inside it.
   wxRect r = m_hWnd->GetScreenRect();
+  if (!m_hWnd->IsTopLevel() && m_hWnd->GetParent())
+    r = wxRect(m_hWnd->GetParent()->ClientToScreen(m_hWnd->GetPosition()), m_hWnd->GetSize());
   *rect = RECT{r.x, r.y, r.x + r.width, r.y + r.height};
 }
 
