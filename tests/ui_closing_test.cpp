@@ -132,6 +132,23 @@ TEST_F(Closing, TypedEnterInTheSqlEditIsALineBreak) {
   modeless.DestroyWindow();
 }
 
+// The source and target boxes name the files the program will read and write:
+// only the file dialogs change them, never a key typed into them.
+TEST_F(Closing, ThePathBoxesTakeNoTyping) {
+  CExportDlg modeless;
+  ASSERT_TRUE(modeless.Create(CExportDlg::IDD));
+  for (int id : {IDC_EDIT_MDBFILE, IDC_EDIT_TXTFILE}) {
+    modeless.SetDlgItemText(id, "/d/a");
+    modeless.GetDlgItem(id)->SetFocus();
+    AfxPumpMessages();
+    ASSERT_TRUE(AfxTypeKey('x'));
+    CString text;
+    modeless.GetDlgItemText(id, text);
+    EXPECT_EQ(text, "/d/a") << id;
+  }
+  modeless.DestroyWindow();
+}
+
 TEST_F(Closing, TypedEnterInAnEditEndsOnce) {
   EXPECT_EQ(RunModal([&] {
               dlg.GetDlgItem(IDC_EDIT_TXTFILE)->SetFocus();

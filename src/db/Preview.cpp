@@ -26,6 +26,15 @@ CString OnOneLine(const CString& text) {
 
 }  // namespace
 
+// Every item and every column goes, so a narrower result leaves nothing behind.
+void CExportDlg::EmptyPreview() {
+  m_lcPreview.DeleteAllItems();
+  if (CHeaderCtrl* pHeader = m_lcPreview.GetHeaderCtrl()) {
+    int n = pHeader->GetItemCount();
+    for (int i = 0; i < n; ++i) m_lcPreview.DeleteColumn(0);
+  }
+}
+
 void CExportDlg::OnBtnPreview() {
   static const DbOperation kPreview = {
       _("正在获取数据..."), _("获取数据完成。"), _("获取数据发生错误。"), IDC_BTN_PREVIEW, true};
@@ -33,15 +42,6 @@ void CExportDlg::OnBtnPreview() {
   // The builder has put its reason on the status line; the grid stays as it is.
   CString strSql = BuildQuery(TRUE);
   if (strSql.IsEmpty()) return;
-
-  // Every item and every column goes, so a narrower result leaves nothing behind.
-  auto emptyGrid = [this] {
-    m_lcPreview.DeleteAllItems();
-    if (CHeaderCtrl* pHeader = m_lcPreview.GetHeaderCtrl()) {
-      int n = pHeader->GetItemCount();
-      for (int i = 0; i < n; ++i) m_lcPreview.DeleteColumn(0);
-    }
-  };
 
   RunDbOperation(kPreview, [&](_ConnectionPtr& pConn, _RecordsetPtr& pRs) {
     // TOP 4 of a big sorted statement still passes over every row before the first.
@@ -77,5 +77,5 @@ void CExportDlg::OnBtnPreview() {
       pRs->MoveNext();
       OnRecordsDone(r + 1);
     }
-  }, emptyGrid);
+  }, [this] { EmptyPreview(); });
 }

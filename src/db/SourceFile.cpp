@@ -24,6 +24,8 @@ BOOL CExportDlg::ChooseSourceFile(const CString& strPath) {
     m_strMdbFile = strPath;
     SetDlgItemText(IDC_EDIT_MDBFILE, m_strMdbFile);
     GetDlgItem(IDC_BTN_TABLES)->EnableWindow(TRUE);
+    // The grid showed records of the database before; it must not pass for this one's.
+    EmptyPreview();
     return TRUE;
   }
   // The earlier path and table list stay; only the table button goes off.

@@ -28,7 +28,7 @@ const DlgItemTemplate kItems[] = {
     {IDC_LIST_PREVIEW, DlgClass::ListView, "", 18, 123, 243, 71, kChild | LVS_REPORT | WS_TABSTOP,
      WS_EX_STATICEDGE},
     {IDC_BTN_EXPORT, DlgClass::Button, N_("导出 =>"), 306, 29, 43, 14, kPush, 0},
-    {IDC_EDIT_TXTFILE, DlgClass::Edit, "", 351, 29, 176, 14, kEdit, 0},
+    {IDC_EDIT_TXTFILE, DlgClass::Edit, "", 351, 29, 176, 14, kEdit | ES_READONLY, 0},
     {IDC_EDIT_FIELDS, DlgClass::Edit, "", 351, 51, 176, 14, kEdit, 0},
     {IDC_CB_SEP, DlgClass::ComboBox, "", 351, 144, 66, 78, kDropList, 0},
     {IDC_EDIT_USERSEP, DlgClass::Edit, "", 419, 144, 34, 14, kEdit | WS_DISABLED, 0},

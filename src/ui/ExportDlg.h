@@ -43,6 +43,8 @@ class CExportDlg : public CDialog {
   BOOL CollectOptions(int bValidate);
   CString GetSeparator();
   void LoadTableList();
+  // Empties the preview grid, its columns too.
+  void EmptyPreview();
   // What "导入 =>" does with the path its dialog returned: the existence test, then
   // the path into m_strMdbFile and its edit, or the "文件无效！" box. TRUE when taken.
   BOOL ChooseSourceFile(const CString& strPath);
