@@ -2,11 +2,13 @@
 // COM is initialised once per operation and uninitialised once on whichever path it
 // leaves by; no ADO object outlives the call.
 #include <new>
+#include <string>
 #include <stdexcept>
 #include "db/ConnectionMaker.h"
 #include "db/ConnectionString.h"
 #include "ui/ExportDlg.h"
 #include "res/Resource.h"
+#include "platform/com/Causes.h"
 #include "platform/com/Translate.h"
 
 namespace {
@@ -17,19 +19,46 @@ CString DefaultBoxText(const _com_error& e) {
   return s;
 }
 
+// Under a box's text, one line with the cause in words and the object it concerns
+// (the table, column, stretch of the statement, file or page), in the window's
+// language: the Part's texts name only a code, and name it in English where the
+// system has no text for it.
+CString WithCause(const CString& text, const _com_error& e) {
+  const std::string cause = FailureDescription(e);
+  if (cause.empty()) return text;
+  CString line;
+  line.Format(_("原因：%s"), cause.c_str());
+  return text + "\r\n" + line;
+}
+
+// A count of records as the status line shows it: "3,312,384 条记录", the digits
+// grouped by threes so that a long run's count reads at a glance.
+CString RecordCount(long n) {
+  if (n == 1) return _("1 条记录");
+  const std::string digits = std::to_string(n);
+  std::string grouped;
+  for (size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) grouped += ',';
+    grouped += digits[i];
+  }
+  CString s;
+  s.Format(_("%s 条记录"), grouped.c_str());
+  return s;
+}
+
 // Runs one step and turns whatever it raises into the database error, so that the
 // frame's error path (and with it the CoUninitialize) is never skipped.
 template <class F>
-bool Guarded(F&& step, HRESULT* failure) {
+bool Guarded(F&& step, _com_error* failure) {
   try {
     step();
     return true;
   } catch (const _com_error& e) {
-    *failure = e.Error();
+    *failure = e;  // with the raiser's description of the cause
   } catch (const std::bad_alloc&) {
-    *failure = E_OUTOFMEMORY;
+    *failure = _com_error(E_OUTOFMEMORY);
   } catch (const std::exception&) {
-    *failure = E_FAIL;
+    *failure = _com_error(E_FAIL);
   }
   return false;
 }
@@ -51,7 +80,7 @@ bool CExportDlg::RunDbOperation(const DbOperation& op,
   CoInitialize(nullptr);
   _ConnectionPtr pConn;
   _RecordsetPtr pRs;
-  HRESULT failure = S_OK;
+  _com_error failure(S_OK);
 
   // Creation lies outside the guarded section; a failed creation ends the same way.
   bool ok = Guarded([&] {
@@ -91,8 +120,7 @@ bool CExportDlg::RunDbOperation(const DbOperation& op,
   } else {
     SetDlgItemText(IDC_STATIC_STATUS, op.failureText);
     if (op.enableButtonBeforeBox) GetDlgItem(op.buttonId)->EnableWindow(TRUE);
-    _com_error error(failure);
-    CString text = BoxText(boxText ? boxText(error) : DefaultBoxText(error));
+    CString text = BoxText(WithCause(boxText ? boxText(failure) : DefaultBoxText(failure), failure));
     AfxMessageBox(text, MB_OK | MB_ICONEXCLAMATION);
     if (!op.enableButtonBeforeBox) GetDlgItem(op.buttonId)->EnableWindow(TRUE);
   }
@@ -111,9 +139,10 @@ void CExportDlg::OnRecordsDone(long nDone) {
   m_dwLastServed = now;
   if (now - m_dwLastCounted >= 500) {
     m_dwLastCounted = now;
-    CString text;
-    text.Format("%s %ld", m_pRunningOp->startText, nDone);
-    SetDlgItemText(IDC_STATIC_STATUS, text);
+    // No count while none is done (a sorted preview passing over its rows): the
+    // start text alone says the work goes on.
+    if (nDone > 0)
+      SetDlgItemText(IDC_STATIC_STATUS, CString(m_pRunningOp->startText) + " " + RecordCount(nDone));
   }
   UpdateWindow();
 }

@@ -9,7 +9,17 @@
 #include "platform/com/Translate.h"
 #include "res/Resource.h"
 #include "ui/ExportDlg.h"
-#include "platform/com/Translate.h"
+
+namespace {
+
+// The output character set as the user knows it: iconv's CP936, which the C
+// locale stands for, is GBK.
+std::string CharsetName() {
+  const std::string set = TextEncoder::OutputCharset();
+  return set == "CP936" ? "GBK" : set;
+}
+
+}  // namespace
 
 void CExportDlg::OnBtnStart() {
   if (!CollectOptions(TRUE)) return;
@@ -62,4 +72,18 @@ void CExportDlg::OnBtnStart() {
         }
         return text;
       });
+
+  // A character the output set has no form for was written as '?': the status line
+  // says how many there were, behind its own text, so that none is lost unsaid.
+  if (const uint64_t n = run.ReplacedCharacters()) {
+    CString note;
+    if (n == 1)
+      note.Format(_("（1 个字符在 %s 中没有对应，已写为 ?）"), CharsetName().c_str());
+    else
+      note.Format(_("（%llu 个字符在 %s 中没有对应，已写为 ?）"), static_cast<unsigned long long>(n),
+                  CharsetName().c_str());
+    CString status;
+    GetDlgItemText(IDC_STATIC_STATUS, status);
+    SetDlgItemText(IDC_STATIC_STATUS, status + note);
+  }
 }

@@ -27,6 +27,13 @@ class TestDialog : public CExportDlg {
   bool Enabled(int id) const { return GetDlgItem(id)->IsWindowEnabled() != FALSE; }
 };
 
+// A failure box's text without the line under it that names the cause, which the
+// provider words (tests of that line look at it on its own).
+inline std::string WithoutCause(const std::string& text) {
+  const size_t line = text.rfind("\r\n原因：");
+  return line == std::string::npos ? text : text.substr(0, line);
+}
+
 // What the user sees behind a box at the moment it is shown.
 struct BehindBox {
   CString status;
