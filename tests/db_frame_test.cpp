@@ -1,6 +1,8 @@
 // The operation frame on its own, with work of the test's making: the steps around
 // the work, every way out of it (creation, the guarded section, the closes), the two
 // moments the button can come back, and the COM count on each path.
+#include <fstream>
+
 #include "platform/ado/AdoErrors.h"
 #include "platform/ado/ComFactory.h"
 #include "support/DbDialog.h"
@@ -100,23 +102,38 @@ TEST_F(FrameTest, ExportLikeOperationEnablesItsButtonOnlyAfterTheBox) {
   EXPECT_TRUE(dlg->Enabled(IDC_BTN_START));
 }
 
-// The line under the box's text: the raiser's own description, naming the object;
-// else the general cause of the code; nothing for a code without one.
-TEST_F(FrameTest, TheBoxNamesTheCauseTheErrorCarries) {
+// Under the box's text one line names the cause in the window's language: the
+// raiser's own words, else the code's general cause (Jet's codes read "IDispatch
+// error #3127" in any language).
+TEST_F(FrameTest, TheBoxNamesTheCauseUnderItsText) {
+  std::ofstream(m_dir + "/notes.mdb") << "not a database\n";
   const struct {
+    std::string file, sql;
     _com_error error;
-    const char* line;
   } cases[] = {
-      {_com_error(JET_E_NOTABLE, "找不到表 “Orders2”"), "\r\n原因：找不到表 “Orders2”"},
-      {_com_error(JET_E_PASSWORD), "\r\n原因：数据库受密码保护"},
-      {_com_error(E_POINTER), ""},
+      {m_fixture, "select * from NoSuchTable", _com_error(JET_E_NOTABLE)},
+      {m_fixture, "select * from Narrow where NoSuchColumn = 1", _com_error(JET_E_NOCOLUMN)},
+      {m_fixture, "select * from Narrow where", _com_error(JET_E_SYNTAX)},
+      {m_dir + "/notes.mdb", "", _com_error(E_FAIL)},
+      {m_fixture, "", _com_error(JET_E_NOTABLE, "找不到表 “Orders2”")},
   };
   for (const auto& c : cases) {
+    dlg->m_strMdbFile = c.file.c_str();
     ModalScript script;
     script.ExpectMessageBox(IDOK);
-    EXPECT_FALSE(dlg->RunDbOperation(kOp, [&](_ConnectionPtr&, _RecordsetPtr&) { throw c.error; }));
+    dlg->RunDbOperation(kOp, [&](_ConnectionPtr& conn, _RecordsetPtr& rs) {
+      if (c.sql.empty()) throw c.error;
+      rs->Open(c.sql.c_str(), conn, ADODB::adOpenStatic, ADODB::adLockOptimistic, ADODB::adCmdText);
+    });
     ASSERT_EQ(script.Asked().size(), 1u);
-    EXPECT_EQ(script.Asked()[0].text.str(), BoxText(c.error.Error()) + c.line);
+    const std::string box = script.Asked()[0].text.str(), part = WithoutCause(box);
+    EXPECT_EQ(part, BoxText(c.error.Error())) << c.sql;
+    const std::string line = box.substr(part.size());  // the raiser's words, or words of ours
+    EXPECT_EQ(line.rfind("\r\n原因：", 0), 0u) << c.sql;
+    if (!c.error.Description().empty()) {
+      EXPECT_EQ(line, "\r\n原因：" + c.error.Description());
+    }
+    EXPECT_TRUE(line.size() > 11 && line.find('\n', 2) == std::string::npos) << line;
   }
 }
 
