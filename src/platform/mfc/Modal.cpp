@@ -162,7 +162,7 @@ ModalAnswer ShowReal(const ModalRequest& r) {
       break;
     }
     case ModalRequest::About: {
-      wxGenericMessageDialog box(parent, BoxText(r.text), ToWx(r.caption), wxOK | wxICON_INFORMATION);
+      wxMessageDialog box(parent, BoxText(r.text), ToWx(r.caption), wxOK | wxICON_INFORMATION);
       a.result = ResultOf(ShowModalBox(box));
       break;
     }
