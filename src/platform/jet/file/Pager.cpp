@@ -25,17 +25,26 @@ JetFormat JetFormat::Jet3() {
 }
 
 void Rc4(const uint8_t* key, size_t keyLen, uint8_t* data, size_t len) {
-  uint8_t s[256];
-  for (int i = 0; i < 256; ++i) s[i] = static_cast<uint8_t>(i);
-  for (int i = 0, j = 0; i < 256; ++i) {
-    j = (j + s[i] + key[i % keyLen]) & 0xFF;
-    std::swap(s[i], s[j]);
+  // Every page of an encoded or RC4-encrypted file passes here: the state in 32-bit
+  // cells and the indexes as bytes, which wrap by themselves.
+  uint32_t s[256];
+  for (uint32_t i = 0; i < 256; ++i) s[i] = i;
+  for (uint32_t i = 0, j = 0, k = 0; i < 256; ++i) {
+    const uint32_t si = s[i];
+    j = (j + si + key[k]) & 0xFF;
+    s[i] = s[j];
+    s[j] = si;
+    if (++k == keyLen) k = 0;
   }
-  for (size_t n = 0, i = 0, j = 0; n < len; ++n) {
-    i = (i + 1) & 0xFF;
-    j = (j + s[i]) & 0xFF;
-    std::swap(s[i], s[j]);
-    data[n] ^= s[(s[i] + s[j]) & 0xFF];
+  uint8_t i = 0, j = 0;
+  for (size_t n = 0; n < len; ++n) {
+    ++i;
+    const uint32_t si = s[i];
+    j = static_cast<uint8_t>(j + si);
+    const uint32_t sj = s[j];
+    s[i] = sj;
+    s[j] = si;
+    data[n] ^= static_cast<uint8_t>(s[(si + sj) & 0xFF]);
   }
 }
 
