@@ -6,12 +6,18 @@
 
 #include <unistd.h>
 #include <fstream>
+#include <cstring>
 #include <iterator>
 #include <string>
 #include <vector>
 
+#include <openssl/evp.h>
+
 #include "platform/com/ComError.h"
+#include "platform/jet/file/Crypto.h"
 #include "platform/jet/file/MdbFile.h"
+#include "platform/jet/file/Pager.h"
+#include "platform/jet/file/Protection.h"
 
 namespace {
 
@@ -126,6 +132,68 @@ TEST(MdbProtected, DamagedEncryptionHeaderIsDamage) {
   EXPECT_EQ(OpenError(tmp, "password", &why), E_FAIL);
   EXPECT_EQ(why, "文件的加密头已损坏");
   unlink(tmp.c_str());
+}
+
+// ECMA standard AES, of which no real file is at hand: the non-standard file made
+// standard (its AES flag set, its pages and verifier encrypted again under the key
+// of 50,000 rounds, MS-OFFCRYPTO 2.3.4.7), then read as any other.
+TEST(MdbProtected, StandardAesFromTheNonStandardFile) {
+  std::vector<char> file = ReadAll(kData + "/protected/db-nonstandard.accdb");
+  ASSERT_FALSE(file.empty());
+  auto* bytes = reinterpret_cast<uint8_t*>(file.data());
+  std::vector<uint8_t> head(bytes, bytes + 4096);
+  static const uint8_t kHeaderKey[] = {0xC7, 0xDA, 0x39, 0x6B};
+  jet::Rc4(kHeaderKey, 4, head.data() + 0x18, 128);
+  const uint32_t pageKey = jet::Get32(head.data() + 0x3E);
+  auto pages = jet::ReadOfficeEncryption(head.data(), 4096)->Unlock("password", pageKey);
+  uint8_t* info = bytes + 0x29B;
+  uint8_t* verifier = info + 12 + jet::Get32(info + 8);
+  // The standard key of a block: SHA1(base + LE32 block), then X1 + X2.
+  const jet::Digest sha1("SHA1");
+  const jet::Secret salt(verifier + 4, 16), password = jet::Utf16Password("password");
+  auto keyOf = [&](const jet::Secret& base, uint32_t block) {
+    uint8_t b[4], h[20], buf[64], x[40];
+    jet::PutLE32(block, b);
+    sha1.Hash(base.data(), base.size(), b, 4, h);
+    for (int half = 0; half < 2; ++half) {
+      for (int i = 0; i < 64; ++i) buf[i] = static_cast<uint8_t>((half ? 0x5C : 0x36) ^ (i < 20 ? h[i] : 0));
+      sha1.Hash(buf, 64, nullptr, 0, x + 20 * half);
+    }
+    return std::vector<uint8_t>(x, x + 32);
+  };
+  const jet::Secret standard = sha1.Iterated(salt, password, 50000), once = sha1.Iterated(salt, password, 0);
+  auto key = [&](uint32_t block) { return keyOf(standard, block); };
+  auto encrypt = [](const std::vector<uint8_t>& k, uint8_t* data, int len) {
+    EVP_CIPHER_CTX* ctx = EVP_CIPHER_CTX_new();
+    int out = 0;
+    EVP_EncryptInit_ex2(ctx, EVP_aes_256_ecb(), k.data(), nullptr, nullptr);
+    EVP_CIPHER_CTX_set_padding(ctx, 0);
+    EVP_EncryptUpdate(ctx, data, &out, data, len);
+    EVP_CIPHER_CTX_free(ctx);
+  };
+  for (size_t p = 1; p < file.size() / 4096; ++p) {
+    pages->Decrypt(static_cast<uint32_t>(p), bytes + 4096 * p, 4096);
+    encrypt(key(pageKey ^ static_cast<uint32_t>(p)), bytes + 4096 * p, 4096);
+  }
+  // The verifier and its hash: decrypted with the old key of block 0, encrypted with the new.
+  uint8_t plain[48];
+  std::memcpy(plain, verifier + 20, 16);
+  std::memcpy(plain + 16, verifier + 40, 32);
+  const std::vector<uint8_t> old = keyOf(once, 0);
+  jet::AesDecryptor(jet::Secret(old.data(), old.size()), false).Decrypt(nullptr, plain, 48);
+  encrypt(key(0), plain, 48);
+  std::memcpy(verifier + 20, plain, 16);
+  std::memcpy(verifier + 40, plain + 16, 32);
+  info[4] = info[12] = 0x24;  // CryptoAPI | AES, in the stream's flags and its header's
+  const std::string path = "/tmp/mdb_protected_std_" + std::to_string(getpid()) + ".accdb";
+  std::ofstream(path, std::ios::binary).write(file.data(), static_cast<std::streamsize>(file.size()));
+  auto f = jet::MdbFile::Open(path, "password");
+  auto rows = f->Scan("Table_One");
+  ASSERT_TRUE(rows->Next());
+  EXPECT_EQ(rows->Value(1).bstrVal, "test");
+  EXPECT_FALSE(rows->Next());
+  EXPECT_EQ(OpenError(path, "Password"), JET_E_PASSWORD);
+  unlink(path.c_str());
 }
 
 }  // namespace
