@@ -120,7 +120,14 @@ void Pager::ReadHeader() {
   // How the pages are protected; a descriptor no honest file holds is damage now,
   // before any password is asked for. Unlock decides the rest.
   const uint32_t pageKey = Get32(head + 0x3E);
-  if (m_format.ace) m_office = ReadOfficeEncryption(head, sizeof head);
+  if (m_format.ace) {
+    // The EncryptionInfo may run to the end of the header page, past what was read.
+    std::vector<uint8_t> page0(m_format.pageSize);
+    std::memcpy(page0.data(), head, sizeof head);
+    const size_t rest = page0.size() - sizeof head;
+    if (pread(m_fd, page0.data() + sizeof head, rest, sizeof head) != static_cast<ssize_t>(rest)) Damaged();
+    m_office = ReadOfficeEncryption(page0.data(), page0.size());
+  }
   else if (pageKey != 0) m_cipher = JetRc4Pages(pageKey);
   m_pageKey = pageKey;
   m_header.assign(head, head + 0x80);
