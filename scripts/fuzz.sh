@@ -46,6 +46,11 @@ testdata="$root/../shared/testdata"
 for f in "$testdata"/*.mdb "$testdata"/*.accdb "$testdata"/damaged/*; do
   [ -f "$f" ] && [ "$(stat -c %s "$f")" -le 131072 ] && ln -sf "$(realpath "$f")" "$seeds/shared-$(basename "$f")"
 done
+# Every protected file, whatever its size: its header page and encryption header
+# come first, and the target tries the passwords of PASSWORDS.md.
+for f in "$testdata"/protected/*.mdb "$testdata"/protected/*.accdb "$testdata"/V2010_with-password.accdb; do
+  [ -f "$f" ] && ln -sf "$(realpath "$f")" "$seeds/protected-$(basename "$f")"
+done
 
 # Pages are 2 or 4 KiB and the seeds a few dozen pages: inputs up to 160 KB.
 cd "$fuzz"

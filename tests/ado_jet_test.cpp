@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "platform/ado/Ado.h"
+#include "platform/ado/ConnectionString.h"
 
 namespace {
 
@@ -134,3 +135,25 @@ TEST_F(AdoJetTest, ProviderErrorsReachTheCaller) {
 }
 
 }  // namespace
+
+// The password reaches the provider from the connection string, quoted as OLE DB
+// quotes a value with ';' or quotes in it; without it the file is refused.
+TEST_F(AdoJetTest, DatabasePasswordFromTheConnectionString) {
+  const std::string path = kData + "/V2010_with-password.accdb";
+  auto open = [&](const std::string& extra) {
+    return CodeOf([&] {
+      _ConnectionPtr conn;
+      ASSERT_EQ(conn.CreateInstance(ADODB::CLSID_Connection), S_OK);
+      conn->Open("Provider=MIcrosoft.Jet.OLEDB.4.0;" + extra + "Data source=" + path, "", "",
+                 ADODB::adConnectUnspecified);
+      conn->Close();
+    });
+  };
+  EXPECT_EQ(open("jet oledb:database password=password;"), S_OK);
+  EXPECT_EQ(open("Jet OLEDB:Database Password=wrong;"), JET_E_PASSWORD);
+  EXPECT_EQ(open(""), JET_E_PASSWORD);
+  for (const char* value : {"a;b=c", "\"x'", " 'q"}) {
+    const std::string quoted = ado::QuoteValue(value);
+    EXPECT_EQ(ado::ConnectionString::Parse("k=" + quoted + ";Data source=/p;q.mdb").Get("k").value(), value);
+  }
+}

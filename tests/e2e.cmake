@@ -20,3 +20,8 @@ add_test(NAME e2e_cli COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/e2e/cli_e2e.sh
                                    $<TARGET_FILE:kelvane> $<TARGET_FILE:kelvane-export>
                                    $<TARGET_FILE:kelvane_make_fixture> ${KELVANE_SHARED}/testdata)
 set_tests_properties(e2e_cli PROPERTIES TIMEOUT 300)
+# kelvane-export's password sources: a file, standard input, the environment, the
+# terminal's prompt, none, a wrong one.
+add_test(NAME e2e_password COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/e2e/password_e2e.sh
+                                        $<TARGET_FILE:kelvane-export> ${KELVANE_SHARED}/testdata)
+set_tests_properties(e2e_password PROPERTIES TIMEOUT 120)

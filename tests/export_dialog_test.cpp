@@ -350,19 +350,58 @@ TEST_F(ExportDialogTest, InvalidDatabaseLeavesTheTargetAlone) {
   StartFailing(&text);
   EXPECT_EQ(text, RunBox(E_FAIL, 1));
   EXPECT_FALSE(fs::exists(txt));
-  // An .accdb with a password (Office encryption) is refused as a password: #3149.
+  // An .accdb with a password (Office encryption) whose password box is cancelled
+  // is refused as a password: #3149.
   edlg->m_strMdbFile = KELVANE_TESTDATA "/V2010_with-password.accdb";
-  StartFailing(&text);
+  auto cancelled = [&] {
+    ModalScript script;
+    script.ExpectPassword(nullptr).ExpectMessageBox(IDOK);
+    edlg->OnBtnStart();
+    EXPECT_EQ(script.Asked().size(), 2u);
+    text = script.Asked().back().text.str();
+    EXPECT_EQ(edlg->Status(), "获取数据发生错误。");
+  };
+  cancelled();
   EXPECT_EQ(text, RunBox(JET_E_PASSWORD, 1));
   EXPECT_FALSE(fs::exists(txt));
   std::ofstream(txt) << "keep";
-  StartFailing(&text);
+  cancelled();
   EXPECT_EQ(ReadAll(txt), "keep");
   // So does a statement the database rejects.
   edlg->m_strMdbFile = db.c_str();
   edlg->SetOptions(true, "select 1", "*", 0, "", false, true);
   StartFailing(&text);
   EXPECT_EQ(ReadAll(txt), "keep");
+}
+
+// The password box: a wrong password brings it back with its note, the right one
+// exports, and the password is kept for that file only.
+TEST_F(ExportDialogTest, PasswordBoxOpensAProtectedFile) {
+  edlg->SetOptions(false, "Table1", "*", 0, "", false, false);
+  edlg->m_strMdbFile = KELVANE_TESTDATA "/V2010_with-password.accdb";
+  {
+    ModalScript script;
+    script.ExpectPassword("wrong").ExpectPassword("password");
+    edlg->OnBtnStart();
+    ASSERT_EQ(script.Asked().size(), 2u);
+    for (const ModalRequest& r : script.Asked()) {
+      EXPECT_EQ(r.text, "“V2010_with-password.accdb”受密码保护，请输入数据库密码：");
+      EXPECT_STREQ(r.caption, AfxGetAppName());  // "Kelvane" in the program, as its other boxes
+    }
+    EXPECT_EQ(script.Asked()[0].note, "");
+    EXPECT_EQ(script.Asked()[1].note, "密码不正确。");
+  }
+  EXPECT_EQ(ReadAll(txt), "1,One\r\n2,Two\r\n3,Three\r\n");
+  StartOk();  // kept: not asked again
+  edlg->m_strMdbFile = db.c_str();
+  edlg->SetOptions(false, "T", "*", 0, "", false, false);
+  StartOk();
+  edlg->m_strMdbFile = KELVANE_TESTDATA "/V2010_with-password.accdb";
+  edlg->SetOptions(false, "Table1", "*", 0, "", false, false);
+  ModalScript script;  // another file came between: asked again
+  script.ExpectPassword("password");
+  edlg->OnBtnStart();
+  EXPECT_EQ(edlg->Status(), "执行完成。");
 }
 
 TEST_F(ExportDialogTest, SourceDatabaseIsNeverTheTarget) {

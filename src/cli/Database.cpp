@@ -1,5 +1,6 @@
 #include "cli/Database.h"
 #include "db/ConnectionString.h"
+#include "cli/Password.h"
 
 #include <unistd.h>
 #include <cerrno>
@@ -12,8 +13,9 @@ Database::Database(const std::string& path) {
     // shell user is told the system's reason where there is one.
     if (!path.empty() && access(path.c_str(), R_OK) != 0) throw _com_error(HResultFromErrno(errno));
     _com_issue_errorex(m_connection.CreateInstance(ADODB::CLSID_Connection));
-    m_connection->PutConnectionString(JetConnectionString(path));
-    m_connection->Open("", "", "", ADODB::adConnectUnspecified);
+    OpenWithPassword(path, [&](const std::string& password) {
+      m_connection->Open(JetConnectionString(path, password), "", "", ADODB::adConnectUnspecified);
+    });
   } catch (...) {
     m_connection.Release();
     CoUninitialize();

@@ -3,13 +3,14 @@
 #include <getopt.h>
 #include <cstring>
 #include "cli/ArgumentText.h"
+#include "cli/Password.h"
 #include "cli/Report.h"
 #include "export/TextEncoder.h"
 #include "platform/com/Translate.h"
 
 namespace {
 
-enum LongOnly { kCsv = 256, kNoHeader, kEol, kQuiet, kHelp, kVersion };
+enum LongOnly { kCsv = 256, kNoHeader, kEol, kQuiet, kHelp, kVersion, kPasswordFile };
 
 const option kOptions[] = {
     {"list", no_argument, nullptr, 'l'},        {"sql", required_argument, nullptr, 's'},
@@ -20,7 +21,8 @@ const option kOptions[] = {
     {"encoding", required_argument, nullptr, 'e'}, {"output", required_argument, nullptr, 'o'},
     {"all", required_argument, nullptr, 'a'},   {"preview", no_argument, nullptr, 'n'},
     {"quiet", no_argument, nullptr, kQuiet},    {"help", no_argument, nullptr, kHelp},
-    {"version", no_argument, nullptr, kVersion}, {nullptr, 0, nullptr, 0},
+    {"version", no_argument, nullptr, kVersion}, {"password-file", required_argument, nullptr, kPasswordFile},
+    {nullptr, 0, nullptr, 0},
 };
 
 // The option getopt stopped at, as the user typed it: a long one whole, a short
@@ -81,6 +83,7 @@ ParsedCommandLine ParseOptions(int argc, char** argv) {
       case kQuiet: o.quiet = true; break;
       case kHelp: o.help = true; break;
       case kVersion: o.version = true; break;
+      case kPasswordFile: SetPasswordFile(optarg); break;
       case ':': parsed.error = Format(_("选项 %s 需要一个参数"), OffendingOption(argc, argv).c_str()); break;
       default: parsed.error = Format(_("未知的选项：%s"), OffendingOption(argc, argv).c_str()); break;
     }

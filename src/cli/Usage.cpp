@@ -1,5 +1,7 @@
 #include "cli/Usage.h"
 
+#include "cli/Password.h"
+
 #include "platform/com/Translate.h"
 
 namespace {
@@ -33,7 +35,7 @@ std::string FullHelp() {
            "      --quiet             不显示进度\n"
            "      --help              显示本帮助并退出\n"
            "      --version           显示版本并退出\n") +
-         "\n" + _("退出状态：0 完成；1 数据库或文件出错；2 用法错误；130 被中断。") + "\n";
+         PasswordHelp() + "\n" + _("退出状态：0 完成；1 数据库或文件出错；2 用法错误；130 被中断。") + "\n";
 }
 
 std::string VersionText() { return std::string(kProgram) + " " + KELVANE_VERSION + "\n"; }

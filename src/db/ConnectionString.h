@@ -5,3 +5,6 @@
 #include <string>
 
 std::string JetConnectionString(const std::string& path);
+// The same with the database password (Jet OLEDB:Database Password), quoted where
+// the provider needs it to be; an empty password gives the string without it.
+std::string JetConnectionString(const std::string& path, const std::string& password);

@@ -5,7 +5,7 @@
 #include <string>
 #include <stdexcept>
 #include "db/ConnectionMaker.h"
-#include "db/ConnectionString.h"
+#include "db/ProtectedOpen.h"
 #include "ui/ExportDlg.h"
 #include "res/Resource.h"
 #include "platform/com/Causes.h"
@@ -91,8 +91,7 @@ bool CExportDlg::RunDbOperation(const DbOperation& op,
 
   if (ok) {
     ok = Guarded([&] {
-      pConn->PutConnectionString(JetConnectionString(m_strMdbFile.str()));
-      pConn->Open("", "", "", ADODB::adConnectUnspecified);
+      db::OpenConnection(pConn, m_strMdbFile.str());
       // A fresh recordset by ProgID; a failed creation leaves it empty, and its first
       // use raises E_POINTER inside this section.
       pRs.CreateInstance("ADODB.Recordset");

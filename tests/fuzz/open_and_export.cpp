@@ -25,6 +25,9 @@ namespace {
 // this together are left unjoined, so a timeout always means the reader.
 constexpr long kJoinPairs = 50000;
 
+// None, then the passwords of testdata/protected/PASSWORDS.md.
+const char* const kPasswords[] = {"", "password", "1234", "Test123"};
+
 struct Table {
   std::string name;
   std::string type;
@@ -99,8 +102,25 @@ bool Try(const std::string& what, F&& f) {
 void Exercise(const std::string& path, const std::string& target) {
   _ConnectionPtr conn;
   if (FAILED(conn.CreateInstance(ADODB::CLSID_Connection))) return;
-  if (!Try("open", [&] { conn->Open("Provider=MIcrosoft.Jet.OLEDB.4.0;Data source=" + path, "", "", ADODB::adConnectUnspecified); }))
-    return;
+  // A protected file is opened as its user would: with no password first, then
+  // with each password of the protected test files, so that a mutation gets past
+  // the password check into the decrypted pages.
+  HRESULT refusal = S_OK;
+  bool open = false;
+  for (const char* password : kPasswords) {
+    if (refusal != S_OK && refusal != JET_E_PASSWORD) break;
+    open = Try(std::string("open, password ") + (*password ? password : "none"), [&] {
+      try {
+        conn->Open("Provider=MIcrosoft.Jet.OLEDB.4.0;Jet OLEDB:Database Password=" + std::string(password) +
+                       ";Data source=" + path, "", "", ADODB::adConnectUnspecified);
+      } catch (const _com_error& e) {
+        refusal = e.Error();
+        throw;
+      }
+    });
+    if (open) break;
+  }
+  if (!open) return;
 
   std::vector<Table> tables;
   Try("tables", [&] {

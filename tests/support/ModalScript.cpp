@@ -8,6 +8,7 @@ const char* KindName(ModalRequest::Kind k) {
     case ModalRequest::MessageBox: return "message box";
     case ModalRequest::FileOpen: return "open file dialog";
     case ModalRequest::FileSave: return "save file dialog";
+    case ModalRequest::Password: return "password box";
     default: return "about box";
   }
 }
@@ -47,6 +48,13 @@ ModalScript& ModalScript::ExpectFileSave(const char* path) {
   a.result = path ? IDOK : IDCANCEL;
   a.path = path;
   return Expect(ModalRequest::FileSave, a);
+}
+
+ModalScript& ModalScript::ExpectPassword(const char* password) {
+  ModalAnswer a;
+  a.result = password ? IDOK : IDCANCEL;
+  a.password = password;
+  return Expect(ModalRequest::Password, a);
 }
 
 ModalScript& ModalScript::ExpectAbout() {

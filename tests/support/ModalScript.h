@@ -28,6 +28,8 @@ class ModalScript {
   ModalScript& ExpectFileOpen(const char* path);
   ModalScript& ExpectFileSave(const char* path);
   ModalScript& ExpectAbout();
+  // The password box answered with a password (IDOK), or cancelled when it is nullptr.
+  ModalScript& ExpectPassword(const char* password);
   // Runs when the box of the last Expect... is shown, before it is answered: the
   // place to look at the window as the user sees it behind the box.
   ModalScript& OnShow(std::function<void(const ModalRequest&)> observe);

@@ -7,8 +7,8 @@ DatabaseOpener g_opener;
 
 void SetDatabaseOpener(DatabaseOpener opener) { g_opener = std::move(opener); }
 
-std::shared_ptr<jet::Database> OpenDatabase(const std::string& path) {
-  return g_opener ? g_opener(path) : jet::Database::Open(path);
+std::shared_ptr<jet::Database> OpenDatabase(const std::string& path, const std::string& password) {
+  return g_opener ? g_opener(path) : jet::Database::Open(path, password);
 }
 
 }  // namespace ado

@@ -14,6 +14,7 @@ using DatabaseOpener = std::function<std::shared_ptr<jet::Database>(const std::s
 
 // An empty function puts back jet::Database::Open.
 void SetDatabaseOpener(DatabaseOpener opener);
-std::shared_ptr<jet::Database> OpenDatabase(const std::string& path);
+// password: the database password (empty: none); a test's opener does not see it.
+std::shared_ptr<jet::Database> OpenDatabase(const std::string& path, const std::string& password = {});
 
 }  // namespace ado

@@ -21,8 +21,9 @@ void JetConnection::Open(const std::string& connectionString, const std::string&
   if (!IsJetProvider(*provider)) Raise(adErrProviderNotFound);
   std::string path = parsed.Get("Data Source").value_or(std::string());
   if (path.empty()) Raise(E_FAIL);  // Jet cannot find a file without a name
+  const std::string password = parsed.Get("Jet OLEDB:Database Password").value_or(std::string());
   auto session = std::make_shared<Session>();
-  session->database = CallProvider([&] { return OpenDatabase(path); });
+  session->database = CallProvider([&] { return OpenDatabase(path, password); });
   if (!session->database) Raise(E_FAIL);
   m_session = std::move(session);
 }

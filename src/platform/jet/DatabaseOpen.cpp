@@ -5,8 +5,8 @@
 
 namespace jet {
 
-std::shared_ptr<Database> Database::Open(const std::string& path) {
-  return OpenOver(MdbFile::Open(path));
+std::shared_ptr<Database> Database::Open(const std::string& path, const std::string& password) {
+  return OpenOver(MdbFile::Open(path, password));
 }
 
 }  // namespace jet

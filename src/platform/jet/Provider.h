@@ -28,7 +28,8 @@ class Database {
  public:
   virtual ~Database() = default;
   // Throws _com_error with the codes of the platform notes (E_FAIL, JET_E_PASSWORD).
-  static std::shared_ptr<Database> Open(const std::string& path);
+  // password: the database password (UTF-8), empty when none is given.
+  static std::shared_ptr<Database> Open(const std::string& path, const std::string& password = {});
   // The same over a reader already opened (or a stand-in for one, in tests).
   static std::shared_ptr<Database> OpenOver(std::shared_ptr<MdbFile> file);
   // One row per table-like object, ordered by type, then by name without regard to case.

@@ -166,6 +166,15 @@ ModalAnswer ShowReal(const ModalRequest& r) {
       a.result = ResultOf(ShowModalBox(box));
       break;
     }
+    case ModalRequest::Password: {
+      // The note (a wrong password) sits under the text, in the box's own message.
+      const wxString message = r.note.IsEmpty() ? BoxText(r.text) : BoxText(r.text) + "\n\n" + BoxText(r.note);
+      wxPasswordEntryDialog box(parent, message, ToWx(r.caption));
+      a.result = ResultOf(ShowModalBox(box));
+      if (a.result == IDOK) a.password = FromWx(box.GetValue());
+      box.SetValue(wxString());
+      break;
+    }
     case ModalRequest::FileOpen:
     case ModalRequest::FileSave: {
       std::unique_ptr<wxFileDialog> dlg(AfxNewFileDialog(r));
@@ -182,6 +191,7 @@ const char* KindName(ModalRequest::Kind k) {
     case ModalRequest::MessageBox: return "message box";
     case ModalRequest::FileOpen: return "open file dialog";
     case ModalRequest::FileSave: return "save file dialog";
+    case ModalRequest::Password: return "password box";
     default: return "about box";
   }
 }
@@ -231,4 +241,17 @@ ModalAnswer AfxRunModal(const ModalRequest& request) {
     std::abort();
   }
   return ShowReal(request);
+}
+
+int AfxPasswordBox(const CString& text, const CString& note, CString* password) {
+  ModalRequest r;
+  r.kind = ModalRequest::Password;
+  r.owner = AfxGetApp() ? AfxGetApp()->m_pMainWnd : nullptr;
+  r.text = text;
+  r.note = note;
+  r.caption = AfxGetAppName();
+  ModalAnswer a = AfxRunModal(r);
+  if (a.result == IDOK) *password = a.password;
+  a.password.Empty();
+  return a.result;
 }

@@ -1,5 +1,5 @@
 // The one seam every modal box of the program passes: message boxes, the open and
-// save file dialogs, the about box. Production shows the real wx dialog. A test
+// save file dialogs, the about box, the password box. Production shows the real wx dialog. A test
 // installs a handler (tests/support/ModalScript.h) that answers each box and records
 // what was asked, so no test ever waits on a box nobody can see.
 #pragma once
@@ -10,13 +10,14 @@
 class CWnd;
 
 struct ModalRequest {
-  enum Kind { MessageBox, FileOpen, FileSave, About };
+  enum Kind { MessageBox, FileOpen, FileSave, About, Password };
   Kind kind = MessageBox;
   CWnd* owner = nullptr;  // the window that owns the box, or none
-  // Message box and about box; caption is also a file dialog's title (empty: the
-  // toolkit's own).
+  // Message box, about box and password box; caption is also a file dialog's
+  // title (empty: the toolkit's own).
   CString text;
   CString caption;
+  CString note;           // password box: the line under its text (empty: none)
   UINT type = MB_OK;      // MB_* of a message box
   // File dialogs.
   CString fileName;       // the default file name
@@ -29,6 +30,7 @@ struct ModalRequest {
 struct ModalAnswer {
   int result = IDCANCEL;  // IDOK, IDCANCEL, IDYES, ... (file dialogs: IDOK or IDCANCEL)
   CString path;           // file dialogs: the chosen path, as the user typed or picked it
+  CString password;       // password box (IDOK): what was typed in its masked entry
 };
 
 using ModalHandler = std::function<ModalAnswer(const ModalRequest&)>;
@@ -42,6 +44,11 @@ ModalHandler AfxSetModalHandler(ModalHandler handler);
 // test has it, see tests/ui.cmake), the box is reported on stderr and the process
 // aborts: a test fails at once instead of waiting for a click.
 ModalAnswer AfxRunModal(const ModalRequest& request);
+
+// The password box over the main window, titled with the program's name: `text`,
+// then `note` under it (empty: none), a masked entry, OK and Cancel. IDOK with
+// *password set to what was typed, or IDCANCEL.
+int AfxPasswordBox(const CString& text, const CString& note, CString* password);
 
 // Is a box of the seam open now (a real one waits for the user in its own loop)?
 BOOL AfxIsModalBoxOpen();

@@ -9,6 +9,7 @@
 #include <cinttypes>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <memory>
 #include <stdexcept>
@@ -181,7 +182,9 @@ int main(int argc, char** argv) {
     return 2;
   }
   try {
-    std::shared_ptr<jet::MdbFile> file = jet::MdbFile::Open(argv[1]);
+    // A protected file's password comes from the environment, never the arguments.
+    const char* password = std::getenv("KELVANE_PASSWORD");
+    std::shared_ptr<jet::MdbFile> file = jet::MdbFile::Open(argv[1], password ? password : "");
     std::string out = "{\"tables\": [";
     bool first = true;
     for (const jet::CatalogEntry& e : file->Catalog()) {
@@ -194,8 +197,8 @@ int main(int argc, char** argv) {
     std::fwrite(out.data(), 1, out.size(), stdout);
     return 0;
   } catch (const _com_error& e) {
-    std::fprintf(stderr, "%s: reader failed, HRESULT 0x%08X\n", argv[1],
-                 static_cast<unsigned>(e.Error()));
+    std::fprintf(stderr, "%s: reader failed, HRESULT 0x%08X (%s)\n", argv[1],
+                 static_cast<unsigned>(e.Error()), e.Description().c_str());
   } catch (const std::exception& e) {
     std::fprintf(stderr, "%s: %s\n", argv[1], e.what());
   }

@@ -12,10 +12,16 @@
 namespace jet {
 namespace {
 
+std::shared_ptr<const Pager> UnlockedPager(const std::string& path, const std::string& password) {
+  auto pager = std::make_shared<Pager>(path);
+  pager->Unlock(password);
+  return pager;
+}
+
 class MdbFileImpl : public MdbFile {
  public:
-  explicit MdbFileImpl(const std::string& path)
-      : m_pager(std::make_shared<Pager>(path)),
+  MdbFileImpl(const std::string& path, const std::string& password)
+      : m_pager(UnlockedPager(path, password)),
         m_codePage(std::make_shared<CodePageDecoder>(m_pager->CodePage())),
         m_objects(ReadCatalogObjects(m_pager, m_codePage)),
         m_catalog(TableLikeEntries(m_objects)),
@@ -109,9 +115,9 @@ class MdbFileImpl : public MdbFile {
 
 }  // namespace
 
-std::shared_ptr<MdbFile> MdbFile::Open(const std::string& path) {
+std::shared_ptr<MdbFile> MdbFile::Open(const std::string& path, const std::string& password) {
   try {
-    return std::make_shared<MdbFileImpl>(path);
+    return std::make_shared<MdbFileImpl>(path, password);
   } catch (const _com_error&) {
     throw;
   } catch (const std::bad_alloc&) {

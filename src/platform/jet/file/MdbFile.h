@@ -74,10 +74,11 @@ class RowStream {
 class MdbFile {
  public:
   virtual ~MdbFile() = default;
-  // Opens and checks the file. Throws _com_error: E_FAIL for a file that is missing,
-  // unreadable, a directory, not a Jet file or damaged; JET_E_PASSWORD when the
-  // database has a password.
-  static std::shared_ptr<MdbFile> Open(const std::string& path);
+  // Opens and checks the file, with its database password (UTF-8; empty: none).
+  // Throws _com_error: E_FAIL for a file that is missing, unreadable, a directory,
+  // not a Jet file or damaged (also its encryption header); JET_E_PASSWORD when the
+  // database has a password and this is not it.
+  static std::shared_ptr<MdbFile> Open(const std::string& path, const std::string& password = {});
 
   // Every table-like catalog object (tables, system tables, saved queries, links),
   // in catalog order.

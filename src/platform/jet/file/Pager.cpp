@@ -2,12 +2,13 @@
 // bounds-checked page and row access.
 #include "platform/jet/file/Pager.h"
 
+#include "platform/jet/file/Protection.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <algorithm>
 #include <cerrno>
-#include <cmath>
 
 namespace jet {
 
@@ -24,17 +25,26 @@ JetFormat JetFormat::Jet3() {
 }
 
 void Rc4(const uint8_t* key, size_t keyLen, uint8_t* data, size_t len) {
-  uint8_t s[256];
-  for (int i = 0; i < 256; ++i) s[i] = static_cast<uint8_t>(i);
-  for (int i = 0, j = 0; i < 256; ++i) {
-    j = (j + s[i] + key[i % keyLen]) & 0xFF;
-    std::swap(s[i], s[j]);
+  // Every page of an encoded or RC4-encrypted file passes here: the state in 32-bit
+  // cells and the indexes as bytes, which wrap by themselves.
+  uint32_t s[256];
+  for (uint32_t i = 0; i < 256; ++i) s[i] = i;
+  for (uint32_t i = 0, j = 0, k = 0; i < 256; ++i) {
+    const uint32_t si = s[i];
+    j = (j + si + key[k]) & 0xFF;
+    s[i] = s[j];
+    s[j] = si;
+    if (++k == keyLen) k = 0;
   }
-  for (size_t n = 0, i = 0, j = 0; n < len; ++n) {
-    i = (i + 1) & 0xFF;
-    j = (j + s[i]) & 0xFF;
-    std::swap(s[i], s[j]);
-    data[n] ^= s[(s[i] + s[j]) & 0xFF];
+  uint8_t i = 0, j = 0;
+  for (size_t n = 0; n < len; ++n) {
+    ++i;
+    const uint32_t si = s[i];
+    j = static_cast<uint8_t>(j + si);
+    const uint32_t sj = s[j];
+    s[i] = sj;
+    s[j] = si;
+    data[n] ^= static_cast<uint8_t>(s[(si + sj) & 0xFF]);
   }
 }
 
@@ -107,12 +117,24 @@ void Pager::ReadHeader() {
 
   m_codePage = Get16(head + 0x3C);
   if (m_codePage == 0 && !m_format.jet4) m_codePage = CodePageOfSortOrder(Get16(head + 0x3A));
-  m_dbKey = Get32(head + 0x3E);
-  // A password set in Access 2007 or later encrypts the pages with Office encryption
-  // (RC4 CryptoAPI, Standard or Agile): the page key is set and the EncryptionInfo
-  // stream follows the database header, its length at 0x299. Without the password
-  // nothing of it can be read, so it is refused as Jet refuses a password.
-  if (m_format.ace && (m_dbKey != 0 || Get16(head + 0x299) != 0)) throw _com_error(JET_E_PASSWORD);
+  // How the pages are protected; a descriptor no honest file holds is damage now,
+  // before any password is asked for. Unlock decides the rest.
+  const uint32_t pageKey = Get32(head + 0x3E);
+  if (m_format.ace) {
+    // The EncryptionInfo may run to the end of the header page, past what was read.
+    std::vector<uint8_t> page0(m_format.pageSize);
+    std::memcpy(page0.data(), head, sizeof head);
+    const size_t rest = page0.size() - sizeof head;
+    if (pread(m_fd, page0.data() + sizeof head, rest, sizeof head) != static_cast<ssize_t>(rest)) Damaged();
+    m_office = ReadOfficeEncryption(page0.data(), page0.size());
+  }
+  else if (pageKey != 0) m_cipher = JetRc4Pages(pageKey);
+  m_pageKey = pageKey;
+  m_header.assign(head, head + 0x80);
+}
+
+void Pager::Unlock(const std::string& password) {
+  if (m_office) m_cipher = m_office->Unlock(password, m_pageKey);
 
   // The version byte fixes the layout of every page too. Before the password area is
   // believed, the file must read as that version: the catalog's definition on page 2
@@ -127,31 +149,9 @@ void Pager::ReadHeader() {
     if (m_format.jet4 ? id >= m_format.pageSize : std::memcmp(catalog.data() + 2, "VC", 2) != 0)
       Damaged();
   }
-
-  // The password: Jet 3 keeps it plain, Jet 4 masks it further with the integer part
-  // of the creation date. A database without one has all zeros once unmasked; one
-  // with a password has its characters, then zeros to the end of the area. Anything
-  // else is no password but a damaged header.
-  std::vector<uint16_t> password;  // Jet 4: UTF-16 units; Jet 3: bytes
-  if (m_format.jet4) {
-    uint8_t mask[4] = {0, 0, 0, 0};
-    double created;
-    std::memcpy(&created, head + 0x72, 8);
-    if (std::isfinite(created) && created > -2147483648.0 && created < 2147483648.0) {
-      const int32_t day = static_cast<int32_t>(std::floor(created));
-      std::memcpy(mask, &day, 4);
-    }
-    // The mask is aligned to 0x42, where the password starts.
-    for (int i = 0; i < 40; i += 2) {
-      const uint8_t lo = head[0x42 + i] ^ mask[i % 4], hi = head[0x43 + i] ^ mask[(i + 1) % 4];
-      password.push_back(static_cast<uint16_t>(lo | hi << 8));
-    }
-  } else {
-    password.assign(head + 0x42, head + 0x42 + 20);
-  }
-  const auto end = std::find(password.begin(), password.end(), 0);
-  if (std::any_of(end, password.end(), [](uint16_t c) { return c != 0; })) Damaged();
-  if (end != password.begin()) throw _com_error(JET_E_PASSWORD);
+  // An encrypted .accdb keeps its password in the encryption alone; the old
+  // password area holds no text there.
+  if (!m_office) CheckDatabasePassword(m_header.data(), m_format, m_codePage, password);
 }
 
 void Pager::Read(uint32_t page, uint8_t* buf) const {
@@ -165,12 +165,7 @@ void Pager::Read(uint32_t page, uint8_t* buf) const {
     if (n <= 0) Damaged();
     done += static_cast<size_t>(n);
   }
-  if (m_dbKey != 0 && page != 0) {
-    const uint32_t k = m_dbKey ^ page;
-    uint8_t key[4];
-    std::memcpy(key, &k, 4);
-    Rc4(key, 4, buf, size);
-  }
+  if (m_cipher && page != 0) m_cipher->Decrypt(page, buf, size);
 }
 
 void Pager::ReadRun(uint32_t first, uint32_t count, uint8_t* buf) const {
@@ -184,12 +179,8 @@ void Pager::ReadRun(uint32_t first, uint32_t count, uint8_t* buf) const {
     if (n <= 0) Damaged();
     done += static_cast<size_t>(n);
   }
-  for (uint32_t i = 0; m_dbKey != 0 && i < count; ++i) {
-    if (first + i == 0) continue;
-    const uint32_t k = m_dbKey ^ (first + i);
-    uint8_t key[4];
-    std::memcpy(key, &k, 4);
-    Rc4(key, 4, buf + size * i, size);
+  for (uint32_t i = 0; m_cipher && i < count; ++i) {
+    if (first + i != 0) m_cipher->Decrypt(first + i, buf + size * i, size);
   }
 }
 

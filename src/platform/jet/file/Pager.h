@@ -3,9 +3,11 @@
 #pragma once
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 #include "platform/com/ComError.h"
+#include "platform/jet/file/PageCipher.h"
 
 namespace jet {
 
@@ -19,6 +21,8 @@ inline uint32_t Get32(const uint8_t* p) {
 }
 
 // The layout constants that differ between Jet 3 (Access 97) and Jet 4 (2000-2003).
+class OfficeEncryption;
+
 struct JetFormat {
   bool jet4 = true;
   bool ace = false;  // an .accdb (Access 2007-2019): Jet 4's layout, a few more column types
@@ -39,13 +43,19 @@ struct JetFormat {
 
 class Pager {
  public:
-  // Opens the file and reads its header. Throws E_FAIL, also for a header its file
-  // does not fit (size, catalog page) or whose password area holds no password, or
-  // JET_E_PASSWORD.
+  // Opens the file and reads its header, with the description of its protection.
+  // Throws E_FAIL, also for a header its file does not fit (size) or a damaged
+  // encryption header. No page but the header is read before Unlock.
   explicit Pager(const std::string& path);
   ~Pager();
   Pager(const Pager&) = delete;
   Pager& operator=(const Pager&) = delete;
+
+  // Opens the pages with the database password (UTF-8; empty when none is given)
+  // and checks the catalog's page. Throws JET_E_PASSWORD when the file needs
+  // another password, E_FAIL for a catalog page its version does not fit or a
+  // password area that holds no password.
+  void Unlock(const std::string& password);
 
   const JetFormat& Format() const { return m_format; }
   uint32_t PageCount() const { return m_pageCount; }
@@ -64,7 +74,10 @@ class Pager {
   JetFormat m_format;
   uint32_t m_pageCount = 0;
   uint16_t m_codePage = 1252;
-  uint32_t m_dbKey = 0;  // non-zero: the pages are RC4-encrypted with it
+  uint32_t m_pageKey = 0;                   // the header's key for the pages' keys
+  std::vector<uint8_t> m_header;            // its first bytes (mask removed): the password
+  std::unique_ptr<OfficeEncryption> m_office;  // an .accdb's encryption, until Unlock
+  std::unique_ptr<PageCipher> m_cipher;     // none: the pages are stored plain
 };
 
 // A page-sized buffer that remembers which page it holds, so rereads cost nothing.
