@@ -1,16 +1,10 @@
 #include "cli/Database.h"
 #include "db/ConnectionString.h"
 
-#include <unistd.h>
-#include <cerrno>
-#include "platform/com/Errno.h"
 
 Database::Database(const std::string& path) {
   CoInitialize(nullptr);
   try {
-    // The provider says only "unspecified error" for a file it cannot open; a
-    // shell user is told the system's reason where there is one.
-    if (!path.empty() && access(path.c_str(), R_OK) != 0) throw _com_error(HResultFromErrno(errno));
     _com_issue_errorex(m_connection.CreateInstance(ADODB::CLSID_Connection));
     m_connection->PutConnectionString(JetConnectionString(path));
     m_connection->Open("", "", "", ADODB::adConnectUnspecified);

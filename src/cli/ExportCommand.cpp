@@ -1,6 +1,7 @@
 // TABLE or --sql: one export, the window's run with the command line's options, to
 // standard output or to the file -o names.
 #include <unistd.h>
+#include <algorithm>
 #include <cstdio>
 #include "cli/ArgumentText.h"
 #include "cli/Commands.h"
@@ -26,8 +27,7 @@ std::string Statement(const CliOptions& options) {
   std::string text;
   char buf[4096];
   for (size_t n; (n = std::fread(buf, 1, sizeof buf, stdin)) > 0;) text.append(buf, n);
-  const std::string& charset = options.format.charset;
-  return ArgumentToUtf8(text, charset.empty() ? TextEncoder::OutputCharset() : charset);
+  return ArgumentToUtf8(text, options.format.charset);
 }
 
 }  // namespace
@@ -36,27 +36,27 @@ int ExportOne(const CliOptions& options) {
   const std::string target = options.output.value_or(std::string());
   // Truncating the open database would destroy it: refused before anything runs.
   if (!target.empty() && IsSameFile(target, options.file)) {
-    ReportLine(Format("%s：%s", target.c_str(), _("目标文件就是源数据库文件，不能覆盖！")));
+    ReportLine(Format("%s: %s", target.c_str(), _("目标文件就是源数据库文件，不能覆盖！")));
     return kFailed;
   }
   const std::string statement = Statement(options);
-
   ExportRun run(options.format, target, options.file);
   if (target.empty()) run.ToDescriptor(STDOUT_FILENO);
-  if (options.preview) run.LimitRecords(4);
+  if (options.limit) run.LimitRecords(*options.limit);
+  if (options.table) run.NameTable(*options.table);
   std::optional<Database> opened;
   try {
     opened.emplace(options.file);
   } catch (const _com_error& e) {
-    // No record was being read yet: the line names the file and the reason.
-    ReportLine(Format(_("%s：%s。"), options.file.c_str(), FailureReason(e).c_str()));
+    ReportLine(DatabaseFailureLine(options.file, e));
     return kFailed;
   }
   Database& database = *opened;
   try {
-    const bool progress = !options.quiet && Progress::Possible();
+    const bool progress = !options.quiet && Progress::Possible(target.empty());
     std::optional<uint64_t> total;
     if (progress && options.table) total = RecordedRows(database.Connection()).Of(*options.table);
+    if (total && options.limit) total = std::min<uint64_t>(*total, *options.limit);
     Progress line(progress, std::string(), total);
     if (progress) run.OnRecords([&line](long records) { line.Update(records); });
     _RecordsetPtr recordset = database.NewRecordset();
@@ -67,5 +67,6 @@ int ExportOne(const CliOptions& options) {
     ReportLine(ExportFailureLine(options.file, target, run, e));
     return kFailed;
   }
+  ReportReplaced(run.ReplacedCharacters(), options.format.charset);
   return kDone;
 }

@@ -5,6 +5,7 @@
 #pragma once
 #include <functional>
 #include <string>
+#include <vector>
 #include "export/TargetFile.h"
 #include "export/TextEncoder.h"
 #include "export/TextWriter.h"
@@ -33,6 +34,8 @@ class ExportRun {
   void DeferFlush() { m_deferFlush = true; }
   // Reads at most `records` records of the statement (the preview's first four).
   void LimitRecords(unsigned long records) { m_limit = records; }
+  // The table the statement reads, named by a strict run's failure.
+  void NameTable(std::string table) { m_table = std::move(table); }
 
   // Record lines written so far; the failure message names this plus 1.
   long RecordLines() const { return m_records; }
@@ -58,6 +61,11 @@ class ExportRun {
   long m_records = 0;
   uint64_t m_replaced = 0;
   TargetFailure m_targetFailure = TargetFailure::None;
+  std::string m_table;
   void NoteTargetFailure(const TargetFileError& e);
+  // Under format.strict: throws when the line holds a character the output set
+  // cannot hold, naming the record and the column.
+  void CheckWritable(TextEncoder& encoder, const TextWriter& writer, const FieldsPtr& fields,
+                     const std::vector<const VARIANT*>& values, unsigned long record);
   std::function<void(long)> m_onRecords;
 };
