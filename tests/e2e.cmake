@@ -20,3 +20,8 @@ add_test(NAME e2e_cli COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/e2e/cli_e2e.sh
                                    $<TARGET_FILE:kelvane> $<TARGET_FILE:kelvane-export>
                                    $<TARGET_FILE:kelvane_make_fixture> ${KELVANE_SHARED}/testdata)
 set_tests_properties(e2e_cli PROPERTIES TIMEOUT 300)
+# --csv and --json read back by Python's csv, json and datetime and by jq, on every
+# table of every file of the test data.
+add_test(NAME e2e_formats COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/e2e/formats_e2e.sh
+                                      $<TARGET_FILE:kelvane-export> ${KELVANE_SHARED}/testdata)
+set_tests_properties(e2e_formats PROPERTIES TIMEOUT 300)

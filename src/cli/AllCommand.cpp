@@ -98,7 +98,12 @@ int ExportAll(const CliOptions& options) {
           recordset->Close();
           done = true;
         } catch (const _com_error& e) {
-          ReportLine(ExportFailureLine(Format(_("%s，表“%s”"), options.file.c_str(), table.c_str()), target, run, e));
+          // A described cause names the table (the run was told it); a general one
+          // is told which table it met.
+          const std::string source = e.Description().empty()
+                                         ? Format(_("%s，表“%s”"), options.file.c_str(), table.c_str())
+                                         : options.file;
+          ReportLine(ExportFailureLine(source, target, run, e));
           status = kFailed;
         }
       }
@@ -130,6 +135,6 @@ int ExportAll(const CliOptions& options) {
     close(folder);
   }
   if (std::ferror(stdout)) status = kFailed;
-  ReportReplaced(replaced, options.format.charset);
+  if (!options.format.strict) ReportReplaced(replaced, options.format.charset);
   return status;
 }

@@ -67,6 +67,6 @@ int ExportOne(const CliOptions& options) {
     ReportLine(ExportFailureLine(options.file, target, run, e));
     return kFailed;
   }
-  ReportReplaced(run.ReplacedCharacters(), options.format.charset);
+  if (!options.format.strict) ReportReplaced(run.ReplacedCharacters(), options.format.charset);
   return kDone;
 }

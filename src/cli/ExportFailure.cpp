@@ -12,7 +12,8 @@ std::string CauseText(const _com_error& e) {
 
 std::string DatabaseFailureLine(const std::string& source, const _com_error& e, long records) {
   std::string line = source + ": " + CauseText(e);
-  if (records > 0) line += Format(_("；已写出 %ld 条记录"), records);
+  if (records == 1) line += _("；已写出 1 条记录");
+  else if (records > 0) line += Format(_("；已写出 %ld 条记录"), records);
   if (const int jet = JetErrorNumber(e.Error())) line += Format(" [Jet %d]", jet);
   return line;
 }
@@ -26,8 +27,10 @@ std::string ExportFailureLine(const std::string& source, const std::string& targ
     case ExportRun::TargetFailure::Creating:
       return Format(_("无法创建目标文件 %s：%s"), file.c_str(), reason.c_str());
     case ExportRun::TargetFailure::Writing:
-      if (records > 0) return Format(_("写入 %s 失败：%s；已写出 %ld 条记录"), file.c_str(), reason.c_str(), records);
-      return Format(_("写入 %s 失败：%s"), file.c_str(), reason.c_str());
+      return Format(_("写入 %s 失败：%s"), file.c_str(), reason.c_str()) +
+             (records == 1   ? std::string(_("；已写出 1 条记录"))
+              : records > 0 ? Format(_("；已写出 %ld 条记录"), records)
+                            : std::string());
     case ExportRun::TargetFailure::None:
       break;
   }

@@ -175,12 +175,20 @@ void ExportRun::Run(const _ConnectionPtr& connection, _RecordsetPtr& recordset,
       // Fields.Item(j).Value of every column j, as the recordset holds them, in
       // one call; each value's text goes straight into the line.
       fields->PeekValues(values.data());
-      if (m_format.json) {
-        AddJsonRecord(values, keys, m_format, writer, line, scratch);
-      } else if (m_format.csv) {
-        for (const VARIANT* value : values) AddFieldText<true>(*value, m_format, writer, scratch);
-      } else {
-        for (const VARIANT* value : values) AddFieldText<false>(*value, m_format, writer, scratch);
+      try {
+        if (m_format.json) {
+          AddJsonRecord(values, keys, m_format, writer, line, scratch);
+        } else if (m_format.csv) {
+          for (const VARIANT* value : values) AddFieldText<true>(*value, m_format, writer, scratch);
+        } else {
+          for (const VARIANT* value : values) AddFieldText<false>(*value, m_format, writer, scratch);
+        }
+      } catch (const _com_error& e) {
+        // A binary value under the window's rule: the column is named.
+        if (e.Error() != DISP_E_TYPEMISMATCH || !e.Description().empty()) throw;
+        long column = 0;
+        while (column + 1 < count && !IsBinary(*values[static_cast<size_t>(column)])) ++column;
+        throw _com_error(e.Error(), BinaryValueCause(m_table, fields->GetItem(column)->GetName()));
       }
       if (m_format.strict) CheckWritable(encoder, writer, fields, values, rows);
       if (writer.EndRecord()) m_records = writer.RecordLines();

@@ -79,8 +79,9 @@ std::string EmptyFileCause() { return _("是一个空文件，不是 Access 数�
 
 std::string CannotReadCause(const std::string& reason) { return Phrase(_("无法读取：%s"), reason.c_str()); }
 
-std::string BinaryValueCause(const std::string& column) {
-  return Phrase(_("字段“%s”是二进制数据，没有文本形式"), column.c_str());
+std::string BinaryValueCause(const std::string& table, const std::string& column) {
+  const std::string where = table.empty() ? std::string() : Phrase(_("表“%s”，"), table.c_str());
+  return Phrase(_("%s字段“%s”是二进制数据，没有文本形式"), where.c_str(), column.c_str());
 }
 
 std::string UnwritableCharacterCause(const std::string& table, long record, const std::string& column,

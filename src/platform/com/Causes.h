@@ -33,6 +33,7 @@ std::string EmptyFileCause();
 std::string CannotReadCause(const std::string& reason);
 
 // Values on their way to the file.
-std::string BinaryValueCause(const std::string& column);
+// table: the table read, or empty.
+std::string BinaryValueCause(const std::string& table, const std::string& column);
 std::string UnwritableCharacterCause(const std::string& table, long record, const std::string& column,
                                      const std::string& character, const std::string& charset);
