@@ -7,27 +7,60 @@
 #include "cli/Commands.h"
 #include "cli/Database.h"
 #include "cli/ExportFailure.h"
+#include "cli/Parameters.h"
 #include "cli/Progress.h"
 #include "cli/Report.h"
 #include "cli/TableRows.h"
+#include "db/ValueString.h"
 #include "export/ExportRun.h"
 #include "export/FailureText.h"
 #include "export/TableStatement.h"
 #include "export/TargetFile.h"
 #include "export/TextEncoder.h"
+#include "platform/com/Causes.h"
 #include "platform/com/Translate.h"
 
 namespace {
 
-// The statement to run: the table's, as the window builds it, or the user's own
-// exactly as written ("-": all of standard input).
-std::string Statement(const CliOptions& options) {
-  if (!options.sql) return TableStatement(options.fields, *options.table);
+// The user's statement exactly as written ("-": standard input up to its end).
+std::string UserStatement(const CliOptions& options) {
   if (*options.sql != "-") return *options.sql;
   std::string text;
   char buf[4096];
   for (size_t n; (n = std::fread(buf, 1, sizeof buf, stdin)) > 0;) text.append(buf, n);
   return ArgumentToUtf8(text, options.format.charset);
+}
+
+// The SQL of the saved query `name`, or empty when there is none by that name.
+std::string SavedQuerySql(Database& database, const std::string& name) {
+  _RecordsetPtr rows = database.Connection()->OpenSchema(ADODB::adSchemaProcedures);
+  std::string sql;
+  for (; !rows->GetadoEOF() && sql.empty(); rows->MoveNext()) {
+    if (AsciiLowerEquals(ValueToString(rows->GetCollect("PROCEDURE_NAME")), name))
+      sql = ValueToString(rows->GetCollect("PROCEDURE_DEFINITION"));
+  }
+  rows->Close();
+  return sql;
+}
+
+// The statement to run: the table's, as the window builds it; the user's own; a
+// saved query's own SQL when parameter values are given for it. Throws the
+// provider's error, or a missing parameter's.
+std::string Statement(const CliOptions& options, Database& database) {
+  std::string sql;
+  if (options.sql) {
+    sql = UserStatement(options);
+  } else if (!options.params.empty()) {
+    sql = SavedQuerySql(database, *options.table);
+    if (sql.empty()) throw _com_error(JET_E_NOTABLE, NoSuchQueryCause(*options.table));
+  } else {
+    return TableStatement(options.fields, *options.table);
+  }
+  std::string missing;
+  sql = BindParameters(sql, options.params, &missing);
+  if (!missing.empty()) throw _com_error(JET_E_NOCOLUMN, MissingParameterCause(missing));
+  if (options.sql || options.fields == "*") return sql;
+  return "select " + options.fields + " from (" + sql + ")";
 }
 
 }  // namespace
@@ -39,7 +72,6 @@ int ExportOne(const CliOptions& options) {
     ReportLine(Format("%s: %s", target.c_str(), _("目标文件就是源数据库文件，不能覆盖！")));
     return kFailed;
   }
-  const std::string statement = Statement(options);
   ExportRun run(options.format, target, options.file);
   if (target.empty()) run.ToDescriptor(STDOUT_FILENO);
   if (options.limit) run.LimitRecords(*options.limit);
@@ -52,6 +84,13 @@ int ExportOne(const CliOptions& options) {
     return kFailed;
   }
   Database& database = *opened;
+  std::string statement;
+  try {
+    statement = Statement(options, database);
+  } catch (const _com_error& e) {
+    ReportLine(DatabaseFailureLine(options.file, e));
+    return kFailed;
+  }
   try {
     const bool progress = !options.quiet && Progress::Possible(target.empty());
     std::optional<uint64_t> total;

@@ -39,7 +39,8 @@ int main(int argc, char** argv) {
   const CliOptions& options = parsed.options;
   if (options.help) return PrintTo(stdout, FullHelp());
   if (options.version) return PrintTo(stdout, VersionText());
-  if (options.list) return ListTables(options);
+  if (options.list) return options.queries ? ListQueries(options) : ListTables(options);
+  if (options.showSql) return ShowSql(options);
   if (options.allDir) return ExportAll(options);
   return ExportOne(options);
 }

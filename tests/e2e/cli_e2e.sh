@@ -57,11 +57,15 @@ C|mdbfile=$nwind;isusesql=1;mdbsql=select * from [Order Details];txtflds=OrderID
 C.UTF-8|mdbfile=$nwind;isusesql=1;mdbsql=select * from Customers;txtflds=*;opnsep=0;opnsyh=1|$nwind;Customers;-q
 EOT
 
-# What the command line alone does, run as a shell runs it, with no display.
+# What the command line alone does, run as a shell runs it, with no display, and
+# its messages in English (no locale is English): the file, the cause in words,
+# Jet's number.
+: >"$t/empty.mdb"
 # status|arguments (;-separated)|standard output, as printf writes it, or * for any|a text standard error must hold (empty: none at all)
 sql="select 'a,b' as x, 'say \"hi\"' as y, 'l1' & chr(13) & chr(10) & 'l2' as z, 'plain' as w, '' as e from Customers where CustomerID = 1"
 while IFS='|' read -r status args out err; do
   IFS=';' read -r -a argv <<<"$args"
+  argv=("${argv[@]//%%/;}")  # a ';' inside an argument
   rc=0
   (cd "$t" && env -u DISPLAY LC_ALL=C "$cli" "${argv[@]}" >"$t/out" 2>"$t/err") || rc=$?
   what="kelvane-export ${argv[*]}"
@@ -88,6 +92,20 @@ done <<EOT
 0|--csv;-s;select '' as e from Customers where CustomerID < 3;demo.mdb|e\r\n""\r\n""\r\n|
 0|--csv;-d; - ;--no-header;-s;select 'a - b' as x, 'c-d' as y from Customers where CustomerID = 1;demo.mdb|"a - b" - c-d\r\n|
 0|-n;-e;UTF-8;demo.mdb;产品;-f;产品编号|1\r\n2\r\n3\r\n4\r\n|
+1|$nwind;OrderDetails||no such table 'OrderDetails' (there is a table named 'Order Details') [Jet 3127]
+1|-s;select * form Customers;demo.mdb||demo.mdb: syntax error in the statement near 'form Customers' [Jet 3092]
+1|-s;delete from Customers;demo.mdb||demo.mdb: only SELECT statements run
+1|.;Customers||.: a directory, not an Access database
+1|empty.mdb;Customers||empty.mdb: an empty file, not an Access database
+1|fixture.log;Customers||fixture.log: not an Access database
+1|nosuch.mdb;Customers||nosuch.mdb: cannot be read: No such file or directory
+1|-s;PARAMETERS [x] Long%% select * from Customers where CustomerID = [x];demo.mdb||no value for the parameter 'x'
+0|--param;x=2;-s;PARAMETERS [x] Long%% select CustomerID from Customers where CustomerID = [x];demo.mdb|2\r\n|
+0|--no-h;-o;-;-n;--lim;1;demo.mdb;Customers;-f;CustomerID|1\r\n|
+2|--qu;demo.mdb;Customers||option --qu is ambiguous; it could be: --queries --quote --quiet
+2|-e;;demo.mdb;Customers||the argument of --encoding must not be empty
+2|demo.mdb;;-H||the table name must not be empty
+0|-h|*|
 EOT
 
 # --all: each table into its file (a picture too, as base64), one manifest line each.

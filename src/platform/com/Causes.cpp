@@ -73,6 +73,10 @@ std::string MissingParameterCause(const std::string& parameter) {
   return Phrase(_("参数“%s”没有值（用 --param 给出）"), parameter.c_str());
 }
 
+std::string NoSuchQueryCause(const std::string& query) {
+  return Phrase(_("没有名为“%s”的保存查询"), query.c_str());
+}
+
 std::string NotAccessDatabaseCause() { return _("不是 Access 数据库"); }
 std::string DirectoryCause() { return _("是一个目录，不是 Access 数据库"); }
 std::string EmptyFileCause() { return _("是一个空文件，不是 Access 数据库"); }

@@ -24,6 +24,7 @@ std::string SyntaxErrorCause(const std::string& near);
 std::string UnfinishedStatementCause();
 std::string OnlySelectCause();
 std::string MissingParameterCause(const std::string& parameter);
+std::string NoSuchQueryCause(const std::string& query);
 
 // The database file (the reader's open).
 std::string NotAccessDatabaseCause();

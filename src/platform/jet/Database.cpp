@@ -134,6 +134,23 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
     return rows;
   }
 
+  std::vector<SchemaProcedureRow> Procedures() override {
+    std::vector<SchemaProcedureRow> rows;
+    for (const SavedQueryEntry& q : m_file->SavedQueries()) {
+      std::string sql = m_file->SavedQuerySql(q.name);
+      const std::string start = LowerAscii(sql.substr(0, 11));
+      const uint32_t kind = q.flags & 0xF0;
+      const char* text = kind == 0x10 ? "crosstab" : kind == 0x80 ? "union" : kind == 0 ? "select" : "action";
+      if (start == "parameters " && kind != 0x10) text = "parameter";
+      rows.push_back({q.name, text, std::move(sql)});
+    }
+    std::stable_sort(rows.begin(), rows.end(), [](const SchemaProcedureRow& a, const SchemaProcedureRow& b) {
+      return CompareJetText(a.name.data(), static_cast<int>(a.name.size()), b.name.data(),
+                            static_cast<int>(b.name.size())) < 0;
+    });
+    return rows;
+  }
+
   std::unique_ptr<Cursor> Execute(const std::string& jetSql) override {
     StatementShape shape;
     std::string sql = Translate(jetSql, &shape);
