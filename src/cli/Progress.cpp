@@ -5,6 +5,7 @@
 #include <unistd.h>
 #include <csignal>
 #include <cwchar>
+#include <vector>
 #include "cli/Report.h"
 #include "platform/com/Translate.h"
 
@@ -18,9 +19,13 @@ constexpr char kClear[] = "\r\033[K";
 
 // 1234567 -> "1,234,567".
 std::string Grouped(unsigned long long n) {
-  std::string digits = std::to_string(n);
-  for (int i = static_cast<int>(digits.size()) - 3; i > 0; i -= 3) digits.insert(static_cast<size_t>(i), ",");
-  return digits;
+  const std::string digits = std::to_string(n);
+  std::string out;
+  for (size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) out.push_back(',');
+    out.push_back(digits[i]);
+  }
+  return out;
 }
 
 int TerminalColumns() {
@@ -71,6 +76,13 @@ Progress::Progress(bool wanted, std::string label, std::optional<uint64_t> total
     : m_wanted(wanted), m_label(std::move(label)), m_total(total),
       m_start(std::chrono::steady_clock::now()), m_last(m_start) {}
 
+std::string Progress::Labelled(const std::string& counts) const {
+  std::string line;
+  line.reserve(m_label.size() + counts.size());
+  line.append(m_label).append(counts);
+  return line;
+}
+
 void Progress::Update(long records) {
   if (!m_wanted) return;
   const auto now = std::chrono::steady_clock::now();
@@ -78,18 +90,25 @@ void Progress::Update(long records) {
   if (now - m_start < milliseconds(1000) || (g_shown && now - m_last < milliseconds(250))) return;
   m_last = now;
   const unsigned long long done = static_cast<unsigned long long>(records);
-  std::string counts;
+  // The longest form that fits, then shorter ones: the label goes first, then words.
+  std::vector<std::string> forms;
   if (m_total && *m_total > 0) {
     const unsigned long long percent = done >= *m_total ? 100 : done * 100 / *m_total;
-    counts = Format(_("%s / %s 条记录，%llu%%"), Grouped(done).c_str(), Grouped(*m_total).c_str(), percent);
+    const std::string full = Format(_("%s / %s 条记录，%llu%%"), Grouped(done).c_str(), Grouped(*m_total).c_str(), percent);
+    const std::string brief = Format("%s/%s %llu%%", Grouped(done).c_str(), Grouped(*m_total).c_str(), percent);
+    forms = {Labelled(full), full, Labelled(brief), brief, Format("%llu%%", percent)};
   } else {
-    counts = Format(_("%s 条记录"), Grouped(done).c_str());
+    const std::string full = Format(_("%s 条记录"), Grouped(done).c_str());
+    forms = {Labelled(full), full, Grouped(done)};
   }
   // One column is kept free: a line that fills the last one wraps on some terminals.
   const int columns = TerminalColumns() - 1;
-  std::string line = m_label + counts;
-  if (Fitted(line, columns).size() < line.size()) line = counts;
-  std::string text = kClear + Fitted(line, columns);
+  std::string line;
+  for (const std::string& form : forms) {
+    line = Fitted(form, columns);
+    if (line.size() == form.size()) break;
+  }
+  std::string text = kClear + line;
   g_shown = 1;
   (void)!write(STDERR_FILENO, text.data(), text.size());
 }

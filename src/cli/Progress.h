@@ -27,6 +27,8 @@ class Progress {
   static void ClearLine();
 
  private:
+  std::string Labelled(const std::string& counts) const;
+
   bool m_wanted;
   std::string m_label;
   std::optional<uint64_t> m_total;
