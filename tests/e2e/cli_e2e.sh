@@ -135,4 +135,11 @@ for sig in INT TERM; do
   [ -z "$(tr -d '\r' <"$t/cut.txt" | awk -F, 'NF != 7')" ] || e2e_fail "SIG$sig: a line is cut"
   [ ! -s "$t/err" ] || e2e_fail "SIG$sig: said $(cat "$t/err")"
 done
+# The bash completion: options, and TABLE from what -l lists (a name with blanks quoted).
+completion=$here/../../packaging/completion/kelvane-export
+got=$(cd "$t" && PATH=$(dirname "$cli"):$PATH bash --norc -c '
+  . "$1"
+  complete_words() { COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1)); _kelvane_export; printf "%s|" "${COMPREPLY[@]}"; }
+  complete_words kelvane-export --cs; complete_words kelvane-export "$2" "Order "' _ "$completion" "$nwind")
+[ "$got" = "--csv|Order\ Details|Order\ Details\ Extended|Order\ Subtotals|" ] || e2e_fail "completion: $got"
 echo "e2e cli: passed"
