@@ -114,6 +114,7 @@ class TextWriter {
   const bool m_crlf;  // the line end is CR LF (else format.lineEnd)
   std::string m_between;  // what goes before every field but the first
   std::string m_csvSpecial;  // the bytes that make a field quoted under csv
+  bool m_csvSpecialByte[256] = {};  // the same, by byte: one look a byte, no search
   std::vector<char> m_line;  // UTF-8, as assembled: the first m_used bytes
   size_t m_used = 0;
   std::string m_pending;  // whole lines in the output code page, not yet written
