@@ -25,6 +25,10 @@ std::string Format(const char* format, ...) {
 
 void ReportReplaced(uint64_t characters, const std::string& charset) {
   if (characters == 0) return;
-  ReportLine(Format(_("%llu 个字符无法以 %s 写出，已写为 ?（--strict 使其成为错误）"),
-                    static_cast<unsigned long long>(characters), charset.c_str()));
+  if (characters == 1) {
+    ReportLine(Format(_("1 个字符无法以 %s 写出，已写为 ?"), charset.c_str()));
+    return;
+  }
+  ReportLine(Format(_("%llu 个字符无法以 %s 写出，已写为 ?"), static_cast<unsigned long long>(characters),
+                    charset.c_str()));
 }

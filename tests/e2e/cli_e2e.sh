@@ -117,6 +117,26 @@ LC_ALL=C "$cli" "$t/demo.mdb" 订单明细 >"$t/expected"
 e2e_expect_file "$t/expected" "$t/all/订单明细.txt" "--all beside a single export"
 [ -f "$t/all/Customers.txt" ] && [ -f "$t/all/Orders.txt" ] || e2e_fail "--all left tables out: $(ls "$t/all")"
 
+# --all checks DIR first: a file is one line and status 1, nothing made.
+rc=0
+env -i "$cli" -a "$t/fixture.log" "$t/demo.mdb" >"$t/manifest" 2>"$t/err" || rc=$?
+[ "$rc" = 1 ] && [ "$(wc -l <"$t/err")" = 1 ] && [ ! -s "$t/manifest" ] || e2e_fail "--all onto a file: $rc $(cat "$t/err")"
+# A symlink in DIR is replaced, never followed; a table that fails leaves no file, the
+# others are written, and the status says one failed.
+mkdir "$t/links" && echo precious >"$t/victim" && ln -s "$t/victim" "$t/links/Shippers.txt"
+rc=0
+env -i "$cli" -a "$t/links" --binary fail "$nwind" >"$t/manifest" 2>"$t/err" || rc=$?
+[ "$rc" = 1 ] && [ "$(cat "$t/victim")" = precious ] && [ ! -L "$t/links/Shippers.txt" ] ||
+  e2e_fail "--all over a symlink: status $rc, $(cat "$t/err")"
+grep -qF "table 'Categories', column 'Picture' holds binary data" "$t/err" && [ ! -e "$t/links/Categories.txt" ] ||
+  e2e_fail "--all past a failing table: $(cat "$t/err"); $(ls "$t/links")"
+[ "$(wc -l <"$t/manifest")" = 7 ] && [ -z "$(ls -A "$t/links" | grep -v '\.txt$')" ] ||
+  e2e_fail "--all manifest or leftovers: $(cat "$t/manifest"); $(ls -A "$t/links")"
+# --help that cannot be written is a failure, said on standard error.
+rc=0
+env -i "$cli" --help >/dev/full 2>"$t/err" || rc=$?
+[ "$rc" = 1 ] && grep -qF "cannot write to standard output" "$t/err" || e2e_fail "--help >/dev/full: $rc $(cat "$t/err")"
+
 # A reader that stops early ends the run without a word.
 "$cli" "$t/big.mdb" Big 2>"$t/err" | head -n 1 >/dev/null || true
 [ ! -s "$t/err" ] || e2e_fail "| head: said $(cat "$t/err")"
