@@ -184,11 +184,18 @@ void ExportRun::Run(const _ConnectionPtr& connection, _RecordsetPtr& recordset,
           for (const VARIANT* value : values) AddFieldText<false>(*value, m_format, writer, scratch);
         }
       } catch (const _com_error& e) {
-        // A binary value under the window's rule: the column is named.
-        if (e.Error() != DISP_E_TYPEMISMATCH || !e.Description().empty()) throw;
+        // A value with no written form (binary under the window's rule, a date
+        // outside the calendar): the column is named.
+        if ((e.Error() != DISP_E_TYPEMISMATCH && e.Error() != E_INVALIDARG) || !e.Description().empty()) throw;
         long column = 0;
-        while (column + 1 < count && !IsBinary(*values[static_cast<size_t>(column)])) ++column;
-        throw _com_error(e.Error(), BinaryValueCause(m_table, fields->GetItem(column)->GetName()));
+        char text[kVariantTextMax];
+        char* end = text;
+        while (column + 1 < count && !IsBinary(*values[static_cast<size_t>(column)]) &&
+               PutVariantText(*values[static_cast<size_t>(column)], text, &end) != E_INVALIDARG)
+          ++column;
+        const std::string name = fields->GetItem(column)->GetName();
+        throw _com_error(e.Error(), e.Error() == E_INVALIDARG ? ValueOutOfRangeCause(m_table, name)
+                                                              : BinaryValueCause(m_table, name));
       }
       if (m_format.strict) CheckWritable(encoder, writer, fields, values, rows);
       if (writer.EndRecord()) m_records = writer.RecordLines();

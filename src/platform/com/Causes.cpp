@@ -88,6 +88,11 @@ std::string BinaryValueCause(const std::string& table, const std::string& column
   return Phrase(_("%s字段“%s”是二进制数据，没有文本形式"), where.c_str(), column.c_str());
 }
 
+std::string ValueOutOfRangeCause(const std::string& table, const std::string& column) {
+  const std::string where = table.empty() ? std::string() : Phrase(_("表“%s”，"), table.c_str());
+  return Phrase(_("%s字段“%s”的值超出了 Access 允许的范围"), where.c_str(), column.c_str());
+}
+
 std::string UnwritableCharacterCause(const std::string& table, long record, const std::string& column,
                                      const std::string& character, const std::string& charset) {
   const std::string where = table.empty() ? std::string() : Phrase(_("表“%s”，"), table.c_str());

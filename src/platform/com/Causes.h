@@ -36,5 +36,6 @@ std::string CannotReadCause(const std::string& reason);
 // Values on their way to the file.
 // table: the table read, or empty.
 std::string BinaryValueCause(const std::string& table, const std::string& column);
+std::string ValueOutOfRangeCause(const std::string& table, const std::string& column);
 std::string UnwritableCharacterCause(const std::string& table, long record, const std::string& column,
                                      const std::string& character, const std::string& charset);
