@@ -19,6 +19,7 @@
 #include "cli/Progress.h"
 #include "cli/Report.h"
 #include "cli/SafeFileName.h"
+#include "cli/Signals.h"
 #include "cli/TableRows.h"
 #include "db/UserTables.h"
 #include "export/ExportRun.h"
@@ -53,6 +54,7 @@ std::string Extension(const TextFormat& format) {
 
 int ExportAll(const CliOptions& options) {
   const std::string& dir = *options.allDir;
+  const bool existed = access(dir.c_str(), F_OK) == 0;
   const std::string problem = PrepareFolder(dir);
   if (!problem.empty()) {
     ReportLine(problem);
@@ -84,6 +86,7 @@ int ExportAll(const CliOptions& options) {
       // Beside the target, in the same folder, so that the rename is atomic.
       const std::string temporary = dir + "/." + name + ".part";
       unlink(temporary.c_str());
+      RemoveOnSignal(temporary.c_str());
       ExportRun run(options.format, temporary, options.file);
       run.DeferFlush();
       run.NameTable(table);
@@ -113,10 +116,9 @@ int ExportAll(const CliOptions& options) {
         status = kFailed;
         done = false;
       }
-      if (!done) {
-        unlink(temporary.c_str());
-        continue;
-      }
+      if (!done) unlink(temporary.c_str());
+      RemoveOnSignal(nullptr);
+      if (!done) continue;
       std::string manifest;
       manifestText.Append(table + "\t" + target + "\t" + std::to_string(run.RecordLines()) + "\n", &manifest);
       std::fputs(manifest.c_str(), stdout);
@@ -134,6 +136,8 @@ int ExportAll(const CliOptions& options) {
     }
     close(folder);
   }
+  // A folder made for a database that could not be read is not left behind.
+  if (!existed && status != kDone) rmdir(dir.c_str());  // only when empty
   if (std::ferror(stdout)) status = kFailed;
   if (!options.format.strict) ReportReplaced(replaced, options.format.charset);
   return status;

@@ -155,6 +155,28 @@ for sig in INT TERM; do
   [ -z "$(tr -d '\r' <"$t/cut.txt" | awk -F, 'NF != 7')" ] || e2e_fail "SIG$sig: a line is cut"
   [ ! -s "$t/err" ] || e2e_fail "SIG$sig: said $(cat "$t/err")"
 done
+# English and UTF-8 with no locale, under C.UTF-8 and under one that is not installed;
+# the set a missing locale names; Chinese only under zh_* (where it is installed).
+koene="select CompanyName from Customers where CustomerID = 'KOENE'"
+for env in "" LANG=C LC_ALL=C.UTF-8 LANG=de_DE.UTF-8 LANG=en_US.UTF-8; do
+  env -i $env "$cli" --help | head -n 1 | grep -qx 'Usage: kelvane-export \[OPTION\]... FILE \[TABLE\]' ||
+    e2e_fail "--help under '$env' is not English"
+  [ "$(env -i $env "$cli" -s "$koene" "$nwind")" = $'K\xc3\xb6niglich Essen\r' ] || e2e_fail "not UTF-8 under '$env'"
+done
+[ "$(env -i LANG=de_DE.ISO-8859-1 "$cli" -s "$koene" "$nwind")" = $'K\xf6niglich Essen\r' ] ||
+  e2e_fail "a missing locale's character set is not taken"
+if locale -a | grep -qix 'zh_CN.utf-\?8'; then
+  env -i LANG=zh_CN.UTF-8 "$cli" --help | head -n 1 | grep -qF '用法' || e2e_fail "--help under zh_CN is not Chinese"
+fi
+# A character the set lacks: '?' and one warning, status 0; --strict names where.
+rc=0
+env -i "$cli" -e ASCII -s "$koene" "$nwind" >"$t/out" 2>"$t/err" || rc=$?
+[ "$rc" = 0 ] && grep -qx 'kelvane-export: 1 character could not be written in ASCII and became ?' "$t/err" ||
+  e2e_fail "the ? warning: $rc $(cat "$t/err")"
+rc=0
+env -i "$cli" -e ASCII --strict "$nwind" Customers >"$t/out" 2>"$t/err" || rc=$?
+[ "$rc" = 1 ] && grep -qF "table 'Customers', record 2, column 'Address'" "$t/err" || e2e_fail "--strict: $rc $(cat "$t/err")"
+
 # The bash completion: options, and TABLE from what -l lists (a name with blanks quoted).
 completion=$here/../../packaging/completion/kelvane-export
 got=$(cd "$t" && PATH=$(dirname "$cli"):$PATH bash --norc -c '
