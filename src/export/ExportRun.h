@@ -1,7 +1,9 @@
 // The export run once the connection is open: the statement's recordset, the
 // target file (first touched only after the recordset opened, so a failure before
-// leaves an existing target as it was), the header and one line per record. The
-// dialog's "开始导出", kelvane-export and the benchmark run this same code.
+// leaves an existing target as it was), the header and one line per record, in the
+// format's value forms: the window's texts (ValueText), CSV's that read back
+// (CsvValue) or one JSON object a record (JsonValue), binary values as the format
+// says. The dialog's "开始导出", kelvane-export and the benchmark run this same code.
 #pragma once
 #include <functional>
 #include <string>
