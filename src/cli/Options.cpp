@@ -192,6 +192,11 @@ ParsedCommandLine ParseOptions(int argc, char** argv, const std::string& charset
   if (o.output && *o.output == "-") o.output.reset();
   // JSON is UTF-8 by its own rule; every other format writes the locale's set
   // unless -e names one.
+  if (o.format.json && !o.format.charset.empty() && AsciiLower(o.format.charset) != "utf-8" &&
+      AsciiLower(o.format.charset) != "utf8") {
+    error = _("--json 总是 UTF-8，不能与 --encoding 同用");
+    return parsed;
+  }
   if (o.format.json) o.format.charset = "UTF-8";
   else if (o.format.charset.empty()) o.format.charset = charset;
   // Names and statements typed or read back from --list in the output's

@@ -77,6 +77,14 @@ std::string NoSuchQueryCause(const std::string& query) {
   return Phrase(_("没有名为“%s”的保存查询"), query.c_str());
 }
 
+std::string UnrunnableQueryCause(const std::string& query) {
+  return Phrase(_("保存的查询“%s”不是选择查询，无法执行"), query.c_str());
+}
+
+std::string CircularQueryCause(const std::string& query) {
+  return Phrase(_("保存的查询“%s”引用了它自己"), query.c_str());
+}
+
 std::string NotAccessDatabaseCause() { return _("不是 Access 数据库"); }
 std::string DirectoryCause() { return _("是一个目录，不是 Access 数据库"); }
 std::string EmptyFileCause() { return _("是一个空文件，不是 Access 数据库"); }

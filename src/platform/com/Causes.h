@@ -25,6 +25,9 @@ std::string UnfinishedStatementCause();
 std::string OnlySelectCause();
 std::string MissingParameterCause(const std::string& parameter);
 std::string NoSuchQueryCause(const std::string& query);
+// A saved query that is no select (an action query) or cannot be rebuilt.
+std::string UnrunnableQueryCause(const std::string& query);
+std::string CircularQueryCause(const std::string& query);
 
 // The database file (the reader's open).
 std::string NotAccessDatabaseCause();

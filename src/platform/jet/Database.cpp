@@ -344,14 +344,14 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
       if (saved.empty()) {
         // A saved query we cannot rebuild (an action query, rows that make no
         // statement) exists all the same: no "table not found" for it.
-        if (m_file->HasSavedQuery(name)) throw _com_error(JET_E_SYNTAX);
+        if (m_file->HasSavedQuery(name)) throw _com_error(JET_E_SYNTAX, UnrunnableQueryCause(name));
         return false;
       }
       exact = name;
       // A saved query over itself, however many queries away, cannot be built:
       // Jet refuses it as a circular reference.
       const std::string key = LowerAscii(name);
-      if (!m_creating.insert(key).second) throw _com_error(JET_E_SYNTAX);
+      if (!m_creating.insert(key).second) throw _com_error(JET_E_SYNTAX, CircularQueryCause(name));
       std::string viewSql, names;
       try {
         names = ViewColumns(saved, &viewSql);
