@@ -122,7 +122,8 @@ std::string Conflicts(const CliOptions& o) {
   if (modes > 1) return _("数据表、--list、--sql 和 --all 只能选一个");
   if (o.queries && !o.list) return _("--queries 只用于 --list");
   if (o.fieldsGiven && (o.list || o.sql)) return _("--fields 只用于数据表");
-  if (o.output && (o.list || o.allDir)) return _("--output 不能与 --list 或 --all 同用");
+  if (o.output && (o.list || o.allDir || o.showSql)) return _("--output 不能与 --list、--show-sql 或 --all 同用");
+  if (!o.params.empty() && !o.sql && !o.table) return _("--param 只用于查询或 --sql");
   if (o.format.separator.empty()) return _("分隔符不能为空");
   if (o.format.csv && o.format.json) return _("--csv 和 --json 不能同用");
   if ((o.format.csv || o.format.json) && o.quoteGiven) return _("--quote 不能与 --csv 或 --json 同用");
