@@ -63,6 +63,29 @@ std::string Statement(const CliOptions& options, Database& database) {
   return "select " + options.fields + " from (" + sql + ")";
 }
 
+// Jet asks for a value for any bracketed name a saved query does not know: the
+// engine's "no such column" for one of its own bracketed names is a parameter left
+// without a value, and is said so. In a statement typed with --sql it is more
+// likely a typo, unless the user is giving parameters.
+_com_error AsParameter(const _com_error& e, const CliOptions& options, Database& database) {
+  if (e.Error() != JET_E_NOCOLUMN || e.Description().empty()) return e;
+  if (options.sql && options.params.empty()) return e;
+  std::string sql;
+  try {
+    sql = options.sql ? (*options.sql == "-" ? std::string() : *options.sql) : SavedQuerySql(database, *options.table);
+  } catch (const _com_error&) {
+    return e;
+  }
+  for (const std::string& name : BracketedNames(sql)) {
+    std::string dotted = name;
+    for (char& c : dotted)
+      if (c == '!') c = '.';
+    if (NoSuchColumnCause(name) == e.Description() || NoSuchColumnCause(dotted) == e.Description())
+      return _com_error(e.Error(), MissingParameterCause(name));
+  }
+  return e;
+}
+
 }  // namespace
 
 int ExportOne(const CliOptions& options) {
@@ -103,7 +126,7 @@ int ExportOne(const CliOptions& options) {
     recordset->Close();
     database.Close();
   } catch (const _com_error& e) {
-    ReportLine(ExportFailureLine(options.file, target, run, e));
+    ReportLine(ExportFailureLine(options.file, target, run, AsParameter(e, options, database)));
     return kFailed;
   }
   if (!options.format.strict) ReportReplaced(run.ReplacedCharacters(), options.format.charset);

@@ -82,6 +82,24 @@ size_t DeclaredParameters(const std::string& sql, std::vector<std::string>* name
 
 }  // namespace
 
+std::vector<std::string> BracketedNames(const std::string& jetSql) {
+  std::vector<std::string> names;
+  for (size_t i = 0; i < jetSql.size();) {
+    const char c = jetSql[i];
+    if (c != '[') {
+      i = c == '\'' || c == '"' || c == '#' ? SkipToken(jetSql, i) : i + 1;
+      continue;
+    }
+    const size_t end = ChainEnd(jetSql, i);
+    std::string name;
+    for (char k : jetSql.substr(i, end - i))
+      if (k != '[' && k != ']') name += k == '.' ? '!' : k;
+    names.push_back(name);
+    i = end;
+  }
+  return names;
+}
+
 std::string BindParameters(const std::string& jetSql, const ParameterValues& values, std::string* missing) {
   missing->clear();
   std::vector<std::string> declared;

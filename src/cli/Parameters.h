@@ -11,4 +11,8 @@ using ParameterValues = std::vector<std::pair<std::string, std::string>>;
 
 // The statement with the PARAMETERS clause taken off and every parameter that has a
 // value replaced by it. *missing: a declared parameter without one, or empty.
+// The bracketed names of the statement (a chain such as [Forms]![Orders]![OrderID]
+// as one, "Forms!Orders!OrderID"), outside its literals.
+std::vector<std::string> BracketedNames(const std::string& jetSql);
+
 std::string BindParameters(const std::string& jetSql, const ParameterValues& values, std::string* missing);

@@ -106,6 +106,10 @@ done <<EOT
 2|-e;;demo.mdb;Customers||the argument of --encoding must not be empty
 2|demo.mdb;;-H||the table name must not be empty
 0|-h|*|
+1|$nwind;Employee Sales by Country||nwind.mdb: no value for the parameter 'Beginning Date' (give one with --param) [Jet 3088]
+0|--param;Beginning Date=#1995-01-01#;--param;Ending Date=#1995-01-02#;--limit;1;$nwind;Employee Sales by Country|USA,Davolio,Nancy,1995/1/2,10357,1167.68\r\n|
+0|-l;--queries;$nwind|*|
+0|--show-sql;ten most expensive products;$nwind|*|
 EOT
 
 # --all: each table into its file (a picture too, as base64), one manifest line each.
