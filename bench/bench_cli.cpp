@@ -2,6 +2,7 @@
 // floor (the plain libmdb scan of the same table, nothing bound):
 //   kelvane-export big.mdb Big -o /dev/null   on a million rows: within 1.5x the
 //                                              floor's wall time, peak memory under 32 MB
+//   kelvane-export --csv / --json big.mdb Big   within 2x the default format's wall time
 //   kelvane-export --all DIR small.mdb         over 200 small tables: under 1 s
 // Each measurement runs three times, taking turns; the fastest wall time counts
 // (a busy machine only ever adds time) and the largest peak memory.
@@ -94,13 +95,19 @@ int main(int argc, char** argv) {
   double load[1] = {0};
   if (getloadavg(load, 1) == 1) std::printf("load average %.1f at the start\n", load[0]);
 
-  Measure scan, one, all;
+  Measure scan, one, csv, json, all;
   Child(&scan, [&] { return LibmdbRowCount(big, table) == long(rows) ? 0 : 1; });  // into the page cache
   scan = Measure();
   for (int run = 0; run < 3; ++run) {
     Child(&scan, [&] { return LibmdbRowCount(big, table) == long(rows) ? 0 : 1; });
     Child(&one, [&] { return Run({cli, big, table, "-o", "/dev/null"}); });
-    Child(&all, [&] { return Run({cli, "--all", (dir / "all").string(), small}); });
+    Child(&csv, [&] { return Run({cli, "--csv", big, table, "-o", "/dev/null"}); });
+    Child(&json, [&] { return Run({cli, "--json", big, table, "-o", "/dev/null"}); });
+    Child(&all, [&] {
+      const int null = open("/dev/null", O_WRONLY);  // the manifest lines
+      if (null >= 0) dup2(null, STDOUT_FILENO);
+      return Run({cli, "--all", (dir / "all").string(), small});
+    });
   }
   int rc = 0;
   const double ratio = one.seconds / scan.seconds;
@@ -110,12 +117,20 @@ int main(int argc, char** argv) {
   std::printf("  libmdb scan %.3f s, kelvane-export %.3f s: %.2fx the floor, peak %ld KB  %s\n", scan.seconds,
               one.seconds, ratio, one.maxRssKb,
               !one.ok ? "FAILED" : oneHolds ? "within 1.5x, under 32 MB" : "OUT OF BOUNDS");
+  bool formatsHold = true;
+  for (const auto& [name, m] : {std::pair<const char*, const Measure*>{"--csv", &csv}, {"--json", &json}}) {
+    const double r = m->seconds / one.seconds;
+    const bool holds = m->ok && r <= 2.0;
+    formatsHold = formatsHold && holds;
+    std::printf("  %-6s %.3f s: %.2fx the default format, peak %ld KB  %s\n", name, m->seconds, r, m->maxRssKb,
+                !m->ok ? "FAILED" : holds ? "within 2x" : "OUT OF BOUNDS");
+  }
   const size_t files = all.ok ? static_cast<size_t>(std::distance(fs::directory_iterator(dir / "all"), {})) : 0;
   const bool allHolds = all.ok && files == 200 && all.seconds < 1.0;
   std::printf("kelvane-export --all over 200 tables of 40 rows\n");
   std::printf("  %.3f s for %zu files, peak %ld KB  %s\n", all.seconds, files, all.maxRssKb,
               !all.ok ? "FAILED" : allHolds ? "under 1 s" : "OUT OF BOUNDS");
-  if (!oneHolds || !allHolds) rc = 1;
+  if (!oneHolds || !allHolds || !formatsHold) rc = 1;
   if (std::getenv("KELVANE_BENCH_KEEP")) std::printf("kept %s\n", dir.c_str());
   else fs::remove_all(dir);
   return rc;

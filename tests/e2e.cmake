@@ -25,3 +25,8 @@ set_tests_properties(e2e_cli PROPERTIES TIMEOUT 300)
 add_test(NAME e2e_password COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/e2e/password_e2e.sh
                                         $<TARGET_FILE:kelvane-export> ${KELVANE_SHARED}/testdata)
 set_tests_properties(e2e_password PROPERTIES TIMEOUT 120)
+# --csv and --json read back by Python's csv, json and datetime and by jq, on every
+# table of every file of the test data.
+add_test(NAME e2e_formats COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/e2e/formats_e2e.sh
+                                      $<TARGET_FILE:kelvane-export> ${KELVANE_SHARED}/testdata)
+set_tests_properties(e2e_formats PROPERTIES TIMEOUT 300)

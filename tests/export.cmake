@@ -1,6 +1,7 @@
 # The export's text path (code page, target file, line format, run) from the export
 # library, so its tests and the benchmark need no window system.
 kelvane_test(export_text_test kelvane_export)
+kelvane_test(export_value_forms_test kelvane_export)
 kelvane_test(export_run_test kelvane_export)
 # The full-disk case on a tmpfs needs root to mount it: ctest reports it skipped elsewhere.
 set_tests_properties(export_run_test PROPERTIES ENVIRONMENT "GTEST_FILTER=-*SmallFileSystem*")

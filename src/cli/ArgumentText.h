@@ -11,3 +11,4 @@ std::string ArgumentToUtf8(const std::string& text, const std::string& charset);
 // Table names are matched without regard to ASCII case, as Jet matches them; a
 // byte of a multibyte character is never changed.
 std::string AsciiLower(std::string s);
+inline bool AsciiLowerEquals(const std::string& a, const std::string& b) { return AsciiLower(a) == AsciiLower(b); }

@@ -4,6 +4,10 @@
 
 // -l: the user tables, one a line, in the window's order.
 int ListTables(const CliOptions& options);
+// -l --queries: the saved queries and their kind, one a line.
+int ListQueries(const CliOptions& options);
+// --show-sql: a saved query's SQL.
+int ShowSql(const CliOptions& options);
 // TABLE or --sql: one export, to standard output or to the file -o names.
 int ExportOne(const CliOptions& options);
 // --all DIR: every user table into a file of its own in DIR.

@@ -2,16 +2,10 @@
 #include "db/ConnectionString.h"
 #include "cli/Password.h"
 
-#include <unistd.h>
-#include <cerrno>
-#include "platform/com/Errno.h"
 
 Database::Database(const std::string& path) {
   CoInitialize(nullptr);
   try {
-    // The provider says only "unspecified error" for a file it cannot open; a
-    // shell user is told the system's reason where there is one.
-    if (!path.empty() && access(path.c_str(), R_OK) != 0) throw _com_error(HResultFromErrno(errno));
     _com_issue_errorex(m_connection.CreateInstance(ADODB::CLSID_Connection));
     OpenWithPassword(path, [&](const std::string& password) {
       m_connection->Open(JetConnectionString(path, password), "", "", ADODB::adConnectUnspecified);

@@ -8,8 +8,8 @@
 
 class Database {
  public:
-  // Throws _com_error: the system's reason when the file cannot be read at all
-  // (missing, no permission), else what the provider reports.
+  // Throws _com_error with the provider's description of what is wrong (a file
+  // that cannot be read and why, no Access database, a password, damage).
   explicit Database(const std::string& path);
   ~Database();
   Database(const Database&) = delete;

@@ -2,20 +2,37 @@
 
 #include "cli/Report.h"
 #include "export/FailureText.h"
+#include "platform/com/Causes.h"
 #include "platform/com/Translate.h"
+
+std::string CauseText(const _com_error& e) {
+  const std::string description = FailureDescription(e);
+  return description.empty() ? FailureReason(e) : description;
+}
+
+std::string DatabaseFailureLine(const std::string& source, const _com_error& e, long records) {
+  std::string line = source + ": " + CauseText(e);
+  if (records == 1) line += _("；已写出 1 条记录");
+  else if (records > 0) line += Format(_("；已写出 %ld 条记录"), records);
+  if (const int jet = JetErrorNumber(e.Error())) line += Format(" [Jet %d]", jet);
+  return line;
+}
 
 std::string ExportFailureLine(const std::string& source, const std::string& target,
                               const ExportRun& run, const _com_error& e) {
-  const std::string reason = FailureReason(e);
-  const long record = run.RecordLines() + 1;
+  const std::string reason = CauseText(e);
+  const long records = run.RecordLines();
   const std::string file = target.empty() ? std::string(_("标准输出")) : target;
   switch (run.TargetFailed()) {
     case ExportRun::TargetFailure::Creating:
-      return Format(_("无法创建目标文件 %s：%s。"), file.c_str(), reason.c_str());
+      return Format(_("无法创建目标文件 %s：%s"), file.c_str(), reason.c_str());
     case ExportRun::TargetFailure::Writing:
-      return Format(_("写入目标文件 %s 失败：%s。记录行：%ld"), file.c_str(), reason.c_str(), record);
+      return Format(_("写入 %s 失败：%s"), file.c_str(), reason.c_str()) +
+             (records == 1   ? std::string(_("；已写出 1 条记录"))
+              : records > 0 ? Format(_("；已写出 %ld 条记录"), records)
+                            : std::string());
     case ExportRun::TargetFailure::None:
       break;
   }
-  return Format(_("%s：%s。记录行：%ld"), source.c_str(), reason.c_str(), record);
+  return DatabaseFailureLine(source, e, records);
 }

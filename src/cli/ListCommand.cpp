@@ -4,6 +4,7 @@
 #include <vector>
 #include "cli/Commands.h"
 #include "cli/Database.h"
+#include "cli/ExportFailure.h"
 #include "cli/Report.h"
 #include "db/UserTables.h"
 #include "export/FailureText.h"
@@ -17,16 +18,17 @@ int ListTables(const CliOptions& options) {
   try {
     Database database(options.file);
     _RecordsetPtr schema;
-    ListUserTables(database.Connection(), schema, [&](const std::string& name) { names.push_back(name); });
+    ListUserTables(database.Connection(), schema, [&](const std::string& name) {
+      if (name.empty() || name[0] != '~') names.push_back(name);  // not Access's work tables
+    });
     schema->Close();
     database.Close();
   } catch (const _com_error& e) {
-    failure = Format(_("%s：%s。"), options.file.c_str(), FailureReason(e).c_str());
+    failure = DatabaseFailureLine(options.file, e);
   }
 
   // The tables listed before a failure are shown, then the failure.
-  const std::string& charset = options.format.charset;
-  TextEncoder encoder(charset.empty() ? TextEncoder::OutputCharset() : charset);
+  TextEncoder encoder(options.format.charset);
   std::string text;
   for (const std::string& name : names) {
     encoder.Append(name, &text);
@@ -37,7 +39,7 @@ int ListTables(const CliOptions& options) {
     out.Adopt(STDOUT_FILENO);
     out.Write(text.data(), text.size());
   } catch (const _com_error& e) {
-    ReportLine(Format(_("写入目标文件 %s 失败：%s。"), _("标准输出"), FailureReason(e).c_str()));
+    ReportLine(Format(_("写入 %s 失败：%s"), _("标准输出"), CauseText(e).c_str()));
     return kFailed;
   }
   if (!failure.empty()) {

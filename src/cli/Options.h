@@ -3,21 +3,30 @@
 #pragma once
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 #include "export/TextWriter.h"
 
 struct CliOptions {
   std::string file;                  // the database
-  std::optional<std::string> table;  // a user table, as the list names it
+  std::optional<std::string> table;  // a user table or saved select query
   bool list = false;                 // -l: the user tables, one a line
+  bool queries = false;              // -l --queries: the saved queries and their kind
+  std::optional<std::string> showSql;  // --show-sql: a saved query's SQL
   std::optional<std::string> sql;    // -s: a statement, run as written ("-": stdin)
   std::string fields = "*";          // -f: a table's export field list
+  // The window's format by default; the command line writes every binary value
+  // (base64 unless --binary says otherwise).
   TextFormat format{",", false, false};
-  std::optional<std::string> output;  // -o; standard output without it
+  std::optional<std::string> output;  // -o; standard output without it (or "-")
   std::optional<std::string> allDir;  // -a: every user table into this folder
-  bool preview = false;               // -n: the first four records
+  std::optional<unsigned long> limit;  // -n (4) or --limit N: the first N records
+  std::vector<std::pair<std::string, std::string>> params;  // --param NAME=VALUE
   bool quiet = false;                 // no progress line
   bool help = false;
   bool version = false;
+  // What the checks between options need to know was typed.
+  bool headerGiven = false, noHeaderGiven = false, fieldsGiven = false, quoteGiven = false;
 };
 
 // What the command line asks for, or why it cannot be done (a usage error: an
@@ -27,4 +36,5 @@ struct ParsedCommandLine {
   std::string error;  // empty when the line is sound
 };
 
-ParsedCommandLine ParseOptions(int argc, char** argv);
+// charset: the locale's output character set, taken when -e names none.
+ParsedCommandLine ParseOptions(int argc, char** argv, const std::string& charset);

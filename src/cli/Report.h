@@ -1,6 +1,7 @@
 // How kelvane-export ends: its exit statuses, and the one line on standard error
 // that says what went wrong.
 #pragma once
+#include <cstdint>
 #include <string>
 
 enum ExitStatus {
@@ -15,3 +16,6 @@ void ReportLine(const std::string& text);
 
 // printf into a string, for the messages' formats (which come through _()).
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// The warning after a run that wrote characters as '?': how many, and in which set.
+void ReportReplaced(uint64_t characters, const std::string& charset);

@@ -1,6 +1,7 @@
 #include "cli/Signals.h"
 
 #include <unistd.h>
+#include <atomic>
 #include <csignal>
 #include "cli/Progress.h"
 #include "cli/Report.h"
@@ -8,14 +9,19 @@
 
 namespace {
 
-// Only async-signal-safe calls: ftruncate, write, _exit.
+std::atomic<const char*> g_removeOnStop{nullptr};
+
+// Only async-signal-safe calls: ftruncate, unlink, write, _exit.
 void OnStop(int) {
   TargetFile::CutBackForSignal();
+  if (const char* path = g_removeOnStop.load()) unlink(path);
   Progress::ClearLine();
   _exit(kInterrupted);
 }
 
 }  // namespace
+
+void RemoveOnSignal(const char* path) { g_removeOnStop.store(path); }
 
 void InstallSignalHandlers() {
   struct sigaction stop {};

@@ -6,3 +6,8 @@
 #pragma once
 
 void InstallSignalHandlers();
+
+// A file that a stop removes rather than cuts back (--all's temporary file, which
+// must never stay beside the finished ones); nullptr for none. The text must live
+// until it is replaced.
+void RemoveOnSignal(const char* path);

@@ -1,8 +1,10 @@
 // kelvane-export: the export of the window's "开始导出" from a shell, for scripts
 // and whole databases, with no window system.
-#include <clocale>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include "cli/Commands.h"
+#include "cli/Locale.h"
 #include "cli/Options.h"
 #include "cli/Report.h"
 #include "cli/Signals.h"
@@ -11,30 +13,34 @@
 
 namespace {
 
+// --help and --version: a standard output that refuses them (/dev/full, a closed
+// pipe's end) is a failure the user is told of.
 int PrintTo(FILE* stream, const std::string& text) {
   std::fputs(text.c_str(), stream);
-  return std::fflush(stream) == 0 ? kDone : kFailed;
+  if (std::fflush(stream) == 0 && !std::ferror(stream)) return kDone;
+  ReportLine(Format(_("无法写入标准输出：%s"), std::strerror(errno)));
+  return kFailed;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  // The user's locale first, as the window takes it: it names the output's
-  // character set (GBK under C/POSIX) and the language of the messages.
-  if (!std::setlocale(LC_ALL, "")) std::setlocale(LC_CTYPE, "");
-  ChooseLanguage();
+  // The user's locale first: it names the output's character set (UTF-8 where it
+  // names none) and the language of the messages (English but under zh_*).
+  const std::string charset = ChooseCommandLineLocale();
   InstallSignalHandlers();
 
-  const ParsedCommandLine parsed = ParseOptions(argc, argv);
+  const ParsedCommandLine parsed = ParseOptions(argc, argv, charset);
   if (!parsed.error.empty()) {
     ReportLine(parsed.error);
-    PrintTo(stderr, ShortUsage());
+    std::fputs(ShortUsage().c_str(), stderr);
     return kUsage;
   }
   const CliOptions& options = parsed.options;
   if (options.help) return PrintTo(stdout, FullHelp());
   if (options.version) return PrintTo(stdout, VersionText());
-  if (options.list) return ListTables(options);
+  if (options.list) return options.queries ? ListQueries(options) : ListTables(options);
+  if (options.showSql) return ShowSql(options);
   if (options.allDir) return ExportAll(options);
   return ExportOne(options);
 }

@@ -1,6 +1,10 @@
 #include "export/ExportRun.h"
 
 #include <vector>
+#include "export/BinaryText.h"
+#include "export/CsvValue.h"
+#include "export/JsonValue.h"
+#include "platform/com/Causes.h"
 
 void AppendFieldText(const VARIANT& value, std::string* out) {
   if (value.vt == VT_NULL) return;
@@ -10,24 +14,101 @@ void AppendFieldText(const VARIANT& value, std::string* out) {
 
 namespace {
 
-// AppendFieldText's text as the line's next field, without a copy of its own,
-// in the window's format or as CSV.
+bool IsBinary(const VARIANT& value) { return value.vt == (VT_ARRAY | VT_UI1); }
+
+// A binary value in the form the format names; false to leave the field empty
+// (skip). The window's rule refuses it with the conversion's code.
+bool PutBinary(const VARIANT& value, BinaryForm form, std::string* out) {
+  out->clear();
+  switch (form) {
+    case BinaryForm::kBase64: AppendBase64(value.parray, out); return true;
+    case BinaryForm::kHex: AppendHex(value.parray, out); return true;
+    case BinaryForm::kSkip: return false;
+    case BinaryForm::kFail: break;
+  }
+  throw _com_error(DISP_E_TYPEMISMATCH);
+}
+
+// A field's text as the line's next field, without a copy of its own where it
+// can: in the window's format (its value texts) or as CSV (values that read back).
 template <bool kCsv>
-void AddFieldText(const VARIANT& value, TextWriter& writer) {
+void AddFieldText(const VARIANT& value, const TextFormat& format, TextWriter& writer, std::string& scratch) {
   auto add = [&writer](std::string_view text) { kCsv ? writer.AddCsvField(text) : writer.AddField(text); };
   if (value.vt == VT_BSTR) return add(value.bstrVal);
-  if (value.vt == VT_NULL) return add({});
-  char text[kVariantTextMax];
+  if (value.vt == VT_NULL) return add(format.nullText);
+  if (IsBinary(value)) {
+    PutBinary(value, format.binary, &scratch);
+    return add(scratch);
+  }
+  char text[kVariantTextMax > kCsvTextMax ? kVariantTextMax : kCsvTextMax];
   char* end = text;
-  HRESULT hr = PutVariantText(value, text, &end);
+  HRESULT hr = kCsv ? PutCsvText(value, text, &end) : PutVariantText(value, text, &end);
   if (FAILED(hr)) throw _com_error(hr);
   add(std::string_view(text, static_cast<size_t>(end - text)));
+}
+
+// A record as one JSON object, keyed by column name ("\"name\":" ready in keys).
+void AddJsonRecord(const std::vector<const VARIANT*>& values, const std::vector<std::string>& keys,
+                   const TextFormat& format, TextWriter& writer, std::string& line, std::string& scratch) {
+  line.assign(1, '{');
+  for (size_t i = 0; i < values.size(); ++i) {
+    const VARIANT& value = *values[i];
+    if (IsBinary(value)) {
+      if (!PutBinary(value, format.binary, &scratch)) continue;
+      if (line.size() > 1) line.push_back(',');
+      line += keys[i];
+      AppendJsonString(scratch, &line);
+      continue;
+    }
+    if (line.size() > 1) line.push_back(',');
+    line += keys[i];
+    const HRESULT hr = AppendJsonValue(value, &line);
+    if (FAILED(hr)) throw _com_error(hr);
+  }
+  line.push_back('}');
+  writer.AddField(line);
+}
+
+// The first character of utf8 that the encoder's set cannot hold, or empty.
+std::string FirstUnwritable(TextEncoder& encoder, std::string_view utf8) {
+  std::string probe;
+  for (size_t i = 0; i < utf8.size();) {
+    size_t n = 1;
+    while (i + n < utf8.size() && (static_cast<unsigned char>(utf8[i + n]) & 0xC0) == 0x80) ++n;
+    const uint64_t before = encoder.Replaced();
+    probe.clear();
+    encoder.Append(utf8.substr(i, n), &probe);
+    if (encoder.Replaced() != before) return std::string(utf8.substr(i, n));
+    i += n;
+  }
+  return std::string();
 }
 
 }  // namespace
 
 ExportRun::ExportRun(TextFormat format, std::string target, std::string source)
     : m_format(std::move(format)), m_target(std::move(target)), m_source(std::move(source)) {}
+
+void ExportRun::CheckWritable(TextEncoder& encoder, const TextWriter& writer, const FieldsPtr& fields,
+                              const std::vector<const VARIANT*>& values, unsigned long record) {
+  const uint64_t before = encoder.Replaced();
+  std::string probe;
+  encoder.Append(writer.Line(), &probe);
+  if (encoder.Replaced() == before) return;
+  // Which column: only text can hold what the set lacks (numbers, dates and
+  // binary forms are ASCII); else the separator or the NULL text did.
+  std::string column, character;
+  for (size_t i = 0; i < values.size() && character.empty(); ++i) {
+    const VARIANT& v = *values[i];
+    character = FirstUnwritable(encoder, v.vt == VT_BSTR ? std::string_view(v.bstrVal)
+                                         : v.vt == VT_NULL ? std::string_view(m_format.nullText)
+                                                           : std::string_view());
+    if (!character.empty()) column = fields->GetItem(static_cast<long>(i))->GetName();
+  }
+  if (character.empty()) character = FirstUnwritable(encoder, writer.Line());
+  throw _com_error(HRESULT_FROM_WIN32(1113),  // ERROR_NO_UNICODE_TRANSLATION
+                   UnwritableCharacterCause(m_table, static_cast<long>(record), column, character, encoder.charset()));
+}
 
 void ExportRun::NoteTargetFailure(const TargetFileError& e) {
   m_targetFailure = e.Creating() ? TargetFailure::Creating : TargetFailure::Writing;
@@ -80,16 +161,43 @@ void ExportRun::Run(const _ConnectionPtr& connection, _RecordsetPtr& recordset,
     }
 
     std::vector<const VARIANT*> values(static_cast<size_t>(count));
+    std::vector<std::string> keys;
+    if (m_format.json) {
+      for (long i = 0; i < count; ++i) {
+        keys.emplace_back();
+        AppendJsonString(fields->GetItem(i)->GetName(), &keys.back());
+        keys.back().push_back(':');
+      }
+    }
+    std::string line, scratch;
     for (unsigned long rows = 1; rows <= m_limit && !recordset->GetadoEOF(); ++rows) {
       writer.BeginLine();
       // Fields.Item(j).Value of every column j, as the recordset holds them, in
       // one call; each value's text goes straight into the line.
       fields->PeekValues(values.data());
-      if (m_format.csv) {
-        for (const VARIANT* value : values) AddFieldText<true>(*value, writer);
-      } else {
-        for (const VARIANT* value : values) AddFieldText<false>(*value, writer);
+      try {
+        if (m_format.json) {
+          AddJsonRecord(values, keys, m_format, writer, line, scratch);
+        } else if (m_format.csv) {
+          for (const VARIANT* value : values) AddFieldText<true>(*value, m_format, writer, scratch);
+        } else {
+          for (const VARIANT* value : values) AddFieldText<false>(*value, m_format, writer, scratch);
+        }
+      } catch (const _com_error& e) {
+        // A value with no written form (binary under the window's rule, a date
+        // outside the calendar): the column is named.
+        if ((e.Error() != DISP_E_TYPEMISMATCH && e.Error() != E_INVALIDARG) || !e.Description().empty()) throw;
+        long column = 0;
+        char text[kVariantTextMax];
+        char* end = text;
+        while (column + 1 < count && !IsBinary(*values[static_cast<size_t>(column)]) &&
+               PutVariantText(*values[static_cast<size_t>(column)], text, &end) != E_INVALIDARG)
+          ++column;
+        const std::string name = fields->GetItem(column)->GetName();
+        throw _com_error(e.Error(), e.Error() == E_INVALIDARG ? ValueOutOfRangeCause(m_table, name)
+                                                              : BinaryValueCause(m_table, name));
       }
+      if (m_format.strict) CheckWritable(encoder, writer, fields, values, rows);
       if (writer.EndRecord()) m_records = writer.RecordLines();
       if (rows % 256 == 0 && m_onRecords) m_onRecords(rows);
       recordset->MoveNext();

@@ -1,10 +1,13 @@
 // The export run once the connection is open: the statement's recordset, the
 // target file (first touched only after the recordset opened, so a failure before
-// leaves an existing target as it was), the header and one line per record. The
-// dialog's "开始导出", kelvane-export and the benchmark run this same code.
+// leaves an existing target as it was), the header and one line per record, in the
+// format's value forms: the window's texts (ValueText), CSV's that read back
+// (CsvValue) or one JSON object a record (JsonValue), binary values as the format
+// says. The dialog's "开始导出", kelvane-export and the benchmark run this same code.
 #pragma once
 #include <functional>
 #include <string>
+#include <vector>
 #include "export/TargetFile.h"
 #include "export/TextEncoder.h"
 #include "export/TextWriter.h"
@@ -33,6 +36,8 @@ class ExportRun {
   void DeferFlush() { m_deferFlush = true; }
   // Reads at most `records` records of the statement (the preview's first four).
   void LimitRecords(unsigned long records) { m_limit = records; }
+  // The table the statement reads, named by a strict run's failure.
+  void NameTable(std::string table) { m_table = std::move(table); }
 
   // Record lines written so far; the failure message names this plus 1.
   long RecordLines() const { return m_records; }
@@ -58,6 +63,11 @@ class ExportRun {
   long m_records = 0;
   uint64_t m_replaced = 0;
   TargetFailure m_targetFailure = TargetFailure::None;
+  std::string m_table;
   void NoteTargetFailure(const TargetFileError& e);
+  // Under format.strict: throws when the line holds a character the output set
+  // cannot hold, naming the record and the column.
+  void CheckWritable(TextEncoder& encoder, const TextWriter& writer, const FieldsPtr& fields,
+                     const std::vector<const VARIANT*>& values, unsigned long record);
   std::function<void(long)> m_onRecords;
 };

@@ -6,12 +6,15 @@ TextWriter::TextWriter(const TextFormat& format, TextEncoder& encoder, TargetFil
     : m_format(format), m_encoder(encoder), m_file(file), m_csv(format.csv),
       m_crlf(format.lineEnd == "\r\n"),
       m_between(format.separator + (format.quote && !format.csv ? "\"" : "")),
-      m_csvSpecial(format.separator.size() == 1 ? "\"\r\n" + format.separator : "\"\r\n") {}
+      m_csvSpecial(format.separator.size() == 1 ? "\"\r\n" + format.separator : "\"\r\n") {
+  for (char c : m_csvSpecial) m_csvSpecialByte[static_cast<unsigned char>(c)] = true;
+}
 
 void TextWriter::AddCsvField(std::string_view text) {
   const std::string& sep = m_format.separator;
-  const bool quoted = text.find_first_of(m_csvSpecial) != std::string_view::npos ||
-                      (sep.size() > 1 && text.find(sep) != std::string_view::npos);
+  bool special = false;
+  for (char c : text) special |= m_csvSpecialByte[static_cast<unsigned char>(c)];
+  const bool quoted = special || (sep.size() > 1 && text.find(sep) != std::string_view::npos);
   const size_t quotes = quoted ? static_cast<size_t>(std::count(text.begin(), text.end(), '"')) : 0;
   const size_t need = sep.size() + text.size() + quotes + 2;
   if (m_line.size() - m_used < need) Grow(need);

@@ -17,6 +17,10 @@
 #include "export/TargetFile.h"
 #include "export/TextEncoder.h"
 
+// How a binary value (OLE Object, Binary) is written. The window refuses it, as
+// VariantChangeType does (kFail); the command line writes it.
+enum class BinaryForm { kFail, kBase64, kHex, kSkip };
+
 struct TextFormat {
   std::string separator;  // between neighbouring fields only
   bool quote = false;     // every field, header names included, between '"'
@@ -28,6 +32,11 @@ struct TextFormat {
   bool csv = false;
   std::string lineEnd = "\r\n";  // after every line
   std::string charset{};          // the output character set; empty: the locale's
+  // The command line's own choices; the window leaves them as they are here.
+  bool json = false;                  // one JSON object a record (JSON Lines), no header
+  BinaryForm binary = BinaryForm::kFail;
+  std::string nullText{};             // a NULL's text in the window's format and CSV
+  bool strict = false;                // a character the output set lacks fails the run
 };
 
 class TextWriter {
@@ -65,6 +74,8 @@ class TextWriter {
   void AddCsvField(std::string_view text);
   // Either of the two, as the format asks: for the header line.
   void AddAnyField(std::string_view text) { m_csv ? AddCsvField(text) : AddField(text); }
+  // The line as assembled so far (UTF-8), before it is converted.
+  std::string_view Line() const { return std::string_view(m_line.data(), m_used); }
   // The header line is written even when it holds nothing but CR LF.
   void EndHeader() { Emit(false); }
   // Returns whether the record was written (and so counted).
@@ -103,6 +114,7 @@ class TextWriter {
   const bool m_crlf;  // the line end is CR LF (else format.lineEnd)
   std::string m_between;  // what goes before every field but the first
   std::string m_csvSpecial;  // the bytes that make a field quoted under csv
+  bool m_csvSpecialByte[256] = {};  // the same, by byte: one look a byte, no search
   std::vector<char> m_line;  // UTF-8, as assembled: the first m_used bytes
   size_t m_used = 0;
   std::string m_pending;  // whole lines in the output code page, not yet written

@@ -16,7 +16,8 @@ deb=$(ls "$t"/pkg/kelvane_"$version"_*.deb)  # named with the project version
 cmp "$deb" "$t/again/${deb##*/}" || e2e_fail "two packs of one build differ"
 programs=(kelvane) && [ "$with_export" = 1 ] && programs+=(kelvane-export)
 pages=("${programs[@]/%/.1.gz}")
-expected=$(printf '%s\n' "${programs[@]/#/./usr/bin/}" "${pages[@]/#/./usr/share/man/man1/}" \
+completions=() && [ "$with_export" = 1 ] && completions=(./usr/share/bash-completion/completions/kelvane-export)
+expected=$(printf '%s\n' "${programs[@]/#/./usr/bin/}" "${pages[@]/#/./usr/share/man/man1/}" "${completions[@]}" \
   $icons/{16x16,32x32,48x48,128x128}/apps/$id.png $icons/scalable/apps/$id.svg \
   ./usr/share/{applications/$id.desktop,metainfo/$id.metainfo.xml,mime/packages/kelvane.xml,locale/en/LC_MESSAGES/kelvane.mo} \
   ./usr/share/doc/kelvane/{copyright,changelog.gz} | sort)

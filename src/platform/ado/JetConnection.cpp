@@ -32,11 +32,13 @@ _RecordsetPtr JetConnection::OpenSchema(ADODB::SchemaEnum schema, const VARIANT&
                                         const VARIANT& schemaId) {
   if (!m_session) Raise(adErrObjectClosed);
   auto missing = [](const VARIANT& v) { return v.vt == VT_EMPTY || (v.vt == VT_ERROR && v.scode == DISP_E_PARAMNOTFOUND); };
-  if ((schema != ADODB::adSchemaTables && schema != ADODB::adSchemaStatistics) || !missing(restrictions) ||
-      !missing(schemaId)) {
+  if ((schema != ADODB::adSchemaTables && schema != ADODB::adSchemaStatistics &&
+       schema != ADODB::adSchemaProcedures) ||
+      !missing(restrictions) || !missing(schemaId)) {
     Raise(adErrFeatureNotAvailable);
   }
   if (schema == ADODB::adSchemaStatistics) return OpenStatistics();
+  if (schema == ADODB::adSchemaProcedures) return OpenProcedures();
   std::vector<jet::SchemaTableRow> tables = CallProvider([&] { return m_session->database->Tables(); });
   std::vector<std::string> names = {"TABLE_CATALOG", "TABLE_SCHEMA", "TABLE_NAME",   "TABLE_TYPE",   "TABLE_GUID",
                                     "DESCRIPTION",   "TABLE_PROPID", "DATE_CREATED", "DATE_MODIFIED"};
@@ -46,6 +48,26 @@ _RecordsetPtr JetConnection::OpenSchema(ADODB::SchemaEnum schema, const VARIANT&
     std::vector<VARIANT> row(names.size(), VARIANT::Null());
     row[2] = VARIANT::Str(std::move(t.tableName));
     row[3] = VARIANT::Str(std::move(t.tableType));
+    rows.push_back(std::move(row));
+  }
+  auto recordset = std::make_shared<JetRecordset>();
+  recordset->OpenOver(m_session, std::make_unique<RowsCursor>(std::move(names), std::move(rows)));
+  return _RecordsetPtr(recordset);
+}
+
+// PROCEDURE_NAME and PROCEDURE_DEFINITION of every saved query, and beside OLE DB's
+// columns the provider's QUERY_KIND (select, union, crosstab, parameter, action).
+_RecordsetPtr JetConnection::OpenProcedures() {
+  std::vector<jet::SchemaProcedureRow> queries = CallProvider([&] { return m_session->database->Procedures(); });
+  std::vector<std::string> names = {"PROCEDURE_CATALOG", "PROCEDURE_SCHEMA", "PROCEDURE_NAME",
+                                    "PROCEDURE_TYPE",    "PROCEDURE_DEFINITION", "DESCRIPTION",
+                                    "DATE_CREATED",      "DATE_MODIFIED",    "QUERY_KIND"};
+  std::vector<std::vector<VARIANT>> rows;
+  for (jet::SchemaProcedureRow& q : queries) {
+    std::vector<VARIANT> row(names.size(), VARIANT::Null());
+    row[2] = VARIANT::Str(std::move(q.name));
+    row[4] = VARIANT::Str(std::move(q.definition));
+    row[8] = VARIANT::Str(std::move(q.kind));
     rows.push_back(std::move(row));
   }
   auto recordset = std::make_shared<JetRecordset>();

@@ -31,6 +31,7 @@ class JetConnection : public ADODB::_Connection {
 
  private:
   _RecordsetPtr OpenStatistics();
+  _RecordsetPtr OpenProcedures();
 
   std::string m_connectionString;
   std::shared_ptr<Session> m_session;

@@ -21,6 +21,9 @@ constexpr const char* kDomain = "kelvane";
 
 bool g_chosen = false;
 bool g_english = false;
+// The command line speaks English under C/POSIX; the window speaks the Chinese its
+// texts were written in there.
+bool g_cLocaleIsChinese = true;
 std::optional<std::string> g_userLanguage;  // LANGUAGE before this program set it
 std::string g_testFolder;
 
@@ -83,7 +86,7 @@ std::string CatalogFolder() {
 
 bool LanguageIsChinese() {
   const std::string language = UserLanguage();
-  return IsCLocale(language) || language.rfind("zh", 0) == 0;
+  return (g_cLocaleIsChinese && IsCLocale(language)) || language.rfind("zh", 0) == 0;
 }
 
 void ChooseLanguage(bool toolkit) {
@@ -116,6 +119,11 @@ void ChooseLanguage(bool toolkit) {
   bind_textdomain_codeset(kDomain, "UTF-8");  // the program's texts are UTF-8 in any locale
   ++_nl_msg_cat_cntr;
   g_chosen = true;
+}
+
+void ChooseCommandLineLanguage() {
+  g_cLocaleIsChinese = false;
+  ChooseLanguage(false);
 }
 
 const char* Translate(const char* source) {

@@ -14,8 +14,12 @@
 // and file dialog). Until it is called, Translate gives the source texts.
 void ChooseLanguage(bool toolkit = false);
 
+// The same choice for kelvane-export, a Unix tool first: Chinese only when the
+// user's language is zh_*; English under C/POSIX (C.UTF-8 too) and everywhere else.
+void ChooseCommandLineLanguage();
+
 // Whether the user's locale asks for the Chinese texts: the first set of LC_ALL,
-// LC_MESSAGES, LANG names zh_* or C/POSIX (or none is set); outside C/POSIX the
+// LC_MESSAGES, LANG names zh_* or (but for the command line) C/POSIX, or none is set; outside C/POSIX the
 // first entry of LANGUAGE, as the user set it, comes before them, as in gettext.
 bool LanguageIsChinese();
 

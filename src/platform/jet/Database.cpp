@@ -8,6 +8,7 @@
 #include <set>
 #include <utility>
 
+#include "platform/com/Causes.h"
 #include "platform/com/ComError.h"
 #include "platform/jet/file/MdbFile.h"
 #include "platform/jet/Provider.h"
@@ -41,6 +42,21 @@ std::string Quoted(const std::string& name) {
 }
 
 bool StartsWith(const char* s, const char* prefix) { return std::strncmp(s, prefix, std::strlen(prefix)) == 0; }
+
+// A name as a user may mistype it: ASCII case and blanks do not count.
+std::string LooseName(const std::string& name) {
+  std::string out;
+  for (char c : LowerAscii(name))
+    if (c != ' ' && c != '_' && c != '\t') out += c;
+  return out;
+}
+
+// The text after `prefix` in SQLite's message, without its schema or quotes.
+std::string NamedIn(const std::string& msg, const char* prefix) {
+  std::string name = msg.substr(std::strlen(prefix));
+  if (StartsWith(name.c_str(), "main.")) name.erase(0, 5);
+  return name;
+}
 
 // What SQLite's refusal of a statement means in Jet's codes.
 HRESULT PrepareErrorCode(const char* msg) {
@@ -118,6 +134,23 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
     return rows;
   }
 
+  std::vector<SchemaProcedureRow> Procedures() override {
+    std::vector<SchemaProcedureRow> rows;
+    for (const SavedQueryEntry& q : m_file->SavedQueries()) {
+      std::string sql = m_file->SavedQuerySql(q.name);
+      const std::string start = LowerAscii(sql.substr(0, 11));
+      const uint32_t kind = q.flags & 0xF0;
+      const char* text = kind == 0x10 ? "crosstab" : kind == 0x80 ? "union" : kind == 0 ? "select" : "action";
+      if (start == "parameters " && kind != 0x10) text = "parameter";
+      rows.push_back({q.name, text, std::move(sql)});
+    }
+    std::stable_sort(rows.begin(), rows.end(), [](const SchemaProcedureRow& a, const SchemaProcedureRow& b) {
+      return CompareJetText(a.name.data(), static_cast<int>(a.name.size()), b.name.data(),
+                            static_cast<int>(b.name.size())) < 0;
+    });
+    return rows;
+  }
+
   std::unique_ptr<Cursor> Execute(const std::string& jetSql) override {
     StatementShape shape;
     std::string sql = Translate(jetSql, &shape);
@@ -132,12 +165,15 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
       stmt = Prepare(shape.limitSql);
     }
     if (sqlite3_bind_parameter_count(stmt) > 0) {
+      // "No value given for one or more required parameters": the first is named.
+      const char* name = sqlite3_bind_parameter_name(stmt, 1);
+      const std::string parameter = name && *name ? name + 1 : "?";
       sqlite3_finalize(stmt);
-      throw _com_error(JET_E_NOCOLUMN);  // "No value given for one or more required parameters"
+      throw _com_error(JET_E_NOCOLUMN, MissingParameterCause(parameter));
     }
     if (!sqlite3_stmt_readonly(stmt)) {
       sqlite3_finalize(stmt);
-      throw _com_error(E_FAIL);
+      throw _com_error(E_FAIL, OnlySelectCause());
     }
     m_state.pending.reset();
     if (shape.plain) {
@@ -233,8 +269,34 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
         if (StartsWith(name.c_str(), "main.")) name.erase(0, 5);
         if (CreateTable(name)) continue;
       }
-      throw _com_error(PrepareErrorCode(msg.c_str()));
+      throw _com_error(PrepareErrorCode(msg.c_str()), PrepareErrorCause(msg));
     }
+  }
+
+  // The description of SQLite's refusal, naming what it names.
+  std::string PrepareErrorCause(const std::string& msg) {
+    if (StartsWith(msg.c_str(), "no such table: ")) {
+      const std::string name = NamedIn(msg, "no such table: ");
+      return NoSuchTableCause(name, SimilarTable(name));
+    }
+    if (StartsWith(msg.c_str(), "no such column: ")) return NoSuchColumnCause(NamedIn(msg, "no such column: "));
+    if (StartsWith(msg.c_str(), "no such function: ")) return NoSuchColumnCause(NamedIn(msg, "no such function: "));
+    if (StartsWith(msg.c_str(), "near \"")) {
+      const size_t end = msg.find("\": ");
+      if (end != std::string::npos) return SyntaxErrorCause(msg.substr(6, end - 6));
+    }
+    if (StartsWith(msg.c_str(), "incomplete input")) return UnfinishedStatementCause();
+    return std::string();
+  }
+
+  // A table or saved query whose name differs from `name` only in case or blanks.
+  std::string SimilarTable(const std::string& name) {
+    const std::string loose = LooseName(name);
+    for (const CatalogEntry& e : m_file->Catalog()) {
+      if (e.type == ObjectType::SystemTable) continue;
+      if (LooseName(e.name) == loose) return e.name;
+    }
+    return std::string();
   }
 
   // The plain select SQLite has prepared (so every name is checked), read straight
@@ -282,14 +344,14 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
       if (saved.empty()) {
         // A saved query we cannot rebuild (an action query, rows that make no
         // statement) exists all the same: no "table not found" for it.
-        if (m_file->HasSavedQuery(name)) throw _com_error(JET_E_SYNTAX);
+        if (m_file->HasSavedQuery(name)) throw _com_error(JET_E_SYNTAX, UnrunnableQueryCause(name));
         return false;
       }
       exact = name;
       // A saved query over itself, however many queries away, cannot be built:
       // Jet refuses it as a circular reference.
       const std::string key = LowerAscii(name);
-      if (!m_creating.insert(key).second) throw _com_error(JET_E_SYNTAX);
+      if (!m_creating.insert(key).second) throw _com_error(JET_E_SYNTAX, CircularQueryCause(name));
       std::string viewSql, names;
       try {
         names = ViewColumns(saved, &viewSql);

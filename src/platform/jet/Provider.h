@@ -24,6 +24,14 @@ struct SchemaStatisticsRow {
   std::optional<uint64_t> rows;     // none when the definition cannot be read
 };
 
+// A saved query: its name, its kind ("select", "union", "crosstab", "parameter" or
+// "action") and its SQL (empty where it cannot be rebuilt: action queries).
+struct SchemaProcedureRow {
+  std::string name;  // UTF-8
+  std::string kind;
+  std::string definition;
+};
+
 class Database {
  public:
   virtual ~Database() = default;
@@ -37,6 +45,8 @@ class Database {
   // One row per table (user and system), in Tables()' order, with the row count
   // its definition records; reading the definitions, not the rows.
   virtual std::vector<SchemaStatisticsRow> Statistics() { return {}; }
+  // The saved queries (OLE DB's procedures rowset), by name without regard to case.
+  virtual std::vector<SchemaProcedureRow> Procedures() { return {}; }
   // Runs a Jet SQL statement. Throws _com_error: JET_E_EMPTYSTATEMENT, JET_E_SYNTAX,
   // JET_E_NOTABLE, JET_E_NOCOLUMN, E_FAIL. The cursor keeps the database alive.
   virtual std::unique_ptr<Cursor> Execute(const std::string& jetSql) = 0;

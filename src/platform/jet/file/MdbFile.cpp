@@ -81,6 +81,13 @@ class MdbFileImpl : public MdbFile {
     return std::string();
   }
 
+  std::vector<SavedQueryEntry> SavedQueries() const override {
+    std::vector<SavedQueryEntry> out;
+    for (const CatalogObject& o : m_objects)
+      if (o.type == 5 && !o.name.empty() && o.name[0] != '~') out.push_back({o.name, o.flags});
+    return out;
+  }
+
   bool HasSavedQuery(const std::string& name) override {
     for (const CatalogObject& o : m_objects)
       if (o.type == 5 && AsciiIEquals(o.name, name)) return true;

@@ -18,6 +18,14 @@ struct CatalogEntry {
   ObjectType type;
 };
 
+// A saved query and its kind as MSysObjects' Flags name it (the high nibble of the
+// low byte: 0 select, 0x10 crosstab, 0x20-0x60 action and data definition, 0x70
+// pass-through, 0x80 union).
+struct SavedQueryEntry {
+  std::string name;  // UTF-8
+  uint32_t flags = 0;
+};
+
 // Access column types, as the file stores them (the values of libmdb's MDB_* codes).
 enum class AccessType : int {
   Boolean = 0x01, Byte = 0x02, Integer = 0x03, LongInteger = 0x04, Currency = 0x05,
@@ -107,6 +115,9 @@ class MdbFile {
   // The SQL text of a saved select, union or crosstab query, rebuilt from
   // MSysQueries, or empty when there is none or it cannot be rebuilt.
   virtual std::string SavedQuerySql(const std::string& name) = 0;
+  // Every saved query a user made, in catalog order (not the hidden ~sq_ queries
+  // behind forms and reports).
+  virtual std::vector<SavedQueryEntry> SavedQueries() const { return {}; }
   // Whether a saved query of that name exists, of any kind (matched without regard
   // to ASCII case), rebuildable or not.
   virtual bool HasSavedQuery(const std::string& name) { return !SavedQuerySql(name).empty(); }

@@ -9,6 +9,9 @@
 #include <unistd.h>
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
+#include <cstring>
+#include "platform/com/Causes.h"
 
 namespace jet {
 
@@ -68,10 +71,15 @@ static uint16_t CodePageOfSortOrder(uint16_t lcid) {
   }
 }
 
+// The file cannot be read at all: the system's reason, in words.
+[[noreturn]] static void Unreadable(int err) { throw _com_error(E_FAIL, CannotReadCause(std::strerror(err))); }
+
+[[noreturn]] static void NotAccess() { throw _com_error(E_FAIL, NotAccessDatabaseCause()); }
+
 Pager::Pager(const std::string& path) {
-  if (path.empty()) Damaged();
+  if (path.empty()) Unreadable(ENOENT);
   m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (m_fd < 0) Damaged();
+  if (m_fd < 0) Unreadable(errno);
   try {
     ReadHeader();
   } catch (...) {
@@ -87,15 +95,20 @@ Pager::~Pager() {
 
 void Pager::ReadHeader() {
   struct stat st;
-  if (fstat(m_fd, &st) != 0 || !S_ISREG(st.st_mode)) Damaged();
+  if (fstat(m_fd, &st) != 0) Unreadable(errno);
+  if (S_ISDIR(st.st_mode)) throw _com_error(E_FAIL, DirectoryCause());
+  if (!S_ISREG(st.st_mode)) NotAccess();
+  if (st.st_size == 0) throw _com_error(E_FAIL, EmptyFileCause());
   uint8_t head[2048];
-  if (st.st_size < static_cast<off_t>(sizeof head)) Damaged();
-  if (pread(m_fd, head, sizeof head, 0) != static_cast<ssize_t>(sizeof head)) Damaged();
+  if (st.st_size < static_cast<off_t>(sizeof head)) NotAccess();
+  const ssize_t got = pread(m_fd, head, sizeof head, 0);
+  if (got < 0) Unreadable(errno);
+  if (got != static_cast<ssize_t>(sizeof head)) NotAccess();
   // Bytes 4-19 name the engine: "Standard Jet DB" or, for .accdb, "Standard ACE DB".
   static const uint8_t kStart[] = {0x00, 0x01, 0x00, 0x00};
-  if (std::memcmp(head, kStart, 4) != 0) Damaged();
   const bool jetName = std::memcmp(head + 4, "Standard Jet DB", 16) == 0;
   const bool aceName = std::memcmp(head + 4, "Standard ACE DB", 16) == 0;
+  if (std::memcmp(head, kStart, 4) != 0 || (!jetName && !aceName)) NotAccess();
   // 0 is Jet 3, 1 is Jet 4; 2 to 6 are ACE 12 to 17 (Access 2007 to 2019), whose pages
   // and rows are laid out as Jet 4's.
   const uint8_t version = head[0x14];

@@ -55,10 +55,10 @@ void RewriteTokens(List& list) {
     if (u.group) continue;
     if (u.tok.kind == TokKind::Date) {
       double d;
-      if (!ParseJetDate(u.tok.text, &d)) Syntax();
+      if (!ParseJetDate(u.tok.text, &d)) Syntax(list, i);
       u.tok.text = DayNumberText(d);  // stays a Date token, so that it is typed as one
     } else if (u.tok.kind == TokKind::Op && u.tok.text == ";") {
-      Syntax();  // one statement only
+      Syntax(list, i);  // one statement only
     } else if (u.tok.kind == TokKind::Op && u.tok.text == "!") {
       u.tok = Token{TokKind::Op, std::string(1, '.')};  // Customers!City
     } else if (IsWord(u, "true")) {
@@ -94,7 +94,7 @@ bool IsAdditiveLeft(const Unit& u) { return IsMultiplicative(u) || IsOp(u, "-");
 size_t OperandStart(const List& list, size_t opIndex, bool (*tighter)(const Unit&) = IsTighterOp) {
   size_t end = opIndex;
   for (;;) {
-    if (end == 0) Syntax();
+    if (end == 0) Syntax(list, opIndex);
     size_t k = end - 1;
     const Unit& u = list[k];
     size_t start;
@@ -104,7 +104,7 @@ size_t OperandStart(const List& list, size_t opIndex, bool (*tighter)(const Unit
       start = k;
       while (start >= 2 && IsOp(list[start - 1], ".") && IsName(list[start - 2])) start -= 2;
     } else {
-      Syntax();
+      Syntax(list, k);
     }
     if (start > 0 && tighter(list[start - 1])) {
       bool sign = IsOp(list[start - 1], "+") || IsOp(list[start - 1], "-");
@@ -120,7 +120,7 @@ size_t OperandEnd(const List& list, size_t opIndex, bool (*tighter)(const Unit&)
   size_t k = opIndex + 1, n = list.size();
   for (;;) {
     while (k < n && (IsOp(list[k], "+") || IsOp(list[k], "-"))) ++k;
-    if (k >= n) Syntax();
+    if (k >= n) Syntax(list, opIndex);
     const Unit& u = list[k];
     if (u.call) {
       k += 2;
@@ -128,7 +128,7 @@ size_t OperandEnd(const List& list, size_t opIndex, bool (*tighter)(const Unit&)
       ++k;
       while (k + 1 < n && IsOp(list[k], ".") && (IsName(list[k + 1]) || IsOp(list[k + 1], "*"))) k += 2;
     } else {
-      Syntax();
+      Syntax(list, k);
     }
     if (k < n && tighter(list[k])) { ++k; continue; }
     return k;

@@ -24,7 +24,7 @@ bool ItemIsNamed(const List& list, size_t a, size_t b) {
   if (plain && (b - a) % 2 == 1) return true;
   // Jet wants AS before a column alias: "select name,tel fromdate, id from orders"
   // is no statement it runs, though SQLite would take fromdate as an alias.
-  if (b - a >= 2 && IsName(list[b - 1]) && IsOperandEnd(list[b - 2])) Syntax();
+  if (b - a >= 2 && IsName(list[b - 1]) && IsOperandEnd(list[b - 2])) Syntax(list, b - 2);
   return false;
 }
 
@@ -32,7 +32,7 @@ void NameExpressions(List& list, size_t from, size_t to) {
   size_t a = from;
   for (size_t k = from; k <= to; ++k) {
     if (k < to && !IsOp(list[k], ",")) continue;
-    if (k == a) Syntax();  // an empty item
+    if (k == a) Syntax(list, k);  // an empty item
     if (!ItemIsNamed(list, a, k)) {
       list.insert(list.begin() + static_cast<long>(k),
                   {Unit{{TokKind::Word, "AS"}, {}, false, false},
@@ -48,7 +48,7 @@ void CheckItems(const List& list, size_t from, size_t to) {
   size_t a = from;
   for (size_t k = from; k <= to; ++k) {
     if (k < to && !IsOp(list[k], ",")) continue;
-    if (k == a) Syntax();
+    if (k == a) Syntax(list, k);
     ItemIsNamed(list, a, k);
     a = k + 1;
   }
@@ -306,9 +306,9 @@ void RewriteSelects(List& list, bool outermost, StatementShape* shape, const Col
         list.erase(list.begin() + static_cast<long>(p));
         distinctRow = true;
       } else if (p < list.size() && IsWord(list[p], "top") && top.empty()) {
-        if (p + 1 >= list.size() || list[p + 1].group || list[p + 1].tok.kind != TokKind::Number) Syntax();
+        if (p + 1 >= list.size() || list[p + 1].group || list[p + 1].tok.kind != TokKind::Number) Syntax(list, p);
         top = list[p + 1].tok.text;
-        if (top.find_first_not_of("0123456789") != std::string::npos) Syntax();
+        if (top.find_first_not_of("0123456789") != std::string::npos) Syntax(list, p);
         list.erase(list.begin() + static_cast<long>(p), list.begin() + static_cast<long>(p) + 2);
         if (p < list.size() && IsWord(list[p], "percent")) {
           percent = true;

@@ -1,5 +1,8 @@
 #include "platform/jet/sql/Tokens.h"
 
+#include <algorithm>
+
+#include "platform/com/Causes.h"
 #include "platform/com/ComError.h"
 
 namespace jet {
@@ -15,7 +18,17 @@ bool IsWordChar(char c) {
   return u >= 0x80 || IsDigit(c) || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
 }
 
-[[noreturn]] void Syntax() { throw _com_error(JET_E_SYNTAX); }
+// The statement from `at` on, cut after a few words (and never inside a UTF-8
+// character): the stretch a syntax error is reported near.
+std::string Stretch(const std::string& sql, size_t at) {
+  size_t end = std::min(sql.size(), at + 24);
+  while (end < sql.size() && (static_cast<unsigned char>(sql[end]) & 0xC0) == 0x80) ++end;
+  return sql.substr(at, end - at) + (end < sql.size() ? "..." : "");
+}
+
+[[noreturn]] void Syntax(const std::string& sql, size_t at) {
+  throw _com_error(JET_E_SYNTAX, SyntaxErrorCause(Stretch(sql, at)));
+}
 
 }  // namespace
 
@@ -36,7 +49,7 @@ std::vector<Token> TokenizeJetSql(const std::string& sql) {
       std::string text;
       size_t j = i + 1;
       for (;;) {
-        if (j >= n) Syntax();
+        if (j >= n) Syntax(sql, i);
         if (sql[j] == c) {
           if (j + 1 < n && sql[j + 1] == c) { text += c; j += 2; continue; }
           break;
@@ -49,16 +62,16 @@ std::vector<Token> TokenizeJetSql(const std::string& sql) {
     }
     if (c == '[') {
       size_t j = sql.find(']', i + 1);
-      if (j == std::string::npos) Syntax();
+      if (j == std::string::npos) Syntax(sql, i);
       std::string name = sql.substr(i + 1, j - i - 1);
-      if (name.empty()) Syntax();
+      if (name.empty()) Syntax(sql, i);
       toks.push_back({TokKind::Name, std::move(name)});
       i = j + 1;
       continue;
     }
     if (c == '#') {
       size_t j = sql.find('#', i + 1);
-      if (j == std::string::npos) Syntax();
+      if (j == std::string::npos) Syntax(sql, i);
       toks.push_back({TokKind::Date, sql.substr(i + 1, j - i - 1)});
       i = j + 1;
       continue;
@@ -73,7 +86,7 @@ std::vector<Token> TokenizeJetSql(const std::string& sql) {
         if (k < n && IsDigit(sql[k])) { j = k; while (j < n && IsDigit(sql[j])) ++j; }
       }
       // A number running straight into letters ("4abc") is no token Jet knows.
-      if (j < n && IsWordChar(sql[j])) Syntax();
+      if (j < n && IsWordChar(sql[j])) Syntax(sql, i);
       toks.push_back({TokKind::Number, sql.substr(i, j - i)});
       i = j;
       continue;

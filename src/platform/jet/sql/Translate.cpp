@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "platform/com/Causes.h"
 #include "platform/com/ComError.h"
 #include "platform/jet/sql/Crosstab.h"
 #include "platform/jet/sql/Tokens.h"
@@ -95,10 +96,10 @@ std::string Translate(const std::string& jetSql, StatementShape* shape, const Co
   if (verb.kind == TokKind::Word) {
     std::string v = LowerAscii(verb.text);
     if (v == "insert" || v == "update" || v == "delete" || v == "create" || v == "drop" || v == "alter")
-      throw _com_error(E_FAIL);  // the database is opened read-only
-    if (v != "select" && v != "transform") Syntax();
+      throw _com_error(E_FAIL, OnlySelectCause());  // the database is opened read-only
+    if (v != "select" && v != "transform") throw _com_error(JET_E_SYNTAX, SyntaxErrorCause(verb.text));
   } else if (verb.kind != TokKind::Open) {
-    Syntax();
+    throw _com_error(JET_E_SYNTAX, SyntaxErrorCause(verb.text));
   }
   size_t pos = 0;
   List root = BuildTree(toks, &pos, false);

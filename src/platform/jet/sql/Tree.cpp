@@ -2,6 +2,7 @@
 
 #include <set>
 
+#include "platform/com/Causes.h"
 #include "platform/com/ComError.h"
 #include "platform/jet/vba/Functions.h"
 
@@ -24,6 +25,41 @@ const std::set<std::string>& JetKeywords() {
 }  // namespace
 
 void Syntax() { throw _com_error(JET_E_SYNTAX); }
+
+namespace {
+
+// A unit as the statement spelled it, near enough: names bracketed, literals quoted,
+// groups in parentheses.
+void SpellUnit(const Unit& u, std::string* out) {
+  if (u.group) {
+    *out += '(';
+    for (size_t i = 0; i < u.kids.size() && out->size() < 40; ++i) {
+      if (i > 0) *out += ' ';
+      SpellUnit(u.kids[i], out);
+    }
+    *out += ')';
+    return;
+  }
+  switch (u.tok.kind) {
+    case TokKind::Name: *out += '[' + u.tok.text + ']'; break;
+    case TokKind::String: *out += '\'' + u.tok.text + '\''; break;
+    case TokKind::Date: *out += '#' + u.tok.text + '#'; break;
+    default: *out += u.tok.text;
+  }
+}
+
+}  // namespace
+
+void Syntax(const List& list, size_t at) {
+  if (list.empty()) Syntax();
+  if (at >= list.size()) at = list.size() - 1;
+  std::string near;
+  for (size_t i = at; i < list.size() && i < at + 3; ++i) {
+    if (i > at) near += ' ';
+    SpellUnit(list[i], &near);
+  }
+  throw _com_error(JET_E_SYNTAX, SyntaxErrorCause(near));
+}
 
 bool IsWord(const Unit& u, const char* word) {
   return !u.group && u.tok.kind == TokKind::Word && LowerAscii(u.tok.text) == word;

@@ -25,6 +25,9 @@ struct Unit {
 using List = std::vector<Unit>;
 
 [[noreturn]] void Syntax();  // throws _com_error(JET_E_SYNTAX)
+// The same, described as near the units from list[at] on (the last one when `at`
+// is past the end): the stretch of the statement the user sees quoted.
+[[noreturn]] void Syntax(const List& list, size_t at);
 
 bool IsWord(const Unit& u, const char* word);  // the bare word, without regard to ASCII case
 bool IsOp(const Unit& u, const char* op);
