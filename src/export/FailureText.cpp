@@ -1,8 +1,6 @@
 #include "export/FailureText.h"
 
 std::string FailureReason(const _com_error& e) {
-  // A password refusal says which: none given, or not the right one.
-  if (e.Error() == JET_E_PASSWORD && !e.Description().empty()) return e.Description();
   std::string text = e.ErrorMessage();
   static const std::string kWideStop = "。";
   if (text.size() >= kWideStop.size() && text.compare(text.size() - kWideStop.size(), kWideStop.size(), kWideStop) == 0) {
