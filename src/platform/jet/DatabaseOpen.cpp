@@ -5,8 +5,8 @@
 
 namespace jet {
 
-std::shared_ptr<Database> Database::Open(const std::string& path) {
-  return OpenOver(MdbFile::Open(path));
+std::shared_ptr<Database> Database::Open(const std::string& path, std::shared_ptr<SalvageLog> salvage) {
+  return OpenOver(MdbFile::Open(path, std::move(salvage)));
 }
 
 }  // namespace jet

@@ -5,10 +5,16 @@
 
 namespace jet {
 
+// The catalog's entries do not hold together: no table can be trusted to be where it
+// says, so this is damage of MSysObjects as a whole.
+[[noreturn]] static void CatalogDamaged() {
+  throw DamageError("MSysObjects", Check::Catalog, kNoPage, PageKind::Data);
+}
+
 static int ColumnIndex(const TableDef& t, const char* name) {
   for (size_t i = 0; i < t.columns.size(); ++i)
     if (AsciiIEquals(t.columns[i].def.name, name)) return static_cast<int>(i);
-  Damaged();  // a catalog without these columns is no Jet catalog
+  CatalogDamaged();  // a catalog without these columns is no Jet catalog
 }
 
 static bool IsTableLike(const CatalogObject& o) {
@@ -22,15 +28,21 @@ static void CheckTableLikeNames(const std::vector<CatalogObject>& objects) {
   std::vector<const std::string*> names;
   for (const CatalogObject& o : objects) {
     if (!IsTableLike(o)) continue;
-    if (!IsObjectName(o.name)) Damaged();
+    if (!IsObjectName(o.name)) CatalogDamaged();
     names.push_back(&o.name);
   }
-  if (HasRepeatedName(names)) Damaged();
+  if (HasRepeatedName(names)) CatalogDamaged();
 }
 
 std::vector<CatalogObject> ReadCatalogObjects(const std::shared_ptr<const Pager>& pager,
                                               const std::shared_ptr<CodePageDecoder>& codePage) {
-  auto def = std::make_shared<TableDef>(ReadTableDef(*pager, 2, *codePage));
+  auto def = std::make_shared<TableDef>();
+  try {
+    *def = ReadTableDef(*pager, 2, *codePage);
+  } catch (const Damage& d) {
+    throw DamageError("MSysObjects", d.check, d.page, d.kind);
+  }
+  def->name = "MSysObjects";
   const int id = ColumnIndex(*def, "Id"), name = ColumnIndex(*def, "Name"),
             type = ColumnIndex(*def, "Type"), flags = ColumnIndex(*def, "Flags");
   TableRows rows(pager, def, codePage);
@@ -43,7 +55,7 @@ std::vector<CatalogObject> ReadCatalogObjects(const std::shared_ptr<const Pager>
     CatalogObject o;
     o.type = t.iVal;  // forms, reports and macros have the top bit set: no tables
     if (n.vt != VT_BSTR) {
-      if (IsTableLike(o)) Damaged();  // a table or query without a name
+      if (IsTableLike(o)) CatalogDamaged();  // a table or query without a name
       continue;
     }
     o.name = n.bstrVal;
@@ -62,10 +74,11 @@ bool IsSystemObject(const CatalogObject& o) {
 
 uint32_t DefinitionPage(const std::vector<CatalogObject>& objects, const CatalogObject& table) {
   const uint32_t page = table.id & 0x00FFFFFF;
-  if (page == 2 && table.name != "MSysObjects") Damaged();
+  auto shared = [&] { throw DamageError(table.name, Check::Catalog, page, PageKind::TableDefinition); };
+  if (page == 2 && table.name != "MSysObjects") shared();
   int owners = 0;
   for (const CatalogObject& o : objects) owners += o.type == 1 && (o.id & 0x00FFFFFF) == page;
-  if (owners != 1) Damaged();
+  if (owners != 1) shared();
   return page;
 }
 

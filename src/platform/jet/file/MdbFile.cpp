@@ -12,10 +12,16 @@
 namespace jet {
 namespace {
 
+std::shared_ptr<Pager> OpenPager(const std::string& path, std::shared_ptr<SalvageLog> salvage) {
+  auto pager = std::make_shared<Pager>(path);
+  pager->SetSalvage(std::move(salvage));
+  return pager;
+}
+
 class MdbFileImpl : public MdbFile {
  public:
-  explicit MdbFileImpl(const std::string& path)
-      : m_pager(std::make_shared<Pager>(path)),
+  MdbFileImpl(const std::string& path, std::shared_ptr<SalvageLog> salvage)
+      : m_pager(OpenPager(path, std::move(salvage))),
         m_codePage(std::make_shared<CodePageDecoder>(m_pager->CodePage())),
         m_objects(ReadCatalogObjects(m_pager, m_codePage)),
         m_catalog(TableLikeEntries(m_objects)),
@@ -24,7 +30,7 @@ class MdbFileImpl : public MdbFile {
     bool self = false;
     for (const CatalogObject& o : m_objects)
       self |= o.type == 1 && (o.id & 0x00FFFFFF) == 2;
-    if (!self) Damaged();
+    if (!self && !m_pager->Salvage()) throw DamageError("MSysObjects", Check::Catalog, kNoPage, PageKind::Data);
   }
 
   const std::vector<CatalogEntry>& Catalog() const override { return m_catalog; }
@@ -93,7 +99,14 @@ class MdbFileImpl : public MdbFile {
     auto it = m_defs.find(o.id);
     if (it != m_defs.end()) return it->second;
     const uint32_t page = DefinitionPage(m_objects, o);
-    auto def = std::make_shared<const TableDef>(ReadTableDef(*m_pager, page, *m_codePage));
+    auto read = std::make_shared<TableDef>();
+    try {
+      *read = ReadTableDef(*m_pager, page, *m_codePage);
+    } catch (const Damage& d) {
+      throw DamageError(o.name, d.check, d.page, d.kind);
+    }
+    read->name = o.name;
+    std::shared_ptr<const TableDef> def = std::move(read);
     m_defs.emplace(o.id, def);
     return def;
   }
@@ -109,9 +122,9 @@ class MdbFileImpl : public MdbFile {
 
 }  // namespace
 
-std::shared_ptr<MdbFile> MdbFile::Open(const std::string& path) {
+std::shared_ptr<MdbFile> MdbFile::Open(const std::string& path, std::shared_ptr<SalvageLog> salvage) {
   try {
-    return std::make_shared<MdbFileImpl>(path);
+    return std::make_shared<MdbFileImpl>(path, std::move(salvage));
   } catch (const _com_error&) {
     throw;
   } catch (const std::bad_alloc&) {

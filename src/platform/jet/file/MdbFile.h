@@ -8,6 +8,7 @@
 #include <vector>
 #include "platform/com/ComError.h"
 #include "platform/com/Variant.h"
+#include "platform/jet/file/SalvageLog.h"
 
 namespace jet {
 
@@ -76,8 +77,9 @@ class MdbFile {
   virtual ~MdbFile() = default;
   // Opens and checks the file. Throws _com_error: E_FAIL for a file that is missing,
   // unreadable, a directory, not a Jet file or damaged; JET_E_PASSWORD when the
-  // database has a password.
-  static std::shared_ptr<MdbFile> Open(const std::string& path);
+  // database has a password. With a salvage log, the file is read in salvage mode
+  // (SalvageLog.h): damage past its header is written into the log, not raised.
+  static std::shared_ptr<MdbFile> Open(const std::string& path, std::shared_ptr<SalvageLog> salvage = nullptr);
 
   // Every table-like catalog object (tables, system tables, saved queries, links),
   // in catalog order.
