@@ -12,6 +12,7 @@
 #include "cli/ExportFailure.h"
 #include "cli/Progress.h"
 #include "cli/Report.h"
+#include "cli/Salvage.h"
 #include "cli/SafeFileName.h"
 #include "cli/TableRows.h"
 #include "db/UserTables.h"
@@ -65,7 +66,7 @@ int ExportAll(const CliOptions& options) {
     }
     database.Close();
   } catch (const _com_error& e) {
-    ReportLine(Format(_("%s：%s。"), options.file.c_str(), FailureReason(e).c_str()));
+    ReportLine(Format(_("%s：%s。"), options.file.c_str(), FailureWords(e).c_str()));
     status = kFailed;
   }
   if (folder >= 0) {

@@ -8,6 +8,7 @@
 #include "cli/ExportFailure.h"
 #include "cli/Progress.h"
 #include "cli/Report.h"
+#include "cli/Salvage.h"
 #include "cli/TableRows.h"
 #include "export/ExportRun.h"
 #include "export/FailureText.h"
@@ -49,7 +50,7 @@ int ExportOne(const CliOptions& options) {
     opened.emplace(options.file);
   } catch (const _com_error& e) {
     // No record was being read yet: the line names the file and the reason.
-    ReportLine(Format(_("%s：%s。"), options.file.c_str(), FailureReason(e).c_str()));
+    ReportLine(Format(_("%s：%s。"), options.file.c_str(), FailureWords(e).c_str()));
     return kFailed;
   }
   Database& database = *opened;

@@ -1,6 +1,8 @@
 #include "cli/ExportFailure.h"
 
 #include "cli/Report.h"
+#include "cli/Salvage.h"
+#include "platform/com/Causes.h"
 #include "export/FailureText.h"
 #include "platform/com/Translate.h"
 
@@ -17,5 +19,7 @@ std::string ExportFailureLine(const std::string& source, const std::string& targ
     case ExportRun::TargetFailure::None:
       break;
   }
+  if (e.IsDamage())
+    return Format(_("%s：%s"), source.c_str(), FailureDescription(e, false).c_str()) + DamageTail(e, run.RecordLines());
   return Format(_("%s：%s。记录行：%ld"), source.c_str(), reason.c_str(), record);
 }

@@ -5,6 +5,7 @@
 #include "cli/Commands.h"
 #include "cli/Database.h"
 #include "cli/Report.h"
+#include "cli/Salvage.h"
 #include "db/UserTables.h"
 #include "export/FailureText.h"
 #include "export/TargetFile.h"
@@ -21,7 +22,7 @@ int ListTables(const CliOptions& options) {
     schema->Close();
     database.Close();
   } catch (const _com_error& e) {
-    failure = Format(_("%s：%s。"), options.file.c_str(), FailureReason(e).c_str());
+    failure = Format(_("%s：%s。"), options.file.c_str(), FailureWords(e).c_str());
   }
 
   // The tables listed before a failure are shown, then the failure.

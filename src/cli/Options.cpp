@@ -9,7 +9,7 @@
 
 namespace {
 
-enum LongOnly { kCsv = 256, kNoHeader, kEol, kQuiet, kHelp, kVersion };
+enum LongOnly { kCsv = 256, kNoHeader, kEol, kQuiet, kHelp, kVersion, kSalvage, kReport };
 
 const option kOptions[] = {
     {"list", no_argument, nullptr, 'l'},        {"sql", required_argument, nullptr, 's'},
@@ -20,7 +20,8 @@ const option kOptions[] = {
     {"encoding", required_argument, nullptr, 'e'}, {"output", required_argument, nullptr, 'o'},
     {"all", required_argument, nullptr, 'a'},   {"preview", no_argument, nullptr, 'n'},
     {"quiet", no_argument, nullptr, kQuiet},    {"help", no_argument, nullptr, kHelp},
-    {"version", no_argument, nullptr, kVersion}, {nullptr, 0, nullptr, 0},
+    {"version", no_argument, nullptr, kVersion}, {"salvage", no_argument, nullptr, kSalvage},
+    {"report", required_argument, nullptr, kReport}, {nullptr, 0, nullptr, 0},
 };
 
 // The option getopt stopped at, as the user typed it: a long one whole, a short
@@ -43,6 +44,7 @@ std::string Conflicts(const CliOptions& o, bool header, bool noHeader, bool fiel
   if (o.format.separator.empty()) return _("分隔符不能为空");
   if (o.format.csv && o.format.quote) return _("--quote 和 --csv 不能同用");
   if (header && noHeader) return _("--header 和 --no-header 不能同用");
+  if (o.report && !o.salvage) return _("--report 只用于 --salvage");
   return std::string();
 }
 
@@ -81,6 +83,8 @@ ParsedCommandLine ParseOptions(int argc, char** argv) {
       case kQuiet: o.quiet = true; break;
       case kHelp: o.help = true; break;
       case kVersion: o.version = true; break;
+      case kSalvage: o.salvage = true; break;
+      case kReport: o.report = optarg; break;
       case ':': parsed.error = Format(_("选项 %s 需要一个参数"), OffendingOption(argc, argv).c_str()); break;
       default: parsed.error = Format(_("未知的选项：%s"), OffendingOption(argc, argv).c_str()); break;
     }

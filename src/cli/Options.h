@@ -16,6 +16,8 @@ struct CliOptions {
   std::optional<std::string> allDir;  // -a: every user table into this folder
   bool preview = false;               // -n: the first four records
   bool quiet = false;                 // no progress line
+  bool salvage = false;               // --salvage: read past damage, report the losses
+  std::optional<std::string> report;  // --report: the losses as TSV into this file
   bool help = false;
   bool version = false;
 };

@@ -5,6 +5,7 @@
 #include "cli/Commands.h"
 #include "cli/Options.h"
 #include "cli/Report.h"
+#include "cli/Salvage.h"
 #include "cli/Signals.h"
 #include "cli/Usage.h"
 #include "platform/com/Translate.h"
@@ -34,7 +35,7 @@ int main(int argc, char** argv) {
   const CliOptions& options = parsed.options;
   if (options.help) return PrintTo(stdout, FullHelp());
   if (options.version) return PrintTo(stdout, VersionText());
-  if (options.list) return ListTables(options);
-  if (options.allDir) return ExportAll(options);
-  return ExportOne(options);
+  if (options.salvage) StartSalvage();
+  const int status = options.list ? ListTables(options) : options.allDir ? ExportAll(options) : ExportOne(options);
+  return FinishSalvage(options, status);
 }

@@ -108,6 +108,7 @@ void TableRows::Start() {
 // More is no damage: Access leaves the count short of the rows at times, in its own
 // files. Salvage counts what no page owned up to, where every loss told its count.
 void TableRows::EndOfScan() {
+  if (m_salvage && m_countsRows) m_salvage->NoteGiven(m_table->name, m_rowsRead);
   const uint64_t accounted = m_rowsRead + m_recordsLost;
   if (!m_countsRows || accounted >= m_table->rowCount) return;
   const Damage missing(Check::RecordsMissing, m_table->tdefPage, PageKind::TableDefinition);

@@ -5,6 +5,7 @@
 // caller to report once the run is over.
 #pragma once
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -37,9 +38,17 @@ class SalvageLog {
   void Add(SalvageLoss loss) { m_losses.push_back(std::move(loss)); }
   const std::vector<SalvageLoss>& Losses() const { return m_losses; }
   bool Empty() const { return m_losses.empty(); }
+  // The records a whole pass over a table gave, noted at its end: beside the
+  // losses, how many records the table still held.
+  void NoteGiven(const std::string& table, uint64_t records) { m_given[table] = records; }
+  uint64_t RecordsGiven(const std::string& table) const {
+    auto it = m_given.find(table);
+    return it == m_given.end() ? 0 : it->second;
+  }
 
  private:
   std::vector<SalvageLoss> m_losses;
+  std::map<std::string, uint64_t> m_given;
 };
 
 }  // namespace jet
