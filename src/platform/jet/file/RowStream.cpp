@@ -97,8 +97,18 @@ void TableRows::Start() {
     m_pages = ReadTablePages(*m_pager, *m_table);
   } catch (const Damage& d) {
     if (!m_salvage) throw;
-    Lose(SalvageLoss::What::UsageMap, d, 0);
-    m_pages = PagesOwnedBy(*m_pager, m_table->tdefPage);
+    // A file may keep pages a table gave up, rows and all, still naming it their
+    // owner. Where the owned pages hold more records than the table counts, some are
+    // such pages, and no page tells which: none is read, for no record is invented.
+    uint64_t live = 0;
+    std::vector<uint32_t> owned = PagesOwnedBy(*m_pager, m_table->tdefPage, &live);
+    if (live > m_table->rowCount) {
+      owned.clear();
+      Lose(SalvageLoss::What::UsageMap, d, std::nullopt);
+    } else {
+      Lose(SalvageLoss::What::UsageMap, d, 0);
+    }
+    m_pages = std::move(owned);
   }
   m_rowsOnPage = m_nextRow = 0;
 }

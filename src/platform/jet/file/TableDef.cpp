@@ -175,7 +175,7 @@ std::vector<uint32_t> ReadTablePages(const Pager& pager, const TableDef& table) 
   }
 }
 
-std::vector<uint32_t> PagesOwnedBy(const Pager& pager, uint32_t tdefPage) {
+std::vector<uint32_t> PagesOwnedBy(const Pager& pager, uint32_t tdefPage, uint64_t* liveRows) {
   constexpr uint32_t kRun = 64;
   std::vector<uint8_t> run(static_cast<size_t>(kRun) * pager.PageSize());
   std::vector<uint32_t> pages;
@@ -184,7 +184,10 @@ std::vector<uint32_t> PagesOwnedBy(const Pager& pager, uint32_t tdefPage) {
     pager.ReadRun(first, count, run.data());
     for (uint32_t i = 0; i < count; ++i) {
       const uint8_t* page = run.data() + static_cast<size_t>(i) * pager.PageSize();
-      if (page[0] == 0x01 && Get32(page + 4) == tdefPage) pages.push_back(first + i);
+      if (page[0] != 0x01 || Get32(page + 4) != tdefPage) continue;
+      pages.push_back(first + i);
+      if (Get16(page + pager.Format().dataRowCountOffset) * 2u + pager.Format().dataRowCountOffset + 2 <= pager.PageSize())
+        *liveRows += LiveRowsOnPage(pager.Format(), page);
     }
   }
   return pages;

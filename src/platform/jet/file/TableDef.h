@@ -48,7 +48,8 @@ std::vector<uint32_t> ReadTablePages(const Pager& pager, const TableDef& table);
 // Every data page of the file whose owner is the definition on `tdefPage`, in file
 // order, reading each page of the file once: what salvage reads in place of a usage
 // map that cannot be read. (A sound file may also hold pages a table once owned and
-// gave up, rows and all: only a lost map is worth that risk.)
-std::vector<uint32_t> PagesOwnedBy(const Pager& pager, uint32_t tdefPage);
+// gave up, rows and all: only a lost map is worth that risk.) Adds the records the
+// pages hold to *liveRows.
+std::vector<uint32_t> PagesOwnedBy(const Pager& pager, uint32_t tdefPage, uint64_t* liveRows);
 
 }  // namespace jet
