@@ -114,7 +114,20 @@ void StartSalvage() {
 
 int FinishSalvage(const CliOptions& options, int status) {
   if (!g_log) return status;
-  const std::vector<jet::SalvageLoss>& losses = g_log->Losses();
+  // Records lost one by one on one page for one reason (moved rows whose page is
+  // gone) make one line.
+  std::vector<jet::SalvageLoss> losses;
+  for (const jet::SalvageLoss& l : g_log->Losses()) {
+    if (!losses.empty()) {
+      jet::SalvageLoss& last = losses.back();
+      if (l.what == jet::SalvageLoss::What::Row && last.what == l.what && last.table == l.table &&
+          last.page == l.page && last.check == l.check) {
+        *last.records += *l.records;
+        continue;
+      }
+    }
+    losses.push_back(l);
+  }
   Progress::ClearLine();
   for (const jet::SalvageLoss& l : losses) std::fprintf(stderr, "salvage: %s\n", LossLine(l).c_str());
   if (!losses.empty()) std::fprintf(stderr, "salvage: %s\n", Summary(losses).c_str());

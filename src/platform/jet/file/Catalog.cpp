@@ -1,5 +1,7 @@
 #include "platform/jet/file/Catalog.h"
 
+#include <algorithm>
+#include <set>
 #include "platform/jet/file/JetText.h"
 #include "platform/jet/file/RowStream.h"
 
@@ -66,6 +68,42 @@ std::vector<CatalogObject> ReadCatalogObjects(const std::shared_ptr<const Pager>
   }
   CheckTableLikeNames(out);
   return out;
+}
+
+void RecoverTables(const std::shared_ptr<const Pager>& pager, CodePageDecoder& codePage,
+                   std::vector<CatalogObject>* objects) {
+  std::set<uint32_t> named = {2};
+  for (const CatalogObject& o : *objects)
+    if (o.type == 1) named.insert(o.id & 0x00FFFFFF);
+  // Every definition page of the file, read once; a page another one continues into
+  // is no definition's first page.
+  std::vector<uint32_t> definitions;
+  std::set<uint32_t> continued;
+  constexpr uint32_t kRun = 64;
+  std::vector<uint8_t> run(static_cast<size_t>(kRun) * pager->PageSize());
+  for (uint32_t first = 1; first < pager->PageCount(); first += kRun) {
+    const uint32_t count = std::min(kRun, pager->PageCount() - first);
+    pager->ReadRun(first, count, run.data());
+    for (uint32_t i = 0; i < count; ++i) {
+      const uint8_t* page = run.data() + static_cast<size_t>(i) * pager->PageSize();
+      if (page[0] != 0x02) continue;
+      definitions.push_back(first + i);
+      if (Get32(page + 4) != 0) continued.insert(Get32(page + 4));
+    }
+  }
+  for (uint32_t page : definitions) {
+    if (named.count(page) || continued.count(page)) continue;
+    try {
+      ReadTableDef(*pager, page, codePage);
+    } catch (const _com_error&) {
+      continue;  // not a definition that holds together: nothing to recover
+    }
+    CatalogObject o;
+    o.name = "recovered_" + std::to_string(page);
+    o.type = 1;
+    o.id = page;
+    objects->push_back(std::move(o));
+  }
 }
 
 bool IsSystemObject(const CatalogObject& o) {

@@ -31,6 +31,10 @@ class MdbFileImpl : public MdbFile {
     for (const CatalogObject& o : m_objects)
       self |= o.type == 1 && (o.id & 0x00FFFFFF) == 2;
     if (!self && !m_pager->Salvage()) throw DamageError("MSysObjects", Check::Catalog, kNoPage, PageKind::Data);
+    if (CatalogLostRows()) {
+      RecoverTables(m_pager, *m_codePage, &m_objects);
+      m_catalog = TableLikeEntries(m_objects);
+    }
   }
 
   const std::vector<CatalogEntry>& Catalog() const override { return m_catalog; }
@@ -88,6 +92,15 @@ class MdbFileImpl : public MdbFile {
   }
 
  private:
+  // Salvage: whether rows of MSysObjects itself were lost, and tables with them.
+  bool CatalogLostRows() const {
+    const SalvageLog* log = m_pager->Salvage();
+    if (!log) return false;
+    for (const SalvageLoss& l : log->Losses())
+      if (l.table == "MSysObjects") return true;
+    return false;
+  }
+
   const CatalogObject* Lookup(const std::string& name, bool exact) const {
     for (const CatalogObject& o : m_objects) {
       if (o.type != 1) continue;
