@@ -116,8 +116,12 @@ int FinishSalvage(const CliOptions& options, int status) {
   if (!g_log) return status;
   // Records lost one by one on one page for one reason (moved rows whose page is
   // gone) make one line.
+  // A statement that reads a table twice (a join with itself) finds its damage
+  // twice: the first pass with losses tells them.
   std::vector<jet::SalvageLoss> losses;
+  std::map<std::string, uint64_t> firstPass;
   for (const jet::SalvageLoss& l : g_log->Losses()) {
+    if (firstPass.emplace(l.table, l.pass).first->second != l.pass) continue;
     if (!losses.empty()) {
       jet::SalvageLoss& last = losses.back();
       if (l.what == jet::SalvageLoss::What::Row && last.what == l.what && last.table == l.table &&

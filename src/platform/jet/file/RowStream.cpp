@@ -38,6 +38,8 @@ void TableRows::Lose(SalvageLoss::What what, const Damage& d, std::optional<uint
   loss.kind = d.page != kNoPage ? d.kind : PageKind::Data;
   loss.check = d.check;
   loss.records = records;
+  if (m_pass == 0) m_pass = m_salvage->NewPass();
+  loss.pass = m_pass;
   if (what == SalvageLoss::What::Value) {
     loss.record = m_rowsRead + 1;
     loss.column = column;

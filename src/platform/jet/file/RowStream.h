@@ -95,6 +95,7 @@ class TableRows : public RowStream {
   SalvageLog* m_salvage;
   uint64_t m_recordsLost = 0;  // salvage: records the log counts as lost
   bool m_lostUnknown = false;  // salvage: a loss whose count no page told
+  uint64_t m_pass = 0;         // salvage: this pass's number in the log, once it lost something
 };
 
 }  // namespace jet

@@ -31,11 +31,15 @@ struct SalvageLoss {
   // Value: the record (1-based, in the table's scan order) and the column.
   uint64_t record = 0;
   std::string column;
+  // The pass over the table that found it (from SalvageLog::NewPass): a statement
+  // that reads a table twice finds its damage twice.
+  uint64_t pass = 0;
 };
 
 class SalvageLog {
  public:
   void Add(SalvageLoss loss) { m_losses.push_back(std::move(loss)); }
+  uint64_t NewPass() { return ++m_passes; }
   const std::vector<SalvageLoss>& Losses() const { return m_losses; }
   bool Empty() const { return m_losses.empty(); }
   // The records a whole pass over a table gave, noted at its end: beside the
@@ -49,6 +53,7 @@ class SalvageLog {
  private:
   std::vector<SalvageLoss> m_losses;
   std::map<std::string, uint64_t> m_given;
+  uint64_t m_passes = 0;
 };
 
 }  // namespace jet
