@@ -14,7 +14,7 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
   CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DKELVANE_FUZZ=ON -DKELVANE_WERROR=OFF
 fi
-cmake --build "$build" -j "$(nproc)" --target kelvane_fuzz kelvane_make_fixture \
+cmake --build "$build" -j "$(nproc)" --target kelvane_fuzz kelvane_make_fixture kelvane_damage \
   sql_engine_test sql_files_test sql_values_test
 
 # The SQL engine's tests under the same sanitizers first: exact money keeps
@@ -40,6 +40,12 @@ make_fixture demo-scrambled.mdb demo --scramble 0x5a17c3e1
 make_fixture edited.mdb edited
 make_fixture big3.mdb big 3
 make_fixture big3-ace2019.accdb big 3 --version 6
+# Damaged copies, one of each family the damager knows: the fuzzer reads every
+# input plainly and in salvage mode, which goes past damage.
+for family in zeroed swapped offsets map lval catalog; do
+  "$build/kelvane_damage" "$seeds/alltypes.mdb" "$seeds/damaged-$family.mdb" "$family" >/dev/null 2>&1 || true
+  "$build/kelvane_damage" "$seeds/edited.mdb" "$seeds/damaged-edited-$family.mdb" "$family" >/dev/null 2>&1 || true
+done
 mkdir -p "$seeds/hostile"
 "$build/kelvane_make_fixture" "$seeds/hostile" hostile 2>/dev/null
 testdata="$root/../shared/testdata"

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <thread>
 
+#include "platform/com/Causes.h"
 #include "platform/com/ComError.h"
 #include "platform/com/Errno.h"
 #include "platform/com/SystemMessages.h"
@@ -132,3 +133,13 @@ TEST(CoInitializeCount, CountsPerThread) {
 }
 
 }  // namespace
+
+// Damage the reader found: the window's description adds that kelvane-export's
+// --salvage can export the records after it; the command line asks without.
+TEST(ComError, DamageDescriptionAdvisesSalvage) {
+  _com_error damage(E_FAIL, "table Orders: data page 7 is damaged (wrong page type)");
+  damage.MarkDamage();
+  EXPECT_NE(FailureDescription(damage).find("--salvage"), std::string::npos);
+  EXPECT_EQ(FailureDescription(damage, false), damage.Description());
+  EXPECT_EQ(FailureDescription(_com_error(E_FAIL, "x")), "x");
+}

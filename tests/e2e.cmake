@@ -30,3 +30,8 @@ set_tests_properties(e2e_password PROPERTIES TIMEOUT 120)
 add_test(NAME e2e_formats COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/e2e/formats_e2e.sh
                                       $<TARGET_FILE:kelvane-export> ${KELVANE_SHARED}/testdata)
 set_tests_properties(e2e_formats PROPERTIES TIMEOUT 300)
+# kelvane-export --salvage on a damaged copy: statuses, the loss lines, the report.
+add_test(NAME e2e_salvage COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/e2e/salvage_e2e.sh
+                                       $<TARGET_FILE:kelvane-export> $<TARGET_FILE:kelvane_make_fixture>
+                                       $<TARGET_FILE:kelvane_damage>)
+set_tests_properties(e2e_salvage PROPERTIES TIMEOUT 120)

@@ -16,3 +16,11 @@ add_test(NAME jet_writer_crosscheck
                  $<TARGET_FILE:kelvane_make_fixture> ${CMAKE_BINARY_DIR}/crosscheck
                  ${CMAKE_BINARY_DIR}/crosscheck-npm.lock)
 set_tests_properties(jet_writer_crosscheck PROPERTIES TIMEOUT 600)
+
+# The damager's measurement of salvage over real files (not a test: run by hand).
+add_executable(kelvane_salvage_measure support/damager/salvage_measure.cpp)
+target_link_libraries(kelvane_salvage_measure PRIVATE kelvane_testsupport)
+set_target_properties(kelvane_salvage_measure PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+add_executable(kelvane_damage support/damager/damage_main.cpp)
+target_link_libraries(kelvane_damage PRIVATE kelvane_testsupport)
+set_target_properties(kelvane_damage PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})

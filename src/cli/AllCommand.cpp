@@ -18,6 +18,7 @@
 #include "cli/ExportFailure.h"
 #include "cli/Progress.h"
 #include "cli/Report.h"
+#include "cli/Salvage.h"
 #include "cli/SafeFileName.h"
 #include "cli/Signals.h"
 #include "cli/TableRows.h"

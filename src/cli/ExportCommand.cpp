@@ -10,6 +10,7 @@
 #include "cli/Parameters.h"
 #include "cli/Progress.h"
 #include "cli/Report.h"
+#include "cli/Salvage.h"
 #include "cli/TableRows.h"
 #include "db/ValueString.h"
 #include "export/ExportRun.h"

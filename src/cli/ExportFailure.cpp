@@ -1,17 +1,20 @@
 #include "cli/ExportFailure.h"
 
 #include "cli/Report.h"
+#include "cli/Salvage.h"
 #include "export/FailureText.h"
 #include "platform/com/Causes.h"
 #include "platform/com/Translate.h"
 
 std::string CauseText(const _com_error& e) {
-  const std::string description = FailureDescription(e);
+  // The window's advice on damage is the window's: the line below gives its own.
+  const std::string description = FailureDescription(e, false);
   return description.empty() ? FailureReason(e) : description;
 }
 
 std::string DatabaseFailureLine(const std::string& source, const _com_error& e, long records) {
   std::string line = source + ": " + CauseText(e);
+  if (e.IsDamage()) return line + DamageTail(e, records);
   if (records == 1) line += _("；已写出 1 条记录");
   else if (records > 0) line += Format(_("；已写出 %ld 条记录"), records);
   if (const int jet = JetErrorNumber(e.Error())) line += Format(" [Jet %d]", jet);

@@ -6,6 +6,7 @@
 #include "cli/Database.h"
 #include "cli/ExportFailure.h"
 #include "cli/Report.h"
+#include "cli/Salvage.h"
 #include "db/UserTables.h"
 #include "export/FailureText.h"
 #include "export/TargetFile.h"

@@ -85,6 +85,12 @@ const OptionEntry kOptions[] = {
        o.params.emplace_back(a.substr(0, eq), a.substr(eq + 1));
        return std::string();
      }},
+    {"salvage", 0, false, [](CliOptions& o, const std::string&) { o.salvage = true; return std::string(); }},
+    {"report", 0, true,
+     [](CliOptions& o, const std::string& a) {
+       o.report = a;
+       return std::string();
+     }},
     {"password-file", 0, true,
      [](CliOptions&, const std::string& a) {
        SetPasswordFile(a);
@@ -134,6 +140,7 @@ std::string Conflicts(const CliOptions& o) {
   if (o.format.csv && o.format.json) return _("--csv 和 --json 不能同用");
   if ((o.format.csv || o.format.json) && o.quoteGiven) return _("--quote 不能与 --csv 或 --json 同用");
   if (o.headerGiven && o.noHeaderGiven) return _("--header 和 --no-header 不能同用");
+  if (o.report && !o.salvage) return _("--report 只用于 --salvage");
   return std::string();
 }
 

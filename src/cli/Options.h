@@ -23,6 +23,8 @@ struct CliOptions {
   std::optional<unsigned long> limit;  // -n (4) or --limit N: the first N records
   std::vector<std::pair<std::string, std::string>> params;  // --param NAME=VALUE
   bool quiet = false;                 // no progress line
+  bool salvage = false;               // --salvage: read past damage, report the losses
+  std::optional<std::string> report;  // --report: the losses as TSV into this file
   bool help = false;
   bool version = false;
   // What the checks between options need to know was typed.

@@ -8,6 +8,7 @@ enum ExitStatus {
   kDone = 0,
   kFailed = 1,        // a database or file failure
   kUsage = 2,         // the command line cannot be done
+  kSalvaged = 3,      // --salvage read past damage, and lost records or values
   kInterrupted = 130  // SIGINT or SIGTERM
 };
 

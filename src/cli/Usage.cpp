@@ -53,8 +53,11 @@ std::string FullHelp() {
            "      --quiet             不显示进度\n"
            "  -h, --help              显示本帮助并退出\n"
            "      --version           显示版本并退出\n") +
+         "\n" + _("损坏的文件：\n"
+           "      --salvage           越过损坏读取，只丢失损坏的部分，并报告丢失了什么\n"
+           "      --report 文件       与 --salvage 同用：把丢失的部分以 TSV 写入文件\n") +
          PasswordHelp() + "\n" + _("长选项可以缩写为不引起歧义的前缀。") + "\n" +
-         _("退出状态：0 完成；1 数据库或文件出错；2 用法错误；130 被中断。") + "\n";
+         _("退出状态：0 完成；1 数据库或文件出错；2 用法错误；3 --salvage 丢失了记录；130 被中断。") + "\n";
 }
 
 std::string VersionText() { return std::string(kProgram) + " " + KELVANE_VERSION + "\n"; }

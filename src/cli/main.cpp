@@ -7,6 +7,7 @@
 #include "cli/Locale.h"
 #include "cli/Options.h"
 #include "cli/Report.h"
+#include "cli/Salvage.h"
 #include "cli/Signals.h"
 #include "cli/Usage.h"
 #include "platform/com/Translate.h"
@@ -39,8 +40,11 @@ int main(int argc, char** argv) {
   const CliOptions& options = parsed.options;
   if (options.help) return PrintTo(stdout, FullHelp());
   if (options.version) return PrintTo(stdout, VersionText());
-  if (options.list) return options.queries ? ListQueries(options) : ListTables(options);
-  if (options.showSql) return ShowSql(options);
-  if (options.allDir) return ExportAll(options);
-  return ExportOne(options);
+  if (options.salvage) StartSalvage();
+  int status;
+  if (options.list) status = options.queries ? ListQueries(options) : ListTables(options);
+  else if (options.showSql) status = ShowSql(options);
+  else if (options.allDir) status = ExportAll(options);
+  else status = ExportOne(options);
+  return FinishSalvage(options, status);
 }

@@ -5,6 +5,9 @@
 // preview does, and joins two tables on their first columns. Every value becomes
 // the text the export writes for it.
 //
+// Each input is taken through twice: as the window reads it, and in salvage mode,
+// as kelvane-export --salvage does.
+//
 // A refusal (a _com_error of any code) is a right answer to a damaged file; a
 // crash, a sanitizer report, a leak or a timeout is a finding.
 #include <sys/stat.h>
@@ -18,6 +21,9 @@
 
 #include "export/ExportRun.h"
 #include "platform/ado/Ado.h"
+#include "platform/ado/DatabaseOpener.h"
+#include "platform/jet/Provider.h"
+#include "platform/jet/file/SalvageLog.h"
 
 namespace {
 
@@ -174,6 +180,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!WriteInput(path, data, size)) std::abort();
   CoInitialize(nullptr);
   Exercise(path, target);
+  // Then as kelvane-export --salvage reads it: past every damage, the losses logged.
+  auto log = std::make_shared<jet::SalvageLog>();
+  ado::SetSalvageLog(log);
+  Exercise(path, target);
+  ado::SetSalvageLog(nullptr);
   CoUninitialize();
   return 0;
 }

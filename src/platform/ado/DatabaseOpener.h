@@ -14,6 +14,9 @@ using DatabaseOpener = std::function<std::shared_ptr<jet::Database>(const std::s
 
 // An empty function puts back jet::Database::Open.
 void SetDatabaseOpener(DatabaseOpener opener);
+// With a log, every database opened from now on is read in salvage mode, its losses
+// written into the log (kelvane-export --salvage); null puts back the plain reading.
+void SetSalvageLog(std::shared_ptr<jet::SalvageLog> log);
 // password: the database password (empty: none); a test's opener does not see it.
 std::shared_ptr<jet::Database> OpenDatabase(const std::string& path, const std::string& password = {});
 

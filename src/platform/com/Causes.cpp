@@ -38,7 +38,11 @@ std::string Phrase(const char* format, ...) {
 
 }  // namespace
 
-std::string FailureDescription(const _com_error& e) {
+std::string FailureDescription(const _com_error& e, bool advice) {
+  if (e.IsDamage() && !e.Description().empty()) {
+    if (!advice) return e.Description();
+    return e.Description() + _("；kelvane-export 的 --salvage 可以导出其后的记录");
+  }
   if (!e.Description().empty()) return e.Description();
   for (const GeneralCause& c : kGeneral) {
     if (c.code == e.Error()) return _(c.text);

@@ -9,8 +9,11 @@
 #include "platform/com/ComError.h"
 
 // The description of a failure: the one its raiser gave (naming the object), else
-// the cause its code stands for in general terms, else empty.
-std::string FailureDescription(const _com_error& e);
+// the cause its code stands for in general terms, else empty. For damage the reader
+// found (e.IsDamage()), `advice` adds a second sentence: that kelvane-export's
+// --salvage can export the records after it (the window's description line shows
+// it so; kelvane-export says it its own way and asks without).
+std::string FailureDescription(const _com_error& e, bool advice = true);
 
 // Jet's number of a provider code (0x80040E37 -> 3127), or 0 for a code that has none.
 int JetErrorNumber(HRESULT hr);

@@ -17,6 +17,10 @@ class _com_error {
   HRESULT Error() const { return m_hr; }
   // The provider's description (UTF-8), or empty when the raiser gave none.
   const std::string& Description() const { return m_description; }
+  // Whether the file reader raised it for damage it found (a page, row or value
+  // that fails its checks): kelvane-export's --salvage reads past such damage.
+  bool IsDamage() const { return m_damage; }
+  _com_error& MarkDamage() { m_damage = true; return *this; }
   // The system text of the code (UTF-8), one trailing line break removed, or the
   // "IDispatch error #%d" / "Unknown error 0x%0lX" fallback. Built once, then kept.
   const char* ErrorMessage() const;
@@ -24,6 +28,7 @@ class _com_error {
  private:
   HRESULT m_hr;
   std::string m_description;
+  bool m_damage = false;
   mutable std::string m_message;
   mutable bool m_built = false;
 };

@@ -257,9 +257,9 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
       }
       std::string msg = sqlite3_errmsg(m_db);
       if (m_state.pending) {
-        HRESULT hr = m_state.pending->Error();
+        const _com_error e = *m_state.pending;  // with the reader's description
         m_state.pending.reset();
-        throw _com_error(hr);
+        throw e;
       }
       if (m_deniedTable) throw _com_error(JET_E_NOTABLE);
       if (m_deniedFunction) throw _com_error(JET_E_NOCOLUMN);
@@ -367,9 +367,9 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
     m_internal = false;
     if (rc != SQLITE_OK) {
       if (m_state.pending) {
-        HRESULT hr = m_state.pending->Error();
+        const _com_error e = *m_state.pending;  // with the reader's description
         m_state.pending.reset();
-        throw _com_error(hr);
+        throw e;
       }
       return false;
     }

@@ -5,8 +5,9 @@
 
 namespace jet {
 
-std::shared_ptr<Database> Database::Open(const std::string& path, const std::string& password) {
-  return OpenOver(MdbFile::Open(path, password));
+std::shared_ptr<Database> Database::Open(const std::string& path, const std::string& password,
+                                         std::shared_ptr<SalvageLog> salvage) {
+  return OpenOver(MdbFile::Open(path, password, std::move(salvage)));
 }
 
 }  // namespace jet

@@ -12,6 +12,7 @@
 namespace jet {
 
 class MdbFile;
+class SalvageLog;
 
 struct SchemaTableRow {
   std::string tableName;  // UTF-8
@@ -36,8 +37,11 @@ class Database {
  public:
   virtual ~Database() = default;
   // Throws _com_error with the codes of the platform notes (E_FAIL, JET_E_PASSWORD).
-  // password: the database password (UTF-8), empty when none is given.
-  static std::shared_ptr<Database> Open(const std::string& path, const std::string& password = {});
+  // password: the database password (UTF-8), empty when none is given. With a
+  // salvage log the file is read in salvage mode: damage is written into the log and
+  // read past (platform/jet/file/SalvageLog.h).
+  static std::shared_ptr<Database> Open(const std::string& path, const std::string& password = {},
+                                        std::shared_ptr<SalvageLog> salvage = nullptr);
   // The same over a reader already opened (or a stand-in for one, in tests).
   static std::shared_ptr<Database> OpenOver(std::shared_ptr<MdbFile> file);
   // One row per table-like object, ordered by type, then by name without regard to case.

@@ -65,7 +65,7 @@ Number ReadNumber(const uint8_t* p, uint32_t len, AccessType declared) {
       n.dec.lo64 = static_cast<uint64_t>(Get32(p + 12)) << 32 | Get32(p + 8);
       return n;
     default:
-      Damaged();
+      Damaged(Check::FieldSize);
   }
 }
 
@@ -84,14 +84,14 @@ double AsDouble(const Number& n) {
 int64_t AsInteger(const Number& n) {
   if (n.kind == Number::Int) return n.i;
   const double d = std::nearbyint(AsDouble(n));  // to even, as Access rounds
-  if (!(d >= -9.2e18 && d <= 9.2e18)) Damaged();
+  if (!(d >= -9.2e18 && d <= 9.2e18)) Damaged(Check::FieldSize);
   return static_cast<int64_t>(d);
 }
 
 // A real as a DECIMAL with the significant digits its type shows (7 or 15).
 DECIMAL DecimalOfReal(double d, bool single) {
   DECIMAL out;
-  if (!std::isfinite(d)) Damaged();
+  if (!std::isfinite(d)) Damaged(Check::FieldSize);
   char buf[48];
   std::snprintf(buf, sizeof buf, "%.*e", single ? 6 : 14, d);
   const char* p = buf;
@@ -104,7 +104,7 @@ DECIMAL DecimalOfReal(double d, bool single) {
   while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
   int scale = static_cast<int>(digits.size()) - 1 - exponent;
   while (scale < 0) digits.push_back('0'), ++scale;
-  if (scale > 28 || digits.size() > 29) Damaged();
+  if (scale > 28 || digits.size() > 29) Damaged(Check::FieldSize);
   unsigned __int128 m = 0;
   for (char c : digits) m = m * 10 + static_cast<unsigned>(c - '0');
   out.scale = static_cast<uint8_t>(scale);
@@ -164,9 +164,9 @@ void DecodeCalculated(const ColumnLayout& column, const FieldSpan& field, Decode
   // A Text result without a length is a long text: the wrapper sits in a long value.
   if (type == AccessType::Memo || (type == AccessType::Text && column.def.size == 0))
     p = ReadLongValue(field, ctx, &len);
-  if (len < 20) Damaged();
+  if (len < 20) Damaged(Check::FieldSize);
   const uint32_t resultLen = Get32(p + 16);
-  if (resultLen > len - 20) Damaged();
+  if (resultLen > len - 20) Damaged(Check::FieldSize);
   p += 20;
   switch (type) {
     case AccessType::Text:

@@ -23,6 +23,13 @@ struct CatalogObject {
 std::vector<CatalogObject> ReadCatalogObjects(const std::shared_ptr<const Pager>& pager,
                                               const std::shared_ptr<CodePageDecoder>& codePage);
 
+// Salvage, where rows of the catalog itself were lost: adds a table "recovered_PAGE"
+// for each table definition of the file (a first page, not a continuation) that no
+// catalog entry names and that reads as a sound definition, so that the tables whose
+// entries were lost are still found, with their columns as the definition gives them.
+void RecoverTables(const std::shared_ptr<const Pager>& pager, CodePageDecoder& codePage,
+                   std::vector<CatalogObject>* objects);
+
 // The table-like objects among them, as the schema rowset lists them.
 std::vector<CatalogEntry> TableLikeEntries(const std::vector<CatalogObject>& objects);
 

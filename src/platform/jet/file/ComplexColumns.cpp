@@ -28,50 +28,70 @@ ComplexColumns::ComplexColumns(std::shared_ptr<const Pager> pager,
 static uint32_t TableDefinition(const std::vector<CatalogObject>& tables, const char* name, uint32_t page) {
   for (const CatalogObject& o : tables)
     if (name ? o.name == name : (o.id & 0x00FFFFFF) == page) return DefinitionPage(tables, o);
-  Damaged();
+  Damaged(Check::TableDefinition);
+}
+
+// The definition with its catalog name, which damage in its rows names.
+static std::shared_ptr<const TableDef> Named(TableDef def, const std::vector<CatalogObject>& tables) {
+  for (const CatalogObject& o : tables)
+    if ((o.id & 0x00FFFFFF) == def.tdefPage) def.name = o.name;
+  return std::make_shared<const TableDef>(std::move(def));
 }
 
 const std::string* ComplexColumns::Find(uint32_t complexId, int32_t key) {
   auto column = m_columns.find(complexId);
-  if (column == m_columns.end()) column = m_columns.emplace(complexId, ReadFlatTable(complexId)).first;
+  if (column == m_columns.end()) {
+    auto damaged = m_damaged.find(complexId);
+    if (damaged != m_damaged.end()) Damaged(Check::Entries, damaged->second, PageKind::TableDefinition);
+    m_reading = kNoPage;
+    try {
+      column = m_columns.emplace(complexId, ReadFlatTable(complexId)).first;
+    } catch (const _com_error& e) {
+      if (!e.IsDamage()) throw;
+      m_damaged.emplace(complexId, m_reading);
+      Damaged(Check::Entries, m_reading, PageKind::TableDefinition);
+    }
+  }
   auto entry = column->second.find(key);
   return entry == column->second.end() ? nullptr : &entry->second;
 }
 
 ComplexColumns::Texts ComplexColumns::ReadFlatTable(uint32_t complexId) {
   const uint32_t registryPage = TableDefinition(m_tables, "MSysComplexColumns", 0);
-  auto registry = std::make_shared<const TableDef>(ReadTableDef(*m_pager, registryPage, *m_codePage));
+  m_reading = registryPage;
+  auto registry = Named(ReadTableDef(*m_pager, registryPage, *m_codePage), m_tables);
   const int flatCol = FindColumn(*registry, "FlatTableID"), idCol = FindColumn(*registry, "ComplexID");
-  if (flatCol < 0 || idCol < 0) Damaged();
+  if (flatCol < 0 || idCol < 0) Damaged(Check::TableDefinition);
   uint32_t flatPage = 0;
-  TableRows rows(m_pager, registry, m_codePage);
+  TableRows rows(m_pager, registry, m_codePage, nullptr, false);
   while (rows.Next()) {
     const VARIANT& id = rows.Value(idCol);
     if (id.vt != VT_I4 || static_cast<uint32_t>(id.lVal) != complexId) continue;
     const VARIANT& flat = rows.Value(flatCol);
-    if (flat.vt != VT_I4) Damaged();
+    if (flat.vt != VT_I4) Damaged(Check::TableDefinition);
     flatPage = static_cast<uint32_t>(flat.lVal) & 0x00FFFFFF;
     break;
   }
-  if (flatPage == 0) Damaged();
+  if (flatPage == 0) Damaged(Check::TableDefinition);
 
   // The flat table: the key column "_<column>", its own counter "<table>_<column>",
   // and the entry's fields. Both names keep the column's first name when it has been
   // renamed since. An attachment is named by FileName; any other entry is its first
   // remaining field ("Value" for a multi-value column).
   flatPage = TableDefinition(m_tables, nullptr, flatPage);
-  auto flat = std::make_shared<const TableDef>(ReadTableDef(*m_pager, flatPage, *m_codePage));
+  m_reading = flatPage;
+  auto flat = Named(ReadTableDef(*m_pager, flatPage, *m_codePage), m_tables);
   int keyCol = -1;
   for (size_t i = 0; keyCol < 0 && i < flat->columns.size(); ++i)
     if (flat->columns[i].def.name.compare(0, 1, "_") == 0) keyCol = static_cast<int>(i);
-  if (keyCol < 0) Damaged();
+  if (keyCol < 0) Damaged(Check::TableDefinition);
   const std::string keyName = flat->columns[keyCol].def.name;
   int valueCol = FindColumn(*flat, "FileName");
   for (size_t i = 0; valueCol < 0 && i < flat->columns.size(); ++i)
     if (!EndsWith(flat->columns[i].def.name, keyName)) valueCol = static_cast<int>(i);
-  if (valueCol < 0) Damaged();
+  if (valueCol < 0) Damaged(Check::TableDefinition);
   Texts texts;
-  TableRows entries(m_pager, flat, m_codePage);
+  TableRows entries(m_pager, flat, m_codePage, nullptr, false);
   std::string text;
   while (entries.Next()) {
     const VARIANT& key = entries.Value(keyCol);

@@ -19,7 +19,8 @@ class ComplexColumns {
   // The value of key `key` of complex column `complexId`: the texts of its entries
   // joined by ", " (an attachment's entry is its file name, a multi-value one its value,
   // a version history one the text kept), or null when it has none. Each column's
-  // flat table is read once, on first use. E_FAIL when the tables do not hold together.
+  // flat table is read once, on first use. Damage (Check::Entries) when the tables do
+  // not hold together.
   const std::string* Find(uint32_t complexId, int32_t key);
 
  private:
@@ -32,6 +33,11 @@ class ComplexColumns {
   // through definitions that the catalog gives to one table each.
   std::vector<CatalogObject> m_tables;
   std::map<uint32_t, Texts> m_columns;
+  // Columns whose tables turned out damaged: each of their values is damage, found
+  // once. Their tables are read strictly even in salvage mode, so that a value never
+  // lacks an entry without a word.
+  std::map<uint32_t, uint32_t> m_damaged;  // complex id -> definition of the table that failed
+  uint32_t m_reading = 0;                  // the definition being read
 };
 
 }  // namespace jet

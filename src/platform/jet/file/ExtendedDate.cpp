@@ -13,17 +13,17 @@ static constexpr uint64_t kTicksPerDay = 86400 * kTicksPerSecond;
 static uint64_t Digits(const uint8_t* p, int n) {
   uint64_t v = 0;
   for (int i = 0; i < n; ++i) {
-    if (p[i] < '0' || p[i] > '9') Damaged();
+    if (p[i] < '0' || p[i] > '9') Damaged(Check::FieldSize);
     v = v * 10 + (p[i] - '0');
   }
   return v;
 }
 
 void DecodeExtendedDate(const uint8_t* p, uint32_t len, VARIANT* out) {
-  if (len < 41 || p[19] != ':' || p[39] != ':') Damaged();
+  if (len < 41 || p[19] != ':' || p[39] != ':') Damaged(Check::FieldSize);
   const uint64_t days = Digits(p, 19), ticks = Digits(p + 20, 19);
   // Access allows 0001/1/1 to 9999/12/31; a larger count is no date of its.
-  if (days > 3652058 || ticks >= kTicksPerDay) Damaged();
+  if (days > 3652058 || ticks >= kTicksPerDay) Damaged(Check::FieldSize);
   const int64_t day = static_cast<int64_t>(days) + oledate::DayIndexFromCivil(1, 1, 1);
   int year, month, dayOfMonth;
   oledate::CivilFromDayIndex(day, &year, &month, &dayOfMonth);

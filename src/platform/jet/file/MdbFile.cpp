@@ -12,16 +12,18 @@
 namespace jet {
 namespace {
 
-std::shared_ptr<const Pager> UnlockedPager(const std::string& path, const std::string& password) {
+std::shared_ptr<Pager> OpenPager(const std::string& path, const std::string& password,
+                                 std::shared_ptr<SalvageLog> salvage) {
   auto pager = std::make_shared<Pager>(path);
   pager->Unlock(password);
+  pager->SetSalvage(std::move(salvage));
   return pager;
 }
 
 class MdbFileImpl : public MdbFile {
  public:
-  MdbFileImpl(const std::string& path, const std::string& password)
-      : m_pager(UnlockedPager(path, password)),
+  MdbFileImpl(const std::string& path, const std::string& password, std::shared_ptr<SalvageLog> salvage)
+      : m_pager(OpenPager(path, password, std::move(salvage))),
         m_codePage(std::make_shared<CodePageDecoder>(m_pager->CodePage())),
         m_objects(ReadCatalogObjects(m_pager, m_codePage)),
         m_catalog(TableLikeEntries(m_objects)),
@@ -30,7 +32,11 @@ class MdbFileImpl : public MdbFile {
     bool self = false;
     for (const CatalogObject& o : m_objects)
       self |= o.type == 1 && (o.id & 0x00FFFFFF) == 2;
-    if (!self) Damaged();
+    if (!self && !m_pager->Salvage()) throw DamageError("MSysObjects", Check::Catalog, kNoPage, PageKind::Data);
+    if (CatalogLostRows()) {
+      RecoverTables(m_pager, *m_codePage, &m_objects);
+      m_catalog = TableLikeEntries(m_objects);
+    }
   }
 
   const std::vector<CatalogEntry>& Catalog() const override { return m_catalog; }
@@ -95,6 +101,15 @@ class MdbFileImpl : public MdbFile {
   }
 
  private:
+  // Salvage: whether rows of MSysObjects itself were lost, and tables with them.
+  bool CatalogLostRows() const {
+    const SalvageLog* log = m_pager->Salvage();
+    if (!log) return false;
+    for (const SalvageLoss& l : log->Losses())
+      if (l.table == "MSysObjects") return true;
+    return false;
+  }
+
   const CatalogObject* Lookup(const std::string& name, bool exact) const {
     for (const CatalogObject& o : m_objects) {
       if (o.type != 1) continue;
@@ -106,7 +121,14 @@ class MdbFileImpl : public MdbFile {
     auto it = m_defs.find(o.id);
     if (it != m_defs.end()) return it->second;
     const uint32_t page = DefinitionPage(m_objects, o);
-    auto def = std::make_shared<const TableDef>(ReadTableDef(*m_pager, page, *m_codePage));
+    auto read = std::make_shared<TableDef>();
+    try {
+      *read = ReadTableDef(*m_pager, page, *m_codePage);
+    } catch (const Damage& d) {
+      throw DamageError(o.name, d.check, d.page, d.kind);
+    }
+    read->name = o.name;
+    std::shared_ptr<const TableDef> def = std::move(read);
     m_defs.emplace(o.id, def);
     return def;
   }
@@ -122,9 +144,10 @@ class MdbFileImpl : public MdbFile {
 
 }  // namespace
 
-std::shared_ptr<MdbFile> MdbFile::Open(const std::string& path, const std::string& password) {
+std::shared_ptr<MdbFile> MdbFile::Open(const std::string& path, const std::string& password,
+                                       std::shared_ptr<SalvageLog> salvage) {
   try {
-    return std::make_shared<MdbFileImpl>(path, password);
+    return std::make_shared<MdbFileImpl>(path, password, std::move(salvage));
   } catch (const _com_error&) {
     throw;
   } catch (const std::bad_alloc&) {

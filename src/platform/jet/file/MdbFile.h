@@ -8,6 +8,7 @@
 #include <vector>
 #include "platform/com/ComError.h"
 #include "platform/com/Variant.h"
+#include "platform/jet/file/SalvageLog.h"
 
 namespace jet {
 
@@ -85,8 +86,11 @@ class MdbFile {
   // Opens and checks the file, with its database password (UTF-8; empty: none).
   // Throws _com_error: E_FAIL for a file that is missing, unreadable, a directory,
   // not a Jet file or damaged (also its encryption header); JET_E_PASSWORD when the
-  // database has a password and this is not it.
-  static std::shared_ptr<MdbFile> Open(const std::string& path, const std::string& password = {});
+  // database has a password and this is not it. With a salvage log, the file is read
+  // in salvage mode (SalvageLog.h): damage past its header is written into the log,
+  // not raised.
+  static std::shared_ptr<MdbFile> Open(const std::string& path, const std::string& password = {},
+                                       std::shared_ptr<SalvageLog> salvage = nullptr);
 
   // Every table-like catalog object (tables, system tables, saved queries, links),
   // in catalog order.

@@ -199,27 +199,58 @@ void Pager::ReadRun(uint32_t first, uint32_t count, uint8_t* buf) const {
 
 uint32_t RowCountOnPage(const JetFormat& f, const uint8_t* page) {
   const uint32_t rows = Get16(page + f.dataRowCountOffset);
-  if (f.dataRowCountOffset + 2 + 2 * rows > f.pageSize) Damaged();
+  if (f.dataRowCountOffset + 2 + 2 * rows > f.pageSize) Damaged(Check::RowCount);
   return rows;
+}
+
+uint32_t CheckDataPage(const JetFormat& f, const uint8_t* data, uint32_t page, uint32_t owner,
+                       PageKind kind) {
+  if (data[0] != 0x01) Damaged(Check::PageType, page, kind);
+  const uint32_t pageOwner = Get32(data + 4);
+  // A long-value page and a data page are both of type 1: the owner tells them apart.
+  if (owner != kAnyOwner && pageOwner != owner)
+    Damaged(pageOwner == kLongValueOwner || owner == kLongValueOwner ? Check::PageType : Check::Owner, page, kind);
+  const uint32_t rows = Get16(data + f.dataRowCountOffset);
+  const uint32_t headerEnd = f.dataRowCountOffset + 2 + 2 * rows;
+  if (headerEnd > f.pageSize) Damaged(Check::RowCount, page, kind);
+  // Jet lays rows out from the end of the page down, each new one below the last,
+  // deleted ones keeping their place: offsets never rise, and what lies between the
+  // offset table and the lowest row is the free space the page records.
+  const uint8_t* table = data + f.dataRowCountOffset + 2;
+  uint32_t lowest = f.pageSize;
+  for (uint32_t r = 0; r < rows; ++r) {
+    const uint32_t offset = Get16(table + 2 * r) & 0x1FFF;
+    if (offset < headerEnd || offset > lowest) Damaged(Check::RowOffsets, page, kind);
+    lowest = offset;
+  }
+  if (Get16(data + 2) != lowest - headerEnd) Damaged(Check::RowOffsets, page, kind);
+  return rows;
+}
+
+uint32_t LiveRowsOnPage(const JetFormat& f, const uint8_t* page) {
+  const uint32_t rows = RowCountOnPage(f, page);
+  uint32_t live = 0;
+  for (uint32_t r = 0; r < rows; ++r) live += !(Get16(page + f.dataRowCountOffset + 2 + 2 * r) & 0x8000);
+  return live;
 }
 
 // The bytes of row `row`, whatever its flags: a row runs from its offset to the
 // offset of the row before it (the first to the end of the page).
 static RowSpan SpanOf(const JetFormat& f, const uint8_t* page, uint32_t row) {
   const uint32_t rows = RowCountOnPage(f, page);
-  if (row >= rows) Damaged();
+  if (row >= rows) Damaged(Check::RowOffsets);
   const uint8_t* table = page + f.dataRowCountOffset + 2;
   RowSpan span;
   span.begin = Get16(table + 2 * row) & 0x1FFF;
   span.end = row == 0 ? f.pageSize : (Get16(table + 2 * (row - 1)) & 0x1FFF);
   const uint32_t headerEnd = f.dataRowCountOffset + 2 + 2 * rows;
-  if (span.begin < headerEnd || span.end > f.pageSize || span.begin > span.end) Damaged();
+  if (span.begin < headerEnd || span.end > f.pageSize || span.begin > span.end) Damaged(Check::RowOffsets);
   return span;
 }
 
 bool LocateRow(const JetFormat& f, const uint8_t* page, uint32_t row, RowSpan* span,
                bool* lookup) {
-  if (row >= RowCountOnPage(f, page)) Damaged();
+  if (row >= RowCountOnPage(f, page)) Damaged(Check::RowOffsets);
   const uint16_t raw = Get16(page + f.dataRowCountOffset + 2 + 2 * row);
   if (raw & 0x8000) return false;
   *span = SpanOf(f, page, row);
@@ -227,11 +258,14 @@ bool LocateRow(const JetFormat& f, const uint8_t* page, uint32_t row, RowSpan* s
   return true;
 }
 
-RowSpan FollowPointer(const Pager& pager, PageBuffer& buf, uint32_t pointer) {
-  const uint8_t* page = buf.Load(pointer >> 8);
-  if (page[0] != 0x01) Damaged();
+RowSpan FollowPointer(const Pager& pager, PageBuffer& buf, uint32_t pointer, uint32_t owner, PageKind kind) {
+  const uint32_t page = pointer >> 8;
+  if (page >= pager.PageCount()) Damaged(Check::PageNumber, page, kind);
+  const uint8_t* data = buf.Load(page);
+  const uint32_t rows = CheckDataPage(pager.Format(), data, page, owner, kind);
   // The target of a pointer is marked deleted so that scans skip it: read it anyway.
-  return SpanOf(pager.Format(), page, pointer & 0xFF);
+  if ((pointer & 0xFF) >= rows) Damaged(kind == PageKind::LongValue ? Check::LongValueChain : Check::MovedRow, page, kind);
+  return SpanOf(pager.Format(), data, pointer & 0xFF);
 }
 
 }  // namespace jet

@@ -8,6 +8,8 @@
 #include <vector>
 #include "platform/com/ComError.h"
 #include "platform/jet/file/PageCipher.h"
+#include "platform/jet/file/Damage.h"
+#include "platform/jet/file/SalvageLog.h"
 
 namespace jet {
 
@@ -67,6 +69,10 @@ class Pager {
   // Reads `count` pages from `first` on into buf (count * PageSize() bytes) at
   // once: a scan reads its table's pages in runs, one call for many pages.
   void ReadRun(uint32_t first, uint32_t count, uint8_t* buf) const;
+  // Salvage mode, chosen when the file is opened: the log of what damage cost, or
+  // null when the first damage ends the read.
+  void SetSalvage(std::shared_ptr<SalvageLog> log) { m_salvage = std::move(log); }
+  SalvageLog* Salvage() const { return m_salvage.get(); }
 
  private:
   void ReadHeader();
@@ -78,6 +84,7 @@ class Pager {
   std::vector<uint8_t> m_header;            // its first bytes (mask removed): the password
   std::unique_ptr<OfficeEncryption> m_office;  // an .accdb's encryption, until Unlock
   std::unique_ptr<PageCipher> m_cipher;     // none: the pages are stored plain
+  std::shared_ptr<SalvageLog> m_salvage;
 };
 
 // A page-sized buffer that remembers which page it holds, so rereads cost nothing.
@@ -106,16 +113,29 @@ struct RowSpan {
   uint32_t begin = 0, end = 0;
 };
 
-// Locates row `row` on a data page already in `page`. Returns false when the row is
-// deleted; sets *lookup when the row only holds a pointer to the row's real place.
-// E_FAIL when the offsets do not fit the page.
+// Locates row `row` on a data page already in `page` (whose rows CheckDataPage has
+// checked). Returns false when the row is deleted; sets *lookup when the row only
+// holds a pointer to the row's real place.
 bool LocateRow(const JetFormat& f, const uint8_t* page, uint32_t row, RowSpan* span, bool* lookup);
 // Number of rows on a data page, checked against the page size.
 uint32_t RowCountOnPage(const JetFormat& f, const uint8_t* page);
+// Checks a page read as a data or long-value page: its type, its owner (the
+// table-definition page, or "LVAL"; kAnyOwner takes any), and its row offsets: inside
+// the page, each row below the one before it, and the space left above the offset
+// table the free space the page records. Throws Damage naming `page` and `kind`.
+// Returns the row count.
+constexpr uint32_t kAnyOwner = UINT32_MAX;
+constexpr uint32_t kLongValueOwner = 0x4C41564C;  // "LVAL"
+uint32_t CheckDataPage(const JetFormat& f, const uint8_t* data, uint32_t page, uint32_t owner,
+                       PageKind kind = PageKind::Data);
+// The records a data page holds: its rows that are not marked deleted (a moved
+// record's row is its pointer, which counts; the moved row itself is marked).
+uint32_t LiveRowsOnPage(const JetFormat& f, const uint8_t* page);
 
 // Follows a data pointer (page << 8 | row) to the row it names, loading its page into
-// buf. Used for overflow rows and long values. E_FAIL when it leads nowhere sensible.
-RowSpan FollowPointer(const Pager& pager, PageBuffer& buf, uint32_t pointer);
+// buf and checking it as CheckDataPage does. Used for overflow rows, long values and
+// usage maps. Damage names the page it leads to.
+RowSpan FollowPointer(const Pager& pager, PageBuffer& buf, uint32_t pointer, uint32_t owner, PageKind kind);
 
 void Rc4(const uint8_t* key, size_t keyLen, uint8_t* data, size_t len);
 

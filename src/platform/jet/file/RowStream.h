@@ -3,8 +3,16 @@
 // and decodes a column only when it is asked for. E_FAIL for a page of the map that is
 // no data page of the table, and, once every page has been read, when the table held
 // fewer rows than its definition records: the rows before the damage have been given.
+// Each such error is marked as damage and names the table, the page and the check.
+//
+// In salvage mode (the pager has a log) damage costs only what it touches: a data
+// page that fails is skipped, a row that fails is skipped (every value of a row is
+// decoded before Next gives it, so only rows that pass every check are given), a long
+// value that fails reads as NULL, and a usage map that fails gives way to the pages
+// the table owns. Each loss goes into the log.
 #pragma once
 #include <memory>
+#include <optional>
 #include <unordered_set>
 #include <vector>
 #include "platform/jet/file/MdbFile.h"
@@ -16,9 +24,11 @@ namespace jet {
 class TableRows : public RowStream {
  public:
   // `complex` gives complex columns their entries; without it they read as their keys.
+  // `salvage` false: the first damage ends the pass even where the file is read in
+  // salvage mode.
   TableRows(std::shared_ptr<const Pager> pager, std::shared_ptr<const TableDef> table,
             std::shared_ptr<CodePageDecoder> codePage,
-            std::shared_ptr<ComplexColumns> complex = nullptr);
+            std::shared_ptr<ComplexColumns> complex = nullptr, bool salvage = true);
   bool Next() override;
   const VARIANT& Value(int col) override;
   void Values(const int* cols, size_t n, const VARIANT** out) override;
@@ -29,7 +39,16 @@ class TableRows : public RowStream {
 
  private:
   void Start();
+  bool Step();
   bool LoadNextPage();
+  void EndOfScan();
+  // Salvage: decodes every column of the row now; a long value that fails is NULL.
+  void DecodeAll();
+  uint32_t CurrentPage() const;
+  // The provider's error for damage found here, with the table and the data page.
+  [[noreturn]] void Raise(const Damage& d) const;
+  void Lose(SalvageLoss::What what, const Damage& d, std::optional<uint64_t> records,
+            const std::string& column = std::string());
   const uint8_t* ScanPage(size_t index);
   const uint8_t* CachedPage(size_t index);
   // Cracks row `slot` of m_page, following it where it moved; false
@@ -73,6 +92,10 @@ class TableRows : public RowStream {
   // four bytes a copy.
   std::unordered_set<uint32_t> m_movedRowsRead;
   DecodeContext m_ctx;
+  SalvageLog* m_salvage;
+  uint64_t m_recordsLost = 0;  // salvage: records the log counts as lost
+  bool m_lostUnknown = false;  // salvage: a loss whose count no page told
+  uint64_t m_pass = 0;         // salvage: this pass's number in the log, once it lost something
 };
 
 }  // namespace jet

@@ -11,10 +11,12 @@ static std::vector<uint8_t> ReadTdefBytes(const Pager& pager, uint32_t page) {
   std::vector<uint8_t> bytes;
   std::vector<uint8_t> buf(pager.PageSize());
   // A definition never needs more than a few pages; a long chain is a loop.
+  const uint32_t first = page;
   for (int n = 0; page != 0; ++n) {
-    if (n >= 256) Damaged();
+    if (n >= 256) Damaged(Check::TableDefinition, first, PageKind::TableDefinition);
+    if (page >= pager.PageCount()) Damaged(Check::PageNumber, first, PageKind::TableDefinition);
     pager.Read(page, buf.data());
-    if (buf[0] != 0x02) Damaged();
+    if (buf[0] != 0x02) Damaged(n == 0 ? Check::PageType : Check::TableDefinition, first, PageKind::TableDefinition);
     bytes.insert(bytes.end(), buf.begin() + (n == 0 ? 0 : 8), buf.end());
     page = Get32(buf.data() + 4);
   }
@@ -44,7 +46,8 @@ static bool KnownType(int t, bool ace) {
 // Jet gives every column of a table a name of its own: not empty, without NUL, and
 // different from the others without regard to case. A definition that breaks this
 // is damaged, and no statement may be built over it.
-static void CheckNames(const std::vector<ColumnLayout>& columns) {
+static void CheckNames(const std::vector<ColumnLayout>& columns, uint32_t tdefPage) {
+  auto Damaged = [tdefPage] { jet::Damaged(Check::TableDefinition, tdefPage, PageKind::TableDefinition); };
   std::vector<const std::string*> names;
   names.reserve(columns.size());
   for (const ColumnLayout& c : columns) {
@@ -57,6 +60,7 @@ static void CheckNames(const std::vector<ColumnLayout>& columns) {
 TableDef ReadTableDef(const Pager& pager, uint32_t tdefPage, CodePageDecoder& names) {
   const JetFormat& f = pager.Format();
   const std::vector<uint8_t> b = ReadTdefBytes(pager, tdefPage);
+  auto Damaged = [tdefPage] { jet::Damaged(Check::TableDefinition, tdefPage, PageKind::TableDefinition); };
   auto need = [&](size_t end) { if (end > b.size()) Damaged(); };
   need(f.tdefColsStart);
   TableDef t;
@@ -108,7 +112,7 @@ TableDef ReadTableDef(const Pager& pager, uint32_t tdefPage, CodePageDecoder& na
       pos += 1 + len;
     }
   }
-  CheckNames(t.columns);
+  CheckNames(t.columns, tdefPage);
   std::stable_sort(t.columns.begin(), t.columns.end(),
                    [](const ColumnLayout& a, const ColumnLayout& c) { return a.number < c.number; });
   // Each column has a null-mask bit of its own.
@@ -127,22 +131,22 @@ static void AddMappedPages(const uint8_t* bits, size_t len, uint64_t first, uint
     for (int bit = 0; bit < 8; ++bit) {
       if (!(bits[i] >> bit & 1)) continue;
       const uint64_t page = first + i * 8 + bit;
-      if (page >= pageCount) Damaged();  // a page the file has lost: it was cut short
+      if (page >= pageCount) Damaged(Check::UsageMap);  // a page the file has lost: it was cut short
       pages->push_back(static_cast<uint32_t>(page));
     }
   }
 }
 
-std::vector<uint32_t> ReadTablePages(const Pager& pager, const TableDef& table) {
+static std::vector<uint32_t> MappedPages(const Pager& pager, const TableDef& table) {
   PageBuffer mapPage(pager);
-  const RowSpan span = FollowPointer(pager, mapPage, table.usageMapPointer);
+  const RowSpan span = FollowPointer(pager, mapPage, table.usageMapPointer, kAnyOwner, PageKind::UsageMap);
   // Copy the map row: reading the pages it points to reuses no buffer of ours, but
   // the row must outlive the loads below.
   std::vector<uint8_t> map(mapPage.Data() + span.begin, mapPage.Data() + span.end);
   std::vector<uint32_t> pages;
-  if (map.empty()) Damaged();
+  if (map.empty()) Damaged(Check::UsageMap);
   if (map[0] == 0x00) {
-    if (map.size() < 5) Damaged();
+    if (map.size() < 5) Damaged(Check::UsageMap);
     AddMappedPages(map.data() + 5, map.size() - 5, Get32(map.data() + 1), pager.PageCount(), &pages);
   } else if (map[0] == 0x01) {
     // Each pointer names a page of bits; map page i covers its own stretch of the file.
@@ -151,12 +155,40 @@ std::vector<uint32_t> ReadTablePages(const Pager& pager, const TableDef& table) 
     for (size_t i = 0; 1 + 4 * i + 4 <= map.size(); ++i) {
       const uint32_t p = Get32(map.data() + 1 + 4 * i);
       if (p == 0) continue;
+      if (p >= pager.PageCount()) Damaged(Check::UsageMap);
       pager.Read(p, bits.data());
-      if (bits[0] != 0x05) Damaged();
+      if (bits[0] != 0x05) Damaged(Check::UsageMap);
       AddMappedPages(bits.data() + 4, bits.size() - 4, i * perPage, pager.PageCount(), &pages);
     }
   } else {
-    Damaged();
+    Damaged(Check::UsageMap);
+  }
+  return pages;
+}
+
+std::vector<uint32_t> ReadTablePages(const Pager& pager, const TableDef& table) {
+  try {
+    return MappedPages(pager, table);
+  } catch (const Damage&) {
+    // Whatever failed on the way, it is the map that cannot be read.
+    Damaged(Check::UsageMap, table.usageMapPointer >> 8, PageKind::UsageMap);
+  }
+}
+
+std::vector<uint32_t> PagesOwnedBy(const Pager& pager, uint32_t tdefPage, uint64_t* liveRows) {
+  constexpr uint32_t kRun = 64;
+  std::vector<uint8_t> run(static_cast<size_t>(kRun) * pager.PageSize());
+  std::vector<uint32_t> pages;
+  for (uint32_t first = 1; first < pager.PageCount(); first += kRun) {
+    const uint32_t count = std::min(kRun, pager.PageCount() - first);
+    pager.ReadRun(first, count, run.data());
+    for (uint32_t i = 0; i < count; ++i) {
+      const uint8_t* page = run.data() + static_cast<size_t>(i) * pager.PageSize();
+      if (page[0] != 0x01 || Get32(page + 4) != tdefPage) continue;
+      pages.push_back(first + i);
+      if (Get16(page + pager.Format().dataRowCountOffset) * 2u + pager.Format().dataRowCountOffset + 2 <= pager.PageSize())
+        *liveRows += LiveRowsOnPage(pager.Format(), page);
+    }
   }
   return pages;
 }

@@ -25,6 +25,7 @@ struct ColumnLayout {
 };
 
 struct TableDef {
+  std::string name;  // as the catalog names it (UTF-8), for the place of damage
   uint32_t tdefPage = 0;
   uint32_t rowCount = 0;      // as the definition records it
   uint16_t varColumnCount = 0;
@@ -33,14 +34,22 @@ struct TableDef {
 };
 
 // Reads the definition starting at tdefPage (following its continuation pages).
-// Jet 3 names are decoded with `names`. E_FAIL when it does not hold together: also
+// Jet 3 names are decoded with `names`. Damage (Check::TableDefinition, naming
+// tdefPage) when it does not hold together: also
 // for a column name that is empty, holds a NUL or repeats another without regard to
 // case, and for two columns of one number.
 TableDef ReadTableDef(const Pager& pager, uint32_t tdefPage, CodePageDecoder& names);
 
 // The pages a table owns, from its usage map, in increasing order: in a sound file,
-// data pages of this table only (the row stream checks each as it reads it). E_FAIL
-// when the map leads outside the file.
+// data pages of this table only (the row stream checks each as it reads it). Damage
+// (Check::UsageMap) when the map cannot be read or leads outside the file.
 std::vector<uint32_t> ReadTablePages(const Pager& pager, const TableDef& table);
+
+// Every data page of the file whose owner is the definition on `tdefPage`, in file
+// order, reading each page of the file once: what salvage reads in place of a usage
+// map that cannot be read. (A sound file may also hold pages a table once owned and
+// gave up, rows and all: only a lost map is worth that risk.) Adds the records the
+// pages hold to *liveRows.
+std::vector<uint32_t> PagesOwnedBy(const Pager& pager, uint32_t tdefPage, uint64_t* liveRows);
 
 }  // namespace jet

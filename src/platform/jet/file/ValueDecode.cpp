@@ -58,7 +58,7 @@ void DecodeValue(const ColumnLayout& column, const FieldSpan& field, DecodeConte
   }
   const uint8_t* p = field.data;
   const uint32_t len = field.len;
-  auto need = [len](uint32_t n) { if (len < n) Damaged(); };
+  auto need = [len](uint32_t n) { if (len < n) Damaged(Check::FieldSize); };
   switch (column.def.type) {
     case AccessType::Byte:
       need(1); out->vt = VT_UI1; out->bVal = p[0]; return;

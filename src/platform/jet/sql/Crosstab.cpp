@@ -196,7 +196,7 @@ std::vector<CrosstabHeading> ReadCrosstabHeadings(sqlite3_stmt* stmt, ScanState*
   for (;;) {
     int rc = sqlite3_step(stmt);
     if (rc == SQLITE_DONE) return out;
-    if (rc != SQLITE_ROW) throw _com_error(StepErrorCode(rc, state));
+    if (rc != SQLITE_ROW) throw StepError(rc, state);
     CrosstabHeading h;
     char buf[40];
     VARIANT v;

@@ -79,9 +79,9 @@ class SqlCursor : public Cursor {
     }
     m_eof = true;
     if (rc == SQLITE_DONE) return;
-    HRESULT hr = StepErrorCode(rc, m_state);
+    const _com_error e = StepError(rc, m_state);
     sqlite3_reset(m_stmt);
-    throw _com_error(hr);
+    throw e;
   }
 
   // TOP n with ties: true for the first n rows and for those whose keys equal
@@ -363,14 +363,14 @@ std::vector<std::string> ResultColumnNames(sqlite3_stmt* stmt, int count, const 
   return names;
 }
 
-HRESULT StepErrorCode(int rc, ScanState* state) {
+_com_error StepError(int rc, ScanState* state) {
   if (state->pending) {
-    HRESULT hr = state->pending->Error();
+    const _com_error e = *state->pending;
     state->pending.reset();
-    return hr;
+    return e;
   }
-  if ((rc & 0xFF) == SQLITE_NOMEM) return E_OUTOFMEMORY;
-  return E_FAIL;
+  if ((rc & 0xFF) == SQLITE_NOMEM) return _com_error(E_OUTOFMEMORY);
+  return _com_error(E_FAIL);
 }
 
 std::unique_ptr<Cursor> MakeSqlCursor(std::shared_ptr<void> owner, sqlite3_stmt* stmt, ScanState* state,

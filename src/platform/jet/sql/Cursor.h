@@ -38,8 +38,8 @@ std::unique_ptr<Cursor> MakeDirectCursor(std::shared_ptr<void> owner, std::uniqu
 // translator's, give one).
 std::vector<std::string> ResultColumnNames(sqlite3_stmt* stmt, int count, const ResultTypes* types = nullptr);
 
-// The code of a failed step: the reader's own error when a scan failed, else
-// E_OUTOFMEMORY or E_FAIL.
-HRESULT StepErrorCode(int rc, ScanState* state);
+// The error of a failed step: the reader's own (its code and description) when a
+// scan failed, else E_OUTOFMEMORY or E_FAIL.
+_com_error StepError(int rc, ScanState* state);
 
 }  // namespace jet

@@ -1,0 +1,158 @@
+#include "cli/Salvage.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <set>
+#include "cli/Progress.h"
+#include "cli/Report.h"
+#include "export/FailureText.h"
+#include "platform/ado/DatabaseOpener.h"
+#include "platform/com/Causes.h"
+#include "platform/com/Errno.h"
+#include "platform/com/Translate.h"
+#include "platform/jet/Provider.h"
+#include "platform/jet/file/SalvageLog.h"
+
+namespace {
+
+// The log every database of the command writes into; null without --salvage.
+std::shared_ptr<jet::SalvageLog> g_log;
+
+// 1234567 as "1,234,567", as the summary counts.
+std::string Grouped(uint64_t n) {
+  std::string digits = std::to_string(n), out;
+  for (size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) out += ',';
+    out += digits[i];
+  }
+  return out;
+}
+
+std::string RecordsLost(const std::optional<uint64_t>& records) {
+  if (!records) return _("记录数不明，已丢失");
+  if (*records == 1) return _("1 条记录丢失");
+  return Format(_("%s 条记录丢失"), Grouped(*records).c_str());
+}
+
+// "Orders: data page 1234 (row offsets outside the page)"
+std::string Place(const jet::SalvageLoss& l) {
+  std::string where = jet::PageKindText(l.kind);
+  if (l.page != jet::kNoPage) where += " " + std::to_string(l.page);
+  return Format(_("%s：%s（%s）"), l.table.c_str(), where.c_str(), jet::CheckText(l.check).c_str());
+}
+
+std::string LossLine(const jet::SalvageLoss& l) {
+  using What = jet::SalvageLoss::What;
+  std::string what;
+  switch (l.what) {
+    case What::Page: case What::Row: case What::Missing: what = RecordsLost(l.records); break;
+    case What::Value:
+      what = Format(_("第 %s 条记录的 %s 写为空值"), Grouped(l.record).c_str(), l.column.c_str());
+      break;
+    case What::UsageMap: what = _("改按页面的所属读取该表的数据页"); break;
+  }
+  return Format(_("%s：%s"), Place(l).c_str(), what.c_str());
+}
+
+std::string Summary(const std::vector<jet::SalvageLoss>& losses) {
+  std::set<std::pair<std::string, uint32_t>> pages;
+  uint64_t values = 0, lost = 0;
+  bool unknown = false;
+  for (const jet::SalvageLoss& l : losses) {
+    if (l.what == jet::SalvageLoss::What::Value) ++values;
+    else if (l.what != jet::SalvageLoss::What::Missing) pages.insert({l.table, l.page});
+    if (l.records) lost += *l.records;
+    else unknown = true;
+  }
+  std::string damaged;
+  if (!pages.empty()) damaged = pages.size() == 1 ? _("1 个页面") : Format(_("%s 个页面"), Grouped(pages.size()).c_str());
+  if (!pages.empty() && values) damaged += _("和");
+  if (values) damaged += values == 1 ? _("1 个长值") : Format(_("%s 个长值"), Grouped(values).c_str());
+  if (damaged.empty()) damaged = _("记录");
+  // The records read of the tables that lost some.
+  uint64_t read = 0;
+  std::set<std::string> tables;
+  for (const jet::SalvageLoss& l : losses) tables.insert(l.table);
+  for (const std::string& t : tables) read += g_log->RecordsGiven(t);
+  if (unknown && lost == 0)
+    return Format(_("%1$s已损坏；丢失的记录数不明；读出 %2$s 条记录"), damaged.c_str(), Grouped(read).c_str());
+  if (unknown)
+    return Format(_("%1$s已损坏；%2$s 条记录丢失，另有记录数不明的记录丢失；读出 %3$s 条记录"), damaged.c_str(),
+                  Grouped(lost).c_str(), Grouped(read).c_str());
+  return Format(_("%1$s已损坏；%2$s 条记录中丢失 %3$s 条"), damaged.c_str(), Grouped(read + lost).c_str(),
+                Grouped(lost).c_str());
+}
+
+// The report as TSV: table, page, check, records lost ("unknown" where no page told),
+// and what else was lost (a record's value written as NULL).
+bool WriteReport(const std::string& path, const std::vector<jet::SalvageLoss>& losses) {
+  FILE* out = std::fopen(path.c_str(), "w");
+  if (!out) return false;
+  std::fputs("table\tpage\tcheck\trecords lost\tvalue\n", out);
+  for (const jet::SalvageLoss& l : losses) {
+    std::string table = l.table;
+    for (char& c : table) if (c == '\t' || c == '\n' || c == '\r') c = ' ';
+    const std::string page = l.page == jet::kNoPage ? std::string() : std::to_string(l.page);
+    const std::string records = l.records ? std::to_string(*l.records) : "unknown";
+    std::string value;
+    if (l.what == jet::SalvageLoss::What::Value) value = "record " + std::to_string(l.record) + " " + l.column;
+    for (char& c : value) if (c == '\t' || c == '\n' || c == '\r') c = ' ';
+    std::fprintf(out, "%s\t%s\t%s\t%s\t%s\n", table.c_str(), page.c_str(), jet::CheckName(l.check), records.c_str(),
+                 value.c_str());
+  }
+  return std::fclose(out) == 0;
+}
+
+}  // namespace
+
+void StartSalvage() {
+  g_log = std::make_shared<jet::SalvageLog>();
+  ado::SetSalvageLog(g_log);
+}
+
+int FinishSalvage(const CliOptions& options, int status) {
+  if (!g_log) return status;
+  // Records lost one by one on one page for one reason (moved rows whose page is
+  // gone) make one line.
+  // A statement that reads a table twice (a join with itself) finds its damage
+  // twice: the first pass with losses tells them.
+  std::vector<jet::SalvageLoss> losses;
+  std::map<std::string, uint64_t> firstPass;
+  for (const jet::SalvageLoss& l : g_log->Losses()) {
+    if (firstPass.emplace(l.table, l.pass).first->second != l.pass) continue;
+    if (!losses.empty()) {
+      jet::SalvageLoss& last = losses.back();
+      if (l.what == jet::SalvageLoss::What::Row && last.what == l.what && last.table == l.table &&
+          last.page == l.page && last.check == l.check) {
+        *last.records += *l.records;
+        continue;
+      }
+    }
+    losses.push_back(l);
+  }
+  Progress::ClearLine();
+  for (const jet::SalvageLoss& l : losses) std::fprintf(stderr, "salvage: %s\n", LossLine(l).c_str());
+  if (!losses.empty()) std::fprintf(stderr, "salvage: %s\n", Summary(losses).c_str());
+  if (options.report && !WriteReport(*options.report, losses)) {
+    const _com_error e(HResultFromErrno(errno));
+    ReportLine(Format(_("无法写入报告文件 %s：%s。"), options.report->c_str(), FailureReason(e).c_str()));
+    return kFailed;
+  }
+  return status == kDone && !losses.empty() ? kSalvaged : status;
+}
+
+std::string FailureWords(const _com_error& e) {
+  if (!e.IsDamage()) return FailureReason(e);
+  std::string words = FailureDescription(e, false);
+  if (!g_log) words += _("；--salvage 可越过损坏读取");
+  return words;
+}
+
+std::string DamageTail(const _com_error& e, long records) {
+  if (!e.IsDamage()) return std::string();
+  std::string tail = Format(_("；在 %ld 条记录后停止"), records);
+  if (!g_log) tail += _("；--salvage 可越过损坏读取");
+  return tail;
+}
