@@ -9,7 +9,7 @@
 
 namespace {
 
-enum LongOnly { kCsv = 256, kNoHeader, kEol, kQuiet, kHelp, kVersion };
+enum LongOnly { kCsv = 256, kNoHeader, kEol, kQuiet, kHelp, kVersion, kDescribe, kJson, kSqlite, kPostgresql };
 
 const option kOptions[] = {
     {"list", no_argument, nullptr, 'l'},        {"sql", required_argument, nullptr, 's'},
@@ -20,7 +20,9 @@ const option kOptions[] = {
     {"encoding", required_argument, nullptr, 'e'}, {"output", required_argument, nullptr, 'o'},
     {"all", required_argument, nullptr, 'a'},   {"preview", no_argument, nullptr, 'n'},
     {"quiet", no_argument, nullptr, kQuiet},    {"help", no_argument, nullptr, kHelp},
-    {"version", no_argument, nullptr, kVersion}, {nullptr, 0, nullptr, 0},
+    {"version", no_argument, nullptr, kVersion}, {"describe", no_argument, nullptr, kDescribe},
+    {"json", no_argument, nullptr, kJson},      {"sqlite", required_argument, nullptr, kSqlite},
+    {"postgresql", required_argument, nullptr, kPostgresql}, {nullptr, 0, nullptr, 0},
 };
 
 // The option getopt stopped at, as the user typed it: a long one whole, a short
@@ -34,6 +36,14 @@ std::string OffendingOption(int argc, char** argv) {
 
 // The checks between options, once all are read: what is left is one thing to do.
 std::string Conflicts(const CliOptions& o, bool header, bool noHeader, bool fieldsGiven) {
+  const int whole = (o.describe ? 1 : 0) + (o.sqlite ? 1 : 0) + (o.postgresql ? 1 : 0);
+  if (whole > 0) {
+    if (o.file.empty()) return _("缺少数据库文件");
+    if (whole > 1 || o.list || o.sql || o.allDir) return _("--describe、--sqlite、--postgresql 只能选一个，且不能与 --list、--sql、--all 同用");
+    if (o.table && !o.describe) return Format(_("多余的参数：%s"), o.table->c_str());
+    return std::string();
+  }
+  if (o.json) return _("--json 只用于 --describe");
   const int modes = (o.list ? 1 : 0) + (o.sql ? 1 : 0) + (o.allDir ? 1 : 0) + (o.table ? 1 : 0);
   if (o.file.empty()) return _("缺少数据库文件");
   if (modes == 0) return _("请指定数据表，或 --list、--sql、--all 之一");
@@ -81,6 +91,10 @@ ParsedCommandLine ParseOptions(int argc, char** argv) {
       case kQuiet: o.quiet = true; break;
       case kHelp: o.help = true; break;
       case kVersion: o.version = true; break;
+      case kDescribe: o.describe = true; break;
+      case kJson: o.json = true; break;
+      case kSqlite: o.sqlite = optarg; break;
+      case kPostgresql: o.postgresql = optarg; break;
       case ':': parsed.error = Format(_("选项 %s 需要一个参数"), OffendingOption(argc, argv).c_str()); break;
       default: parsed.error = Format(_("未知的选项：%s"), OffendingOption(argc, argv).c_str()); break;
     }

@@ -16,6 +16,11 @@ struct CliOptions {
   std::optional<std::string> allDir;  // -a: every user table into this folder
   bool preview = false;               // -n: the first four records
   bool quiet = false;                 // no progress line
+  // The whole database: --describe FILE [TABLE] (--json for JSON), --sqlite OUT.db,
+  // --postgresql OUT.sql ("-": standard output).
+  bool describe = false;
+  bool json = false;
+  std::optional<std::string> sqlite, postgresql;
   bool help = false;
   bool version = false;
 };

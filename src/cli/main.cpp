@@ -35,6 +35,9 @@ int main(int argc, char** argv) {
   if (options.help) return PrintTo(stdout, FullHelp());
   if (options.version) return PrintTo(stdout, VersionText());
   if (options.list) return ListTables(options);
+  if (options.describe) return DescribeTables(options);
+  if (options.sqlite) return WriteSqlite(options);
+  if (options.postgresql) return WritePostgresql(options);
   if (options.allDir) return ExportAll(options);
   return ExportOne(options);
 }

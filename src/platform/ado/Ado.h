@@ -22,7 +22,10 @@ enum CursorTypeEnum { adOpenForwardOnly = 0, adOpenKeyset = 1, adOpenDynamic = 2
 enum LockTypeEnum { adLockReadOnly = 1, adLockPessimistic = 2, adLockOptimistic = 3 };
 enum CommandTypeEnum { adCmdText = 1 };
 enum ConnectOptionEnum { adConnectUnspecified = -1 };
-enum SchemaEnum { adSchemaStatistics = 19, adSchemaTables = 20 };
+enum SchemaEnum {
+  adSchemaColumns = 4, adSchemaIndexes = 12, adSchemaStatistics = 19, adSchemaTables = 20,
+  adSchemaForeignKeys = 27, adSchemaPrimaryKeys = 28
+};
 
 // The published identities; creation goes through the one factory (ComFactory.h).
 extern const CLSID CLSID_Connection;   // {00000514-0000-0010-8000-00AA006D2EA4}

@@ -4,6 +4,7 @@
 #include "platform/ado/DatabaseOpener.h"
 #include "platform/ado/JetRecordset.h"
 #include "platform/ado/RowsCursor.h"
+#include "platform/ado/SchemaRowsets.h"
 
 namespace ado {
 
@@ -31,11 +32,23 @@ _RecordsetPtr JetConnection::OpenSchema(ADODB::SchemaEnum schema, const VARIANT&
                                         const VARIANT& schemaId) {
   if (!m_session) Raise(adErrObjectClosed);
   auto missing = [](const VARIANT& v) { return v.vt == VT_EMPTY || (v.vt == VT_ERROR && v.scode == DISP_E_PARAMNOTFOUND); };
-  if ((schema != ADODB::adSchemaTables && schema != ADODB::adSchemaStatistics) || !missing(restrictions) ||
-      !missing(schemaId)) {
-    Raise(adErrFeatureNotAvailable);
+  if (!missing(restrictions) || !missing(schemaId)) Raise(adErrFeatureNotAvailable);
+  std::unique_ptr<RowsCursor> structure;
+  jet::Database& db = *m_session->database;
+  switch (schema) {
+    case ADODB::adSchemaStatistics: return OpenStatistics();
+    case ADODB::adSchemaTables: break;
+    case ADODB::adSchemaColumns: structure = CallProvider([&] { return ColumnsRowset(db); }); break;
+    case ADODB::adSchemaIndexes: structure = CallProvider([&] { return IndexesRowset(db); }); break;
+    case ADODB::adSchemaPrimaryKeys: structure = CallProvider([&] { return PrimaryKeysRowset(db); }); break;
+    case ADODB::adSchemaForeignKeys: structure = CallProvider([&] { return ForeignKeysRowset(db); }); break;
+    default: Raise(adErrFeatureNotAvailable);
   }
-  if (schema == ADODB::adSchemaStatistics) return OpenStatistics();
+  if (structure) {
+    auto recordset = std::make_shared<JetRecordset>();
+    recordset->OpenOver(m_session, std::move(structure));
+    return _RecordsetPtr(recordset);
+  }
   std::vector<jet::SchemaTableRow> tables = CallProvider([&] { return m_session->database->Tables(); });
   std::vector<std::string> names = {"TABLE_CATALOG", "TABLE_SCHEMA", "TABLE_NAME",   "TABLE_TYPE",   "TABLE_GUID",
                                     "DESCRIPTION",   "TABLE_PROPID", "DATE_CREATED", "DATE_MODIFIED"};

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 #include "platform/com/Variant.h"
+#include "platform/jet/file/MdbFile.h"
 #include "platform/jet/sql/ResultCursor.h"
 
 namespace jet {
@@ -36,6 +37,12 @@ class Database {
   // One row per table (user and system), in Tables()' order, with the row count
   // its definition records; reading the definitions, not the rows.
   virtual std::vector<SchemaStatisticsRow> Statistics() { return {}; }
+  // The schema of every table (user and system), in Tables()' order: columns with
+  // their properties, indexes. E_FAIL, naming the table, for one whose schema
+  // the file does not hold whole.
+  virtual std::vector<TableSchema> Schemas() { return {}; }
+  // The relationships between the tables, enforced or not.
+  virtual std::vector<RelationshipSchema> Relationships() { return {}; }
   // Runs a Jet SQL statement. Throws _com_error: JET_E_EMPTYSTATEMENT, JET_E_SYNTAX,
   // JET_E_NOTABLE, JET_E_NOCOLUMN, E_FAIL. The cursor keeps the database alive.
   virtual std::unique_ptr<Cursor> Execute(const std::string& jetSql) = 0;
