@@ -5,12 +5,14 @@
 #include "cli/Progress.h"
 #include "cli/Report.h"
 #include "export/TargetFile.h"
+#include "migrate/SqliteWriter.h"
 
 namespace {
 
 // Only async-signal-safe calls: ftruncate, write, _exit.
 void OnStop(int) {
   TargetFile::CutBackForSignal();
+  migrate::RemoveTemporaryForSignal();
   Progress::ClearLine();
   _exit(kInterrupted);
 }

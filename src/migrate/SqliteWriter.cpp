@@ -1,0 +1,231 @@
+#include "migrate/SqliteWriter.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sqlite3.h>
+#include <unistd.h>
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <set>
+#include "migrate/SqlNames.h"
+#include "migrate/ValueForms.h"
+#include "platform/com/Errno.h"
+
+namespace migrate {
+
+namespace {
+
+char g_temporary[PATH_MAX];  // the file a signal must not leave behind
+
+class Output {
+ public:
+  explicit Output(const std::string& path) {
+    if (sqlite3_open_v2(path.c_str(), &m_db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) Fail();
+    // The file is ours alone until the rename: no journal to keep it safe from
+    // a crash, which leaves only a temporary file behind.
+    Exec("PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF; PRAGMA locking_mode = EXCLUSIVE;"
+         "PRAGMA foreign_keys = OFF; PRAGMA cache_size = -16384; BEGIN");
+  }
+  ~Output() {
+    for (auto& [sql, stmt] : m_statements) sqlite3_finalize(stmt);
+    sqlite3_close_v2(m_db);
+  }
+  void Exec(const std::string& sql) {
+    if (sqlite3_exec(m_db, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) Fail(sql);
+  }
+  sqlite3_stmt* Prepare(const std::string& sql) {
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(m_db, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK) Fail(sql);
+    m_statements.emplace_back(sql, stmt);
+    return stmt;
+  }
+  // Whether a statement could run here as written: prepared, then dropped.
+  bool Prepares(const std::string& sql, std::string* why) {
+    sqlite3_stmt* stmt = nullptr;
+    const bool ok = sqlite3_prepare_v2(m_db, sql.c_str(), -1, &stmt, nullptr) == SQLITE_OK;
+    if (!ok) *why = sqlite3_errmsg(m_db);
+    sqlite3_finalize(stmt);
+    return ok;
+  }
+  void Step(sqlite3_stmt* stmt) {
+    if (sqlite3_step(stmt) != SQLITE_DONE) Fail();
+    sqlite3_reset(stmt);
+  }
+  [[noreturn]] void Fail(const std::string& sql = std::string()) {
+    const int code = sqlite3_extended_errcode(m_db);
+    if (code == SQLITE_FULL) throw _com_error(HResultFromErrno(ENOSPC));
+    if ((code & 0xFF) == SQLITE_IOERR) throw _com_error(HResultFromErrno(errno ? errno : EIO));
+    std::string text = std::string("SQLite: ") + sqlite3_errmsg(m_db);
+    if (!sql.empty()) text += " (" + sql.substr(0, 200) + ")";
+    throw _com_error(E_FAIL, text);
+  }
+  void Close() {
+    Exec("COMMIT");
+    for (auto& [sql, stmt] : m_statements) sqlite3_finalize(stmt);
+    m_statements.clear();
+    if (sqlite3_close(m_db) != SQLITE_OK) Fail();
+    m_db = nullptr;
+  }
+
+ private:
+  sqlite3* m_db = nullptr;
+  std::vector<std::pair<std::string, sqlite3_stmt*>> m_statements;
+};
+
+void Bind(sqlite3_stmt* stmt, int i, const VARIANT& v, std::string* scratch) {
+  switch (v.vt) {
+    case VT_NULL: case VT_EMPTY: sqlite3_bind_null(stmt, i); return;
+    case VT_BOOL: sqlite3_bind_int(stmt, i, v.boolVal ? 1 : 0); return;
+    case VT_UI1: sqlite3_bind_int(stmt, i, v.bVal); return;
+    case VT_I2: sqlite3_bind_int(stmt, i, v.iVal); return;
+    case VT_I4: sqlite3_bind_int(stmt, i, v.lVal); return;
+    case VT_I8: sqlite3_bind_int64(stmt, i, v.llVal); return;
+    case VT_R4: sqlite3_bind_double(stmt, i, v.fltVal); return;
+    case VT_R8: sqlite3_bind_double(stmt, i, v.dblVal); return;
+    case VT_CY:
+      if (v.cyVal % 10000 == 0) {
+        sqlite3_bind_int64(stmt, i, v.cyVal / 10000);
+        return;
+      }
+      [[fallthrough]];
+    case VT_DECIMAL: {
+      // A REAL where it keeps the value, else the exact text.
+      *scratch = ExactDecimal(v);
+      double d;
+      long long n;
+      if (scratch->find('.') == std::string::npos && scratch->size() < 19) {
+        n = std::stoll(*scratch);
+        sqlite3_bind_int64(stmt, i, n);
+      } else if (RealKeepsDecimal(*scratch, &d)) {
+        sqlite3_bind_double(stmt, i, d);
+      } else {
+        sqlite3_bind_text(stmt, i, scratch->data(), static_cast<int>(scratch->size()), SQLITE_TRANSIENT);
+      }
+      return;
+    }
+    case VT_DATE:
+      if (IsoDateTime(v.date, scratch)) {
+        sqlite3_bind_text(stmt, i, scratch->data(), static_cast<int>(scratch->size()), SQLITE_TRANSIENT);
+      } else {
+        sqlite3_bind_double(stmt, i, v.date);
+      }
+      return;
+    case VT_BSTR:
+      sqlite3_bind_text(stmt, i, v.bstrVal.data(), static_cast<int>(v.bstrVal.size()), SQLITE_STATIC);
+      return;
+    default:
+      if (v.vt == (VT_ARRAY | VT_UI1)) {
+        sqlite3_bind_blob(stmt, i, v.parray.data(), static_cast<int>(v.parray.size()), SQLITE_STATIC);
+        return;
+      }
+      sqlite3_bind_null(stmt, i);
+  }
+}
+
+std::string CreateTable(const Table& t, const std::vector<const Relationship*>& keys) {
+  const Index* pk = t.PrimaryKey();
+  // A Long AutoNumber that is the whole primary key becomes SQLite's own counter.
+  const bool rowidKey = pk && pk->columns.size() == 1 && t.Find(pk->columns[0].first) &&
+                        t.Find(pk->columns[0].first)->autoNumber && t.Find(pk->columns[0].first)->type == kLong;
+  std::string sql = "CREATE TABLE " + Quoted(t.name) + " (";
+  for (size_t i = 0; i < t.columns.size(); ++i) {
+    const Column& c = t.columns[i];
+    sql += (i ? ",\n  " : "\n  ") + Quoted(c.name) + " ";
+    if (rowidKey && c.name == pk->columns[0].first) {
+      sql += "INTEGER PRIMARY KEY AUTOINCREMENT";
+      continue;
+    }
+    sql += SqliteType(c);
+    if (c.required) sql += " NOT NULL";
+    if (auto d = LiteralDefault(c)) sql += " DEFAULT " + (c.type == kBoolean ? std::string(*d == "TRUE" ? "1" : "0") : *d);
+  }
+  if (pk && !rowidKey) {
+    sql += ",\n  PRIMARY KEY (";
+    for (size_t i = 0; i < pk->columns.size(); ++i) sql += (i ? ", " : "") + Quoted(pk->columns[i].first);
+    sql += ")";
+  }
+  for (const Relationship* r : keys) {
+    if (r->table != t.name) continue;
+    sql += ",\n  CONSTRAINT " + Quoted(r->name) + " FOREIGN KEY (";
+    for (size_t i = 0; i < r->columns.size(); ++i) sql += (i ? ", " : "") + Quoted(r->columns[i]);
+    sql += ") REFERENCES " + Quoted(r->referencedTable) + " (";
+    for (size_t i = 0; i < r->referencedColumns.size(); ++i) sql += (i ? ", " : "") + Quoted(r->referencedColumns[i]);
+    sql += ") ON UPDATE " + Rule(r->updateRule) + " ON DELETE " + Rule(r->deleteRule);
+  }
+  return sql + "\n)";
+}
+
+// Index names are the database's in SQLite, the table's in Access: each is made
+// unique as "table.index".
+std::string CreateIndex(const Table& t, const Index& ix) {
+  std::string sql = std::string(ix.unique ? "CREATE UNIQUE INDEX " : "CREATE INDEX ") + Quoted(t.name + "." + ix.name) +
+                    " ON " + Quoted(t.name) + " (";
+  for (size_t i = 0; i < ix.columns.size(); ++i)
+    sql += (i ? ", " : "") + Quoted(ix.columns[i].first) + (ix.columns[i].second ? " DESC" : "");
+  return sql + ")";
+}
+
+std::string Directory(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
+void WriteTables(Output& out, const _ConnectionPtr& connection, const DatabaseSchema& schema,
+                 const WriteEvents& events) {
+  const std::vector<const Relationship*> keys = ForeignKeys(schema, events);
+  for (const Table& t : schema.tables) out.Exec(CreateTable(t, keys));
+  std::string scratch;
+  for (const Table& t : schema.tables) {
+    std::string sql = "INSERT INTO " + Quoted(t.name) + " VALUES (";
+    for (size_t i = 0; i < t.columns.size(); ++i) sql += i ? ",?" : "?";
+    sqlite3_stmt* insert = out.Prepare(sql + ")");
+    long rows = 0;
+    std::vector<std::string> scratches(t.columns.size());
+    EachRow(connection, t, [&](const VARIANT* const* values) {
+      for (size_t i = 0; i < t.columns.size(); ++i) Bind(insert, static_cast<int>(i + 1), *values[i], &scratches[i]);
+      out.Step(insert);
+      if (++rows % 512 == 0 && events.onRows) events.onRows(t.name, rows);
+    });
+  }
+  for (const Table& t : schema.tables)
+    for (const Index& ix : t.indexes)
+      if (!ix.primaryKey && !ix.foreignKey) out.Exec(CreateIndex(t, ix));
+}
+
+}  // namespace
+
+void RemoveTemporaryForSignal() {
+  if (g_temporary[0]) unlink(g_temporary);
+}
+
+void WriteSqliteDatabase(const _ConnectionPtr& connection, const DatabaseSchema& schema, const std::string& target,
+                         const WriteEvents& events) {
+  std::string base = target.substr(target.rfind('/') == std::string::npos ? 0 : target.rfind('/') + 1);
+  std::string temp = Directory(target) + "/." + base + ".XXXXXX";
+  if (temp.size() >= sizeof g_temporary) throw _com_error(HResultFromErrno(ENAMETOOLONG));
+  const int fd = mkstemp(temp.data());
+  if (fd < 0) throw _com_error(HResultFromErrno(errno));
+  std::strcpy(g_temporary, temp.c_str());
+  try {
+    {
+      Output out(temp);
+      WriteTables(out, connection, schema, events);
+      out.Close();
+    }
+    // The data on the disk before the name points at it; the mode a new file gets.
+    const mode_t mask = umask(0);
+    umask(mask);
+    if (fchmod(fd, 0666 & ~mask) != 0 || fsync(fd) != 0) throw _com_error(HResultFromErrno(errno));
+    if (rename(temp.c_str(), target.c_str()) != 0) throw _com_error(HResultFromErrno(errno));
+    g_temporary[0] = 0;
+    close(fd);
+  } catch (...) {
+    close(fd);
+    unlink(temp.c_str());
+    g_temporary[0] = 0;
+    throw;
+  }
+}
+
+}  // namespace migrate
