@@ -47,9 +47,11 @@ std::string SqliteType(const Column& c) {
     // No declared type SQLite reads as numeric: a numeric column would turn the
     // exact text of a value with more than 15 digits into a rounded REAL.
     case kCurrency: return "DECIMAL_BLOB(19,4)";
-    case kDecimal: return "DECIMAL_BLOB(" + std::to_string(c.precision) + "," + std::to_string(c.scale) + ")";
+    case kDecimal:
+      if (c.precision == 0) return "DECIMAL_BLOB";  // a calculated column keeps none
+      return "DECIMAL_BLOB(" + std::to_string(c.precision) + "," + std::to_string(c.scale) + ")";
     case kDateTime: case kDateTimeExtended: return "DATETIME";
-    case kText: return "VARCHAR(" + std::to_string(c.length) + ")";
+    case kText: return c.length > 0 ? "VARCHAR(" + std::to_string(c.length) + ")" : "TEXT";
     case kMemo: case kComplex: return "TEXT";
     case kGuid: return "UUID_TEXT";
     default: return "BLOB";
@@ -65,7 +67,9 @@ std::string PostgresqlType(const Column& c) {
     case kSingle: return "real";
     case kDouble: return "double precision";
     case kCurrency: return "numeric(19,4)";
-    case kDecimal: return "numeric(" + std::to_string(c.precision) + "," + std::to_string(c.scale) + ")";
+    case kDecimal:
+      if (c.precision == 0 || c.scale > c.precision) return "numeric";
+      return "numeric(" + std::to_string(c.precision) + "," + std::to_string(c.scale) + ")";
     // Date/Time Extended reaches 100 ns: kept as its text beyond microseconds.
     case kDateTime: return "timestamp(3)";
     case kDateTimeExtended: return "text";
