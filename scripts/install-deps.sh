@@ -11,6 +11,7 @@ packages=(
   mdbtools-dev libmdb3       # reading the .mdb file
   libsqlite3-dev             # running SQL over its tables
   libicu-dev                 # Jet's order of text (collation)
+  zlib1g-dev                 # the files of attachment fields, which Access deflates
   libgtest-dev               # tests
   xvfb xauth                 # headless dialog tests
   libx11-dev                 # tests that act as the window manager (ping, close box)

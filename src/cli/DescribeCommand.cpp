@@ -6,11 +6,22 @@
 #include "cli/Database.h"
 #include "cli/Report.h"
 #include "export/FailureText.h"
+#include "platform/com/Causes.h"
 #include "export/TargetFile.h"
 #include "export/TextEncoder.h"
 #include "migrate/Describe.h"
 #include "migrate/Schema.h"
 #include "platform/com/Translate.h"
+
+namespace {
+
+// The cause in words: the raiser's, else the general one of its code.
+std::string Cause(const _com_error& e) {
+  std::string text = FailureDescription(e);
+  return text.empty() ? FailureReason(e) : text;
+}
+
+}  // namespace
 
 int DescribeTables(const CliOptions& options) {
   std::string text;
@@ -41,7 +52,7 @@ int DescribeTables(const CliOptions& options) {
     }
   } catch (const _com_error& e) {
     const std::string object = options.table ? options.file + " " + *options.table : options.file;
-    ReportLine(Format(_("%s：%s。"), object.c_str(), FailureReason(e).c_str()));
+    ReportLine(Format(_("%s：%s。"), object.c_str(), Cause(e).c_str()));
     return kFailed;
   }
   try {
@@ -49,7 +60,7 @@ int DescribeTables(const CliOptions& options) {
     out.Adopt(STDOUT_FILENO);
     out.Write(text.data(), text.size());
   } catch (const _com_error& e) {
-    ReportLine(Format(_("写入目标文件 %s 失败：%s。"), _("标准输出"), FailureReason(e).c_str()));
+    ReportLine(Format(_("写入目标文件 %s 失败：%s。"), _("标准输出"), Cause(e).c_str()));
     return kFailed;
   }
   return kDone;

@@ -6,12 +6,19 @@
 #include "cli/Progress.h"
 #include "cli/Report.h"
 #include "export/FailureText.h"
+#include "platform/com/Causes.h"
 #include "export/TargetFile.h"
 #include "migrate/PostgresqlWriter.h"
 #include "migrate/SqliteWriter.h"
 #include "platform/com/Translate.h"
 
 namespace {
+
+// The cause in words: the raiser's, else the general one of its code.
+std::string Cause(const _com_error& e) {
+  std::string text = FailureDescription(e);
+  return text.empty() ? FailureReason(e) : text;
+}
 
 enum class Target { Sqlite, Postgresql };
 
@@ -25,7 +32,7 @@ int WriteWhole(const CliOptions& options, Target kind, const std::string& target
   try {
     opened.emplace(options.file);
   } catch (const _com_error& e) {
-    ReportLine(Format(_("%s：%s。"), options.file.c_str(), FailureReason(e).c_str()));
+    ReportLine(Format(_("%s：%s。"), options.file.c_str(), Cause(e).c_str()));
     return kFailed;
   }
   const bool progress = !options.quiet && Progress::Possible() && !(toStdout && isatty(STDOUT_FILENO));
@@ -51,11 +58,11 @@ int WriteWhole(const CliOptions& options, Target kind, const std::string& target
     opened->Close();
   } catch (const TargetFileError& e) {
     line.reset();
-    ReportLine(Format(_("写入目标文件 %s 失败：%s。"), toStdout ? _("标准输出") : target.c_str(), FailureReason(e).c_str()));
+    ReportLine(Format(_("写入目标文件 %s 失败：%s。"), toStdout ? _("标准输出") : target.c_str(), Cause(e).c_str()));
     return kFailed;
   } catch (const _com_error& e) {
     line.reset();
-    ReportLine(Format(_("%s：%s。"), stage.c_str(), FailureReason(e).c_str()));
+    ReportLine(Format(_("%s：%s。"), stage.c_str(), Cause(e).c_str()));
     return kFailed;
   }
   return kDone;

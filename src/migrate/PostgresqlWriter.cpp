@@ -5,6 +5,7 @@
 #include <cmath>
 #include <set>
 #include "export/TargetFile.h"
+#include "migrate/ChildTables.h"
 #include "migrate/SqlNames.h"
 #include "migrate/ValueForms.h"
 #include "platform/com/Translate.h"
@@ -125,14 +126,24 @@ void WritePostgresqlScript(const _ConnectionPtr& connection, const DatabaseSchem
     for (const Column& c : t.columns) Name(c.name);
   }
   for (const Relationship& r : schema.relationships) Name(r.name);
-  const std::vector<const Relationship*> keys = ForeignKeys(schema, events);
+  std::vector<const Relationship*> keys = ForeignKeys(schema, events);
+  const std::vector<ChildTable> children = ChildTables(schema);
+  std::vector<const Table*> tables;
+  for (const Table& t : schema.tables) tables.push_back(&t);
+  for (const ChildTable& c : children) {
+    tables.push_back(&c.table);
+    if (!c.link.table.empty()) keys.push_back(&c.link);
+    Name(c.table.name);
+    Name(c.link.name);
+  }
 
   Script script(target);
   std::string& s = script.Text();
   s += "-- The tables of an Access database, for psql -f (kelvane-export --postgresql).\n"
        "\\set ON_ERROR_STOP on\nSET client_encoding = 'UTF8';\nSET standard_conforming_strings = on;\n"
        "SET datestyle = 'ISO, YMD';\nBEGIN;\n\n";
-  for (const Table& t : schema.tables) {
+  for (const Table* table : tables) {
+    const Table& t = *table;
     s += "CREATE TABLE " + Name(t.name) + " (";
     for (size_t i = 0; i < t.columns.size(); ++i) {
       const Column& c = t.columns[i];
@@ -142,13 +153,14 @@ void WritePostgresqlScript(const _ConnectionPtr& connection, const DatabaseSchem
     }
     s += "\n);\n";
   }
-  for (const Table& t : schema.tables) {
+  for (size_t n = 0; n < tables.size(); ++n) {
+    const Table& t = *tables[n];
     std::vector<std::string> names;
     for (const Column& c : t.columns) names.push_back(c.name);
     s += "\nCOPY " + Name(t.name) + " (" + List(names) + ") FROM stdin;\n";
     long rows = 0;
     std::string scratch;
-    EachRow(connection, t, [&](const VARIANT* const* values) {
+    auto onRow = [&](const VARIANT* const* values) {
       for (size_t i = 0; i < t.columns.size(); ++i) {
         if (i) s += '\t';
         AppendValue(*values[i], &s, &scratch);
@@ -156,14 +168,16 @@ void WritePostgresqlScript(const _ConnectionPtr& connection, const DatabaseSchem
       s += '\n';
       script.Flush();
       if (++rows % 512 == 0 && events.onRows) events.onRows(t.name, rows);
-    });
+    };
+    if (n < schema.tables.size()) EachRow(connection, t, onRow);
+    else EachChildRow(connection, children[n - schema.tables.size()], onRow);
     s += "\\.\n";
   }
   s += "\n";
   std::set<std::string> used;
   for (const Table& t : schema.tables) {
     for (const Index& ix : t.indexes) {
-      if (ix.foreignKey) continue;
+      if (ix.foreignKey || OverEntries(t, ix)) continue;
       std::vector<std::string> cols;
       std::string withOrder;
       for (const auto& [name, descending] : ix.columns) {

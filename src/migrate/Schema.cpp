@@ -52,6 +52,12 @@ const Column* Table::Find(const std::string& column) const {
   return nullptr;
 }
 
+const Table* DatabaseSchema::FindEntries(const std::string& table) const {
+  for (const Table& t : entries)
+    if (t.name == table) return &t;
+  return nullptr;
+}
+
 const Table* DatabaseSchema::Find(const std::string& table) const {
   for (const Table& t : tables)
     if (t.name == table) return &t;
@@ -68,9 +74,10 @@ DatabaseSchema ReadSchema(const _ConnectionPtr& connection) {
     at[name] = schema.tables.size();
     schema.tables.push_back(Table{name, std::nullopt, {}, {}});
   });
+  std::map<std::string, std::vector<Column>> others;  // the columns of system tables
   EachRow(connection, ADODB::adSchemaColumns, [&](const _RecordsetPtr& r) {
-    auto t = at.find(Str(r, "TABLE_NAME"));
-    if (t == at.end()) return;
+    const std::string table = Str(r, "TABLE_NAME");
+    auto t = at.find(table);
     Column c;
     c.name = Str(r, "COLUMN_NAME");
     c.type = static_cast<int>(Num(r, "JET_TYPE"));
@@ -83,8 +90,13 @@ DatabaseSchema ReadSchema(const _ConnectionPtr& connection) {
     c.description = OptStr(r, "DESCRIPTION");
     c.entriesTable = Str(r, "JET_ENTRIES_TABLE");
     c.entriesKey = Str(r, "JET_ENTRIES_KEY");
-    schema.tables[t->second].columns.push_back(std::move(c));
+    if (t == at.end()) others[table].push_back(std::move(c));
+    else schema.tables[t->second].columns.push_back(std::move(c));
   });
+  for (const Table& t : schema.tables)
+    for (const Column& c : t.columns)
+      if (!c.entriesTable.empty() && others.count(c.entriesTable) && !schema.FindEntries(c.entriesTable))
+        schema.entries.push_back(Table{c.entriesTable, std::nullopt, others[c.entriesTable], {}});
   EachRow(connection, ADODB::adSchemaIndexes, [&](const _RecordsetPtr& r) {
     auto t = at.find(Str(r, "TABLE_NAME"));
     if (t == at.end()) return;

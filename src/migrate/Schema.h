@@ -54,7 +54,10 @@ struct Relationship {
 struct DatabaseSchema {
   std::vector<Table> tables;  // user tables, in the list's order
   std::vector<Relationship> relationships;  // between user tables
+  // The hidden tables that hold multi-value and attachment entries, by name.
+  std::vector<Table> entries;
   const Table* Find(const std::string& table) const;
+  const Table* FindEntries(const std::string& table) const;
 };
 
 // Reads the schema rowsets of the open connection. Throws _com_error.

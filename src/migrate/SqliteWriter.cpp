@@ -7,7 +7,9 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <functional>
 #include <set>
+#include "migrate/ChildTables.h"
 #include "migrate/SqlNames.h"
 #include "migrate/ValueForms.h"
 #include "platform/com/Errno.h"
@@ -171,26 +173,35 @@ std::string Directory(const std::string& path) {
   return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
 }
 
+void InsertRows(Output& out, const Table& t, const WriteEvents& events,
+                const std::function<void(const std::function<void(const VARIANT* const*)>&)>& each) {
+  std::string sql = "INSERT INTO " + Quoted(t.name) + " VALUES (";
+  for (size_t i = 0; i < t.columns.size(); ++i) sql += i ? ",?" : "?";
+  sqlite3_stmt* insert = out.Prepare(sql + ")");
+  long rows = 0;
+  std::vector<std::string> scratches(t.columns.size());
+  each([&](const VARIANT* const* values) {
+    for (size_t i = 0; i < t.columns.size(); ++i) Bind(insert, static_cast<int>(i + 1), *values[i], &scratches[i]);
+    out.Step(insert);
+    if (++rows % 512 == 0 && events.onRows) events.onRows(t.name, rows);
+  });
+}
+
 void WriteTables(Output& out, const _ConnectionPtr& connection, const DatabaseSchema& schema,
                  const WriteEvents& events) {
-  const std::vector<const Relationship*> keys = ForeignKeys(schema, events);
+  std::vector<const Relationship*> keys = ForeignKeys(schema, events);
+  const std::vector<ChildTable> children = ChildTables(schema);
+  for (const ChildTable& c : children)
+    if (!c.link.table.empty()) keys.push_back(&c.link);
   for (const Table& t : schema.tables) out.Exec(CreateTable(t, keys));
-  std::string scratch;
-  for (const Table& t : schema.tables) {
-    std::string sql = "INSERT INTO " + Quoted(t.name) + " VALUES (";
-    for (size_t i = 0; i < t.columns.size(); ++i) sql += i ? ",?" : "?";
-    sqlite3_stmt* insert = out.Prepare(sql + ")");
-    long rows = 0;
-    std::vector<std::string> scratches(t.columns.size());
-    EachRow(connection, t, [&](const VARIANT* const* values) {
-      for (size_t i = 0; i < t.columns.size(); ++i) Bind(insert, static_cast<int>(i + 1), *values[i], &scratches[i]);
-      out.Step(insert);
-      if (++rows % 512 == 0 && events.onRows) events.onRows(t.name, rows);
-    });
-  }
+  for (const ChildTable& c : children) out.Exec(CreateTable(c.table, keys));
+  for (const Table& t : schema.tables)
+    InsertRows(out, t, events, [&](const auto& onRow) { EachRow(connection, t, onRow); });
+  for (const ChildTable& c : children)
+    InsertRows(out, c.table, events, [&](const auto& onRow) { EachChildRow(connection, c, onRow); });
   for (const Table& t : schema.tables)
     for (const Index& ix : t.indexes)
-      if (!ix.primaryKey && !ix.foreignKey) out.Exec(CreateIndex(t, ix));
+      if (!ix.primaryKey && !ix.foreignKey && !OverEntries(t, ix)) out.Exec(CreateIndex(t, ix));
 }
 
 }  // namespace

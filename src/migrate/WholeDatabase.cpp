@@ -35,6 +35,14 @@ std::vector<const Relationship*> ForeignKeys(const DatabaseSchema& schema, const
   return out;
 }
 
+bool OverEntries(const Table& t, const Index& ix) {
+  for (const auto& column : ix.columns) {
+    const Column* c = t.Find(column.first);
+    if (c && c->type == kComplex) return true;
+  }
+  return false;
+}
+
 std::string SqliteType(const Column& c) {
   switch (c.type) {
     case kBoolean: return "BOOLEAN";

@@ -25,6 +25,10 @@ void EachRow(const _ConnectionPtr& connection, const Table& table,
 // The relationships that become foreign keys: the enforced ones. Reports the others.
 std::vector<const Relationship*> ForeignKeys(const DatabaseSchema& schema, const WriteEvents& events);
 
+// Whether an index is one Access keeps over a multi-value or attachment column,
+// whose entries go to a child table: no index of the target.
+bool OverEntries(const Table& t, const Index& ix);
+
 // The target's type of a column (SQLite or PostgreSQL).
 std::string SqliteType(const Column& c);
 std::string PostgresqlType(const Column& c);

@@ -78,6 +78,13 @@ class _Connection {
   virtual _RecordsetPtr OpenSchema(SchemaEnum schema, const VARIANT& restrictions = VARIANT::Missing(),
                                    const VARIANT& schemaId = VARIANT::Missing()) = 0;
   virtual void Close() = 0;
+  // Not ADO's own: a forward-only Recordset over a table's rows in the order a
+  // scan reads them, multi-value and attachment columns as their keys (the
+  // schema's JET_ENTRIES_KEY), as the entries' own table holds them.
+  virtual _RecordsetPtr OpenTableKeys(const std::string& table) {
+    (void)table;
+    throw _com_error(E_FAIL);
+  }
   // Not ADO's own: called now and then while a statement of the open connection
   // runs one long step (the sort before the first row of a big ORDER BY), as the
   // export calls its window between rows. It must not throw; empty stops the calls.

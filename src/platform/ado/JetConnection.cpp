@@ -90,6 +90,14 @@ void JetConnection::WhileStepping(std::function<void()> alive) {
   if (m_session && m_session->database) m_session->database->WhileStepping(std::move(alive));
 }
 
+_RecordsetPtr JetConnection::OpenTableKeys(const std::string& table) {
+  if (!m_session) Raise(adErrObjectClosed);
+  std::unique_ptr<jet::Cursor> rows = CallProvider([&] { return m_session->database->TableKeys(table); });
+  auto recordset = std::make_shared<JetRecordset>();
+  recordset->OpenOver(m_session, std::move(rows));
+  return _RecordsetPtr(recordset);
+}
+
 void JetConnection::Close() {
   if (!m_session) Raise(adErrObjectClosed);
   m_session->open = false;

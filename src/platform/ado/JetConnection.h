@@ -24,6 +24,7 @@ class JetConnection : public ADODB::_Connection {
   _RecordsetPtr OpenSchema(ADODB::SchemaEnum schema, const VARIANT& restrictions,
                            const VARIANT& schemaId) override;
   void Close() override;
+  _RecordsetPtr OpenTableKeys(const std::string& table) override;
   // Passed to the open database; closed, there is nothing to call it.
   void WhileStepping(std::function<void()> alive) override;
 

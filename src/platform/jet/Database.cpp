@@ -11,6 +11,7 @@
 #include "platform/com/ComError.h"
 #include "platform/com/Translate.h"
 #include "platform/jet/file/MdbFile.h"
+#include "platform/jet/KeysCursor.h"
 #include "platform/jet/Provider.h"
 #include "platform/jet/sql/Crosstab.h"
 #include "platform/jet/sql/Cursor.h"
@@ -136,6 +137,7 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
   }
 
   std::vector<RelationshipSchema> Relationships() override { return m_file->Relationships(); }
+  std::unique_ptr<Cursor> TableKeys(const std::string& table) override { return KeysCursor(m_file, table); }
 
   std::unique_ptr<Cursor> Execute(const std::string& jetSql) override {
     StatementShape shape;

@@ -43,6 +43,12 @@ class Database {
   virtual std::vector<TableSchema> Schemas() { return {}; }
   // The relationships between the tables, enforced or not.
   virtual std::vector<RelationshipSchema> Relationships() { return {}; }
+  // A table's rows in scan order, multi-value and attachment columns as their
+  // keys (ColumnSchema::entriesKey). E_FAIL for a name that is no table's.
+  virtual std::unique_ptr<Cursor> TableKeys(const std::string& table) {
+    (void)table;
+    throw _com_error(E_FAIL);
+  }
   // Runs a Jet SQL statement. Throws _com_error: JET_E_EMPTYSTATEMENT, JET_E_SYNTAX,
   // JET_E_NOTABLE, JET_E_NOCOLUMN, E_FAIL. The cursor keeps the database alive.
   virtual std::unique_ptr<Cursor> Execute(const std::string& jetSql) = 0;
