@@ -128,6 +128,11 @@ DatabaseSchema ReadSchema(const _ConnectionPtr& connection) {
     schema.relationships.back().columns.push_back(Str(r, "FK_COLUMN_NAME"));
     schema.relationships.back().referencedColumns.push_back(Str(r, "PK_COLUMN_NAME"));
   });
+  EachRow(connection, ADODB::adSchemaViews, [&](const _RecordsetPtr& r) {
+    const std::string name = Str(r, "TABLE_NAME");
+    // ~sq_... are the statements behind forms and reports, no queries of the user.
+    if (name.compare(0, 1, "~") != 0) schema.queries.emplace_back(name, OptStr(r, "VIEW_DEFINITION"));
+  });
   return schema;
 }
 

@@ -54,6 +54,8 @@ struct Relationship {
 struct DatabaseSchema {
   std::vector<Table> tables;  // user tables, in the list's order
   std::vector<Relationship> relationships;  // between user tables
+  // The saved select queries with their Jet SQL (none where it cannot be rebuilt).
+  std::vector<std::pair<std::string, std::optional<std::string>>> queries;
   // The hidden tables that hold multi-value and attachment entries, by name.
   std::vector<Table> entries;
   const Table* Find(const std::string& table) const;

@@ -11,6 +11,8 @@
 #include <set>
 #include "migrate/ChildTables.h"
 #include "migrate/SqlNames.h"
+#include "migrate/SqliteValues.h"
+#include "migrate/SqliteViews.h"
 #include "migrate/ValueForms.h"
 #include "platform/com/Errno.h"
 
@@ -62,6 +64,7 @@ class Output {
     if (!sql.empty()) text += " (" + sql.substr(0, 200) + ")";
     throw _com_error(E_FAIL, text);
   }
+  sqlite3* Handle() const { return m_db; }
   void Close() {
     Exec("COMMIT");
     for (auto& [sql, stmt] : m_statements) sqlite3_finalize(stmt);
@@ -74,56 +77,6 @@ class Output {
   sqlite3* m_db = nullptr;
   std::vector<std::pair<std::string, sqlite3_stmt*>> m_statements;
 };
-
-void Bind(sqlite3_stmt* stmt, int i, const VARIANT& v, std::string* scratch) {
-  switch (v.vt) {
-    case VT_NULL: case VT_EMPTY: sqlite3_bind_null(stmt, i); return;
-    case VT_BOOL: sqlite3_bind_int(stmt, i, v.boolVal ? 1 : 0); return;
-    case VT_UI1: sqlite3_bind_int(stmt, i, v.bVal); return;
-    case VT_I2: sqlite3_bind_int(stmt, i, v.iVal); return;
-    case VT_I4: sqlite3_bind_int(stmt, i, v.lVal); return;
-    case VT_I8: sqlite3_bind_int64(stmt, i, v.llVal); return;
-    case VT_R4: sqlite3_bind_double(stmt, i, v.fltVal); return;
-    case VT_R8: sqlite3_bind_double(stmt, i, v.dblVal); return;
-    case VT_CY:
-      if (v.cyVal % 10000 == 0) {
-        sqlite3_bind_int64(stmt, i, v.cyVal / 10000);
-        return;
-      }
-      [[fallthrough]];
-    case VT_DECIMAL: {
-      // A REAL where it keeps the value, else the exact text.
-      *scratch = ExactDecimal(v);
-      double d;
-      long long n;
-      if (scratch->find('.') == std::string::npos && scratch->size() < 19) {
-        n = std::stoll(*scratch);
-        sqlite3_bind_int64(stmt, i, n);
-      } else if (RealKeepsDecimal(*scratch, &d)) {
-        sqlite3_bind_double(stmt, i, d);
-      } else {
-        sqlite3_bind_text(stmt, i, scratch->data(), static_cast<int>(scratch->size()), SQLITE_TRANSIENT);
-      }
-      return;
-    }
-    case VT_DATE:
-      if (IsoDateTime(v.date, scratch)) {
-        sqlite3_bind_text(stmt, i, scratch->data(), static_cast<int>(scratch->size()), SQLITE_TRANSIENT);
-      } else {
-        sqlite3_bind_double(stmt, i, v.date);
-      }
-      return;
-    case VT_BSTR:
-      sqlite3_bind_text(stmt, i, v.bstrVal.data(), static_cast<int>(v.bstrVal.size()), SQLITE_STATIC);
-      return;
-    default:
-      if (v.vt == (VT_ARRAY | VT_UI1)) {
-        sqlite3_bind_blob(stmt, i, v.parray.data(), static_cast<int>(v.parray.size()), SQLITE_STATIC);
-        return;
-      }
-      sqlite3_bind_null(stmt, i);
-  }
-}
 
 std::string CreateTable(const Table& t, const std::vector<const Relationship*>& keys) {
   const Index* pk = t.PrimaryKey();
@@ -181,7 +134,7 @@ void InsertRows(Output& out, const Table& t, const WriteEvents& events,
   long rows = 0;
   std::vector<std::string> scratches(t.columns.size());
   each([&](const VARIANT* const* values) {
-    for (size_t i = 0; i < t.columns.size(); ++i) Bind(insert, static_cast<int>(i + 1), *values[i], &scratches[i]);
+    for (size_t i = 0; i < t.columns.size(); ++i) BindValue(insert, static_cast<int>(i + 1), *values[i], &scratches[i]);
     out.Step(insert);
     if (++rows % 512 == 0 && events.onRows) events.onRows(t.name, rows);
   });
@@ -202,6 +155,7 @@ void WriteTables(Output& out, const _ConnectionPtr& connection, const DatabaseSc
   for (const Table& t : schema.tables)
     for (const Index& ix : t.indexes)
       if (!ix.primaryKey && !ix.foreignKey && !OverEntries(t, ix)) out.Exec(CreateIndex(t, ix));
+  WriteViews(out.Handle(), connection, schema, events);
 }
 
 }  // namespace

@@ -23,7 +23,7 @@ enum LockTypeEnum { adLockReadOnly = 1, adLockPessimistic = 2, adLockOptimistic 
 enum CommandTypeEnum { adCmdText = 1 };
 enum ConnectOptionEnum { adConnectUnspecified = -1 };
 enum SchemaEnum {
-  adSchemaColumns = 4, adSchemaIndexes = 12, adSchemaStatistics = 19, adSchemaTables = 20,
+  adSchemaColumns = 4, adSchemaIndexes = 12, adSchemaStatistics = 19, adSchemaTables = 20, adSchemaViews = 23,
   adSchemaForeignKeys = 27, adSchemaPrimaryKeys = 28
 };
 

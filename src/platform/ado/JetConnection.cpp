@@ -42,6 +42,7 @@ _RecordsetPtr JetConnection::OpenSchema(ADODB::SchemaEnum schema, const VARIANT&
     case ADODB::adSchemaIndexes: structure = CallProvider([&] { return IndexesRowset(db); }); break;
     case ADODB::adSchemaPrimaryKeys: structure = CallProvider([&] { return PrimaryKeysRowset(db); }); break;
     case ADODB::adSchemaForeignKeys: structure = CallProvider([&] { return ForeignKeysRowset(db); }); break;
+    case ADODB::adSchemaViews: structure = CallProvider([&] { return ViewsRowset(db); }); break;
     default: Raise(adErrFeatureNotAvailable);
   }
   if (structure) {

@@ -166,4 +166,17 @@ std::unique_ptr<RowsCursor> ForeignKeysRowset(jet::Database& db) {
   return Make(std::move(names), std::move(rows));
 }
 
+std::unique_ptr<RowsCursor> ViewsRowset(jet::Database& db) {
+  std::vector<std::string> names = {"TABLE_CATALOG", "TABLE_SCHEMA", "TABLE_NAME", "VIEW_DEFINITION", "CHECK_OPTION",
+                                    "IS_UPDATABLE", "DESCRIPTION", "DATE_CREATED", "DATE_MODIFIED"};
+  std::vector<Row> rows;
+  for (auto& [name, sql] : db.Views()) {
+    Row r(names.size(), VARIANT::Null());
+    r[2] = VARIANT::Str(name);
+    if (!sql.empty()) r[3] = VARIANT::Str(sql);
+    rows.push_back(std::move(r));
+  }
+  return Make(std::move(names), std::move(rows));
+}
+
 }  // namespace ado

@@ -23,4 +23,8 @@ std::unique_ptr<RowsCursor> PrimaryKeysRowset(jet::Database& db);
 // Access checks it (one it does not may hold orphans).
 std::unique_ptr<RowsCursor> ForeignKeysRowset(jet::Database& db);
 
+// One row per saved select query: TABLE_NAME and VIEW_DEFINITION, its Jet SQL as
+// saved (NULL where it cannot be rebuilt).
+std::unique_ptr<RowsCursor> ViewsRowset(jet::Database& db);
+
 }  // namespace ado

@@ -137,6 +137,12 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
   }
 
   std::vector<RelationshipSchema> Relationships() override { return m_file->Relationships(); }
+  std::vector<std::pair<std::string, std::string>> Views() override {
+    std::vector<std::pair<std::string, std::string>> out;
+    for (const SchemaTableRow& t : Tables())
+      if (t.tableType == "VIEW") out.emplace_back(t.tableName, m_file->SavedQuerySql(t.tableName));
+    return out;
+  }
   std::unique_ptr<Cursor> TableKeys(const std::string& table) override { return KeysCursor(m_file, table); }
 
   std::unique_ptr<Cursor> Execute(const std::string& jetSql) override {

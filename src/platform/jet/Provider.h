@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <string>
 #include <vector>
 #include "platform/com/Variant.h"
@@ -41,6 +42,9 @@ class Database {
   // their properties, indexes. E_FAIL, naming the table, for one whose schema
   // the file does not hold whole.
   virtual std::vector<TableSchema> Schemas() { return {}; }
+  // Each saved select query (the VIEW rows of Tables()) with the SQL text it was
+  // saved with, rebuilt; empty where it cannot be rebuilt.
+  virtual std::vector<std::pair<std::string, std::string>> Views() { return {}; }
   // The relationships between the tables, enforced or not.
   virtual std::vector<RelationshipSchema> Relationships() { return {}; }
   // A table's rows in scan order, multi-value and attachment columns as their
