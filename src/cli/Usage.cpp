@@ -30,13 +30,13 @@ std::string FullHelp() {
            "  -o, --output 文件       写入文件（默认标准输出）\n"
            "  -a, --all 目录          把每个用户数据表导出到“目录/数据表.txt”\n"
            "  -n, --preview           只导出前四条记录\n"
-           "      --describe          显示数据表（不指定则全部）的字段、主键、索引和关系\n"
-           "      --json              与 --describe 同用：以 JSON 输出\n"
-           "      --sqlite 文件       把整个数据库写成一个 SQLite 数据库文件\n"
-           "      --postgresql 文件   把整个数据库写成一个 psql 脚本（“-”为标准输出）\n"
            "      --quiet             不显示进度\n"
            "      --help              显示本帮助并退出\n"
            "      --version           显示版本并退出\n") +
+         _("      --describe          数据表（不指定则全部）的字段、主键、索引和关系\n"
+           "      --json              与 --describe 同用：以 JSON 输出\n"
+           "      --sqlite 文件       把整个数据库写成一个 SQLite 数据库文件\n"
+           "      --postgresql 文件   把整个数据库写成一个 psql 脚本（“-”为标准输出）\n") +
          "\n" + _("退出状态：0 完成；1 数据库或文件出错；2 用法错误；130 被中断。") + "\n";
 }
 

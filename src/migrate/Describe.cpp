@@ -25,10 +25,16 @@ std::string IndexColumns(const Index& ix) {
   return Joined(names);
 }
 
-// Pads to `width` display columns, counting each UTF-8 character as one.
-std::string Pad(const std::string& s, size_t width) {
+// Characters of UTF-8 text: the width of a column of names, near enough.
+size_t Width(const std::string& s) {
   size_t chars = 0;
   for (unsigned char c : s) chars += (c & 0xC0) != 0x80;
+  return chars;
+}
+
+// Pads to `width` characters, with at least one blank after the text.
+std::string Pad(const std::string& s, size_t width) {
+  const size_t chars = Width(s);
   return chars >= width ? s + " " : s + std::string(width - chars, ' ');
 }
 
@@ -49,13 +55,13 @@ std::string DescribeText(const DatabaseSchema& schema, const Table& t) {
   if (t.description) out += std::string(_("说明：")) + *t.description + "\n";
   size_t nameWidth = 4, typeWidth = 4;
   for (const Column& c : t.columns) {
-    nameWidth = std::max(nameWidth, c.name.size() + 1);
-    typeWidth = std::max(typeWidth, TypeName(c).size() + 1);
+    nameWidth = std::max(nameWidth, Width(c.name) + 1);
+    typeWidth = std::max(typeWidth, Width(TypeName(c)) + 1);
   }
   out += "\n" + std::string(_("字段：")) + "\n";
   for (const Column& c : t.columns) {
     std::string line = "  " + Pad(c.name, nameWidth) + Pad(TypeName(c), typeWidth) + Pad(Size(c), 6) +
-                       Pad(c.required ? _("必填") : "", 6);
+                       Pad(c.required ? _("必填") : "", Width(_("必填")) + 1);
     if (c.defaultValue) line += std::string(_("默认值 ")) + *c.defaultValue + " ";
     if (c.description) line += "-- " + *c.description;
     while (!line.empty() && line.back() == ' ') line.pop_back();
