@@ -32,8 +32,13 @@ std::string List(const std::vector<std::string>& names) {
   return out;
 }
 
-// COPY's text form: backslash escapes for the separators and the backslash.
+// COPY's text form: backslash escapes for the separators and the backslash. Most
+// texts hold none of them and go across whole.
 void AppendCopyText(const std::string& s, std::string* out) {
+  if (s.find_first_of("\\\t\n\r") == std::string::npos) {
+    *out += s;
+    return;
+  }
   for (char c : s) {
     switch (c) {
       case '\\': *out += "\\\\"; break;
@@ -43,6 +48,12 @@ void AppendCopyText(const std::string& s, std::string* out) {
       default: *out += c;
     }
   }
+}
+
+template <class N>
+void AppendInteger(N n, std::string* out) {
+  char buf[24];
+  out->append(buf, static_cast<size_t>(std::to_chars(buf, buf + sizeof buf, n).ptr - buf));
 }
 
 template <class T>
@@ -57,13 +68,13 @@ void AppendValue(const VARIANT& v, std::string* out, std::string* scratch) {
   switch (v.vt) {
     case VT_NULL: case VT_EMPTY: *out += "\\N"; return;
     case VT_BOOL: *out += v.boolVal ? 't' : 'f'; return;
-    case VT_UI1: *out += std::to_string(v.bVal); return;
-    case VT_I2: *out += std::to_string(v.iVal); return;
-    case VT_I4: *out += std::to_string(v.lVal); return;
-    case VT_I8: *out += std::to_string(v.llVal); return;
+    case VT_UI1: AppendInteger(v.bVal, out); return;
+    case VT_I2: AppendInteger(v.iVal, out); return;
+    case VT_I4: AppendInteger(v.lVal, out); return;
+    case VT_I8: AppendInteger(v.llVal, out); return;
     case VT_R4: AppendReal(v.fltVal, out); return;
     case VT_R8: AppendReal(v.dblVal, out); return;
-    case VT_CY: case VT_DECIMAL: *out += ExactDecimal(v); return;
+    case VT_CY: case VT_DECIMAL: AppendVariantText(v, out); return;  // exact: see ExactDecimal
     case VT_DATE:
       if (IsoDateTime(v.date, scratch)) *out += *scratch;
       else *out += "\\N";
