@@ -58,7 +58,9 @@ int WriteWhole(const CliOptions& options, Target kind, const std::string& target
     opened->Close();
   } catch (const TargetFileError& e) {
     line.reset();
-    ReportLine(Format(_("写入目标文件 %s 失败：%s。"), toStdout ? _("标准输出") : target.c_str(), Cause(e).c_str()));
+    const char* file = toStdout ? _("标准输出") : target.c_str();
+    if (e.Creating()) ReportLine(Format(_("无法创建目标文件 %s：%s。"), file, Cause(e).c_str()));
+    else ReportLine(Format(_("写入目标文件 %s 失败：%s。"), file, Cause(e).c_str()));
     return kFailed;
   } catch (const _com_error& e) {
     line.reset();

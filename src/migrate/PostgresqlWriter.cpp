@@ -187,8 +187,10 @@ void WritePostgresqlScript(const _ConnectionPtr& connection, const DatabaseSchem
   s += "\n";
   std::set<std::string> used;
   for (const Table& t : schema.tables) {
-    for (const Index& ix : t.indexes) {
-      if (ix.foreignKey || OverEntries(t, ix)) continue;
+    std::vector<const Index*> indexes = TargetIndexes(t);
+    if (const Index* pk = t.PrimaryKey()) indexes.insert(indexes.begin(), pk);
+    for (const Index* index : indexes) {
+      const Index& ix = *index;
       std::vector<std::string> cols;
       std::string withOrder;
       for (const auto& [name, descending] : ix.columns) {

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <functional>
 #include <set>
+#include "export/TargetFile.h"
 #include "migrate/ChildTables.h"
 #include "migrate/SqlNames.h"
 #include "migrate/SqliteValues.h"
@@ -58,8 +59,8 @@ class Output {
   }
   [[noreturn]] void Fail(const std::string& sql = std::string()) {
     const int code = sqlite3_extended_errcode(m_db);
-    if (code == SQLITE_FULL) throw _com_error(HResultFromErrno(ENOSPC));
-    if ((code & 0xFF) == SQLITE_IOERR) throw _com_error(HResultFromErrno(errno ? errno : EIO));
+    if (code == SQLITE_FULL) throw TargetFileError(HResultFromErrno(ENOSPC), false);
+    if ((code & 0xFF) == SQLITE_IOERR) throw TargetFileError(HResultFromErrno(errno ? errno : EIO), false);
     std::string text = std::string("SQLite: ") + sqlite3_errmsg(m_db);
     if (!sql.empty()) text += " (" + sql.substr(0, 200) + ")";
     throw _com_error(E_FAIL, text);
@@ -153,8 +154,7 @@ void WriteTables(Output& out, const _ConnectionPtr& connection, const DatabaseSc
   for (const ChildTable& c : children)
     InsertRows(out, c.table, events, [&](const auto& onRow) { EachChildRow(connection, c, onRow); });
   for (const Table& t : schema.tables)
-    for (const Index& ix : t.indexes)
-      if (!ix.primaryKey && !ix.foreignKey && !OverEntries(t, ix)) out.Exec(CreateIndex(t, ix));
+    for (const Index* ix : TargetIndexes(t)) out.Exec(CreateIndex(t, *ix));
   WriteViews(out.Handle(), connection, schema, events);
 }
 
@@ -168,9 +168,9 @@ void WriteSqliteDatabase(const _ConnectionPtr& connection, const DatabaseSchema&
                          const WriteEvents& events) {
   std::string base = target.substr(target.rfind('/') == std::string::npos ? 0 : target.rfind('/') + 1);
   std::string temp = Directory(target) + "/." + base + ".XXXXXX";
-  if (temp.size() >= sizeof g_temporary) throw _com_error(HResultFromErrno(ENAMETOOLONG));
+  if (temp.size() >= sizeof g_temporary) throw TargetFileError(HResultFromErrno(ENAMETOOLONG), true);
   const int fd = mkstemp(temp.data());
-  if (fd < 0) throw _com_error(HResultFromErrno(errno));
+  if (fd < 0) throw TargetFileError(HResultFromErrno(errno), true);
   std::strcpy(g_temporary, temp.c_str());
   try {
     {
@@ -181,8 +181,8 @@ void WriteSqliteDatabase(const _ConnectionPtr& connection, const DatabaseSchema&
     // The data on the disk before the name points at it; the mode a new file gets.
     const mode_t mask = umask(0);
     umask(mask);
-    if (fchmod(fd, 0666 & ~mask) != 0 || fsync(fd) != 0) throw _com_error(HResultFromErrno(errno));
-    if (rename(temp.c_str(), target.c_str()) != 0) throw _com_error(HResultFromErrno(errno));
+    if (fchmod(fd, 0666 & ~mask) != 0 || fsync(fd) != 0) throw TargetFileError(HResultFromErrno(errno), false);
+    if (rename(temp.c_str(), target.c_str()) != 0) throw TargetFileError(HResultFromErrno(errno), false);
     g_temporary[0] = 0;
     close(fd);
   } catch (...) {

@@ -1,5 +1,6 @@
 #include "migrate/WholeDatabase.h"
 
+#include <set>
 #include "export/TableStatement.h"
 #include "platform/com/Translate.h"
 
@@ -35,12 +36,36 @@ std::vector<const Relationship*> ForeignKeys(const DatabaseSchema& schema, const
   return out;
 }
 
+namespace {
+
 bool OverEntries(const Table& t, const Index& ix) {
   for (const auto& column : ix.columns) {
     const Column* c = t.Find(column.first);
     if (c && c->type == kComplex) return true;
   }
   return false;
+}
+
+std::set<std::string> ColumnSet(const Index& ix) {
+  std::set<std::string> out;
+  for (const auto& c : ix.columns) out.insert(c.first);
+  return out;
+}
+
+}  // namespace
+
+std::vector<const Index*> TargetIndexes(const Table& t) {
+  std::vector<const Index*> out;
+  for (const Index& ix : t.indexes)
+    if (!ix.primaryKey && !ix.foreignKey && !OverEntries(t, ix)) out.push_back(&ix);
+  for (const Index& ix : t.indexes) {
+    if (!ix.foreignKey || !ix.unique || OverEntries(t, ix)) continue;
+    bool covered = false;
+    for (const Index& other : t.indexes)
+      covered |= (other.primaryKey || (other.unique && !other.foreignKey)) && ColumnSet(other) == ColumnSet(ix);
+    if (!covered) out.push_back(&ix);
+  }
+  return out;
 }
 
 std::string SqliteType(const Column& c) {

@@ -25,9 +25,11 @@ void EachRow(const _ConnectionPtr& connection, const Table& table,
 // The relationships that become foreign keys: the enforced ones. Reports the others.
 std::vector<const Relationship*> ForeignKeys(const DatabaseSchema& schema, const WriteEvents& events);
 
-// Whether an index is one Access keeps over a multi-value or attachment column,
-// whose entries go to a child table: no index of the target.
-bool OverEntries(const Table& t, const Index& ix);
+// The indexes of a table the target gets beside its primary key: the user's own
+// (not those over a multi-value or attachment column, whose entries go to a child
+// table), and a unique one a relationship made where no other unique index has
+// its columns: a foreign key needs its referenced columns unique.
+std::vector<const Index*> TargetIndexes(const Table& t);
 
 // The target's type of a column (SQLite or PostgreSQL).
 std::string SqliteType(const Column& c);

@@ -173,6 +173,23 @@ def check_file(path, cluster, n):
                              % rel["name"].replace("'", "''"))
             if r.stdout.strip() != "1":
                 fail("%s %s: no foreign key %s in PostgreSQL" % (name, t["name"], rel["name"]))
+    # Each view gives, in stock sqlite3, as many rows as Kelvane gives for its query.
+    for (view,) in lite.execute("SELECT name FROM sqlite_master WHERE type = 'view'"):
+        shell = run(["sqlite3", out, "SELECT count(*) FROM %s" % q(view)]).stdout.strip()
+        r = subprocess.run([EXPORT, "-s", "SELECT * FROM [%s]" % view, path], capture_output=True, env=ENV)
+        if shell != str(r.stdout.count(b"\r\n")):
+            fail("%s: view %s: %s rows in sqlite3, %d in Kelvane" % (name, view, shell, r.stdout.count(b"\r\n")))
+    # Attachments: child rows with the files' bytes, in both targets.
+    if name == "V2016_attachments.accdb":
+        files = sorted(lite.execute('SELECT "ID", "FileName", "FileData" FROM "Table1_Attachments"'))
+        want = [(2, "attachment1.txt", b"Attachment 1")] + [(3, "attachment%d.txt" % i, b"Attachment %d" % i)
+                                                            for i in (1, 2, 3)]
+        if files != want:
+            fail("%s: attachments in SQLite: %s" % (name, files))
+        r = cluster.psql(db, "-t", "-A", "-c", 'SELECT "ID", "FileName", encode("FileData", \'escape\') '
+                         'FROM "Table1_Attachments" ORDER BY 1, 2')
+        if r.stdout.strip().splitlines() != ["%d|%s|%s" % (i, f, d.decode()) for i, f, d in want]:
+            fail("%s: attachments in PostgreSQL: %s" % (name, r.stdout))
     lite.close()
     print("ok:", name)
 
