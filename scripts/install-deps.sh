@@ -12,6 +12,7 @@ packages=(
   libsqlite3-dev             # running SQL over its tables
   libicu-dev                 # Jet's order of text (collation)
   libssl-dev libexpat1-dev   # protected files: libcrypto's hashes and AES, the agile XML descriptor
+  zlib1g-dev                 # the files of attachment fields, which Access deflates
   libgtest-dev               # tests
   xvfb xauth                 # headless dialog tests
   libx11-dev                 # tests that act as the window manager (ping, close box)
@@ -19,6 +20,7 @@ packages=(
   imagemagick xdotool        # screenshots and the end-to-end test's input
   openbox                    # a window manager for the end-to-end test of the window
   nodejs npm                 # the independent reader the fixture cross-check uses
+  sqlite3 postgresql python3 # the whole-database check: the targets' own shell and server
   librsvg2-bin               # the icon's PNG sizes, rendered from its SVG at build time
   gettext                    # msgfmt builds the English catalog; xgettext refreshes po/kelvane.pot
   dpkg-dev file              # make deb: dpkg-shlibdeps finds the package's dependencies, dpkg-buildflags the hardening

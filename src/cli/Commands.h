@@ -12,3 +12,9 @@ int ShowSql(const CliOptions& options);
 int ExportOne(const CliOptions& options);
 // --all DIR: every user table into a file of its own in DIR.
 int ExportAll(const CliOptions& options);
+// --describe FILE [TABLE]: the tables' structure, as text or JSON.
+int DescribeTables(const CliOptions& options);
+// --sqlite OUT.db: the whole database into one SQLite file.
+int WriteSqlite(const CliOptions& options);
+// --postgresql OUT.sql: the whole database as one psql script.
+int WritePostgresql(const CliOptions& options);

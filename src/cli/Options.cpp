@@ -91,6 +91,17 @@ const OptionEntry kOptions[] = {
        o.report = a;
        return std::string();
      }},
+    {"describe", 0, false, [](CliOptions& o, const std::string&) { o.describe = true; return std::string(); }},
+    {"sqlite", 0, true,
+     [](CliOptions& o, const std::string& a) {
+       o.sqlite = a;
+       return std::string();
+     }},
+    {"postgresql", 0, true,
+     [](CliOptions& o, const std::string& a) {
+       o.postgresql = a;
+       return std::string();
+     }},
     {"password-file", 0, true,
      [](CliOptions&, const std::string& a) {
        SetPasswordFile(a);
@@ -129,6 +140,13 @@ const OptionEntry* FindShort(char letter) {
 std::string Conflicts(const CliOptions& o) {
   const int modes = (o.list ? 1 : 0) + (o.sql ? 1 : 0) + (o.allDir ? 1 : 0) + (o.table ? 1 : 0) +
                     (o.showSql ? 1 : 0);
+  const int whole = (o.describe ? 1 : 0) + (o.sqlite ? 1 : 0) + (o.postgresql ? 1 : 0);
+  if (whole > 0) {
+    if (o.file.empty()) return _("缺少数据库文件");
+    if (whole > 1 || o.list || o.sql || o.allDir) return _("--describe、--sqlite、--postgresql 只能选一个，且不能与 --list、--sql、--all 同用");
+    if (o.table && !o.describe) return Format(_("多余的参数：%s"), o.table->c_str());
+    return std::string();
+  }
   if (o.file.empty()) return _("缺少数据库文件");
   if (modes == 0) return _("请指定数据表，或 --list、--sql、--all 之一");
   if (modes > 1) return _("数据表、--list、--sql 和 --all 只能选一个");

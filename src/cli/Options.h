@@ -25,6 +25,10 @@ struct CliOptions {
   bool quiet = false;                 // no progress line
   bool salvage = false;               // --salvage: read past damage, report the losses
   std::optional<std::string> report;  // --report: the losses as TSV into this file
+  // The whole database: --describe FILE [TABLE] (--json for JSON: format.json), --sqlite OUT.db,
+  // --postgresql OUT.sql ("-": standard output).
+  bool describe = false;
+  std::optional<std::string> sqlite, postgresql;
   bool help = false;
   bool version = false;
   // What the checks between options need to know was typed.

@@ -6,6 +6,7 @@
 #include "cli/Progress.h"
 #include "cli/Report.h"
 #include "export/TargetFile.h"
+#include "migrate/SqliteWriter.h"
 
 namespace {
 
@@ -15,6 +16,7 @@ std::atomic<const char*> g_removeOnStop{nullptr};
 void OnStop(int) {
   TargetFile::CutBackForSignal();
   if (const char* path = g_removeOnStop.load()) unlink(path);
+  migrate::RemoveTemporaryForSignal();
   Progress::ClearLine();
   _exit(kInterrupted);
 }

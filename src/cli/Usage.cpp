@@ -53,6 +53,11 @@ std::string FullHelp() {
            "      --quiet             不显示进度\n"
            "  -h, --help              显示本帮助并退出\n"
            "      --version           显示版本并退出\n") +
+         "\n" + _("整个数据库：\n"
+           "      --describe          数据表（不指定则全部）的字段、主键、索引和关系\n"
+           "      --json              与 --describe 同用：以 JSON 输出\n"
+           "      --sqlite 文件       把整个数据库写成一个 SQLite 数据库文件\n"
+           "      --postgresql 文件   把整个数据库写成一个 psql 脚本（“-”为标准输出）\n") +
          "\n" + _("损坏的文件：\n"
            "      --salvage           越过损坏读取，只丢失损坏的部分，并报告丢失了什么\n"
            "      --report 文件       与 --salvage 同用：把丢失的部分以 TSV 写入文件\n") +

@@ -44,6 +44,9 @@ int main(int argc, char** argv) {
   int status;
   if (options.list) status = options.queries ? ListQueries(options) : ListTables(options);
   else if (options.showSql) status = ShowSql(options);
+  else if (options.describe) status = DescribeTables(options);
+  else if (options.sqlite) status = WriteSqlite(options);
+  else if (options.postgresql) status = WritePostgresql(options);
   else if (options.allDir) status = ExportAll(options);
   else status = ExportOne(options);
   return FinishSalvage(options, status);

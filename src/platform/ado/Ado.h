@@ -22,7 +22,10 @@ enum CursorTypeEnum { adOpenForwardOnly = 0, adOpenKeyset = 1, adOpenDynamic = 2
 enum LockTypeEnum { adLockReadOnly = 1, adLockPessimistic = 2, adLockOptimistic = 3 };
 enum CommandTypeEnum { adCmdText = 1 };
 enum ConnectOptionEnum { adConnectUnspecified = -1 };
-enum SchemaEnum { adSchemaProcedures = 16, adSchemaStatistics = 19, adSchemaTables = 20 };
+enum SchemaEnum {
+  adSchemaColumns = 4, adSchemaIndexes = 12, adSchemaProcedures = 16, adSchemaStatistics = 19,
+  adSchemaTables = 20, adSchemaViews = 23, adSchemaForeignKeys = 27, adSchemaPrimaryKeys = 28
+};
 
 // The published identities; creation goes through the one factory (ComFactory.h).
 extern const CLSID CLSID_Connection;   // {00000514-0000-0010-8000-00AA006D2EA4}
@@ -75,6 +78,13 @@ class _Connection {
   virtual _RecordsetPtr OpenSchema(SchemaEnum schema, const VARIANT& restrictions = VARIANT::Missing(),
                                    const VARIANT& schemaId = VARIANT::Missing()) = 0;
   virtual void Close() = 0;
+  // Not ADO's own: a forward-only Recordset over a table's rows in the order a
+  // scan reads them, multi-value and attachment columns as their keys (the
+  // schema's JET_ENTRIES_KEY), as the entries' own table holds them.
+  virtual _RecordsetPtr OpenTableKeys(const std::string& table) {
+    (void)table;
+    throw _com_error(E_FAIL);
+  }
   // Not ADO's own: called now and then while a statement of the open connection
   // runs one long step (the sort before the first row of a big ORDER BY), as the
   // export calls its window between rows. It must not throw; empty stops the calls.

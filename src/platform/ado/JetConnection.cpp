@@ -4,6 +4,7 @@
 #include "platform/ado/DatabaseOpener.h"
 #include "platform/ado/JetRecordset.h"
 #include "platform/ado/RowsCursor.h"
+#include "platform/ado/SchemaRowsets.h"
 
 namespace ado {
 
@@ -32,13 +33,25 @@ _RecordsetPtr JetConnection::OpenSchema(ADODB::SchemaEnum schema, const VARIANT&
                                         const VARIANT& schemaId) {
   if (!m_session) Raise(adErrObjectClosed);
   auto missing = [](const VARIANT& v) { return v.vt == VT_EMPTY || (v.vt == VT_ERROR && v.scode == DISP_E_PARAMNOTFOUND); };
-  if ((schema != ADODB::adSchemaTables && schema != ADODB::adSchemaStatistics &&
-       schema != ADODB::adSchemaProcedures) ||
-      !missing(restrictions) || !missing(schemaId)) {
-    Raise(adErrFeatureNotAvailable);
+  if (!missing(restrictions) || !missing(schemaId)) Raise(adErrFeatureNotAvailable);
+  std::unique_ptr<RowsCursor> structure;
+  jet::Database& db = *m_session->database;
+  switch (schema) {
+    case ADODB::adSchemaStatistics: return OpenStatistics();
+    case ADODB::adSchemaProcedures: return OpenProcedures();
+    case ADODB::adSchemaTables: break;
+    case ADODB::adSchemaColumns: structure = CallProvider([&] { return ColumnsRowset(db); }); break;
+    case ADODB::adSchemaIndexes: structure = CallProvider([&] { return IndexesRowset(db); }); break;
+    case ADODB::adSchemaPrimaryKeys: structure = CallProvider([&] { return PrimaryKeysRowset(db); }); break;
+    case ADODB::adSchemaForeignKeys: structure = CallProvider([&] { return ForeignKeysRowset(db); }); break;
+    case ADODB::adSchemaViews: structure = CallProvider([&] { return ViewsRowset(db); }); break;
+    default: Raise(adErrFeatureNotAvailable);
   }
-  if (schema == ADODB::adSchemaStatistics) return OpenStatistics();
-  if (schema == ADODB::adSchemaProcedures) return OpenProcedures();
+  if (structure) {
+    auto recordset = std::make_shared<JetRecordset>();
+    recordset->OpenOver(m_session, std::move(structure));
+    return _RecordsetPtr(recordset);
+  }
   std::vector<jet::SchemaTableRow> tables = CallProvider([&] { return m_session->database->Tables(); });
   std::vector<std::string> names = {"TABLE_CATALOG", "TABLE_SCHEMA", "TABLE_NAME",   "TABLE_TYPE",   "TABLE_GUID",
                                     "DESCRIPTION",   "TABLE_PROPID", "DATE_CREATED", "DATE_MODIFIED"};
@@ -98,6 +111,14 @@ _RecordsetPtr JetConnection::OpenStatistics() {
 
 void JetConnection::WhileStepping(std::function<void()> alive) {
   if (m_session && m_session->database) m_session->database->WhileStepping(std::move(alive));
+}
+
+_RecordsetPtr JetConnection::OpenTableKeys(const std::string& table) {
+  if (!m_session) Raise(adErrObjectClosed);
+  std::unique_ptr<jet::Cursor> rows = CallProvider([&] { return m_session->database->TableKeys(table); });
+  auto recordset = std::make_shared<JetRecordset>();
+  recordset->OpenOver(m_session, std::move(rows));
+  return _RecordsetPtr(recordset);
 }
 
 void JetConnection::Close() {

@@ -18,11 +18,13 @@ class JetConnection : public ADODB::_Connection {
   // already open: adErrObjectOpen; else what the provider reports.
   void Open(const std::string& connectionString, const std::string& userId, const std::string& password,
             long options) override;
-  // adSchemaTables and adSchemaStatistics only (adErrFeatureNotAvailable
+  // adSchemaTables, adSchemaStatistics, adSchemaColumns, adSchemaIndexes,
+  // adSchemaPrimaryKeys and adSchemaForeignKeys (adErrFeatureNotAvailable
   // otherwise), restrictions missing.
   _RecordsetPtr OpenSchema(ADODB::SchemaEnum schema, const VARIANT& restrictions,
                            const VARIANT& schemaId) override;
   void Close() override;
+  _RecordsetPtr OpenTableKeys(const std::string& table) override;
   // Passed to the open database; closed, there is nothing to call it.
   void WhileStepping(std::function<void()> alive) override;
 

@@ -10,7 +10,9 @@
 
 #include "platform/com/Causes.h"
 #include "platform/com/ComError.h"
+#include "platform/com/Translate.h"
 #include "platform/jet/file/MdbFile.h"
+#include "platform/jet/KeysCursor.h"
 #include "platform/jet/Provider.h"
 #include "platform/jet/sql/Crosstab.h"
 #include "platform/jet/sql/Cursor.h"
@@ -150,6 +152,31 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
     });
     return rows;
   }
+
+  std::vector<TableSchema> Schemas() override {
+    std::vector<TableSchema> out;
+    for (const SchemaTableRow& t : Tables()) {
+      if (t.tableType != "TABLE" && t.tableType != "SYSTEM TABLE") continue;
+      try {
+        out.push_back(m_file->Schema(t.tableName));
+      } catch (const _com_error& e) {
+        if (!e.Description().empty()) throw;
+        std::string text = ::Translate("数据表“%s”的定义已损坏");
+        text.replace(text.find("%s"), 2, t.tableName);
+        throw _com_error(e.Error(), text);
+      }
+    }
+    return out;
+  }
+
+  std::vector<RelationshipSchema> Relationships() override { return m_file->Relationships(); }
+  std::vector<std::pair<std::string, std::string>> Views() override {
+    std::vector<std::pair<std::string, std::string>> out;
+    for (const SchemaTableRow& t : Tables())
+      if (t.tableType == "VIEW") out.emplace_back(t.tableName, m_file->SavedQuerySql(t.tableName));
+    return out;
+  }
+  std::unique_ptr<Cursor> TableKeys(const std::string& table) override { return KeysCursor(m_file, table); }
 
   std::unique_ptr<Cursor> Execute(const std::string& jetSql) override {
     StatementShape shape;

@@ -4,9 +4,11 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <string>
 #include <vector>
 #include "platform/com/Variant.h"
+#include "platform/jet/file/MdbFile.h"
 #include "platform/jet/sql/ResultCursor.h"
 
 namespace jet {
@@ -51,6 +53,21 @@ class Database {
   virtual std::vector<SchemaStatisticsRow> Statistics() { return {}; }
   // The saved queries (OLE DB's procedures rowset), by name without regard to case.
   virtual std::vector<SchemaProcedureRow> Procedures() { return {}; }
+  // The schema of every table (user and system), in Tables()' order: columns with
+  // their properties, indexes. E_FAIL, naming the table, for one whose schema
+  // the file does not hold whole.
+  virtual std::vector<TableSchema> Schemas() { return {}; }
+  // Each saved select query (the VIEW rows of Tables()) with the SQL text it was
+  // saved with, rebuilt; empty where it cannot be rebuilt.
+  virtual std::vector<std::pair<std::string, std::string>> Views() { return {}; }
+  // The relationships between the tables, enforced or not.
+  virtual std::vector<RelationshipSchema> Relationships() { return {}; }
+  // A table's rows in scan order, multi-value and attachment columns as their
+  // keys (ColumnSchema::entriesKey). E_FAIL for a name that is no table's.
+  virtual std::unique_ptr<Cursor> TableKeys(const std::string& table) {
+    (void)table;
+    throw _com_error(E_FAIL);
+  }
   // Runs a Jet SQL statement. Throws _com_error: JET_E_EMPTYSTATEMENT, JET_E_SYNTAX,
   // JET_E_NOTABLE, JET_E_NOCOLUMN, E_FAIL. The cursor keeps the database alive.
   virtual std::unique_ptr<Cursor> Execute(const std::string& jetSql) = 0;

@@ -56,7 +56,7 @@ const std::string* ComplexColumns::Find(uint32_t complexId, int32_t key) {
   return entry == column->second.end() ? nullptr : &entry->second;
 }
 
-ComplexColumns::Texts ComplexColumns::ReadFlatTable(uint32_t complexId) {
+std::shared_ptr<const TableDef> ComplexColumns::FlatTable(uint32_t complexId, uint32_t* page) {
   const uint32_t registryPage = TableDefinition(m_tables, "MSysComplexColumns", 0);
   m_reading = registryPage;
   auto registry = Named(ReadTableDef(*m_pager, registryPage, *m_codePage), m_tables);
@@ -73,18 +73,35 @@ ComplexColumns::Texts ComplexColumns::ReadFlatTable(uint32_t complexId) {
     break;
   }
   if (flatPage == 0) Damaged(Check::TableDefinition);
+  *page = TableDefinition(m_tables, nullptr, flatPage);
+  m_reading = *page;
+  return Named(ReadTableDef(*m_pager, *page, *m_codePage), m_tables);
+}
 
-  // The flat table: the key column "_<column>", its own counter "<table>_<column>",
-  // and the entry's fields. Both names keep the column's first name when it has been
-  // renamed since. An attachment is named by FileName; any other entry is its first
-  // remaining field ("Value" for a multi-value column).
-  flatPage = TableDefinition(m_tables, nullptr, flatPage);
-  m_reading = flatPage;
-  auto flat = Named(ReadTableDef(*m_pager, flatPage, *m_codePage), m_tables);
-  int keyCol = -1;
-  for (size_t i = 0; keyCol < 0 && i < flat->columns.size(); ++i)
-    if (flat->columns[i].def.name.compare(0, 1, "_") == 0) keyCol = static_cast<int>(i);
-  if (keyCol < 0) Damaged(Check::TableDefinition);
+// The flat table: the key column "_<column>", its own counter "<table>_<column>",
+// and the entry's fields. Both names keep the column's first name when it has been
+// renamed since.
+int ComplexColumns::KeyColumn(const TableDef& flat) {
+  for (size_t i = 0; i < flat.columns.size(); ++i)
+    if (flat.columns[i].def.name.compare(0, 1, "_") == 0) return static_cast<int>(i);
+  Damaged(Check::TableDefinition);
+}
+
+std::string ComplexColumns::EntriesTable(uint32_t complexId, std::string* keyColumn) {
+  uint32_t page = 0;
+  auto flat = FlatTable(complexId, &page);
+  *keyColumn = flat->columns[KeyColumn(*flat)].def.name;
+  for (const CatalogObject& o : m_tables)
+    if ((o.id & 0x00FFFFFF) == page) return o.name;
+  Damaged(Check::TableDefinition);
+}
+
+ComplexColumns::Texts ComplexColumns::ReadFlatTable(uint32_t complexId) {
+  // An attachment is named by FileName; any other entry is its first remaining
+  // field ("Value" for a multi-value column).
+  uint32_t page = 0;
+  auto flat = FlatTable(complexId, &page);
+  const int keyCol = KeyColumn(*flat);
   const std::string keyName = flat->columns[keyCol].def.name;
   int valueCol = FindColumn(*flat, "FileName");
   for (size_t i = 0; valueCol < 0 && i < flat->columns.size(); ++i)

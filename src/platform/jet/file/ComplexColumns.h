@@ -9,6 +9,7 @@
 #include <unordered_map>
 #include <vector>
 #include "platform/jet/file/Catalog.h"
+#include "platform/jet/file/TableDef.h"
 
 namespace jet {
 
@@ -22,10 +23,16 @@ class ComplexColumns {
   // flat table is read once, on first use. Damage (Check::Entries) when the tables do
   // not hold together.
   const std::string* Find(uint32_t complexId, int32_t key);
+  // The name of the table that holds the entries of complex column `complexId`, and
+  // of its column holding the row's key. E_FAIL as Find.
+  std::string EntriesTable(uint32_t complexId, std::string* keyColumn);
 
  private:
   using Texts = std::unordered_map<int32_t, std::string>;
   Texts ReadFlatTable(uint32_t complexId);
+  // The flat table's definition page and its definition.
+  std::shared_ptr<const TableDef> FlatTable(uint32_t complexId, uint32_t* page);
+  static int KeyColumn(const TableDef& flat);
 
   std::shared_ptr<const Pager> m_pager;
   std::shared_ptr<CodePageDecoder> m_codePage;

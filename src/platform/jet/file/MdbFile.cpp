@@ -3,10 +3,13 @@
 #include "platform/jet/file/MdbFile.h"
 
 #include <map>
+#include <optional>
 #include "platform/jet/file/JetText.h"
 #include "platform/jet/file/Catalog.h"
 #include "platform/jet/file/ComplexColumns.h"
+#include "platform/jet/file/Relationships.h"
 #include "platform/jet/file/RowStream.h"
+#include "platform/jet/file/TableSchema.h"
 #include "platform/jet/file/SavedQuery.h"
 
 namespace jet {
@@ -65,6 +68,31 @@ class MdbFileImpl : public MdbFile {
     const CatalogObject* o = Lookup(exactName, true);
     if (!o) throw _com_error(E_FAIL);
     return std::make_unique<TableRows>(m_pager, DefinitionPtr(*o), m_codePage, m_complex);
+  }
+
+  std::unique_ptr<RowStream> ScanKeys(const std::string& exactName) override {
+    const CatalogObject* o = Lookup(exactName, true);
+    if (!o) throw _com_error(E_FAIL);
+    return std::make_unique<TableRows>(m_pager, DefinitionPtr(*o), m_codePage);
+  }
+
+  TableSchema Schema(const std::string& exactName) override {
+    const CatalogObject* o = Lookup(exactName, true);
+    if (!o) throw _com_error(E_FAIL);
+    // The properties are read on the first request, in one pass over the catalog.
+    if (!m_properties) m_properties = ReadAllProperties(m_pager, m_codePage);
+    auto it = m_properties->find(o->id);
+    static const TableProperties kNone;
+    return BuildTableSchema(o->name, Definition(*o), it == m_properties->end() ? kNone : it->second, *m_complex,
+                            m_pager->Format().jet4);
+  }
+
+  std::vector<RelationshipSchema> Relationships() override {
+    const CatalogObject* o = Lookup("MSysRelationships", true);
+    if (!o) return {};
+    auto def = DefinitionPtr(*o);
+    TableRows rows(m_pager, def, m_codePage);
+    return ReadRelationships(rows, *def);
   }
 
   long long RowCount(const std::string& exactName) override {
@@ -140,6 +168,7 @@ class MdbFileImpl : public MdbFile {
   std::vector<CatalogEntry> m_catalog;
   std::shared_ptr<ComplexColumns> m_complex;
   std::map<uint32_t, std::shared_ptr<const TableDef>> m_defs;
+  std::optional<std::map<uint32_t, TableProperties>> m_properties;
 };
 
 }  // namespace

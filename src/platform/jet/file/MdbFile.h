@@ -4,6 +4,7 @@
 #pragma once
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 #include "platform/com/ComError.h"
@@ -45,6 +46,49 @@ struct ColumnDef {
   int size = 0;           // declared length in bytes (Text: 2 per character in Jet 4)
   uint8_t precision = 0;  // Decimal only
   uint8_t scale = 0;      // Decimal only: digits after the point
+  bool autoNumber = false;  // Long Integer or Replication ID the engine fills in
+};
+
+// A column as the schema shows it: its definition and its properties.
+struct ColumnSchema {
+  ColumnDef def;
+  int length = 0;  // Text: the most characters it holds (Jet 4 keeps 2 bytes each); Binary: bytes
+  bool required = false;
+  std::optional<std::string> defaultValue;  // the DefaultValue expression as typed in Access
+  std::optional<std::string> description;
+  // Multi-value and attachment columns: the hidden table of their entries and its
+  // column that holds the key the row's own field holds (ScanKeys gives it).
+  std::string entriesTable, entriesKey;
+};
+
+struct IndexColumn {
+  std::string name;
+  bool descending = false;
+};
+
+struct IndexSchema {
+  std::string name;
+  std::vector<IndexColumn> columns;
+  bool primaryKey = false;
+  bool foreignKey = false;  // the index an enforced relationship made
+  bool unique = false;
+  bool ignoreNulls = false;
+  bool required = false;
+};
+
+struct TableSchema {
+  std::string name;
+  std::optional<std::string> description;
+  std::vector<ColumnSchema> columns;  // in ColumnDef order
+  std::vector<IndexSchema> indexes;
+};
+
+// A relationship: `table`'s columns refer to `referencedTable`'s, pair by pair.
+struct RelationshipSchema {
+  std::string name, table, referencedTable;
+  std::vector<std::string> columns, referencedColumns;
+  bool enforced = false;  // Access checks its referential integrity
+  bool cascadeUpdate = false, cascadeDelete = false, cascadeNull = false;
 };
 
 // One pass over the rows of one table. Several streams may be open at once, also
@@ -116,6 +160,19 @@ class MdbFile {
     (void)exactName;
     return -1;
   }
+  // The schema of a table FindTable found (exact name): columns with their
+  // properties, indexes. E_FAIL when there is no such table or what it needs of the
+  // file is damaged.
+  virtual TableSchema Schema(const std::string& exactName) {
+    (void)exactName;
+    throw _com_error(E_FAIL);
+  }
+  // Every relationship of MSysRelationships, enforced or not; none when the file
+  // has no such table. E_FAIL when its rows do not hold together.
+  virtual std::vector<RelationshipSchema> Relationships() { return {}; }
+  // As Scan, but a multi-value or attachment column reads as its key (VT_I4): the
+  // key the rows of its entries table hold in ColumnSchema::entriesKey.
+  virtual std::unique_ptr<RowStream> ScanKeys(const std::string& exactName) { return Scan(exactName); }
   // The SQL text of a saved select, union or crosstab query, rebuilt from
   // MSysQueries, or empty when there is none or it cannot be rebuilt.
   virtual std::string SavedQuerySql(const std::string& name) = 0;

@@ -93,6 +93,8 @@ TableDef ReadTableDef(const Pager& pager, uint32_t tdefPage, CodePageDecoder& na
     col.def.size = col.size;
     col.def.precision = c[f.colPrecision];
     col.def.scale = c[f.colScale];
+    // Flags 0x04: a Long Integer AutoNumber; 0x40: a Replication ID one.
+    col.def.autoNumber = (c[f.colFlags] & 0x44) != 0;
     uint16_t typeSize;
     if (col.fixed && IsFixedSizeType(col.def.type, &typeSize)) col.size = typeSize;
   }
@@ -113,6 +115,12 @@ TableDef ReadTableDef(const Pager& pager, uint32_t tdefPage, CodePageDecoder& na
     }
   }
   CheckNames(t.columns, tdefPage);
+  try {
+    t.indexes = ReadIndexEntries(f, b, &pos, realIdx, Get32(&b[f.tdefRealIdx - 4]), names);
+    t.indexesRead = true;
+  } catch (const _com_error&) {
+    t.indexes.clear();
+  }
   std::stable_sort(t.columns.begin(), t.columns.end(),
                    [](const ColumnLayout& a, const ColumnLayout& c) { return a.number < c.number; });
   // Each column has a null-mask bit of its own.

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <vector>
+#include "platform/jet/file/IndexEntries.h"
 #include "platform/jet/file/MdbFile.h"
 #include "platform/jet/file/Pager.h"
 
@@ -31,6 +32,11 @@ struct TableDef {
   uint16_t varColumnCount = 0;
   uint32_t usageMapPointer = 0;  // data pointer (page << 8 | row) of the usage map
   std::vector<ColumnLayout> columns;  // in column-number order
+  // The indexes, logical entries in the definition's order. A definition whose
+  // index entries do not hold together still gives its rows: indexesRead is then
+  // false, and only the schema of the table is refused.
+  std::vector<IndexEntry> indexes;
+  bool indexesRead = false;
 };
 
 // Reads the definition starting at tdefPage (following its continuation pages).

@@ -1,0 +1,78 @@
+// --sqlite OUT.db FILE and --postgresql OUT.sql FILE: the whole database, with a
+// progress line on a terminal and what did not come across whole on standard error.
+#include <unistd.h>
+#include "cli/Commands.h"
+#include "cli/Database.h"
+#include "cli/Progress.h"
+#include "cli/Report.h"
+#include "export/FailureText.h"
+#include "platform/com/Causes.h"
+#include "export/TargetFile.h"
+#include "migrate/PostgresqlWriter.h"
+#include "migrate/SqliteWriter.h"
+#include "platform/com/Translate.h"
+
+namespace {
+
+// The cause in words: the raiser's, else the general one of its code.
+std::string Cause(const _com_error& e) {
+  std::string text = FailureDescription(e);
+  return text.empty() ? FailureReason(e) : text;
+}
+
+enum class Target { Sqlite, Postgresql };
+
+int WriteWhole(const CliOptions& options, Target kind, const std::string& target) {
+  const bool toStdout = kind == Target::Postgresql && target == "-";
+  if (!toStdout && IsSameFile(target, options.file)) {
+    ReportLine(Format("%s：%s", target.c_str(), _("目标文件就是源数据库文件，不能覆盖！")));
+    return kFailed;
+  }
+  std::optional<Database> opened;
+  try {
+    opened.emplace(options.file);
+  } catch (const _com_error& e) {
+    ReportLine(Format(_("%s：%s。"), options.file.c_str(), Cause(e).c_str()));
+    return kFailed;
+  }
+  const bool progress = !options.quiet && Progress::Possible() && !(toStdout && isatty(STDOUT_FILENO));
+  std::optional<Progress> line;
+  std::string current;
+  migrate::WriteEvents events;
+  events.onNotice = [](const std::string& text) { ReportLine(text); };
+  if (progress) {
+    events.onRows = [&](const std::string& table, long rows) {
+      if (table != current) {
+        line.reset();
+        line.emplace(true, table, std::nullopt);
+        current = table;
+      }
+      line->Update(rows);
+    };
+  }
+  std::string stage = options.file;
+  try {
+    const migrate::DatabaseSchema schema = migrate::ReadSchema(opened->Connection());
+    if (kind == Target::Sqlite) migrate::WriteSqliteDatabase(opened->Connection(), schema, target, events);
+    else migrate::WritePostgresqlScript(opened->Connection(), schema, target, events);
+    opened->Close();
+  } catch (const TargetFileError& e) {
+    line.reset();
+    const char* file = toStdout ? _("标准输出") : target.c_str();
+    if (e.Creating()) ReportLine(Format(_("无法创建目标文件 %s：%s。"), file, Cause(e).c_str()));
+    else ReportLine(Format(_("写入目标文件 %s 失败：%s。"), file, Cause(e).c_str()));
+    return kFailed;
+  } catch (const _com_error& e) {
+    line.reset();
+    ReportLine(Format(_("%s：%s。"), stage.c_str(), Cause(e).c_str()));
+    return kFailed;
+  }
+  return kDone;
+}
+
+}  // namespace
+
+int WriteSqlite(const CliOptions& options) { return WriteWhole(options, Target::Sqlite, *options.sqlite); }
+int WritePostgresql(const CliOptions& options) {
+  return WriteWhole(options, Target::Postgresql, *options.postgresql);
+}

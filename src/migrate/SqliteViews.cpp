@@ -1,0 +1,160 @@
+#include "migrate/SqliteViews.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include "export/TableStatement.h"
+#include "migrate/SqlNames.h"
+#include "migrate/SqliteValues.h"
+#include "platform/com/Translate.h"
+
+namespace migrate {
+
+namespace {
+
+struct Finalize {
+  void operator()(sqlite3_stmt* s) const { sqlite3_finalize(s); }
+};
+using Statement = std::unique_ptr<sqlite3_stmt, Finalize>;
+
+Statement Prepare(sqlite3* db, const std::string& sql, std::string* why) {
+  sqlite3_stmt* s = nullptr;
+  if (sqlite3_prepare_v2(db, sql.c_str(), -1, &s, nullptr) != SQLITE_OK) {
+    if (why) *why = sqlite3_errmsg(db);
+    sqlite3_finalize(s);
+    return nullptr;
+  }
+  return Statement(s);
+}
+
+// A row's values as one comparable text: numbers as doubles, so that 18 and 18.0
+// are one value.
+std::string RowText(sqlite3_stmt* s) {
+  std::string out;
+  for (int i = 0; i < sqlite3_column_count(s); ++i) {
+    char buf[40];
+    switch (sqlite3_column_type(s, i)) {
+      case SQLITE_NULL: out += "N"; break;
+      case SQLITE_INTEGER: case SQLITE_FLOAT:
+        std::snprintf(buf, sizeof buf, "F%.17g", sqlite3_column_double(s, i));
+        out += buf;
+        break;
+      default:
+        out += sqlite3_column_type(s, i) == SQLITE_BLOB ? "B" : "T";
+        out.append(static_cast<const char*>(sqlite3_column_blob(s, i)), static_cast<size_t>(sqlite3_column_bytes(s, i)));
+    }
+    out += '\x1f';
+  }
+  return out;
+}
+
+// The query's rows as Kelvane gives them, in SQLite's forms.
+std::vector<std::string> KelvaneRows(sqlite3* db, const _ConnectionPtr& connection, const std::string& query) {
+  _RecordsetPtr r;
+  _com_issue_errorex(r.CreateInstance("ADODB.Recordset"));
+  r->Open(TableStatement("*", query), connection, ADODB::adOpenForwardOnly, ADODB::adLockReadOnly, ADODB::adCmdText);
+  FieldsPtr fields = r->GetFields();
+  const long n = fields->GetCount();
+  std::string select = "SELECT ";
+  for (long i = 0; i < n; ++i) select += (i ? ",?" : "?");
+  Statement echo = Prepare(db, select, nullptr);
+  std::vector<const VARIANT*> values(static_cast<size_t>(n));
+  std::vector<std::string> scratch(static_cast<size_t>(n));
+  std::vector<std::string> rows;
+  while (!r->GetadoEOF()) {
+    fields->PeekValues(values.data());
+    for (long i = 0; i < n; ++i) BindValue(echo.get(), static_cast<int>(i + 1), *values[i], &scratch[i]);
+    sqlite3_step(echo.get());
+    rows.push_back(RowText(echo.get()));
+    sqlite3_reset(echo.get());
+    r->MoveNext();
+  }
+  r->Close();
+  std::sort(rows.begin(), rows.end());
+  return rows;
+}
+
+std::vector<std::string> ViewRows(sqlite3_stmt* s) {
+  std::vector<std::string> rows;
+  while (sqlite3_step(s) == SQLITE_ROW) rows.push_back(RowText(s));
+  std::sort(rows.begin(), rows.end());
+  return rows;
+}
+
+std::string Trimmed(std::string sql) {
+  while (!sql.empty() && (sql.back() == ';' || sql.back() == ' ' || sql.back() == '\n' || sql.back() == '\r'))
+    sql.pop_back();
+  return sql;
+}
+
+}  // namespace
+
+void WriteViews(sqlite3* db, const _ConnectionPtr& connection, const DatabaseSchema& schema,
+                const WriteEvents& events) {
+  // A double-quoted word is a name in SQLite's own SQL, never a string: a query
+  // that relies on SQLite's fallback would mean something else in another tool.
+  sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+  sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
+  std::vector<std::pair<std::string, std::string>> refused;  // name, reason
+  std::vector<std::pair<std::string, std::string>> pending;  // name, SQL
+  for (const auto& [name, sql] : schema.queries) {
+    if (!sql) refused.emplace_back(name, Translate("无法重建其 SQL 语句"));
+    else pending.emplace_back(name, Trimmed(*sql));
+  }
+  // A query over another query prepares once that one is a view: rounds until
+  // none more can be made.
+  std::vector<std::pair<std::string, std::string>> reasons(pending.size());
+  for (bool progress = true; progress && !pending.empty();) {
+    progress = false;
+    for (size_t i = 0; i < pending.size();) {
+      const auto& [name, sql] = pending[i];
+      std::string why;
+      Statement s = Prepare(db, sql, &why);
+      if (!s) {
+        reasons[i] = {name, "SQLite: " + why};
+        ++i;
+        continue;
+      }
+      std::vector<std::string> expected;
+      try {
+        expected = KelvaneRows(db, connection, name);
+      } catch (const _com_error&) {
+        reasons[i] = {name, Translate("Kelvane 无法运行该查询")};
+        ++i;
+        continue;
+      }
+      if (ViewRows(s.get()) != expected) {
+        refused.emplace_back(name, Translate("在 SQLite 中得到的记录与 Access 的不同（文本比较、通配符或函数的差别）"));
+      } else {
+        s.reset();
+        const std::string create = "CREATE VIEW " + Quoted(name) + " AS " + sql;
+        if (sqlite3_exec(db, create.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK)
+          refused.emplace_back(name, std::string("SQLite: ") + sqlite3_errmsg(db));
+      }
+      pending.erase(pending.begin() + static_cast<long>(i));
+      reasons.erase(reasons.begin() + static_cast<long>(i));
+      progress = true;
+    }
+  }
+  refused.insert(refused.end(), reasons.begin(), reasons.end());
+  if (refused.empty()) return;
+  std::sort(refused.begin(), refused.end());
+  std::string sql = "CREATE TABLE kelvane_queries_not_views (name TEXT PRIMARY KEY, reason TEXT, jet_sql TEXT);";
+  for (const auto& [name, reason] : refused) {
+    std::string saved;
+    for (const auto& q : schema.queries)
+      if (q.first == name && q.second) saved = *q.second;
+    sql += "INSERT INTO kelvane_queries_not_views VALUES (" + Literal(name) + ", " + Literal(reason) + ", " +
+           (saved.empty() ? std::string("NULL") : Literal(saved)) + ");";
+    if (events.onNotice) {
+      std::string line = Translate("查询“%s”未写成视图：%s");
+      line.replace(line.find("%s"), 2, name);
+      line.replace(line.find("%s"), 2, reason);
+      events.onNotice(line);
+    }
+  }
+  if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK)
+    throw _com_error(E_FAIL, std::string("SQLite: ") + sqlite3_errmsg(db));
+}
+
+}  // namespace migrate

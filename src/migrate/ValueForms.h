@@ -1,0 +1,25 @@
+// The written forms of values in a target database and in --describe's JSON:
+// small functions the writers share (ISO 8601 dates, exact numbers, base64, JSON
+// strings).
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+#include "platform/com/Variant.h"
+
+namespace migrate {
+
+// "YYYY-MM-DD HH:MM:SS", with ".fff" when the value holds milliseconds; false for
+// a value outside years 100..9999.
+bool IsoDateTime(double oleDate, std::string* out);
+// The exact decimal text of a Currency (VT_CY) or Decimal (VT_DECIMAL) value:
+// no exponent, trailing zeros dropped.
+std::string ExactDecimal(const VARIANT& value);
+// Whether the exact text reads as one double that prints back as the same text:
+// then a REAL column holds the value without change.
+bool RealKeepsDecimal(const std::string& exact, double* value);
+std::string Base64(const uint8_t* bytes, size_t n);
+// A JSON string literal, quotes included.
+std::string JsonString(const std::string& utf8);
+
+}  // namespace migrate

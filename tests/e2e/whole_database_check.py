@@ -1,0 +1,211 @@
+#!/usr/bin/env python3
+"""The whole database out, on every real Access file: kelvane-export --sqlite and
+--postgresql, checked by the targets' own tools. sqlite3's shell runs
+integrity_check and foreign_key_check; a throwaway PostgreSQL cluster loads each
+script with ON_ERROR_STOP; every table's rows, read back from both, equal what
+kelvane-export's own export gives, and the keys and relationships --describe shows
+are there.
+
+usage: whole_database_check.py KELVANE_EXPORT TESTDATA_DIR WORK_DIR"""
+import csv, decimal, glob, io, json, os, shutil, sqlite3, subprocess, sys, tempfile
+
+EXPORT, TESTDATA, WORK = sys.argv[1:4]
+# Debian's server programs, of the newest version installed.
+PG_BIN = max(glob.glob("/usr/lib/postgresql/*/bin"), key=lambda p: int(p.split("/")[-2]), default="")
+ENV = dict(os.environ, LANG="C.UTF-8", LC_ALL="C.UTF-8")
+failures = []
+
+
+def run(args, **kw):
+    r = subprocess.run(args, capture_output=True, env=ENV, **kw)
+    r.stdout, r.stderr = r.stdout.decode(errors="replace"), r.stderr.decode(errors="replace")
+    return r
+
+
+def fail(text):
+    failures.append(text)
+    print("FAIL:", text, file=sys.stderr)
+
+
+# Kelvane's text of a value, from what a target gives back.
+def trim_decimal(s):
+    if "." in s:
+        s = s.rstrip("0").rstrip(".")
+    return "0" if s in ("-0", "") else s
+
+
+def kelvane_date(iso):
+    date, _, time = iso.partition(" ")
+    y, m, d = date.split("-")
+    h, mi, sec = (time or "00:00:00").split(":")
+    sec = str(round(float(sec))).zfill(2)  # Kelvane's text keeps whole seconds
+    clock = "%d:%s:%s" % (int(h), mi, sec)
+    if (y, m, d) == ("1899", "12", "30"):
+        return clock
+    day = "%d/%d/%d" % (int(y), int(m), int(d))
+    return day if clock == "0:00:00" else day + " " + clock
+
+
+def kelvane_text(value, kind):
+    if value is None or value == "\\N":
+        return ""
+    if kind == "Yes/No":
+        return "-1" if str(value) in ("1", "t", "true", "True") else "0"
+    if kind == "Single":
+        return ("%.7G" % float(value))
+    if kind == "Double":
+        return ("%.15G" % float(value))
+    if kind in ("Currency", "Decimal"):
+        if isinstance(value, float):
+            value = format(decimal.Decimal(repr(value)), "f")
+        return trim_decimal(str(value))
+    if kind.startswith("Date/Time") and isinstance(value, str) and value[:4].isdigit() and "-" in value[:5]:
+        return kelvane_date(value)
+    if kind.startswith("Replication ID") or kind.startswith("AutoNumber (Rep"):
+        v = str(value).strip("{}").upper()
+        return "{" + v + "}"
+    return str(value)
+
+
+def kelvane_rows(path, table, columns):
+    fields = ",".join("[%s]" % c["name"] for c in columns)
+    # Bytes, not text: a value's CR LF is the value's.
+    r = subprocess.run([EXPORT, "--csv", "--no-header", "-f", fields, path, table], capture_output=True, env=ENV)
+    if r.returncode != 0:
+        fail("%s %s: the export failed: %s" % (path, table, r.stderr.decode(errors="replace").strip()))
+        return None
+    return sorted(tuple(row) for row in csv.reader(io.StringIO(r.stdout.decode(), newline="")))
+
+
+class Cluster:
+    """A PostgreSQL cluster of its own in a temporary folder, run by an
+    unprivileged user, stopped at the end."""
+
+    def __init__(self):
+        self.dir = tempfile.mkdtemp(prefix="kelvane-pg.")
+        os.chmod(self.dir, 0o755)
+        self.user = []
+        if os.geteuid() == 0:
+            shutil.chown(self.dir, "nobody")
+            self.user = ["runuser", "-u", "nobody", "--"]
+        data = os.path.join(self.dir, "data")
+        r = run(self.user + [PG_BIN + "/initdb", "-D", data, "-A", "trust", "-U", "postgres", "--no-sync"])
+        if r.returncode != 0:
+            raise RuntimeError(r.stderr)
+        r = run(self.user + [PG_BIN + "/pg_ctl", "-D", data, "-w", "-l", os.path.join(self.dir, "log"), "-o",
+                             "-k %s -c listen_addresses='' -c fsync=off" % self.dir, "start"])
+        if r.returncode != 0:
+            raise RuntimeError(r.stderr)
+        self.data = data
+
+    def psql(self, db, *args):
+        return run(["psql", "-X", "-h", self.dir, "-U", "postgres", "-d", db, "-v", "ON_ERROR_STOP=1"] + list(args))
+
+    def stop(self):
+        run(self.user + [PG_BIN + "/pg_ctl", "-D", self.data, "-m", "immediate", "stop"])
+        shutil.rmtree(self.dir, ignore_errors=True)
+
+
+def check_file(path, cluster, n):
+    name = os.path.basename(path)
+    described = run([EXPORT, "--describe", "--json", path])
+    if described.returncode != 0:
+        print("skipped (not readable without more):", name, described.stderr.strip())
+        return
+    tables = json.loads(described.stdout)
+    out = os.path.join(WORK, name + ".db")
+    r = run([EXPORT, "--sqlite", out, path])
+    if r.returncode != 0:
+        return fail("%s: --sqlite: %s" % (name, r.stderr.strip()))
+    for pragma, expected in (("PRAGMA integrity_check", "ok\n"), ("PRAGMA foreign_key_check", "")):
+        got = run(["sqlite3", out, pragma]).stdout
+        if got != expected:
+            fail("%s: %s: %s" % (name, pragma, got[:300]))
+    script = os.path.join(WORK, name + ".sql")
+    r = run([EXPORT, "--postgresql", script, path])
+    if r.returncode != 0:
+        return fail("%s: --postgresql: %s" % (name, r.stderr.strip()))
+    db = "check%d" % n
+    cluster.psql("postgres", "-c", "CREATE DATABASE %s" % db)
+    r = cluster.psql(db, "-q", "-f", script)
+    if r.returncode != 0 or "ERROR" in r.stderr:
+        return fail("%s: psql: %s" % (name, r.stderr[:500]))
+
+    lite = sqlite3.connect(out)
+    for t in tables:
+        q = lambda s: '"' + s.replace('"', '""') + '"'
+        columns = [c for c in t["columns"] if c["type"] not in ("OLE Object", "Binary")]
+        if not columns:
+            continue
+        expected = kelvane_rows(path, t["name"], columns)
+        if expected is None:
+            continue
+        select = "SELECT %s FROM %s" % (", ".join(q(c["name"]) for c in columns), q(t["name"]))
+        got = sorted(tuple(kelvane_text(v, c["type"]) for v, c in zip(row, columns))
+                     for row in lite.execute(select))
+        if got != expected:
+            diff = [g for g in got if g not in expected][:2]
+            fail("%s %s: SQLite rows differ, e.g. %s" % (name, t["name"], diff))
+        r = cluster.psql(db, "--csv", "-t", "-c", select)
+        rows = [row[:len(columns)] for row in csv.reader(io.StringIO(r.stdout, newline=""))]
+        got = sorted(tuple(kelvane_text(None if v == "" else v, c["type"]) for v, c in zip(row, columns))
+                     for row in rows)
+        # psql's CSV writes NULL and the empty text alike; so does Kelvane's export.
+        if got != expected:
+            diff = [g for g in got if g not in expected][:2]
+            fail("%s %s: PostgreSQL rows differ, e.g. %s" % (name, t["name"], diff))
+        # Keys and relationships: what --describe shows is in both targets.
+        pk = t["primaryKey"]
+        if pk:
+            info = [row for row in lite.execute("PRAGMA table_info(%s)" % q(t["name"])) if row[5] > 0]
+            if [r[1] for r in sorted(info, key=lambda r: r[5])] != pk["columns"]:
+                fail("%s %s: SQLite's primary key is not %s" % (name, t["name"], pk["columns"]))
+        for rel in t["relationships"]:
+            if rel["table"] != t["name"] or not rel["enforced"]:
+                continue
+            keys = {}
+            for row in lite.execute("PRAGMA foreign_key_list(%s)" % q(t["name"])):
+                keys.setdefault(row[0], []).append(row)
+            wanted = (rel["referencedTable"], rel["columns"], rel["referencedColumns"])
+            if not any((k[0][2], [r[3] for r in k], [r[4] for r in k]) == wanted for k in keys.values()):
+                fail("%s %s: no foreign key %s in SQLite" % (name, t["name"], rel["name"]))
+            r = cluster.psql(db, "-t", "-A", "-c", "SELECT count(*) FROM pg_constraint WHERE contype = 'f' AND conname = '%s'"
+                             % rel["name"].replace("'", "''"))
+            if r.stdout.strip() != "1":
+                fail("%s %s: no foreign key %s in PostgreSQL" % (name, t["name"], rel["name"]))
+    # Each view gives, in stock sqlite3, as many rows as Kelvane gives for its query.
+    for (view,) in lite.execute("SELECT name FROM sqlite_master WHERE type = 'view'"):
+        shell = run(["sqlite3", out, "SELECT count(*) FROM %s" % q(view)]).stdout.strip()
+        r = subprocess.run([EXPORT, "-s", "SELECT * FROM [%s]" % view, path], capture_output=True, env=ENV)
+        if shell != str(r.stdout.count(b"\r\n")):
+            fail("%s: view %s: %s rows in sqlite3, %d in Kelvane" % (name, view, shell, r.stdout.count(b"\r\n")))
+    # Attachments: child rows with the files' bytes, in both targets.
+    if name == "V2016_attachments.accdb":
+        files = sorted(lite.execute('SELECT "ID", "FileName", "FileData" FROM "Table1_Attachments"'))
+        want = [(2, "attachment1.txt", b"Attachment 1")] + [(3, "attachment%d.txt" % i, b"Attachment %d" % i)
+                                                            for i in (1, 2, 3)]
+        if files != want:
+            fail("%s: attachments in SQLite: %s" % (name, files))
+        r = cluster.psql(db, "-t", "-A", "-c", 'SELECT "ID", "FileName", encode("FileData", \'escape\') '
+                         'FROM "Table1_Attachments" ORDER BY 1, 2')
+        if r.stdout.strip().splitlines() != ["%d|%s|%s" % (i, f, d.decode()) for i, f, d in want]:
+            fail("%s: attachments in PostgreSQL: %s" % (name, r.stdout))
+    lite.close()
+    print("ok:", name)
+
+
+def main():
+    os.makedirs(WORK, exist_ok=True)
+    cluster = Cluster()
+    try:
+        files = sorted(glob.glob(os.path.join(TESTDATA, "*.mdb")) + glob.glob(os.path.join(TESTDATA, "*.accdb")))
+        for n, path in enumerate(files):
+            check_file(path, cluster, n)
+    finally:
+        cluster.stop()
+    if failures:
+        print("%d failures" % len(failures), file=sys.stderr)
+        sys.exit(1)
+
+
+main()
