@@ -152,7 +152,7 @@ TEST_F(AdoTest, ConnectionOpenAndClosedRules) {
   conn->Open(std::string(kJet) + "/x.mdb", "", "", -1);  // the argument sets the string
   EXPECT_EQ(CodeOf([&] { conn->Open("", "", "", -1); }), ado::adErrObjectOpen);
   EXPECT_EQ(CodeOf([&] { conn->PutConnectionString("x"); }), ado::adErrObjectOpen);
-  EXPECT_EQ(CodeOf([&] { conn->OpenSchema(static_cast<ADODB::SchemaEnum>(16)); }), ado::adErrFeatureNotAvailable);
+  EXPECT_EQ(CodeOf([&] { conn->OpenSchema(static_cast<ADODB::SchemaEnum>(17)); }), ado::adErrFeatureNotAvailable);
   conn->Close();
   EXPECT_EQ(CodeOf([&] { conn->Close(); }), ado::adErrObjectClosed);
   conn->Open("", "", "", -1);  // reopens with the string it keeps

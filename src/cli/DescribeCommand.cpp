@@ -4,6 +4,7 @@
 #include <unistd.h>
 #include "cli/Commands.h"
 #include "cli/Database.h"
+#include "cli/ExportFailure.h"
 #include "cli/Report.h"
 #include "export/FailureText.h"
 #include "platform/com/Causes.h"
@@ -52,7 +53,7 @@ int DescribeTables(const CliOptions& options) {
     }
   } catch (const _com_error& e) {
     const std::string object = options.table ? options.file + " " + *options.table : options.file;
-    ReportLine(Format(_("%s：%s。"), object.c_str(), Cause(e).c_str()));
+    ReportLine(DatabaseFailureLine(object, e));
     return kFailed;
   }
   try {
@@ -60,7 +61,7 @@ int DescribeTables(const CliOptions& options) {
     out.Adopt(STDOUT_FILENO);
     out.Write(text.data(), text.size());
   } catch (const _com_error& e) {
-    ReportLine(Format(_("写入目标文件 %s 失败：%s。"), _("标准输出"), Cause(e).c_str()));
+    ReportLine(Format(_("写入 %s 失败：%s"), _("标准输出"), Cause(e).c_str()));
     return kFailed;
   }
   return kDone;

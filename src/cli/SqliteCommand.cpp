@@ -4,6 +4,7 @@
 #include "cli/Commands.h"
 #include "cli/Database.h"
 #include "cli/Progress.h"
+#include "cli/ExportFailure.h"
 #include "cli/Report.h"
 #include "export/FailureText.h"
 #include "platform/com/Causes.h"
@@ -32,10 +33,10 @@ int WriteWhole(const CliOptions& options, Target kind, const std::string& target
   try {
     opened.emplace(options.file);
   } catch (const _com_error& e) {
-    ReportLine(Format(_("%s：%s。"), options.file.c_str(), Cause(e).c_str()));
+    ReportLine(DatabaseFailureLine(options.file, e));
     return kFailed;
   }
-  const bool progress = !options.quiet && Progress::Possible() && !(toStdout && isatty(STDOUT_FILENO));
+  const bool progress = !options.quiet && Progress::Possible(toStdout);
   std::optional<Progress> line;
   std::string current;
   migrate::WriteEvents events;
@@ -59,12 +60,12 @@ int WriteWhole(const CliOptions& options, Target kind, const std::string& target
   } catch (const TargetFileError& e) {
     line.reset();
     const char* file = toStdout ? _("标准输出") : target.c_str();
-    if (e.Creating()) ReportLine(Format(_("无法创建目标文件 %s：%s。"), file, Cause(e).c_str()));
-    else ReportLine(Format(_("写入目标文件 %s 失败：%s。"), file, Cause(e).c_str()));
+    if (e.Creating()) ReportLine(Format(_("无法创建目标文件 %s：%s"), file, Cause(e).c_str()));
+    else ReportLine(Format(_("写入 %s 失败：%s"), file, Cause(e).c_str()));
     return kFailed;
   } catch (const _com_error& e) {
     line.reset();
-    ReportLine(Format(_("%s：%s。"), stage.c_str(), Cause(e).c_str()));
+    ReportLine(DatabaseFailureLine(stage, e));
     return kFailed;
   }
   return kDone;

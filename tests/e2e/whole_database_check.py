@@ -7,7 +7,7 @@ kelvane-export's own export gives, and the keys and relationships --describe sho
 are there.
 
 usage: whole_database_check.py KELVANE_EXPORT TESTDATA_DIR WORK_DIR"""
-import csv, decimal, glob, io, json, os, shutil, sqlite3, subprocess, sys, tempfile
+import csv, datetime, decimal, struct, glob, io, json, os, shutil, sqlite3, subprocess, sys, tempfile
 
 EXPORT, TESTDATA, WORK = sys.argv[1:4]
 # Debian's server programs, of the newest version installed.
@@ -34,33 +34,34 @@ def trim_decimal(s):
     return "0" if s in ("-0", "") else s
 
 
-def kelvane_date(iso):
-    date, _, time = iso.partition(" ")
-    y, m, d = date.split("-")
-    h, mi, sec = (time or "00:00:00").split(":")
-    sec = str(round(float(sec))).zfill(2)  # Kelvane's text keeps whole seconds
-    clock = "%d:%s:%s" % (int(h), mi, sec)
-    if (y, m, d) == ("1899", "12", "30"):
-        return clock
-    day = "%d/%d/%d" % (int(y), int(m), int(d))
-    return day if clock == "0:00:00" else day + " " + clock
+def canonical_date(text):
+    # --csv writes ISO 8601 (the date alone at midnight); the targets write the time
+    # too, perhaps with a fraction: both become whole seconds, date and time.
+    try:
+        when = datetime.datetime.fromisoformat(str(text))
+    except ValueError:
+        return str(text)
+    if when.microsecond >= 500000:
+        when += datetime.timedelta(seconds=1)
+    return when.replace(microsecond=0).strftime("%Y-%m-%d %H:%M:%S")
 
 
 def kelvane_text(value, kind):
-    if value is None or value == "\\N":
+    """A value of either side in one form, so that --csv and a target compare."""
+    if value is None or value == "\\N" or value == "":
         return ""
     if kind == "Yes/No":
-        return "-1" if str(value) in ("1", "t", "true", "True") else "0"
+        return "true" if str(value) in ("1", "-1", "t", "true", "True") else "false"
     if kind == "Single":
-        return ("%.7G" % float(value))
+        return repr(struct.unpack("<f", struct.pack("<f", float(value)))[0])
     if kind == "Double":
-        return ("%.15G" % float(value))
+        return repr(float(value))
     if kind in ("Currency", "Decimal"):
         if isinstance(value, float):
             value = format(decimal.Decimal(repr(value)), "f")
         return trim_decimal(str(value))
-    if kind.startswith("Date/Time") and isinstance(value, str) and value[:4].isdigit() and "-" in value[:5]:
-        return kelvane_date(value)
+    if kind.startswith("Date/Time"):
+        return canonical_date(value)
     if kind.startswith("Replication ID") or kind.startswith("AutoNumber (Rep"):
         v = str(value).strip("{}").upper()
         return "{" + v + "}"
@@ -74,7 +75,8 @@ def kelvane_rows(path, table, columns):
     if r.returncode != 0:
         fail("%s %s: the export failed: %s" % (path, table, r.stderr.decode(errors="replace").strip()))
         return None
-    return sorted(tuple(row) for row in csv.reader(io.StringIO(r.stdout.decode(), newline="")))
+    return sorted(tuple(kelvane_text(v, c["type"]) for v, c in zip(row, columns))
+                  for row in csv.reader(io.StringIO(r.stdout.decode(), newline="")))
 
 
 class Cluster:
