@@ -21,6 +21,7 @@ packages=(
   openbox                    # a window manager for the end-to-end test of the window
   nodejs npm                 # the independent reader the fixture cross-check uses
   sqlite3 postgresql python3 # the whole-database check: the targets' own shell and server
+  jq                         # the formats check: --json read back by jq
   librsvg2-bin               # the icon's PNG sizes, rendered from its SVG at build time
   gettext                    # msgfmt builds the English catalog; xgettext refreshes po/kelvane.pot
   dpkg-dev file              # make deb: dpkg-shlibdeps finds the package's dependencies, dpkg-buildflags the hardening
