@@ -35,12 +35,12 @@ namespace {
 std::string PrepareFolder(const std::string& dir) {
   struct stat st {};
   if (stat(dir.c_str(), &st) == 0) {
-    if (!S_ISDIR(st.st_mode)) return Format(_("%s: 不是目录"), dir.c_str());
+    if (!S_ISDIR(st.st_mode)) return Printf(_("%s: 不是目录"), dir.c_str());
   } else if (mkdir(dir.c_str(), 0777) != 0) {
-    return Format(_("无法创建目录 %s：%s"), dir.c_str(), std::strerror(errno));
+    return Printf(_("无法创建目录 %s：%s"), dir.c_str(), std::strerror(errno));
   }
   if (access(dir.c_str(), W_OK | X_OK) != 0)
-    return Format(_("无法在目录 %s 中写入：%s"), dir.c_str(), std::strerror(errno));
+    return Printf(_("无法在目录 %s 中写入：%s"), dir.c_str(), std::strerror(errno));
   return std::string();
 }
 
@@ -105,7 +105,7 @@ int ExportAll(const CliOptions& options) {
           // A described cause names the table (the run was told it); a general one
           // is told which table it met.
           const std::string source = e.Description().empty()
-                                         ? Format(_("%s，表“%s”"), options.file.c_str(), table.c_str())
+                                         ? Printf(_("%s，表“%s”"), options.file.c_str(), table.c_str())
                                          : options.file;
           ReportLine(ExportFailureLine(source, target, run, e));
           status = kFailed;
@@ -113,7 +113,7 @@ int ExportAll(const CliOptions& options) {
       }
       replaced += run.ReplacedCharacters();
       if (done && rename(temporary.c_str(), target.c_str()) != 0) {
-        ReportLine(Format(_("无法把 %s 改名为 %s：%s"), temporary.c_str(), target.c_str(), std::strerror(errno)));
+        ReportLine(Printf(_("无法把 %s 改名为 %s：%s"), temporary.c_str(), target.c_str(), std::strerror(errno)));
         status = kFailed;
         done = false;
       }
@@ -132,7 +132,7 @@ int ExportAll(const CliOptions& options) {
   }
   if (folder >= 0) {
     if (syncfs(folder) != 0) {
-      ReportLine(Format(_("写入目录 %s 失败：%s"), dir.c_str(), std::strerror(errno)));
+      ReportLine(Printf(_("写入目录 %s 失败：%s"), dir.c_str(), std::strerror(errno)));
       status = kFailed;
     }
     close(folder);

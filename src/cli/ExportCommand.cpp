@@ -93,7 +93,7 @@ int ExportOne(const CliOptions& options) {
   const std::string target = options.output.value_or(std::string());
   // Truncating the open database would destroy it: refused before anything runs.
   if (!target.empty() && IsSameFile(target, options.file)) {
-    ReportLine(Format("%s: %s", target.c_str(), _("目标文件就是源数据库文件，不能覆盖！")));
+    ReportLine(Printf("%s: %s", target.c_str(), _("目标文件就是源数据库文件，不能覆盖！")));
     return kFailed;
   }
   ExportRun run(options.format, target, options.file);

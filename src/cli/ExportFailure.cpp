@@ -16,8 +16,8 @@ std::string DatabaseFailureLine(const std::string& source, const _com_error& e, 
   std::string line = source + ": " + CauseText(e);
   if (e.IsDamage()) return line + DamageTail(e, records);
   if (records == 1) line += _("；已写出 1 条记录");
-  else if (records > 0) line += Format(_("；已写出 %ld 条记录"), records);
-  if (const int jet = JetErrorNumber(e.Error())) line += Format(" [Jet %d]", jet);
+  else if (records > 0) line += Printf(_("；已写出 %ld 条记录"), records);
+  if (const int jet = JetErrorNumber(e.Error())) line += Printf(" [Jet %d]", jet);
   return line;
 }
 
@@ -28,11 +28,11 @@ std::string ExportFailureLine(const std::string& source, const std::string& targ
   const std::string file = target.empty() ? std::string(_("标准输出")) : target;
   switch (run.TargetFailed()) {
     case ExportRun::TargetFailure::Creating:
-      return Format(_("无法创建目标文件 %s：%s"), file.c_str(), reason.c_str());
+      return Printf(_("无法创建目标文件 %s：%s"), file.c_str(), reason.c_str());
     case ExportRun::TargetFailure::Writing:
-      return Format(_("写入 %s 失败：%s"), file.c_str(), reason.c_str()) +
+      return Printf(_("写入 %s 失败：%s"), file.c_str(), reason.c_str()) +
              (records == 1   ? std::string(_("；已写出 1 条记录"))
-              : records > 0 ? Format(_("；已写出 %ld 条记录"), records)
+              : records > 0 ? Printf(_("；已写出 %ld 条记录"), records)
                             : std::string());
     case ExportRun::TargetFailure::None:
       break;

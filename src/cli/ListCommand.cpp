@@ -40,7 +40,7 @@ int ListTables(const CliOptions& options) {
     out.Adopt(STDOUT_FILENO);
     out.Write(text.data(), text.size());
   } catch (const _com_error& e) {
-    ReportLine(Format(_("写入 %s 失败：%s"), _("标准输出"), CauseText(e).c_str()));
+    ReportLine(Printf(_("写入 %s 失败：%s"), _("标准输出"), CauseText(e).c_str()));
     return kFailed;
   }
   if (!failure.empty()) {

@@ -22,7 +22,7 @@ struct OptionEntry {
 };
 
 std::string NotEmpty(const char* option, const std::string& arg) {
-  return arg.empty() ? Format(_("%s 的参数不能为空"), option) : std::string();
+  return arg.empty() ? Printf(_("%s 的参数不能为空"), option) : std::string();
 }
 
 const OptionEntry kOptions[] = {
@@ -44,13 +44,13 @@ const OptionEntry kOptions[] = {
      [](CliOptions& o, const std::string& a) {
        if (a == "crlf") o.format.lineEnd = "\r\n";
        else if (a == "lf") o.format.lineEnd = "\n";
-       else return Format(_("--eol 只接受 crlf 或 lf，不接受“%s”"), a.c_str());
+       else return Printf(_("--eol 只接受 crlf 或 lf，不接受“%s”"), a.c_str());
        return std::string();
      }},
     {"encoding", 'e', true,
      [](CliOptions& o, const std::string& a) {
        if (a.empty()) return NotEmpty("--encoding", a);
-       if (!TextEncoder::KeepsAscii(a)) return Format(_("不支持的字符集：%s"), a.c_str());
+       if (!TextEncoder::KeepsAscii(a)) return Printf(_("不支持的字符集：%s"), a.c_str());
        o.format.charset = a;
        return std::string();
      }},
@@ -63,7 +63,7 @@ const OptionEntry kOptions[] = {
        errno = 0;
        const unsigned long long n = std::strtoull(a.c_str(), &end, 10);
        if (a.empty() || a[0] == '-' || *end != '\0' || errno != 0)
-         return Format(_("--limit 需要一个非负整数，不接受“%s”"), a.c_str());
+         return Printf(_("--limit 需要一个非负整数，不接受“%s”"), a.c_str());
        o.limit = static_cast<unsigned long>(n);
        return std::string();
      }},
@@ -74,14 +74,14 @@ const OptionEntry kOptions[] = {
        else if (a == "hex") o.format.binary = BinaryForm::kHex;
        else if (a == "skip") o.format.binary = BinaryForm::kSkip;
        else if (a == "fail") o.format.binary = BinaryForm::kFail;
-       else return Format(_("--binary 只接受 base64、hex、skip 或 fail，不接受“%s”"), a.c_str());
+       else return Printf(_("--binary 只接受 base64、hex、skip 或 fail，不接受“%s”"), a.c_str());
        return std::string();
      }},
     {"strict", 0, false, [](CliOptions& o, const std::string&) { o.format.strict = true; return std::string(); }},
     {"param", 0, true,
      [](CliOptions& o, const std::string& a) {
        const size_t eq = a.find('=');
-       if (eq == std::string::npos || eq == 0) return Format(_("--param 需要“名称=值”，不接受“%s”"), a.c_str());
+       if (eq == std::string::npos || eq == 0) return Printf(_("--param 需要“名称=值”，不接受“%s”"), a.c_str());
        o.params.emplace_back(a.substr(0, eq), a.substr(eq + 1));
        return std::string();
      }},
@@ -121,11 +121,11 @@ const OptionEntry* FindLong(const std::string& typed, std::string* error) {
   }
   if (candidates.size() == 1) return candidates[0];
   if (candidates.empty()) {
-    *error = Format(_("未知的选项：%s"), ("--" + typed).c_str());
+    *error = Printf(_("未知的选项：%s"), ("--" + typed).c_str());
   } else {
     std::string names;
     for (const OptionEntry* e : candidates) names += std::string(names.empty() ? "" : " ") + "--" + e->name;
-    *error = Format(_("选项 %s 有歧义，可能是：%s"), ("--" + typed).c_str(), names.c_str());
+    *error = Printf(_("选项 %s 有歧义，可能是：%s"), ("--" + typed).c_str(), names.c_str());
   }
   return nullptr;
 }
@@ -144,7 +144,7 @@ std::string Conflicts(const CliOptions& o) {
   if (whole > 0) {
     if (o.file.empty()) return _("缺少数据库文件");
     if (whole > 1 || o.list || o.sql || o.allDir) return _("--describe、--sqlite、--postgresql 只能选一个，且不能与 --list、--sql、--all 同用");
-    if (o.table && !o.describe) return Format(_("多余的参数：%s"), o.table->c_str());
+    if (o.table && !o.describe) return Printf(_("多余的参数：%s"), o.table->c_str());
     return std::string();
   }
   if (o.file.empty()) return _("缺少数据库文件");
@@ -188,10 +188,10 @@ ParsedCommandLine ParseOptions(int argc, char** argv, const std::string& charset
       if (!e) break;
       std::string value;
       if (eq != std::string::npos) {
-        if (!e->argument) { error = Format(_("选项 --%s 不接受参数"), e->name); break; }
+        if (!e->argument) { error = Printf(_("选项 --%s 不接受参数"), e->name); break; }
         value = arg.substr(eq + 1);
       } else if (e->argument) {
-        if (i + 1 >= argc) { error = Format(_("选项 --%s 需要一个参数"), e->name); break; }
+        if (i + 1 >= argc) { error = Printf(_("选项 --%s 需要一个参数"), e->name); break; }
         value = argv[++i];
       }
       error = e->apply(o, value);
@@ -200,12 +200,12 @@ ParsedCommandLine ParseOptions(int argc, char** argv, const std::string& charset
     // -abc: letters together, the last one's argument the rest or the next word.
     for (size_t k = 1; k < arg.size() && error.empty(); ++k) {
       const OptionEntry* e = FindShort(arg[k]);
-      if (!e) { error = Format(_("未知的选项：%s"), ("-" + std::string(1, arg[k])).c_str()); break; }
+      if (!e) { error = Printf(_("未知的选项：%s"), ("-" + std::string(1, arg[k])).c_str()); break; }
       if (!e->argument) { error = e->apply(o, std::string()); continue; }
       std::string value;
       if (k + 1 < arg.size()) value = arg.substr(k + 1);
       else if (i + 1 < argc) value = argv[++i];
-      else { error = Format(_("选项 -%c 需要一个参数"), arg[k]); break; }
+      else { error = Printf(_("选项 -%c 需要一个参数"), arg[k]); break; }
       error = e->apply(o, value);
       break;
     }
@@ -214,7 +214,7 @@ ParsedCommandLine ParseOptions(int argc, char** argv, const std::string& charset
   if (operands.size() > 0) o.file = operands[0];
   if (operands.size() > 1) o.table = operands[1];
   if (operands.size() > 2) {
-    error = Format(_("多余的参数：%s"), operands[2].c_str());
+    error = Printf(_("多余的参数：%s"), operands[2].c_str());
     return parsed;
   }
   if (o.table && o.table->empty()) {

@@ -38,7 +38,7 @@ bool ReadLine(int fd, std::string* line) {
 }
 
 [[noreturn]] void RefuseUnreadableFile(const std::string& path, int err) {
-  throw _com_error(JET_E_PASSWORD, Format(_("无法读取密码文件 %s：%s"), path.c_str(), std::strerror(err)));
+  throw _com_error(JET_E_PASSWORD, Printf(_("无法读取密码文件 %s：%s"), path.c_str(), std::strerror(err)));
 }
 
 std::string FromPasswordFile(const std::string& path) {
@@ -91,7 +91,7 @@ std::optional<std::string> FromPrompt(const std::string& database) {
   quiet.c_lflag |= ECHONL;
   // The echo goes off before the prompt shows: what is typed after it never shows.
   tcsetattr(fd, TCSANOW, &quiet);  // what was typed ahead is kept
-  const std::string prompt = Format(_("%s 的数据库密码："), database.c_str());
+  const std::string prompt = Printf(_("%s 的数据库密码："), database.c_str());
   (void)!write(tty >= 0 ? tty : STDERR_FILENO, prompt.data(), prompt.size());
   std::string line;
   const bool read = ReadLine(fd, &line);

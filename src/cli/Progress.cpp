@@ -94,11 +94,11 @@ void Progress::Update(long records) {
   std::vector<std::string> forms;
   if (m_total && *m_total > 0) {
     const unsigned long long percent = done >= *m_total ? 100 : done * 100 / *m_total;
-    const std::string full = Format(_("%s / %s 条记录，%llu%%"), Grouped(done).c_str(), Grouped(*m_total).c_str(), percent);
-    const std::string brief = Format("%s/%s %llu%%", Grouped(done).c_str(), Grouped(*m_total).c_str(), percent);
-    forms = {Labelled(full), full, Labelled(brief), brief, Format("%llu%%", percent)};
+    const std::string full = Printf(_("%s / %s 条记录，%llu%%"), Grouped(done).c_str(), Grouped(*m_total).c_str(), percent);
+    const std::string brief = Printf("%s/%s %llu%%", Grouped(done).c_str(), Grouped(*m_total).c_str(), percent);
+    forms = {Labelled(full), full, Labelled(brief), brief, Printf("%llu%%", percent)};
   } else {
-    const std::string full = Format(_("%s 条记录"), Grouped(done).c_str());
+    const std::string full = Printf(_("%s 条记录"), Grouped(done).c_str());
     forms = {Labelled(full), full, Grouped(done)};
   }
   // One column is kept free: a line that fills the last one wraps on some terminals.

@@ -41,7 +41,7 @@ bool WriteOut(const std::string& utf8, const std::string& charset) {
     out.Adopt(STDOUT_FILENO);
     out.Write(text.data(), text.size());
   } catch (const _com_error& e) {
-    ReportLine(Format(_("写入 %s 失败：%s"), _("标准输出"), CauseText(e).c_str()));
+    ReportLine(Printf(_("写入 %s 失败：%s"), _("标准输出"), CauseText(e).c_str()));
     return false;
   }
   return true;
@@ -73,13 +73,13 @@ int ShowSql(const CliOptions& options) {
   for (const SavedQuery& q : queries) {
     if (AsciiLowerEquals(q.name, *options.showSql)) {
       if (q.sql.empty()) {
-        ReportLine(Format(_("%s: 无法重建查询“%s”（%s）的 SQL"), options.file.c_str(), q.name.c_str(), q.kind.c_str()));
+        ReportLine(Printf(_("%s: 无法重建查询“%s”（%s）的 SQL"), options.file.c_str(), q.name.c_str(), q.kind.c_str()));
         return kFailed;
       }
       return WriteOut(q.sql + "\n", options.format.charset) ? kDone : kFailed;
     }
   }
-  ReportLine(Format(_("%s: 没有名为“%s”的保存查询（-l --queries 列出它们）"), options.file.c_str(),
+  ReportLine(Printf(_("%s: 没有名为“%s”的保存查询（-l --queries 列出它们）"), options.file.c_str(),
                     options.showSql->c_str()));
   return kFailed;
 }

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/com/Printf.h"  // fills in the messages' formats (from _())
+
 enum ExitStatus {
   kDone = 0,
   kFailed = 1,        // a database or file failure
@@ -15,8 +17,6 @@ enum ExitStatus {
 // "kelvane-export: <text>" and a line feed on standard error.
 void ReportLine(const std::string& text);
 
-// printf into a string, for the messages' formats (which come through _()).
-std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 // The warning after a run that wrote characters as '?': how many, and in which set.
 void ReportReplaced(uint64_t characters, const std::string& charset);

@@ -33,14 +33,14 @@ std::string Grouped(uint64_t n) {
 std::string RecordsLost(const std::optional<uint64_t>& records) {
   if (!records) return _("记录数不明，已丢失");
   if (*records == 1) return _("1 条记录丢失");
-  return Format(_("%s 条记录丢失"), Grouped(*records).c_str());
+  return Printf(_("%s 条记录丢失"), Grouped(*records).c_str());
 }
 
 // "Orders: data page 1234 (row offsets outside the page)"
 std::string Place(const jet::SalvageLoss& l) {
   std::string where = jet::PageKindText(l.kind);
   if (l.page != jet::kNoPage) where += " " + std::to_string(l.page);
-  return Format(_("%s：%s（%s）"), l.table.c_str(), where.c_str(), jet::CheckText(l.check).c_str());
+  return Printf(_("%s：%s（%s）"), l.table.c_str(), where.c_str(), jet::CheckText(l.check).c_str());
 }
 
 std::string LossLine(const jet::SalvageLoss& l) {
@@ -49,11 +49,11 @@ std::string LossLine(const jet::SalvageLoss& l) {
   switch (l.what) {
     case What::Page: case What::Row: case What::Missing: what = RecordsLost(l.records); break;
     case What::Value:
-      what = Format(_("第 %s 条记录的 %s 写为空值"), Grouped(l.record).c_str(), l.column.c_str());
+      what = Printf(_("第 %s 条记录的 %s 写为空值"), Grouped(l.record).c_str(), l.column.c_str());
       break;
     case What::UsageMap: what = _("改按页面的所属读取该表的数据页"); break;
   }
-  return Format(_("%s：%s"), Place(l).c_str(), what.c_str());
+  return Printf(_("%s：%s"), Place(l).c_str(), what.c_str());
 }
 
 std::string Summary(const std::vector<jet::SalvageLoss>& losses) {
@@ -67,9 +67,9 @@ std::string Summary(const std::vector<jet::SalvageLoss>& losses) {
     else unknown = true;
   }
   std::string damaged;
-  if (!pages.empty()) damaged = pages.size() == 1 ? _("1 个页面") : Format(_("%s 个页面"), Grouped(pages.size()).c_str());
+  if (!pages.empty()) damaged = pages.size() == 1 ? _("1 个页面") : Printf(_("%s 个页面"), Grouped(pages.size()).c_str());
   if (!pages.empty() && values) damaged += _("和");
-  if (values) damaged += values == 1 ? _("1 个长值") : Format(_("%s 个长值"), Grouped(values).c_str());
+  if (values) damaged += values == 1 ? _("1 个长值") : Printf(_("%s 个长值"), Grouped(values).c_str());
   if (damaged.empty()) damaged = _("记录");
   // The records read of the tables that lost some.
   uint64_t read = 0;
@@ -77,11 +77,11 @@ std::string Summary(const std::vector<jet::SalvageLoss>& losses) {
   for (const jet::SalvageLoss& l : losses) tables.insert(l.table);
   for (const std::string& t : tables) read += g_log->RecordsGiven(t);
   if (unknown && lost == 0)
-    return Format(_("%1$s已损坏；丢失的记录数不明；读出 %2$s 条记录"), damaged.c_str(), Grouped(read).c_str());
+    return Printf(_("%1$s已损坏；丢失的记录数不明；读出 %2$s 条记录"), damaged.c_str(), Grouped(read).c_str());
   if (unknown)
-    return Format(_("%1$s已损坏；%2$s 条记录丢失，另有记录数不明的记录丢失；读出 %3$s 条记录"), damaged.c_str(),
+    return Printf(_("%1$s已损坏；%2$s 条记录丢失，另有记录数不明的记录丢失；读出 %3$s 条记录"), damaged.c_str(),
                   Grouped(lost).c_str(), Grouped(read).c_str());
-  return Format(_("%1$s已损坏；%2$s 条记录中丢失 %3$s 条"), damaged.c_str(), Grouped(read + lost).c_str(),
+  return Printf(_("%1$s已损坏；%2$s 条记录中丢失 %3$s 条"), damaged.c_str(), Grouped(read + lost).c_str(),
                 Grouped(lost).c_str());
 }
 
@@ -137,7 +137,7 @@ int FinishSalvage(const CliOptions& options, int status) {
   if (!losses.empty()) std::fprintf(stderr, "salvage: %s\n", Summary(losses).c_str());
   if (options.report && !WriteReport(*options.report, losses)) {
     const _com_error e(HResultFromErrno(errno));
-    ReportLine(Format(_("无法写入报告文件 %s：%s。"), options.report->c_str(), FailureReason(e).c_str()));
+    ReportLine(Printf(_("无法写入报告文件 %s：%s。"), options.report->c_str(), FailureReason(e).c_str()));
     return kFailed;
   }
   return status == kDone && !losses.empty() ? kSalvaged : status;
@@ -152,7 +152,7 @@ std::string FailureWords(const _com_error& e) {
 
 std::string DamageTail(const _com_error& e, long records) {
   if (!e.IsDamage()) return std::string();
-  std::string tail = Format(_("；在 %ld 条记录后停止"), records);
+  std::string tail = Printf(_("；在 %ld 条记录后停止"), records);
   if (!g_log) tail += _("；--salvage 可越过损坏读取");
   return tail;
 }

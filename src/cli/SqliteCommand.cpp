@@ -26,7 +26,7 @@ enum class Target { Sqlite, Postgresql };
 int WriteWhole(const CliOptions& options, Target kind, const std::string& target) {
   const bool toStdout = kind == Target::Postgresql && target == "-";
   if (!toStdout && IsSameFile(target, options.file)) {
-    ReportLine(Format("%s：%s", target.c_str(), _("目标文件就是源数据库文件，不能覆盖！")));
+    ReportLine(Printf("%s：%s", target.c_str(), _("目标文件就是源数据库文件，不能覆盖！")));
     return kFailed;
   }
   std::optional<Database> opened;
@@ -60,8 +60,8 @@ int WriteWhole(const CliOptions& options, Target kind, const std::string& target
   } catch (const TargetFileError& e) {
     line.reset();
     const char* file = toStdout ? _("标准输出") : target.c_str();
-    if (e.Creating()) ReportLine(Format(_("无法创建目标文件 %s：%s"), file, Cause(e).c_str()));
-    else ReportLine(Format(_("写入 %s 失败：%s"), file, Cause(e).c_str()));
+    if (e.Creating()) ReportLine(Printf(_("无法创建目标文件 %s：%s"), file, Cause(e).c_str()));
+    else ReportLine(Printf(_("写入 %s 失败：%s"), file, Cause(e).c_str()));
     return kFailed;
   } catch (const _com_error& e) {
     line.reset();

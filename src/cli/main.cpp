@@ -19,7 +19,7 @@ namespace {
 int PrintTo(FILE* stream, const std::string& text) {
   std::fputs(text.c_str(), stream);
   if (std::fflush(stream) == 0 && !std::ferror(stream)) return kDone;
-  ReportLine(Format(_("无法写入标准输出：%s"), std::strerror(errno)));
+  ReportLine(Printf(_("无法写入标准输出：%s"), std::strerror(errno)));
   return kFailed;
 }
 

@@ -1,5 +1,7 @@
 #include "platform/com/Causes.h"
 
+#include "platform/com/Printf.h"
+
 #include <cstdarg>
 #include <cstdio>
 #include "platform/com/Translate.h"
@@ -23,18 +25,6 @@ constexpr GeneralCause kGeneral[] = {
     {DISP_E_TYPEMISMATCH, N_("值没有文本形式（二进制数据）")},
 };
 
-// printf into a string: the causes' texts are formats in the program's language.
-std::string Phrase(const char* format, ...) {
-  va_list args, again;
-  va_start(args, format);
-  va_copy(again, args);
-  const int n = std::vsnprintf(nullptr, 0, format, args);
-  va_end(args);
-  std::string text(n > 0 ? static_cast<size_t>(n) : 0, '\0');
-  if (n > 0) std::vsnprintf(text.data(), text.size() + 1, format, again);
-  va_end(again);
-  return text;
-}
 
 }  // namespace
 
@@ -56,17 +46,17 @@ int JetErrorNumber(HRESULT hr) {
 }
 
 std::string NoSuchTableCause(const std::string& table, const std::string& similar) {
-  if (similar.empty()) return Phrase(_("找不到表“%s”"), table.c_str());
-  return Phrase(_("找不到表“%s”（有一个表名为“%s”）"), table.c_str(), similar.c_str());
+  if (similar.empty()) return Printf(_("找不到表“%s”"), table.c_str());
+  return Printf(_("找不到表“%s”（有一个表名为“%s”）"), table.c_str(), similar.c_str());
 }
 
 std::string NoSuchColumnCause(const std::string& column) {
-  return Phrase(_("找不到字段或函数“%s”"), column.c_str());
+  return Printf(_("找不到字段或函数“%s”"), column.c_str());
 }
 
 std::string SyntaxErrorCause(const std::string& near) {
   if (near.empty()) return _("SQL 语句有语法错误");
-  return Phrase(_("SQL 语句在“%s”附近有语法错误"), near.c_str());
+  return Printf(_("SQL 语句在“%s”附近有语法错误"), near.c_str());
 }
 
 std::string UnfinishedStatementCause() { return _("SQL 语句没有写完"); }
@@ -74,43 +64,43 @@ std::string UnfinishedStatementCause() { return _("SQL 语句没有写完"); }
 std::string OnlySelectCause() { return _("只能执行 SELECT 语句（从不写入数据库）"); }
 
 std::string MissingParameterCause(const std::string& parameter) {
-  return Phrase(_("参数“%s”没有值（用 --param 给出）"), parameter.c_str());
+  return Printf(_("参数“%s”没有值（用 --param 给出）"), parameter.c_str());
 }
 
 std::string NoSuchQueryCause(const std::string& query) {
-  return Phrase(_("没有名为“%s”的保存查询"), query.c_str());
+  return Printf(_("没有名为“%s”的保存查询"), query.c_str());
 }
 
 std::string UnrunnableQueryCause(const std::string& query) {
-  return Phrase(_("保存的查询“%s”不是选择查询，无法执行"), query.c_str());
+  return Printf(_("保存的查询“%s”不是选择查询，无法执行"), query.c_str());
 }
 
 std::string CircularQueryCause(const std::string& query) {
-  return Phrase(_("保存的查询“%s”引用了它自己"), query.c_str());
+  return Printf(_("保存的查询“%s”引用了它自己"), query.c_str());
 }
 
 std::string NotAccessDatabaseCause() { return _("不是 Access 数据库"); }
 std::string DirectoryCause() { return _("是一个目录，不是 Access 数据库"); }
 std::string EmptyFileCause() { return _("是一个空文件，不是 Access 数据库"); }
 
-std::string CannotReadCause(const std::string& reason) { return Phrase(_("无法读取：%s"), reason.c_str()); }
+std::string CannotReadCause(const std::string& reason) { return Printf(_("无法读取：%s"), reason.c_str()); }
 
 std::string BinaryValueCause(const std::string& table, const std::string& column) {
-  const std::string where = table.empty() ? std::string() : Phrase(_("表“%s”，"), table.c_str());
-  return Phrase(_("%s字段“%s”是二进制数据，没有文本形式"), where.c_str(), column.c_str());
+  const std::string where = table.empty() ? std::string() : Printf(_("表“%s”，"), table.c_str());
+  return Printf(_("%s字段“%s”是二进制数据，没有文本形式"), where.c_str(), column.c_str());
 }
 
 std::string ValueOutOfRangeCause(const std::string& table, const std::string& column) {
-  const std::string where = table.empty() ? std::string() : Phrase(_("表“%s”，"), table.c_str());
-  return Phrase(_("%s字段“%s”的值超出了 Access 允许的范围"), where.c_str(), column.c_str());
+  const std::string where = table.empty() ? std::string() : Printf(_("表“%s”，"), table.c_str());
+  return Printf(_("%s字段“%s”的值超出了 Access 允许的范围"), where.c_str(), column.c_str());
 }
 
 std::string UnwritableCharacterCause(const std::string& table, long record, const std::string& column,
                                      const std::string& character, const std::string& charset) {
-  const std::string where = table.empty() ? std::string() : Phrase(_("表“%s”，"), table.c_str());
+  const std::string where = table.empty() ? std::string() : Printf(_("表“%s”，"), table.c_str());
   if (column.empty())
-    return Phrase(_("%s第 %ld 条记录：字符“%s”无法以 %s 写出"), where.c_str(), record, character.c_str(),
+    return Printf(_("%s第 %ld 条记录：字符“%s”无法以 %s 写出"), where.c_str(), record, character.c_str(),
                   charset.c_str());
-  return Phrase(_("%s第 %ld 条记录，字段“%s”：字符“%s”无法以 %s 写出"), where.c_str(), record, column.c_str(),
+  return Printf(_("%s第 %ld 条记录，字段“%s”：字符“%s”无法以 %s 写出"), where.c_str(), record, column.c_str(),
                 character.c_str(), charset.c_str());
 }
