@@ -12,7 +12,8 @@ import csv, datetime, decimal, struct, glob, io, json, os, shutil, sqlite3, subp
 EXPORT, TESTDATA, WORK = sys.argv[1:4]
 # Debian's server programs, of the newest version installed.
 PG_BIN = max(glob.glob("/usr/lib/postgresql/*/bin"), key=lambda p: int(p.split("/")[-2]), default="")
-ENV = dict(os.environ, LANG="C.UTF-8", LC_ALL="C.UTF-8")
+# The one protected file of the test data opens with its password (the others ask none).
+ENV = dict(os.environ, LANG="C.UTF-8", LC_ALL="C.UTF-8", KELVANE_PASSWORD="password")
 failures = []
 
 
