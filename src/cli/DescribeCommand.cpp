@@ -14,16 +14,6 @@
 #include "migrate/Schema.h"
 #include "platform/com/Translate.h"
 
-namespace {
-
-// The cause in words: the raiser's, else the general one of its code.
-std::string Cause(const _com_error& e) {
-  std::string text = FailureDescription(e);
-  return text.empty() ? FailureReason(e) : text;
-}
-
-}  // namespace
-
 int DescribeTables(const CliOptions& options) {
   std::string text;
   try {
@@ -56,13 +46,6 @@ int DescribeTables(const CliOptions& options) {
     ReportLine(DatabaseFailureLine(object, e));
     return kFailed;
   }
-  try {
-    TargetFile out;
-    out.Adopt(STDOUT_FILENO);
-    out.Write(text.data(), text.size());
-  } catch (const _com_error& e) {
-    ReportLine(Printf(_("写入 %s 失败：%s"), _("标准输出"), Cause(e).c_str()));
-    return kFailed;
-  }
+  if (!WriteStandardOutput(text)) return kFailed;
   return kDone;
 }

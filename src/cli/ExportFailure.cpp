@@ -1,8 +1,11 @@
 #include "cli/ExportFailure.h"
 
+#include <unistd.h>
+
 #include "cli/Report.h"
 #include "cli/Salvage.h"
 #include "export/FailureText.h"
+#include "export/TargetFile.h"
 #include "platform/com/Causes.h"
 #include "platform/com/Translate.h"
 
@@ -38,4 +41,16 @@ std::string ExportFailureLine(const std::string& source, const std::string& targ
       break;
   }
   return DatabaseFailureLine(source, e, records);
+}
+
+bool WriteStandardOutput(const std::string& bytes) {
+  try {
+    TargetFile out;
+    out.Adopt(STDOUT_FILENO);
+    out.Write(bytes.data(), bytes.size());
+  } catch (const _com_error& e) {
+    ReportLine(Printf(_("写入 %s 失败：%s"), _("标准输出"), CauseText(e).c_str()));
+    return false;
+  }
+  return true;
 }

@@ -17,3 +17,7 @@ std::string DatabaseFailureLine(const std::string& source, const _com_error& e, 
 // written, or empty for standard output).
 std::string ExportFailureLine(const std::string& source, const std::string& target,
                               const ExportRun& run, const _com_error& e);
+
+// Writes bytes already in the output character set to standard output; false, after
+// the failure line, when that fails (a full disk, a closed pipe's EPIPE).
+bool WriteStandardOutput(const std::string& bytes);

@@ -35,14 +35,7 @@ int ListTables(const CliOptions& options) {
     encoder.Append(name, &text);
     text += '\n';
   }
-  try {
-    TargetFile out;
-    out.Adopt(STDOUT_FILENO);
-    out.Write(text.data(), text.size());
-  } catch (const _com_error& e) {
-    ReportLine(Printf(_("写入 %s 失败：%s"), _("标准输出"), CauseText(e).c_str()));
-    return kFailed;
-  }
+  if (!WriteStandardOutput(text)) return kFailed;
   if (!failure.empty()) {
     ReportLine(failure);
     return kFailed;

@@ -36,14 +36,7 @@ bool WriteOut(const std::string& utf8, const std::string& charset) {
   TextEncoder encoder(charset);
   std::string text;
   encoder.Append(utf8, &text);
-  try {
-    TargetFile out;
-    out.Adopt(STDOUT_FILENO);
-    out.Write(text.data(), text.size());
-  } catch (const _com_error& e) {
-    ReportLine(Printf(_("写入 %s 失败：%s"), _("标准输出"), CauseText(e).c_str()));
-    return false;
-  }
+  if (!WriteStandardOutput(text)) return false;
   return true;
 }
 

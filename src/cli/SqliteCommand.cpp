@@ -15,12 +15,6 @@
 
 namespace {
 
-// The cause in words: the raiser's, else the general one of its code.
-std::string Cause(const _com_error& e) {
-  std::string text = FailureDescription(e);
-  return text.empty() ? FailureReason(e) : text;
-}
-
 enum class Target { Sqlite, Postgresql };
 
 int WriteWhole(const CliOptions& options, Target kind, const std::string& target) {
@@ -60,8 +54,8 @@ int WriteWhole(const CliOptions& options, Target kind, const std::string& target
   } catch (const TargetFileError& e) {
     line.reset();
     const char* file = toStdout ? _("标准输出") : target.c_str();
-    if (e.Creating()) ReportLine(Printf(_("无法创建目标文件 %s：%s"), file, Cause(e).c_str()));
-    else ReportLine(Printf(_("写入 %s 失败：%s"), file, Cause(e).c_str()));
+    if (e.Creating()) ReportLine(Printf(_("无法创建目标文件 %s：%s"), file, CauseText(e).c_str()));
+    else ReportLine(Printf(_("写入 %s 失败：%s"), file, CauseText(e).c_str()));
     return kFailed;
   } catch (const _com_error& e) {
     line.reset();
