@@ -19,44 +19,44 @@ HRESULT CodeOf(const std::string& sql) {
 }
 
 TEST(SqlTranslate, TopBecomesLimitAtTheEndOfItsSelect) {
-  EXPECT_EQ(jet::TranslateJetSql("select top 4 * from t"), "select * from t LIMIT 4");
+  EXPECT_EQ(jet::TranslateJetSql("select top 4 * from t"), "SELECT * FROM \"t\" LIMIT 4");
   EXPECT_EQ(jet::TranslateJetSql("select top 4 * from customers where city='beijing' order by name;"),
-            "select * from customers where city = 'beijing' COLLATE JETTEXT order by name LIMIT 4");
-  EXPECT_EQ(jet::TranslateJetSql("SELECT DISTINCT TOP 2 a FROM t"), "SELECT DISTINCT a FROM t LIMIT 2");
+            "SELECT * FROM \"customers\" WHERE city = 'beijing' COLLATE JETTEXT ORDER BY name LIMIT 4");
+  EXPECT_EQ(jet::TranslateJetSql("SELECT DISTINCT TOP 2 a FROM t"), "SELECT DISTINCT a FROM \"t\" LIMIT 2");
   EXPECT_EQ(jet::TranslateJetSql("select a from t where a in (select top 1 b from u)"),
-            "select a from t where a in (select b from u LIMIT 1)");
+            "SELECT a FROM \"t\" WHERE a IN (SELECT b FROM \"u\" LIMIT 1)");
 }
 
 TEST(SqlTranslate, NamesLiteralsAndConstants) {
   EXPECT_EQ(jet::TranslateJetSql("select [Order ID] from [Order Details] where x = \"a'b\""),
-            "select \"Order ID\" from \"Order Details\" where x = 'a''b' COLLATE JETTEXT");
+            "SELECT \"Order ID\" FROM \"Order Details\" WHERE x = 'a''b' COLLATE JETTEXT");
   EXPECT_EQ(jet::TranslateJetSql("select a from t where d = #1/31/2000# and f = True"),
-            "select a from t where d = 36556.0 and f = (-1)");
+            "SELECT a FROM \"t\" WHERE d = 36556.0 AND f = (-1)");
   EXPECT_EQ(jet::TranslateJetSql("select a from t where d between #2000-01-31# and #2000-01-31 12:00#"),
-            "select a from t where d between 36556.0 and 36556.5");
+            "SELECT a FROM \"t\" WHERE d BETWEEN 36556.0 AND 36556.5");
   // A column Jet allows but SQLite reserves stays a column.
-  EXPECT_EQ(jet::TranslateJetSql("select limit from t"), "select \"limit\" from t");
+  EXPECT_EQ(jet::TranslateJetSql("select limit from t"), "SELECT \"limit\" FROM \"t\"");
 }
 
 TEST(SqlTranslate, ConcatenationTakesWholeOperands) {
-  EXPECT_EQ(jet::TranslateJetSql("select a & b as c from t"), "select vba_cat(a, b) COLLATE JETTEXT as c from t");
+  EXPECT_EQ(jet::TranslateJetSql("select a & b as c from t"), "SELECT vba_cat(a, b) COLLATE JETTEXT AS \"c\" FROM \"t\"");
   EXPECT_EQ(jet::TranslateJetSql("select a from t where a & b + 1 & t.c = 'x'"),
-            "select a from t where vba_cat(a, vba_add(b, 1) COLLATE JETTEXT, t.c) COLLATE JETTEXT = 'x' COLLATE JETTEXT");
+            "SELECT a FROM \"t\" WHERE vba_cat(a, vba_add(b, 1) COLLATE JETTEXT, t.c) COLLATE JETTEXT = 'x' COLLATE JETTEXT");
   EXPECT_EQ(jet::TranslateJetSql("select a from t where -x & left(y, 2) > ''"),
-            "select a from t where vba_cat(- x, vba_left(y, 2) COLLATE JETTEXT) COLLATE JETTEXT > '' COLLATE JETTEXT");
+            "SELECT a FROM \"t\" WHERE vba_cat(- x, vba_left(y, 2) COLLATE JETTEXT) COLLATE JETTEXT > '' COLLATE JETTEXT");
   EXPECT_EQ(CodeOf("select & a from t"), JET_E_SYNTAX);
 }
 
 TEST(SqlTranslate, PlusKeepsItsPrecedence) {
   EXPECT_EQ(jet::TranslateJetSql("select a from t where a - b + c * 2 - d > -1 + +e"),
-            "select a from t where vba_add(a - b, c * 2) COLLATE JETTEXT - d > vba_add(- 1, + e) COLLATE JETTEXT");
+            "SELECT a FROM \"t\" WHERE vba_add(a - b, c * 2) COLLATE JETTEXT - d > vba_add(- 1, + e) COLLATE JETTEXT");
 }
 
 TEST(SqlTranslate, UnnamedExpressionsOfTheOuterSelectGetAnAlias) {
   std::string alias = std::string("\"") + jet::kExprAlias + "\"";
   EXPECT_EQ(jet::TranslateJetSql("select a, count(*), b as c, t.d, 1 from t group by a, b, t.d"),
-            "select a, count(*) COLLATE JETTEXT AS " + alias + ", b as c, t.d, 1 AS " + alias +
-                " from t group by a, b, t.d");
+            "SELECT a, count(*) COLLATE JETTEXT AS " + alias + ", b AS \"c\", t.d, 1 AS " + alias +
+                " FROM \"t\" GROUP BY a, b, t.d");
 }
 
 TEST(SqlTranslate, RefusedStatements) {

@@ -20,7 +20,7 @@ enum class NodeKind {
   Star,        // * or qualifier.*
   String,      // 'text' (quotes removed)
   Number,      // as written
-  Date,        // #date#: text is the day number
+  Date,        // #date#: text is the day number, qualifier the date as written
   Null,
   Truth,       // True / False (and Yes / No after a comparison): text "-1" or "0"
   Unary,       // text: "-" or "+"
@@ -121,7 +121,7 @@ struct Crosstab {
 
 struct Statement {
   std::vector<Parameter> parameters;
-  size_t parametersAt = 0;
+  std::string parametersWord;  // PARAMETERS as written
   Query query;
   std::optional<Crosstab> crosstab;
 };

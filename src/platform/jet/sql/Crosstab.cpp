@@ -7,14 +7,17 @@
 
 #include <sqlite3.h>
 
-#include <algorithm>
 #include <cstdio>
+#include <set>
 #include <utility>
 
 #include "platform/com/ComError.h"
 #include "platform/jet/sql/Cursor.h"
-#include "platform/jet/sql/Tree.h"
-#include "platform/jet/sql/Types.h"
+#include "platform/jet/sql/Lowering.h"
+#include "platform/jet/sql/Money.h"
+#include "platform/jet/sql/Printer.h"
+#include "platform/jet/sql/Refusals.h"
+#include "platform/jet/sql/Tokens.h"
 #include "platform/jet/vba/Functions.h"
 
 namespace jet {
@@ -23,166 +26,109 @@ namespace sql {
 
 namespace {
 
-size_t FindWord(const List& list, size_t from, const char* word) {
-  while (from < list.size() && !IsWord(list[from], word)) ++from;
-  return from;
+[[noreturn]] void Syntax() { throw _com_error(JET_E_SYNTAX); }
+
+bool IsLoweredAggregate(const Node& n) {
+  if (n.kind != NodeKind::Call) return false;
+  static const std::set<std::string> names = {"count", "sum", "avg", "min", "max", "vba_first", "vba_last",
+                                              "vba_stdev", "vba_stdevp", "vba_var", "vba_varp",
+                                              kCurrencySum, kCurrencyAverage, kDecimalSum};
+  return names.count(LowerAscii(n.text)) > 0;
 }
 
-// The aggregates of `list` (groups entered, subqueries not) limited to the rows
-// where `condition` holds.
-void FilterAggregates(List& list, const std::string& condition) {
-  for (size_t i = 0; i < list.size(); ++i) {
-    Unit& u = list[i];
-    if (IsAggregateCall(u) && i + 1 < list.size() && list[i + 1].group) {
-      std::string call = u.tok.text + "(";
-      Emit(list[i + 1].kids, &call);
-      list[i] = Raw("(" + call + ") FILTER (WHERE " + condition + "))");
-      list.erase(list.begin() + static_cast<long>(i) + 1);
-    } else if (u.group && !(u.kids.size() && IsWord(u.kids[0], "select"))) {
-      FilterAggregates(u.kids, condition);
-    }
+// The aggregates of the lowered value (subqueries not entered) limited to the
+// rows where `condition` holds.
+void FilterAggregates(Node& n, const std::string& condition) {
+  if (n.kind == NodeKind::Subquery || n.kind == NodeKind::Exists) return;
+  if (IsLoweredAggregate(n)) {
+    std::string call = n.text + "(";
+    for (size_t k = 0; k < n.kids.size(); ++k) call += (k ? ", " : "") + Print(n.kids[k]);
+    n = Node(NodeKind::Raw, "(" + call + ") FILTER (WHERE " + condition + "))");
+    return;
   }
+  for (Node& k : n.kids) FilterAggregates(k, condition);
 }
 
-// Whether `list` holds an aggregate (groups entered, subqueries not): a crosstab's
-// value must, as each of its cells sums up rows.
-bool HasAggregate(const List& list) {
-  for (const Unit& u : list)
-    if (IsAggregateCall(u) || (u.group && !(u.kids.size() && IsWord(u.kids[0], "select")) && HasAggregate(u.kids)))
-      return true;
-  return false;
-}
-
-// A heading of an IN list, units [a, b) of `items`: its name and its SQLite text.
-// A literal, a number with its sign.
-CrosstabHeading FixedHeading(const List& items, size_t a, size_t b) {
-  const bool sign = b == a + 2 && (IsOp(items[a], "-") || IsOp(items[a], "+"));
-  if (b != a + 1 && !sign) Syntax();
-  const Unit& u = items[b - 1];
-  if (u.group) Syntax();
-  switch (u.tok.kind) {
-    case TokKind::String:
-    case TokKind::Date:
-      if (sign) Syntax();
-      [[fallthrough]];
-    case TokKind::Number: {
-      List one(items.begin() + static_cast<long>(a), items.begin() + static_cast<long>(b));
-      RewriteExpressions(one);
-      std::string literal;
-      Emit(one, &literal);
-      return {(sign && IsOp(items[a], "-") ? "-" : "") + u.tok.text, literal};
-    }
-    default:
-      Syntax();
+// A heading of an IN list: its name and its SQLite text. A literal, a number
+// with its sign.
+CrosstabHeading FixedHeading(const Node& item, const Resolution& r) {
+  const bool sign = item.kind == NodeKind::Unary;
+  const Node& v = sign ? item.kids[0] : item;
+  std::string name;
+  switch (v.kind) {
+    case NodeKind::String: name = v.text; break;
+    case NodeKind::Date: name = v.qualifier; break;
+    case NodeKind::Number: name = v.text; break;
+    default: Syntax();
   }
-}
-
-// The types of the value and the heading, as the two columns of one select over
-// the crosstab's rows; typing rewrites them in place as it does any select's (a
-// date joined to text, Jet's -1 for true).
-std::pair<int, int> TypeValueAndHeading(List* value, List* heading, const List& body, size_t from, size_t rowsEnd,
-                                        const ColumnLookup* lookup) {
-  List select{Unit{{TokKind::Word, "SELECT"}, {}, false, false}};
-  select.insert(select.end(), value->begin(), value->end());
-  select.push_back(Unit{{TokKind::Op, ","}, {}, false, false});
-  select.insert(select.end(), heading->begin(), heading->end());
-  select.insert(select.end(), body.begin() + static_cast<long>(from), body.begin() + static_cast<long>(rowsEnd));
-  ResultTypes types = TypeStatement(select, lookup);
-  // Typing keeps each select item's units in place; only their insides change.
-  auto item = select.begin() + 1;
-  std::copy(item, item + static_cast<long>(value->size()), value->begin());
-  item += static_cast<long>(value->size()) + 1;
-  std::copy(item, item + static_cast<long>(heading->size()), heading->begin());
-  if (types.first.size() < 2) return {-1, -1};
-  return {types.first[0].type, types.first[1].type};
+  if (sign && v.kind != NodeKind::Number) Syntax();
+  return {(sign && item.text == "-" ? "-" : "") + name, Print(LowerExpression(item, r))};
 }
 
 }  // namespace
 
-std::string RewriteCrosstab(List& root, const std::vector<CrosstabHeading>* known, StatementShape* shape,
-                            const ColumnLookup* lookup) {
-  const size_t select = FindWord(root, 1, "select");
-  size_t pivot = FindWord(root, select, "pivot");
-  if (select <= 1 || select >= root.size() || pivot + 1 >= root.size()) Syntax();
-  List value(root.begin() + 1, root.begin() + static_cast<long>(select));
-  if (value.size() > 2 && IsWord(value[value.size() - 2], "as")) value.resize(value.size() - 2);
-  List heading(root.begin() + static_cast<long>(pivot) + 1, root.end());
-  List body(root.begin() + static_cast<long>(select), root.begin() + static_cast<long>(pivot));
-
+std::string LowerCrosstab(Statement& st, const std::vector<CrosstabHeading>* known, StatementShape* shape,
+                          Resolution* r) {
+  Crosstab& x = *st.crosstab;
   std::vector<CrosstabHeading> headings;
-  const size_t in = FindWord(heading, 0, "in");
-  const bool fixed = in < heading.size();
-  if (fixed) {
-    if (in == 0 || in + 2 != heading.size() || !heading[in + 1].group) Syntax();
-    const List& items = heading[in + 1].kids;
-    for (size_t a = 0, k = 0; k <= items.size(); ++k) {
-      if (k < items.size() && !IsOp(items[k], ",")) continue;
-      if (k == a) Syntax();
-      headings.push_back(FixedHeading(items, a, k));
-      a = k + 1;
-    }
-    heading.resize(in);
-  }
-
-  StatementShape scratch;
-  Rewrite(value, false, &scratch, lookup);
-  if (!HasAggregate(value)) Syntax();
-  Rewrite(heading, false, &scratch, lookup);
-  Rewrite(body, true, shape, lookup);
-  const size_t from = FindWord(body, 1, "from");
-  // TOP n with ORDER BY left its hidden tie keys (", key AS alias" each) at the
-  // end of the select list: the cells go before them.
-  size_t cellsAt = from;
-  for (int k = 0; k < shape->tieKeys; ++k) {
-    if (cellsAt < 3 || !IsWord(body[cellsAt - 2], "as")) Syntax();
-    do --cellsAt; while (cellsAt > 1 && !IsOp(body[cellsAt], ","));
-  }
-  size_t rowsEnd = from;
-  while (rowsEnd < body.size() && !IsWord(body[rowsEnd], "group") && !IsWord(body[rowsEnd], "having") &&
-         !IsWord(body[rowsEnd], "order") && !(body[rowsEnd].tok.kind == TokKind::Raw && body[rowsEnd].tok.text == "LIMIT"))
-    ++rowsEnd;
-  if (from >= body.size()) Syntax();
-  const std::pair<int, int> types = TypeValueAndHeading(&value, &heading, body, from, rowsEnd, lookup);
-  std::string headingText;
-  Emit(heading, &headingText);
+  for (const Node& item : x.fixed) headings.push_back(FixedHeading(item, *r));
+  if (!HasAggregate(x.value)) Syntax();  // each cell sums up rows
+  Query& body = st.query;
+  const std::vector<TypedColumn> columns = ResolveQuery(body, nullptr, r);
+  // The value and the heading are typed as two more fields of the select.
+  const Scope& scope = *r->scopes.at(&body.members[0]);
+  ResolveExpression(x.value, scope, r);
+  ResolveExpression(x.heading, scope, r);
+  CheckRefusals(body, *r);
+  CheckRefusals(x.value, *r);
+  CheckRefusals(x.heading, *r);
+  shape->types = ResultTypesOf(columns);
+  const Node value = LowerExpression(x.value, *r);
+  std::string headingText = Print(LowerExpression(x.heading, *r));
+  LowerQuery(body, true, shape, *r);
+  Select& select = body.members[0];
   // A Yes/No heading as Jet's -1 or 0 (SQLite's comparisons give 1), so that
   // its columns come in Jet's order: -1 first.
-  if (types.second == static_cast<int>(AccessType::Boolean)) headingText = "-((" + headingText + ") <> 0)";
+  if (x.heading.type == ExprType::Boolean) headingText = "-((" + headingText + ") <> 0)";
 
-  if (!fixed && !known) {
+  if (!x.hasFixed && !known) {
     // Headings that differ only in case are one heading, in Jet's order of text.
-    shape->headingsSql = "SELECT DISTINCT (" + headingText + ") COLLATE " + kTextCollation + " " +
-                         EmitRange(body, from, rowsEnd) + " ORDER BY 1";
-    shape->headingType = types.second;
+    Select find;
+    find.quantity = Select::Quantity::Distinct;
+    find.items.push_back(SelectItem{Node(NodeKind::Raw, "(" + headingText + ") COLLATE " + kTextCollation), "", 0});
+    find.from = select.from;
+    find.where = select.where;
+    find.orderBy.push_back(OrderKey{Node(NodeKind::Raw, "1"), false});
+    Query q;
+    q.members.push_back(std::move(find));
+    shape->headingsSql = Print(q);
+    shape->headingType = ToAccess(x.heading.type);
     return std::string();
   }
-  if (!fixed) headings = *known;
-  List cells;
+  if (!x.hasFixed) headings = *known;
+  // The cells go before the hidden tie keys TOP n with ORDER BY left at the end.
+  const size_t cellsAt = select.items.size() - static_cast<size_t>(shape->tieKeys);
+  std::vector<SelectItem> cells;
   for (const CrosstabHeading& h : headings) {
     const std::string condition = "(" + headingText + ") IS " + h.literal;
-    List cell = value;
+    Node cell = value;
     FilterAggregates(cell, condition);
-    std::string cellText;
-    Emit(cell, &cellText);
-    cells.push_back(Raw(", CASE WHEN count(*) FILTER (WHERE " + condition + ") > 0 THEN (" + cellText + ") END AS"));
-    cells.push_back(Unit{{TokKind::Name, h.name}, {}, false, false});
+    cells.push_back(SelectItem{Node(NodeKind::Raw, "CASE WHEN count(*) FILTER (WHERE " + condition + ") > 0 THEN (" +
+                                                       Print(cell) + ") END"),
+                               h.name, 0});
     // Each heading's column takes the value's type; after the select's own
     // columns, which a * may have left uncounted.
-    (shape->types.whole ? shape->types.first : shape->types.last).push_back({h.name, types.first, ""});
+    (shape->types.whole ? shape->types.first : shape->types.last).push_back({h.name, ToAccess(x.value.type), ""});
   }
-  body.insert(body.begin() + static_cast<long>(cellsAt), cells.begin(), cells.end());
+  select.items.insert(select.items.begin() + static_cast<long>(cellsAt), cells.begin(), cells.end());
   if (shape->tieKeys) {
     // The form with a plain LIMIT, for when the keys cannot be selected.
-    List limited = body;
-    const size_t hidden = cellsAt + cells.size(), fromNow = from + cells.size();
-    limited.erase(limited.begin() + static_cast<long>(hidden), limited.begin() + static_cast<long>(fromNow));
-    limited.insert(limited.end(), {Raw("LIMIT"), Raw(std::to_string(shape->limit))});
-    shape->limitSql.clear();
-    Emit(limited, &shape->limitSql);
+    Query limited = body;
+    limited.members[0].items.resize(cellsAt + cells.size());
+    limited.members[0].limit = Node(NodeKind::Raw, std::to_string(shape->limit));
+    shape->limitSql = Print(limited);
   }
-  std::string out;
-  Emit(body, &out);
-  return out;
+  return Print(body);
 }
 
 }  // namespace sql

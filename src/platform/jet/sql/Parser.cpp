@@ -40,16 +40,12 @@ class Parser {
       st.query.members.push_back(ParseSelect());
       if (!AtWord("pivot")) SyntaxNear(m_i < m_t.size() ? m_i : at);
       ++m_i;
-      x.heading = Concat();
-      if (AtWord("in")) {
-        ++m_i;
-        Expect("(");
-        for (;;) {
-          x.fixed.push_back(Concat());
-          if (!AtOp(",")) break;
-          ++m_i;
-        }
-        Expect(")");
+      // PIVOT heading IN (h1, h2...): the list, read as an IN, is the fixed headings.
+      x.heading = Expr();
+      if (x.heading.kind == NodeKind::In && !x.heading.negated && !x.heading.query) {
+        Node in = std::move(x.heading);
+        x.heading = std::move(in.kids[0]);
+        x.fixed.assign(std::make_move_iterator(in.kids.begin() + 1), std::make_move_iterator(in.kids.end()));
         x.hasFixed = true;
       }
       st.crosstab = std::move(x);
@@ -158,7 +154,7 @@ class Parser {
 
   // PARAMETERS name type [(size)], ... ;
   void Parameters(Statement* st) {
-    st->parametersAt = m_i++;
+    st->parametersWord = m_t[m_i++].text;
     for (;;) {
       if (!AtName()) SyntaxNear(m_i);
       Parameter p{m_t[m_i++].text, ""};
@@ -583,7 +579,7 @@ class Parser {
         double d;
         if (!ParseJetDate(t.text, &d)) SyntaxNear(at);
         ++m_i;
-        n.kind = NodeKind::Date, n.text = DayNumberText(d);
+        n.kind = NodeKind::Date, n.text = DayNumberText(d), n.qualifier = t.text;
         return n;
       }
       case TokKind::Open: {
@@ -627,7 +623,8 @@ class Parser {
       Expect(")");
       return n;
     }
-    const bool callable = t.kind == TokKind::Word && (!IsJetKeyword(word) || word == "left" || word == "right");
+    const bool callable =
+        t.kind == TokKind::Word && (!IsJetKeyword(word) || word == "left" || word == "right" || word == "asc");
     if (callable && AtOp("(", 1)) {
       m_i += 2;
       n.kind = NodeKind::Call, n.text = t.text;

@@ -1,11 +1,13 @@
-// A subquery used as a value (Salary > (SELECT Budget FROM Dept), or a field of
-// the select list) gives at most one row: Jet stops with its error 3354 where
-// SQLite would quietly take the first row. So each such subquery that may give
-// several rows reads through an aggregate that fails at the second.
+#include "platform/jet/sql/ScalarSubqueries.h"
+
 #include <sqlite3.h>
 
+#include <set>
+#include <string>
+
 #include "platform/com/ComError.h"
-#include "platform/jet/sql/Tree.h"
+#include "platform/jet/sql/Money.h"
+#include "platform/jet/sql/Tokens.h"
 #include "platform/jet/sql/VirtualTable.h"
 
 namespace jet {
@@ -17,69 +19,39 @@ namespace {
 const char kSingleRowFunction[] = "vba_singlerow";
 const char kSingleRowColumn[] = "__jet_single";
 
-// Whether the select of `kids` gives one row whatever the data: an aggregate in
-// its select list and no GROUP BY.
-bool OneRowAlways(const List& kids) {
-  bool aggregate = false;
-  for (const Unit& u : kids) {
-    if (IsWord(u, "group") || IsCompoundWord(u)) return false;
-    aggregate = aggregate || IsAggregateCall(u);
-  }
-  return aggregate;
+// An aggregate as the lowering writes it (the exact Sum and Avg of Currency
+// and Decimal too).
+bool IsAggregateCall(const Node& n) {
+  if (n.kind != NodeKind::Call) return false;
+  static const std::set<std::string> names = {"count", "sum", "avg", "min", "max", "vba_first", "vba_last",
+                                              "vba_stdev", "vba_stdevp", "vba_var", "vba_varp",
+                                              kCurrencySum, kCurrencyAverage, kDecimalSum};
+  return names.count(LowerAscii(n.text)) > 0;
 }
 
-// (SELECT x FROM ...) -> (SELECT vba_singlerow(__jet_single) FROM (SELECT x AS
-// __jet_single FROM ...)); left alone when its select list is not one field.
-void Guard(Unit& sub) {
-  List& kids = sub.kids;
-  size_t from = 1;
-  while (from < kids.size() && !IsWord(kids[from], "from")) {
-    if (IsOp(kids[from], ",") || IsOp(kids[from], "*")) return;
-    ++from;
-  }
-  if (from >= 3 && IsWord(kids[from - 2], "as")) {
-    kids.erase(kids.begin() + static_cast<long>(from) - 2, kids.begin() + static_cast<long>(from));
-    from -= 2;
-  }
-  kids.insert(kids.begin() + static_cast<long>(from), {Raw("AS"), Raw(kSingleRowColumn)});
-  Unit inner{{TokKind::Open, "("}, std::move(kids), true, false};
-  sub.kids = {Raw(std::string("SELECT ") + kSingleRowFunction + "(" + kSingleRowColumn + ") FROM"), std::move(inner)};
+// Whether an aggregate stands in the expression outside parentheses and the
+// arguments of calls.
+bool AggregateOutside(const Node& n) {
+  if (IsAggregateCall(n)) return true;
+  if (n.kind != NodeKind::Binary && n.kind != NodeKind::Unary && n.kind != NodeKind::Not) return false;
+  for (const Node& k : n.kids)
+    if (AggregateOutside(k)) return true;
+  return false;
 }
 
-bool EndsFrom(const Unit& u) {
-  return IsWord(u, "where") || IsWord(u, "group") || IsWord(u, "having") || IsWord(u, "order") ||
-         IsCompoundWord(u) || (u.tok.kind == TokKind::Raw && u.tok.text == "LIMIT");
-}
-
-bool OpensFrom(const Unit& u) {
-  if (IsWord(u, "from")) return true;
-  // The translator's own text may end in FROM (a quantified comparison's fold).
-  const std::string& t = u.tok.text;
-  return !u.group && u.tok.kind == TokKind::Raw && t.size() >= 4 && t.compare(t.size() - 4, 4, "FROM") == 0;
-}
-
-// `inFrom`: the list is a parenthesized join of a FROM clause.
-void Walk(List& list, bool inFrom) {
-  bool fromClause = inFrom;
-  for (size_t k = 0; k < list.size(); ++k) {
-    Unit& u = list[k];
-    if (!u.group) {
-      if (OpensFrom(u)) fromClause = true;
-      else if (EndsFrom(u)) fromClause = false;
-      continue;
-    }
-    const bool select = !u.kids.empty() && IsWord(u.kids[0], "select");
-    if (!select) {
-      Walk(u.kids, fromClause);  // an expression, a list, or a join of tables
-      continue;
-    }
-    Walk(u.kids, false);
-    const Unit* before = k > 0 ? &list[k - 1] : nullptr;
-    const bool source = fromClause && (!before || OpensFrom(*before) || IsWord(*before, "join") ||
-                                       IsOp(*before, ","));
-    const bool set = before && (IsWord(*before, "in") || IsWord(*before, "exists"));
-    if (!source && !set && !OneRowAlways(u.kids)) Guard(u);
-  }
+// Whether the select gives one row whatever the data: an aggregate in it and
+// no GROUP BY.
+bool OneRowAlways(const Query& q) {
+  if (q.members.size() != 1) return false;
+  const Select& s = q.members[0];
+  if (!s.groupBy.empty()) return false;
+  for (const SelectItem& item : s.items)
+    if (AggregateOutside(item.expr)) return true;
+  if (s.where && AggregateOutside(*s.where)) return true;
+  if (s.having && AggregateOutside(*s.having)) return true;
+  for (const OrderKey& key : s.orderBy)
+    if (AggregateOutside(key.expr)) return true;
+  return false;
 }
 
 // The aggregate: the one value of its rows (NULL for none); at a second row it
@@ -110,7 +82,24 @@ void Final(sqlite3_context* ctx) {
 
 }  // namespace
 
-void GuardScalarSubqueries(List& root) { Walk(root, false); }
+// (SELECT x FROM ...) -> (SELECT vba_singlerow(__jet_single) FROM (SELECT x AS
+// __jet_single FROM ...)).
+void GuardScalarSubquery(Query* q) {
+  if (q->members.empty() || OneRowAlways(*q)) return;
+  const Select& first = q->members[0];
+  if (first.items.size() != 1 || first.items[0].expr.kind == NodeKind::Star) return;
+  auto inner = std::make_shared<Query>(std::move(*q));
+  inner->members[0].items[0].alias = kSingleRowColumn;
+  Select outer;
+  Node call(NodeKind::Raw, std::string(kSingleRowFunction) + "(" + kSingleRowColumn + ")");
+  outer.items.push_back(SelectItem{std::move(call), "", 0});
+  Source d;
+  d.kind = Source::Kind::Derived;
+  d.query = std::move(inner);
+  outer.from.push_back(std::move(d));
+  *q = Query();
+  q->members.push_back(std::move(outer));
+}
 
 bool RegisterSingleRowCheck(sqlite3* db, ScanState* state) {
   return sqlite3_create_function(db, kSingleRowFunction, 1, SQLITE_UTF8, state, nullptr, Step, Final) == SQLITE_OK;

@@ -10,10 +10,14 @@
 #include "platform/com/RealText.h"
 #include "platform/com/Variant.h"
 #include "platform/jet/sql/Money.h"
-#include "platform/jet/sql/Tree.h"
-#include "platform/jet/sql/Types.h"
+#include "platform/jet/sql/ScalarSubqueries.h"
+#include "platform/jet/sql/Translate.h"
+#include "platform/jet/sql/TypedText.h"
 
 namespace jet {
+
+const char sql::kDateTextFunction[] = "vba_datetext";
+const char sql::kSingleTextFunction[] = "vba_singletext";
 
 namespace {
 
