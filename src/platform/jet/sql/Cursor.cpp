@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/com/ComError.h"
+#include "platform/com/ExactKey.h"
 #include "platform/jet/sql/Decimal.h"
 #include "platform/jet/sql/Translate.h"
 #include "platform/jet/vba/Functions.h"
@@ -127,6 +128,11 @@ class SqlCursor : public Cursor {
     }
   }
 
+  // The number of an exact BLOB (ScanState::exactTransport) in the column.
+  bool ExactBlob(int col, Exact* out) const {
+    return ExactOfKey(sqlite3_column_blob(m_stmt, col), static_cast<size_t>(sqlite3_column_bytes(m_stmt, col)), out);
+  }
+
   static bool SameKey(sqlite3_value* a, sqlite3_value* b) {
     int ta = sqlite3_value_type(a), tb = sqlite3_value_type(b);
     if (ta == SQLITE_NULL || tb == SQLITE_NULL) return ta == tb;
@@ -178,6 +184,7 @@ VARIANT SqlCursor::Value(int col) const {
   int type = sqlite3_column_type(m_stmt, col);
   if (type == SQLITE_NULL) return VARIANT::Null();
   VARIANT v;
+  Exact exact;
   bool numeric = type == SQLITE_INTEGER || type == SQLITE_FLOAT;
   switch (m_types[col]) {
     case static_cast<int>(AccessType::Boolean):
@@ -197,6 +204,11 @@ VARIANT SqlCursor::Value(int col) const {
       if (type != SQLITE_INTEGER) break;
       return VARIANT::I4(sqlite3_column_int(m_stmt, col));
     case static_cast<int>(AccessType::Currency):
+      if (type == SQLITE_BLOB && ExactBlob(col, &exact)) {
+        if (!exact.ToCurrency(&v.cyVal)) break;  // no Currency: a Decimal, below
+        v.vt = VT_CY;
+        return v;
+      }
       if (!numeric) break;
       v.vt = VT_CY;
       if (type == SQLITE_INTEGER) {
@@ -227,6 +239,7 @@ VARIANT SqlCursor::Value(int col) const {
       v.date = sqlite3_column_double(m_stmt, col);
       return v;
     case static_cast<int>(AccessType::Decimal):
+      if (type == SQLITE_BLOB) break;  // an exact BLOB, below
       if (!numeric) break;
       v.vt = VT_DECIMAL;
       {
@@ -253,6 +266,17 @@ VARIANT SqlCursor::Value(int col) const {
       return VARIANT::Str(std::string(t, static_cast<size_t>(sqlite3_column_bytes(m_stmt, col))));
     }
     default: {
+      // An exact BLOB of a Decimal column or of an expression of no known type;
+      // a Binary or OLE column's bytes stay bytes.
+      const bool bytes = m_types[col] == static_cast<int>(AccessType::Binary) ||
+                         m_types[col] == static_cast<int>(AccessType::OleObject);
+      if (!bytes && ExactBlob(col, &exact)) {
+        v.vt = VT_DECIMAL;
+        v.decVal = exact.ToDecimal();
+        if (m_types[col] == static_cast<int>(AccessType::Decimal) && m_scales[col] >= 0)
+          v.decVal = Rescaled(v.decVal, static_cast<uint8_t>(m_scales[col]));
+        return v;
+      }
       const auto* b = static_cast<const uint8_t*>(sqlite3_column_blob(m_stmt, col));
       v.vt = VT_ARRAY | VT_UI1;
       v.parray.assign(b, b + sqlite3_column_bytes(m_stmt, col));

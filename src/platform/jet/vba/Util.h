@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/com/Exact.h"
+
 namespace jet::vba {
 
 // Decodes one UTF-8 character at p (p < end) and advances p; a stray byte stands
@@ -21,10 +23,14 @@ int64_t CharCount(const unsigned char* p, int len);
 // Byte offset of character `chars` of the text (clamped to its length).
 int ByteOffset(const unsigned char* p, int len, int64_t chars);
 
-// The text of a value as CStr gives it (numbers in their shortest form).
+// A Currency or Decimal that travels as an exact BLOB (platform/com/ExactKey.h):
+// its number; false for any other value.
+bool ExactBlob(sqlite3_value* v, Exact* out);
+// The text of a value as CStr gives it (numbers in their shortest form, an exact
+// BLOB's number in Jet's text).
 std::string ValueText(sqlite3_value* v);
-// A value read as a number: numbers as they are, text parsed as a number; false
-// for text that is no number.
+// A value read as a number: numbers as they are, text parsed as a number, an
+// exact BLOB as the double nearest its number; false for text that is no number.
 bool ValueNumber(sqlite3_value* v, double* out);
 // A value read as a date (day number): numbers as they are, text as a date or a
 // number; false otherwise.
