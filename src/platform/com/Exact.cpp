@@ -240,6 +240,7 @@ double Exact::ToDouble() const {
 
 bool Exact::Rescaled(int scale, Exact* out) const {
   if (scale < 0 || scale > kMaxScale) return false;
+  if (scale == m_scale) return *out = *this, true;
   if (scale < m_scale) {
     Wide m = Wide::Of(Magnitude());
     int last = 0;
@@ -269,6 +270,16 @@ Exact Exact::Normalized() const {
 }
 
 bool Exact::Add(const Exact& a, const Exact& b, Exact* out) {
+  // At one scale the sum of two Decimals stays far inside 128 bits: the common
+  // case (a total of one column) needs no wide arithmetic.
+  if (a.m_scale == b.m_scale) {
+    const __int128 sum = a.m_mantissa + b.m_mantissa;
+    if (sum < static_cast<__int128>(kLimit) && sum > -static_cast<__int128>(kLimit)) {
+      out->m_mantissa = sum;
+      out->m_scale = a.m_scale;
+      return true;
+    }
+  }
   const int scale = a.m_scale > b.m_scale ? a.m_scale : b.m_scale;
   Wide x = ScaledUp(a.Magnitude(), scale - a.m_scale), y = ScaledUp(b.Magnitude(), scale - b.m_scale);
   bool negative = a.IsNegative();
@@ -323,6 +334,7 @@ Exact Exact::Negated() const {
 }
 
 int Exact::Compare(const Exact& a, const Exact& b) {
+  if (a.m_scale == b.m_scale) return a.m_mantissa < b.m_mantissa ? -1 : a.m_mantissa > b.m_mantissa ? 1 : 0;
   if (a.IsNegative() != b.IsNegative()) return a.IsNegative() ? -1 : 1;
   const int scale = a.m_scale > b.m_scale ? a.m_scale : b.m_scale;
   const int order = Wide::Compare(ScaledUp(a.Magnitude(), scale - a.m_scale), ScaledUp(b.Magnitude(), scale - b.m_scale));

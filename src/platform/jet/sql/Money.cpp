@@ -75,6 +75,12 @@ Read ReadExact(Kind kind, sqlite3_value* v, ScanState* state, Exact* out) {
     case SQLITE_FLOAT: {
       const double r = sqlite3_value_double(v);
       if (kind == Kind::Currency) {
+        // A Currency's REAL gives its ten-thousandths back when it is that
+        // amount's own; the others were remembered, or are some other number.
+        double amount;
+        const double scaled = r * 10000.0;
+        if (std::fabs(scaled) < 9e15 && CurrencyFitsDouble(std::llround(scaled), &amount) && amount == r)
+          return *out = Exact::OfCurrency(std::llround(scaled)), Read::Ok;
         auto exact = state->currencyByReal.find(r);
         if (exact != state->currencyByReal.end()) return *out = Exact::OfCurrency(exact->second), Read::Ok;
       } else if (kind == Kind::Decimal) {
