@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 #include "platform/com/ComError.h"
 #include "platform/com/Variant.h"
@@ -89,6 +90,10 @@ class _Connection {
   // runs one long step (the sort before the first row of a big ORDER BY), as the
   // export calls its window between rows. It must not throw; empty stops the calls.
   virtual void WhileStepping(std::function<void()> alive) { (void)alive; }
+  // Not ADO's own (ADO gives a Command its Parameters): the values, as Jet literals
+  // by parameter name, of the parameters the saved queries read by this
+  // connection's statements ask for, at any depth. Kept for later opens.
+  virtual void PutParameterValues(std::vector<std::pair<std::string, std::string>> values) { (void)values; }
 };
 
 class _Recordset {
