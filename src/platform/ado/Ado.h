@@ -23,6 +23,9 @@ enum CursorTypeEnum { adOpenForwardOnly = 0, adOpenKeyset = 1, adOpenDynamic = 2
 enum LockTypeEnum { adLockReadOnly = 1, adLockPessimistic = 2, adLockOptimistic = 3 };
 enum CommandTypeEnum { adCmdText = 1 };
 enum ConnectOptionEnum { adConnectUnspecified = -1 };
+// A Field's type: OLE DB's DBTYPE codes. The provider's Date/Time Extended values,
+// beyond a VT_DATE's reach, are adDBTimeStamp; a type it does not know, adVariant.
+enum DataTypeEnum : int { adDate = 7, adVariant = 12, adDBTimeStamp = 135 };
 enum SchemaEnum {
   adSchemaColumns = 4, adSchemaIndexes = 12, adSchemaProcedures = 16, adSchemaStatistics = 19,
   adSchemaTables = 20, adSchemaViews = 23, adSchemaForeignKeys = 27, adSchemaPrimaryKeys = 28
@@ -126,6 +129,7 @@ class Field {
  public:
   virtual ~Field() = default;
   virtual std::string GetName() = 0;
+  virtual DataTypeEnum GetType() { return adVariant; }
   virtual VARIANT GetValue() = 0;
   // Not ADO's own: the current value where the recordset holds it, without a copy,
   // valid until the recordset moves or closes. The export reads every value of a

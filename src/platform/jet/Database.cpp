@@ -345,7 +345,7 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
   // (a saved query, say), and SQLite runs it.
   std::unique_ptr<Cursor> DirectCursorFor(sqlite3_stmt* stmt, const StatementShape& shape) {
     int n = sqlite3_column_count(stmt);
-    std::vector<int> columns;
+    std::vector<int> columns, types;
     std::vector<std::string> names;
     std::vector<ColumnDef> defs;
     std::string exact;
@@ -360,6 +360,7 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
         if (defs[c].name == origin) index = static_cast<int>(c);
       if (index < 0) return nullptr;
       columns.push_back(index);
+      types.push_back(static_cast<int>(defs[static_cast<size_t>(index)].type));
       names.push_back(sqlite3_column_name(stmt, i));
     }
     std::unique_ptr<RowStream> stream;
@@ -371,7 +372,7 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
     }
     sqlite3_finalize(stmt);
     return MakeDirectCursor(shared_from_this(), std::move(stream), std::move(columns), std::move(names),
-                            shape.limit);
+                            std::move(types), shape.limit);
   }
 
   bool CreateTable(const std::string& name) {
