@@ -52,6 +52,7 @@ class SqlCursor : public Cursor {
     if (col < 0 || col >= ColumnCount()) throw _com_error(E_INVALIDARG);
     return m_names[col];
   }
+  int ColumnType(int col) const override { return col >= 0 && col < ColumnCount() ? m_types[col] : -1; }
   bool Eof() const override { return m_eof; }
   void MoveNext() override {
     if (m_eof) throw _com_error(E_FAIL);
@@ -290,15 +291,18 @@ VARIANT SqlCursor::Value(int col) const {
 class DirectCursor : public Cursor {
  public:
   DirectCursor(std::shared_ptr<void> owner, std::unique_ptr<RowStream> stream, std::vector<int> columns,
-               std::vector<std::string> names, long long limit)
+               std::vector<std::string> names, std::vector<int> types, long long limit)
       : m_owner(std::move(owner)), m_stream(std::move(stream)), m_columns(std::move(columns)),
-        m_names(std::move(names)), m_left(limit) {
+        m_names(std::move(names)), m_types(std::move(types)), m_left(limit) {
     Advance();
   }
   int ColumnCount() const override { return static_cast<int>(m_names.size()); }
   const std::string& ColumnName(int col) const override {
     if (col < 0 || col >= ColumnCount()) throw _com_error(E_INVALIDARG);
     return m_names[col];
+  }
+  int ColumnType(int col) const override {
+    return col >= 0 && static_cast<size_t>(col) < m_types.size() ? m_types[col] : -1;
   }
   bool Eof() const override { return m_eof; }
   void MoveNext() override {
@@ -339,6 +343,7 @@ class DirectCursor : public Cursor {
   std::unique_ptr<RowStream> m_stream;
   std::vector<int> m_columns;
   std::vector<std::string> m_names;
+  std::vector<int> m_types;
   long long m_left;
   bool m_eof = true;
 };
@@ -347,9 +352,9 @@ class DirectCursor : public Cursor {
 
 std::unique_ptr<Cursor> MakeDirectCursor(std::shared_ptr<void> owner, std::unique_ptr<RowStream> stream,
                                          std::vector<int> columns, std::vector<std::string> names,
-                                         long long limit) {
+                                         std::vector<int> types, long long limit) {
   return std::make_unique<DirectCursor>(std::move(owner), std::move(stream), std::move(columns), std::move(names),
-                                        limit);
+                                        std::move(types), limit);
 }
 
 std::vector<std::string> ResultColumnNames(sqlite3_stmt* stmt, int count, const ResultTypes* types) {
