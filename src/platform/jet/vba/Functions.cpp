@@ -7,6 +7,7 @@
 #include <set>
 #include <string>
 
+#include "platform/jet/vba/SortKey.h"
 #include "platform/jet/vba/Util.h"
 
 namespace jet {
@@ -303,12 +304,13 @@ bool IsStatementFunction(const char* sqliteName) {
   for (const char* p = sqliteName; *p; ++p) n += (*p >= 'A' && *p <= 'Z') ? static_cast<char>(*p - 'A' + 'a') : *p;
   // Every vba_ function is ours: the translator's own helpers as well as Jet's
   // functions, which a statement reaches only by their Jet names.
-  return n.compare(0, 4, "vba_") == 0 || n == "like" || IsJetAggregate(n);
+  return n.compare(0, 4, "vba_") == 0 || n == "like" || n == kSortKeyFunction || IsJetAggregate(n);
 }
 
 bool RegisterVbaFunctions(sqlite3* db) {
   const int det = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
   bool ok = sqlite3_create_collation(db, kTextCollation, SQLITE_UTF8, nullptr, CollateJetText) == SQLITE_OK;
+  ok = ok && RegisterSortKeyFunction(db);
   ok = ok && sqlite3_create_function(db, "like", 2, det, nullptr, LikeFunction, nullptr, nullptr) == SQLITE_OK;
   ok = ok && sqlite3_create_function(db, "like", 3, det, nullptr, LikeFunction, nullptr, nullptr) == SQLITE_OK;
   ok = ok && sqlite3_create_function(db, "vba_cat", -1, det, nullptr, CatFunction, nullptr, nullptr) == SQLITE_OK;
