@@ -3,3 +3,4 @@
 kelvane_test(jet/vba/vba_library_test kelvane_jet_vba)
 kelvane_test(jet/vba/vba_refusals_test kelvane_jet)
 kelvane_test(jet/vba/vba_sortkey_test kelvane_jet_vba)
+kelvane_test(jet/vba/vba_table_test kelvane_jet_vba)

@@ -46,8 +46,9 @@ bool IsStatementFunction(const char* sqliteName);
 extern const char kTypedPrefix[];
 
 // Registers the functions, the collation, the sort keys and LIKE. False when
-// SQLite refuses or ICU has no collator.
-bool RegisterVbaFunctions(sqlite3* db);
+// SQLite refuses or ICU has no collator; `failed`, when given, then names what
+// could not be registered.
+bool RegisterVbaFunctions(sqlite3* db, std::string* failed = nullptr);
 
 // Compares two UTF-8 texts in Jet's order (<0, 0, >0): case, width and kana type
 // ignored, accents second to the base letters (Collation.cpp).
