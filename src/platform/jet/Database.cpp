@@ -87,10 +87,14 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
     sqlite3_db_config(m_db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
     sqlite3_db_config(m_db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
     sqlite3_db_config(m_db, SQLITE_DBCONFIG_ENABLE_LOAD_EXTENSION, 0, nullptr);
-    if (!RegisterVbaFunctions(m_db) || !RegisterTranslationFunctions(m_db, &m_state) ||
-        !RegisterJetModule(m_db, m_file, &m_state)) {
+    std::string failed;
+    if (!RegisterVbaFunctions(m_db, &failed)) failed = failed.empty() ? "vba" : failed;
+    else if (!RegisterTranslationFunctions(m_db, &m_state)) failed = "translation functions";
+    else if (!RegisterJetModule(m_db, m_file, &m_state)) failed = kModuleName;
+    if (!failed.empty()) {
+      const HRESULT code = sqlite3_extended_errcode(m_db) == SQLITE_NOMEM ? E_OUTOFMEMORY : E_FAIL;
       sqlite3_close(m_db);
-      throw _com_error(E_FAIL);
+      throw _com_error(code, EngineSetupCause(failed));
     }
     // A sort (ORDER BY over a million rows) larger than the page cache spills to
     // temporary files instead of growing in memory, whatever the library's build

@@ -8,6 +8,7 @@
 #include "platform/com/ComError.h"
 #include "platform/jet/sql/Money.h"
 #include "platform/jet/sql/TypeRules.h"
+#include "platform/jet/vba/FunctionTable.h"
 #include "platform/jet/vba/Functions.h"
 
 namespace jet::sql {
@@ -477,17 +478,9 @@ class Typer {
 
   // Whether argument `arg` of `count` is one of the function's String parameters,
   // where VBA turns a date into its text form (Left(OrderDate, 4) is "1994").
-  static bool TextParameter(std::string name, size_t arg, size_t count) {
-    if (!name.empty() && name.back() == '$') name.pop_back();
-    static const std::set<std::string> firstOnly = {
-        "left", "leftb", "right", "rightb", "mid", "midb", "len", "lenb", "lcase", "ucase", "ltrim", "rtrim",
-        "trim", "strconv", "strreverse", "asc", "ascb", "ascw", "val", "format"};
-    if (firstOnly.count(name)) return arg == 0;
-    if (name == "cat") return true;  // a & b & c is one call of all three
-    if (name == "instrrev" || name == "strcomp") return arg <= 1;
-    if (name == "replace") return arg <= 2;
-    if (name == "instr" || name == "instrb") return count >= 3 ? arg == 1 || arg == 2 : arg <= 1;
-    return false;
+  static bool TextParameter(const std::string& name, size_t arg, size_t count) {
+    const vba::FunctionInfo* row = vba::FindFunction(name);
+    return row && row->TextParameter(arg, count);
   }
 
   // Jet's True is -1, SQLite's comparisons give 1: a Yes/No the grammar made

@@ -195,11 +195,4 @@ bool NumberArg(sqlite3_context* ctx, sqlite3_value* v, double* out) {
   return false;
 }
 
-void AddScalar(sqlite3* db, const char* name, int minArgs, int maxArgs, ScalarFunction fn, bool deterministic) {
-  std::string full = std::string("vba_") + name;
-  for (int n = minArgs; n <= maxArgs; ++n)
-    sqlite3_create_function(db, full.c_str(), n, SQLITE_UTF8 | (deterministic ? SQLITE_DETERMINISTIC : 0), nullptr,
-                            fn, nullptr, nullptr);
-}
-
 }  // namespace jet::vba

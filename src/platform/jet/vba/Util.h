@@ -40,7 +40,7 @@ bool ValueDate(sqlite3_value* v, double* out);
 void ResultWhole(sqlite3_context* ctx, double value);
 
 // What every function file sets the same way: a text result, VBA's run-time
-// errors by their message, the NULL test of the arguments, and registration.
+// errors by their message and the NULL test of the arguments.
 void ResultString(sqlite3_context* ctx, const std::string& text);
 void ErrorMismatch(sqlite3_context* ctx);     // VBA error 13
 void ErrorInvalidCall(sqlite3_context* ctx);  // VBA error 5
@@ -51,18 +51,5 @@ bool HasNull(int argc, sqlite3_value** argv);
 bool FitsLength(sqlite3_context* ctx, double bytes);
 // A number argument; false (and the mismatch error set) when it is none.
 bool NumberArg(sqlite3_context* ctx, sqlite3_value* v, double* out);
-using ScalarFunction = void (*)(sqlite3_context*, int, sqlite3_value**);
-// Registers vba_<name> for each argument count from minArgs to maxArgs.
-void AddScalar(sqlite3* db, const char* name, int minArgs, int maxArgs, ScalarFunction fn,
-               bool deterministic = true);
-
-void RegisterTextFunctions(sqlite3* db);
-void RegisterDateFunctions(sqlite3* db);
-void RegisterConversionFunctions(sqlite3* db);
-void RegisterMathFunctions(sqlite3* db);
-void RegisterDateArithmetic(sqlite3* db);
-void RegisterTypeAndChoiceFunctions(sqlite3* db);
-void RegisterFormatFunctions(sqlite3* db);
-void RegisterFinanceFunctions(sqlite3* db);
 
 }  // namespace jet::vba
