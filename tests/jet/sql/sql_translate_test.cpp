@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "platform/com/ComError.h"
+#include "platform/jet/sql/Parser.h"
+#include "platform/jet/sql/Printer.h"
 #include "platform/jet/sql/Translate.h"
 
 namespace {
@@ -75,6 +77,62 @@ TEST(SqlTranslate, RefusedStatements) {
   EXPECT_EQ(CodeOf("pragma table_info(t)"), JET_E_SYNTAX);
   EXPECT_EQ(CodeOf("delete from t"), E_FAIL);
   EXPECT_EQ(CodeOf("select a into u from t"), E_FAIL);
+}
+
+std::string Parsed(const std::string& sql) {
+  try {
+    return jet::sql::Print(jet::sql::ParseJetSql(sql).query);
+  } catch (const _com_error& e) {
+    return "refused: " + e.Description();
+  }
+}
+
+std::string SyntaxCause(const std::string& sql) {
+  try {
+    jet::sql::ParseJetSql(sql);
+  } catch (const _com_error& e) {
+    return e.Error() == JET_E_SYNTAX ? e.Description() : "other";
+  }
+  return "none";
+}
+
+TEST(SqlTree, ParsesClausesAndPrecedence) {
+  const std::pair<const char*, const char*> rows[] = {
+      {"select top 5 percent a, t.b as [x y] from t inner join u on t.k = u.k where not a = 1 or b <> 2 order by a desc",
+       "SELECT a, t.b AS \"x y\" FROM \"t\" INNER JOIN \"u\" ON t.k = u.k WHERE NOT a = 1 OR b <> 2 ORDER BY a DESC"},
+      {"select a from t where a between 1 and 2 and b not like 'x*' and c is not null and d not in (1, 2)",
+       "SELECT a FROM \"t\" WHERE a BETWEEN 1 AND 2 AND b NOT LIKE 'x*' COLLATE JETTEXT AND c IS NOT NULL AND d NOT IN (1, 2)"},
+      {"(select a from t) union all (select top 1 b from u order by b) order by 1",
+       "SELECT a FROM \"t\" UNION ALL SELECT * FROM (SELECT b FROM \"u\" ORDER BY b) ORDER BY 1"},
+      {"select x from (a left outer join b on a.i = b.i) , c d", "SELECT x FROM (\"a\" LEFT OUTER JOIN \"b\" ON a.i = b.i), \"c\" AS \"d\""},
+      {"select t!c, [limit], count(*) from t group by t!c having count(*) > 1",
+       "SELECT t.c, \"limit\", count(*) COLLATE JETTEXT FROM \"t\" GROUP BY t.c HAVING count(*) COLLATE JETTEXT > 1"},
+      {"select a from t where d = #1/31/2000# and f = True and g = No", "SELECT a FROM \"t\" WHERE d = 36556.0 AND f = (-1) AND g = 0"},
+  };
+  for (const auto& [jet, printed] : rows) EXPECT_EQ(Parsed(jet), printed) << jet;
+  // One precedence table: ^ over signs over * / over \\ over Mod over + - over & over comparisons.
+  ASSERT_EQ(SyntaxCause("select -2 ^ 2 * 3 \\ 4 mod 5 + 6 & 7 = 8 from t"), "none");
+  const jet::sql::Node e = jet::sql::ParseJetSql("select -2 ^ 2 * 3 \\ 4 mod 5 + 6 & 7 = 8 from t").query.members[0].items[0].expr;
+  EXPECT_EQ(e.text, "=");
+  EXPECT_EQ(e.kids[0].text, "&");
+  EXPECT_EQ(e.kids[0].kids[0].text, "+");
+  EXPECT_EQ(e.kids[0].kids[0].kids[0].text, "mod");
+  EXPECT_EQ(e.kids[0].kids[0].kids[0].kids[0].text, "\\");
+  EXPECT_EQ(e.kids[0].kids[0].kids[0].kids[0].kids[0].text, "*");
+  EXPECT_EQ(e.kids[0].kids[0].kids[0].kids[0].kids[0].kids[0].kind, jet::sql::NodeKind::Unary);
+}
+
+TEST(SqlTree, SyntaxErrorsNameTheStretchNearTheFault) {
+  const std::pair<const char*, const char*> rows[] = {
+      {"select a b from t", "a b from"},
+      {"select a from t where", "where"},
+      {"select a from t where d = #31/31/2000#", "#31/31/2000#"},
+      {"select a from t; select b from t", "; select b"},
+      {"select top x * from t", "top x *"},
+      {"select a from t where a in (select b c from u)", "b c from"},
+      {"select a from t order by", "by"},
+  };
+  for (const auto& [jet, near] : rows) EXPECT_NE(SyntaxCause(jet).find(near), std::string::npos) << jet << ": " << SyntaxCause(jet);
 }
 
 }  // namespace
