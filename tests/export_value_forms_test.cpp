@@ -60,6 +60,20 @@ TEST(ValueForms, ReadBackExactly) {
   EXPECT_EQ(Json(VARIANT::Str("a\"b\\c\n\x01ü")), "\"a\\\"b\\\\c\\n\\u0001ü\"");
 }
 
+TEST(ValueForms, ExtendedDatesGivenAsTextInIso8601) {
+  for (const auto& [text, date, withTime] : std::vector<std::tuple<std::string, std::string, std::string>>{
+           {"2024/3/15 13:45:30.1234567", "2024-03-15 13:45:30.1234567", "2024-03-15 13:45:30.1234567"},
+           {"0001/1/1 0:00:00", "0001-01-01", "0001-01-01 00:00:00"},
+           {"1850/6/1 6:00:00.5", "1850-06-01 06:00:00.5", "1850-06-01 06:00:00.5"},
+           {"Smith, Anna", "", ""}, {"2024/3/15 13:45:30.", "", ""}}) {
+    std::string a, b;
+    EXPECT_EQ(AppendIsoExtendedDate(text, false, &a), !date.empty()) << text;
+    AppendIsoExtendedDate(text, true, &b);
+    EXPECT_EQ(a, date);
+    EXPECT_EQ(b, withTime);
+  }
+}
+
 TEST(ValueForms, BinaryAsBase64AndHex) {
   for (const auto& [bytes, base64, hex] : std::vector<std::tuple<std::vector<uint8_t>, std::string, std::string>>{
            {{}, "", ""}, {{0x00}, "AA==", "00"}, {{0xFF, 0x10}, "/xA=", "ff10"}, {{'a', 'b', 'c'}, "YWJj", "616263"}}) {

@@ -7,12 +7,10 @@
 #include "cli/Commands.h"
 #include "cli/Database.h"
 #include "cli/ExportFailure.h"
-#include "cli/Parameters.h"
 #include "cli/Progress.h"
 #include "cli/Report.h"
 #include "cli/Salvage.h"
 #include "cli/TableRows.h"
-#include "db/ValueString.h"
 #include "export/ExportRun.h"
 #include "export/FailureText.h"
 #include "export/TableStatement.h"
@@ -20,6 +18,7 @@
 #include "export/TextEncoder.h"
 #include "platform/com/Causes.h"
 #include "platform/com/Translate.h"
+#include "platform/jet/Parameters.h"
 
 namespace {
 
@@ -32,59 +31,24 @@ std::string UserStatement(const CliOptions& options) {
   return ArgumentToUtf8(text, options.format.charset);
 }
 
-// The SQL of the saved query `name`, or empty when there is none by that name.
-std::string SavedQuerySql(Database& database, const std::string& name) {
-  _RecordsetPtr rows = database.Connection()->OpenSchema(ADODB::adSchemaProcedures);
-  std::string sql;
-  for (; !rows->GetadoEOF() && sql.empty(); rows->MoveNext()) {
-    if (AsciiLowerEquals(ValueToString(rows->GetCollect("PROCEDURE_NAME")), name))
-      sql = ValueToString(rows->GetCollect("PROCEDURE_DEFINITION"));
-  }
-  rows->Close();
+// The statement to run: the table's (or saved query's), as the window builds it,
+// or the user's own with the parameter values bound. The values reach the saved
+// queries it reads through the connection. Throws a missing parameter's error.
+std::string Statement(const CliOptions& options, Database& database) {
+  if (!options.params.empty()) database.Connection()->PutParameterValues(options.params);
+  if (!options.sql) return TableStatement(options.fields, *options.table);
+  std::string missing;
+  const std::string sql = jet::BindParameters(UserStatement(options), options.params, &missing);
+  if (!missing.empty()) throw _com_error(JET_E_NOCOLUMN, MissingParameterCause(missing));
   return sql;
 }
 
-// The statement to run: the table's, as the window builds it; the user's own; a
-// saved query's own SQL when parameter values are given for it. Throws the
-// provider's error, or a missing parameter's.
-std::string Statement(const CliOptions& options, Database& database) {
-  std::string sql;
-  if (options.sql) {
-    sql = UserStatement(options);
-  } else if (!options.params.empty()) {
-    sql = SavedQuerySql(database, *options.table);
-    if (sql.empty()) throw _com_error(JET_E_NOTABLE, NoSuchQueryCause(*options.table));
-  } else {
-    return TableStatement(options.fields, *options.table);
-  }
-  std::string missing;
-  sql = BindParameters(sql, options.params, &missing);
-  if (!missing.empty()) throw _com_error(JET_E_NOCOLUMN, MissingParameterCause(missing));
-  if (options.sql || options.fields == "*") return sql;
-  return "select " + options.fields + " from (" + sql + ")";
-}
-
-// Jet asks for a value for any bracketed name a saved query does not know: the
-// engine's "no such column" for one of its own bracketed names is a parameter left
-// without a value, and is said so. In a statement typed with --sql it is more
-// likely a typo, unless the user is giving parameters.
-_com_error AsParameter(const _com_error& e, const CliOptions& options, Database& database) {
-  if (e.Error() != JET_E_NOCOLUMN || e.Description().empty()) return e;
-  if (options.sql && options.params.empty()) return e;
-  std::string sql;
-  try {
-    sql = options.sql ? (*options.sql == "-" ? std::string() : *options.sql) : SavedQuerySql(database, *options.table);
-  } catch (const _com_error&) {
-    return e;
-  }
-  for (const std::string& name : BracketedNames(sql)) {
-    std::string dotted = name;
-    for (char& c : dotted)
-      if (c == '!') c = '.';
-    if (NoSuchColumnCause(name) == e.Description() || NoSuchColumnCause(dotted) == e.Description())
-      return _com_error(e.Error(), MissingParameterCause(name));
-  }
-  return e;
+// A bracketed name of the user's statement that nothing knows is a parameter left
+// without a value when the user is giving parameters; else more likely a typo.
+// (The provider says so itself for the saved queries the statement reads.)
+_com_error AsParameter(const _com_error& e, const CliOptions& options) {
+  if (!options.sql || options.params.empty() || *options.sql == "-") return e;
+  return jet::AsMissingParameter(e, *options.sql);
 }
 
 }  // namespace
@@ -127,7 +91,7 @@ int ExportOne(const CliOptions& options) {
     recordset->Close();
     database.Close();
   } catch (const _com_error& e) {
-    ReportLine(ExportFailureLine(options.file, target, run, AsParameter(e, options, database)));
+    ReportLine(ExportFailureLine(options.file, target, run, AsParameter(e, options)));
     return kFailed;
   }
   if (!options.format.strict) ReportReplaced(run.ReplacedCharacters(), options.format.charset);

@@ -52,6 +52,7 @@ std::string LossLine(const jet::SalvageLoss& l) {
       what = Printf(_("第 %s 条记录的 %s 写为空值"), Grouped(l.record).c_str(), l.column.c_str());
       break;
     case What::UsageMap: what = _("改按页面的所属读取该表的数据页"); break;
+    case What::FileEnd: return Printf(_("文件在第 %u 页中间结束：该页已舍弃，其中的记录数不明"), l.page);
   }
   return Printf(_("%s：%s"), Place(l).c_str(), what.c_str());
 }
@@ -152,7 +153,8 @@ std::string FailureWords(const _com_error& e) {
 
 std::string DamageTail(const _com_error& e, long records) {
   if (!e.IsDamage()) return std::string();
-  std::string tail = Printf(_("；在 %ld 条记录后停止"), records);
+  // The count only where records were written: else nothing had started.
+  std::string tail = records > 0 ? Printf(_("；在 %ld 条记录后停止"), records) : std::string();
   if (!g_log) tail += _("；--salvage 可越过损坏读取");
   return tail;
 }

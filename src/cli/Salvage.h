@@ -20,6 +20,6 @@ int FinishSalvage(const CliOptions& options, int status);
 // data page 1234 is damaged (row offsets outside the page)"), with "; --salvage
 // reads past damage" when it was not asked for; else the system text of its code.
 std::string FailureWords(const _com_error& e);
-// "; stopped after N records; --salvage reads past damage" for damage without
-// --salvage after `records` records, else empty.
+// "; stopped after N records" for damage after `records` (> 0) records, then
+// "; --salvage reads past damage" without --salvage; empty for other failures.
 std::string DamageTail(const _com_error& e, long records);

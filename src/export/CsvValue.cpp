@@ -44,7 +44,43 @@ char* PutIsoDate(double value, char* p) {
   return PutDigits(p, t.second, 2);
 }
 
+// The number of up to `most` digits at text[*i], moving *i past them; -1 for none.
+int ReadNumber(std::string_view text, size_t* i, size_t most) {
+  int n = 0;
+  size_t start = *i;
+  while (*i < text.size() && *i - start < most && text[*i] >= '0' && text[*i] <= '9') n = n * 10 + (text[(*i)++] - '0');
+  return *i == start ? -1 : n;
+}
+
 }  // namespace
+
+bool AppendIsoExtendedDate(std::string_view text, bool withTime, std::string* out) {
+  size_t i = 0;
+  int parts[6];
+  const char after[6] = {'/', '/', ' ', ':', ':', '\0'};
+  for (int k = 0; k < 6; ++k) {
+    parts[k] = ReadNumber(text, &i, k == 0 ? 4 : 2);
+    if (parts[k] < 0) return false;
+    if (after[k] && (i >= text.size() || text[i++] != after[k])) return false;
+  }
+  std::string_view fraction;
+  if (i < text.size()) {
+    if (text[i] != '.' || i + 1 == text.size()) return false;
+    fraction = text.substr(i + 1);
+    for (char c : fraction)
+      if (c < '0' || c > '9') return false;
+  }
+  char buf[32];
+  char* p = PutDigits(buf, parts[0], 4);
+  for (int k = 1; k < 6; ++k) {
+    if (k == 3 && !withTime && fraction.empty() && parts[3] == 0 && parts[4] == 0 && parts[5] == 0) break;
+    *p++ = k < 3 ? '-' : k == 3 ? ' ' : ':';
+    p = PutDigits(p, parts[k], 2);
+  }
+  out->append(buf, static_cast<size_t>(p - buf));
+  if (!fraction.empty()) out->append(1, '.').append(fraction);
+  return true;
+}
 
 HRESULT PutCsvText(const VARIANT& v, char* buf, char** end) {
   switch (v.vt) {

@@ -5,6 +5,8 @@
 // included), Yes/No as true and false. Binary and NULL follow the format's choices
 // (ExportRun); strings are themselves. JSON takes its numbers and dates from here.
 #pragma once
+#include <string>
+#include <string_view>
 #include "platform/com/Variant.h"
 
 // Room for any text PutCsvText writes.
@@ -13,6 +15,13 @@ constexpr int kCsvTextMax = 48;
 // The text of a value that is no string, binary or NULL, at buf (room for
 // kCsvTextMax) with *end past it; else the window's text's failure code.
 HRESULT PutCsvText(const VARIANT& value, char* buf, char** end);
+
+// A Date/Time Extended value that a VT_DATE cannot hold comes as its text
+// ("yyyy/M/d H:mm:ss.fffffff", the fraction's trailing zeros dropped): appends it
+// in ISO 8601, "yyyy-mm-dd hh:mm:ss.fffffff" with the fraction as given, the date
+// alone at midnight unless `withTime`. False, with nothing appended, for text of
+// another form.
+bool AppendIsoExtendedDate(std::string_view text, bool withTime, std::string* out);
 
 // Whether PutCsvText writes a number (JSON writes those bare, dates quoted).
 inline bool IsCsvNumber(const VARIANT& value) {

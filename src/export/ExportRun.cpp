@@ -47,14 +47,23 @@ void AddFieldText(const VARIANT& value, const TextFormat& format, TextWriter& wr
   add(std::string_view(text, static_cast<size_t>(end - text)));
 }
 
+// A Date/Time Extended value that came as its text (extended: the column's type
+// says so), in ISO 8601 into *iso; false for any other value.
+bool ExtendedDateText(const VARIANT& value, char extended, std::string* iso) {
+  if (!extended || value.vt != VT_BSTR) return false;
+  iso->clear();
+  return AppendIsoExtendedDate(value.bstrVal, false, iso);
+}
+
 // A record as one JSON object, keyed by column name ("\"name\":" ready in keys).
 void AddJsonRecord(const std::vector<const VARIANT*>& values, const std::vector<std::string>& keys,
-                   const TextFormat& format, TextWriter& writer, std::string& line, std::string& scratch) {
+                   const std::vector<char>& extended, const TextFormat& format, TextWriter& writer,
+                   std::string& line, std::string& scratch) {
   line.assign(1, '{');
   for (size_t i = 0; i < values.size(); ++i) {
     const VARIANT& value = *values[i];
-    if (IsBinary(value)) {
-      if (!PutBinary(value, format.binary, &scratch)) continue;
+    if (IsBinary(value) || ExtendedDateText(value, extended[i], &scratch)) {
+      if (IsBinary(value) && !PutBinary(value, format.binary, &scratch)) continue;
       if (line.size() > 1) line.push_back(',');
       line += keys[i];
       AppendJsonString(scratch, &line);
@@ -161,6 +170,11 @@ void ExportRun::Run(const _ConnectionPtr& connection, _RecordsetPtr& recordset,
     }
 
     std::vector<const VARIANT*> values(static_cast<size_t>(count));
+    // Date/Time Extended columns, whose values beyond a VT_DATE come as text.
+    std::vector<char> extended(static_cast<size_t>(count), 0);
+    if (m_format.csv || m_format.json) {
+      for (long i = 0; i < count; ++i) extended[static_cast<size_t>(i)] = fields->GetItem(i)->GetType() == ADODB::adDBTimeStamp;
+    }
     std::vector<std::string> keys;
     if (m_format.json) {
       for (long i = 0; i < count; ++i) {
@@ -177,9 +191,12 @@ void ExportRun::Run(const _ConnectionPtr& connection, _RecordsetPtr& recordset,
       fields->PeekValues(values.data());
       try {
         if (m_format.json) {
-          AddJsonRecord(values, keys, m_format, writer, line, scratch);
+          AddJsonRecord(values, keys, extended, m_format, writer, line, scratch);
         } else if (m_format.csv) {
-          for (const VARIANT* value : values) AddFieldText<true>(*value, m_format, writer, scratch);
+          for (size_t i = 0; i < values.size(); ++i) {
+            if (ExtendedDateText(*values[i], extended[i], &scratch)) writer.AddCsvField(scratch);
+            else AddFieldText<true>(*values[i], m_format, writer, scratch);
+          }
         } else {
           for (const VARIANT* value : values) AddFieldText<false>(*value, m_format, writer, scratch);
         }

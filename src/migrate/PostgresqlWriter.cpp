@@ -174,7 +174,8 @@ void WritePostgresqlScript(const _ConnectionPtr& connection, const DatabaseSchem
     auto onRow = [&](const VARIANT* const* values) {
       for (size_t i = 0; i < t.columns.size(); ++i) {
         if (i) s += '\t';
-        AppendValue(*values[i], &s, &scratch);
+        if (t.columns[i].type == kDateTimeExtended && IsoExtendedDate(*values[i], &scratch)) AppendCopyText(scratch, &s);
+        else AppendValue(*values[i], &s, &scratch);
       }
       s += '\n';
       script.Flush();

@@ -135,7 +135,13 @@ void InsertRows(Output& out, const Table& t, const WriteEvents& events,
   long rows = 0;
   std::vector<std::string> scratches(t.columns.size());
   each([&](const VARIANT* const* values) {
-    for (size_t i = 0; i < t.columns.size(); ++i) BindValue(insert, static_cast<int>(i + 1), *values[i], &scratches[i]);
+    for (size_t i = 0; i < t.columns.size(); ++i) {
+      std::string& scratch = scratches[i];
+      if (t.columns[i].type == kDateTimeExtended && IsoExtendedDate(*values[i], &scratch))
+        sqlite3_bind_text(insert, static_cast<int>(i + 1), scratch.data(), static_cast<int>(scratch.size()), SQLITE_STATIC);
+      else
+        BindValue(insert, static_cast<int>(i + 1), *values[i], &scratch);
+    }
     out.Step(insert);
     if (++rows % 512 == 0 && events.onRows) events.onRows(t.name, rows);
   });

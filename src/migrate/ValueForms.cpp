@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include "export/CsvValue.h"
 #include "platform/com/OleDate.h"
 
 namespace migrate {
@@ -29,6 +30,12 @@ bool IsoDateTime(double oleDate, std::string* out) {
                   char('0' + f % 10)};
   out->assign(buf, f ? 23 : 19);
   return true;
+}
+
+bool IsoExtendedDate(const VARIANT& value, std::string* out) {
+  if (value.vt != VT_BSTR) return false;
+  out->clear();
+  return AppendIsoExtendedDate(value.bstrVal, true, out);
 }
 
 std::string ExactDecimal(const VARIANT& value) {

@@ -12,6 +12,9 @@ namespace migrate {
 // "YYYY-MM-DD HH:MM:SS", with ".fff" when the value holds milliseconds; false for
 // a value outside years 100..9999.
 bool IsoDateTime(double oleDate, std::string* out);
+// A Date/Time Extended value that came as its text (beyond a VT_DATE's reach), as
+// "YYYY-MM-DD HH:MM:SS" with its fraction of up to 7 digits; false for any other value.
+bool IsoExtendedDate(const VARIANT& value, std::string* out);
 // The exact decimal text of a Currency (VT_CY) or Decimal (VT_DECIMAL) value:
 // no exponent, trailing zeros dropped.
 std::string ExactDecimal(const VARIANT& value);

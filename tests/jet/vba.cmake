@@ -2,3 +2,5 @@
 # a statement may not call, through the provider.
 kelvane_test(jet/vba/vba_library_test kelvane_jet_vba)
 kelvane_test(jet/vba/vba_refusals_test kelvane_jet)
+kelvane_test(jet/vba/vba_sortkey_test kelvane_jet_vba)
+kelvane_test(jet/vba/vba_table_test kelvane_jet_vba)

@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 #include "platform/com/ComError.h"
 #include "platform/com/Variant.h"
@@ -22,6 +23,9 @@ enum CursorTypeEnum { adOpenForwardOnly = 0, adOpenKeyset = 1, adOpenDynamic = 2
 enum LockTypeEnum { adLockReadOnly = 1, adLockPessimistic = 2, adLockOptimistic = 3 };
 enum CommandTypeEnum { adCmdText = 1 };
 enum ConnectOptionEnum { adConnectUnspecified = -1 };
+// A Field's type: OLE DB's DBTYPE codes. The provider's Date/Time Extended values,
+// beyond a VT_DATE's reach, are adDBTimeStamp; a type it does not know, adVariant.
+enum DataTypeEnum : int { adDate = 7, adVariant = 12, adDBTimeStamp = 135 };
 enum SchemaEnum {
   adSchemaColumns = 4, adSchemaIndexes = 12, adSchemaProcedures = 16, adSchemaStatistics = 19,
   adSchemaTables = 20, adSchemaViews = 23, adSchemaForeignKeys = 27, adSchemaPrimaryKeys = 28
@@ -89,6 +93,10 @@ class _Connection {
   // runs one long step (the sort before the first row of a big ORDER BY), as the
   // export calls its window between rows. It must not throw; empty stops the calls.
   virtual void WhileStepping(std::function<void()> alive) { (void)alive; }
+  // Not ADO's own (ADO gives a Command its Parameters): the values, as Jet literals
+  // by parameter name, of the parameters the saved queries read by this
+  // connection's statements ask for, at any depth. Kept for later opens.
+  virtual void PutParameterValues(std::vector<std::pair<std::string, std::string>> values) { (void)values; }
 };
 
 class _Recordset {
@@ -121,6 +129,7 @@ class Field {
  public:
   virtual ~Field() = default;
   virtual std::string GetName() = 0;
+  virtual DataTypeEnum GetType() { return adVariant; }
   virtual VARIANT GetValue() = 0;
   // Not ADO's own: the current value where the recordset holds it, without a copy,
   // valid until the recordset moves or closes. The export reads every value of a

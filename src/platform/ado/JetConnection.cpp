@@ -26,6 +26,7 @@ void JetConnection::Open(const std::string& connectionString, const std::string&
   auto session = std::make_shared<Session>();
   session->database = CallProvider([&] { return OpenDatabase(path, password); });
   if (!session->database) Raise(E_FAIL);
+  if (!m_parameters.empty()) session->database->SetParameterValues(m_parameters);
   m_session = std::move(session);
 }
 
@@ -111,6 +112,11 @@ _RecordsetPtr JetConnection::OpenStatistics() {
 
 void JetConnection::WhileStepping(std::function<void()> alive) {
   if (m_session && m_session->database) m_session->database->WhileStepping(std::move(alive));
+}
+
+void JetConnection::PutParameterValues(std::vector<std::pair<std::string, std::string>> values) {
+  m_parameters = std::move(values);
+  if (m_session && m_session->database) m_session->database->SetParameterValues(m_parameters);
 }
 
 _RecordsetPtr JetConnection::OpenTableKeys(const std::string& table) {

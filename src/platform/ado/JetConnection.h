@@ -27,6 +27,7 @@ class JetConnection : public ADODB::_Connection {
   _RecordsetPtr OpenTableKeys(const std::string& table) override;
   // Passed to the open database; closed, there is nothing to call it.
   void WhileStepping(std::function<void()> alive) override;
+  void PutParameterValues(std::vector<std::pair<std::string, std::string>> values) override;
 
   // The open session for Recordset.Open, or null when closed.
   std::shared_ptr<Session> session() const { return m_session; }
@@ -36,6 +37,7 @@ class JetConnection : public ADODB::_Connection {
   _RecordsetPtr OpenProcedures();
 
   std::string m_connectionString;
+  jet::ParameterValues m_parameters;
   std::shared_ptr<Session> m_session;
 };
 

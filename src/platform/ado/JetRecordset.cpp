@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "platform/ado/JetConnection.h"
+#include "platform/ado/SchemaRowsets.h"
 
 namespace ado {
 namespace {
@@ -28,6 +29,12 @@ class JetField : public ADODB::Field {
   JetField(std::shared_ptr<RecordsetState> state, int generation, int col, std::string name)
       : m_state(std::move(state)), m_generation(generation), m_col(col), m_name(std::move(name)) {}
   std::string GetName() override { return m_name; }
+  ADODB::DataTypeEnum GetType() override {
+    const int type = m_state->Open(m_generation).ColumnType(m_col);
+    if (type < 0) return ADODB::adVariant;
+    if (type == static_cast<int>(jet::AccessType::DateTimeExtended)) return ADODB::adDBTimeStamp;
+    return static_cast<ADODB::DataTypeEnum>(OleDbType(static_cast<jet::AccessType>(type)));
+  }
   VARIANT GetValue() override { return CurrentValue(m_state->Open(m_generation), m_col); }
   const VARIANT& PeekValue() override {
     jet::Cursor& cursor = m_state->Open(m_generation);

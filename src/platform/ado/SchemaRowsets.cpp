@@ -14,7 +14,8 @@ VARIANT I2(int n) {
 }
 VARIANT Text(const std::optional<std::string>& s) { return s ? VARIANT::Str(*s) : VARIANT::Null(); }
 
-// OLE DB's type of a column of each Access type (DBTYPE_...).
+}  // namespace
+
 int OleDbType(jet::AccessType t) {
   using jet::AccessType;
   switch (t) {
@@ -34,6 +35,8 @@ int OleDbType(jet::AccessType t) {
     default: return 128;  // Binary, OLE Object
   }
 }
+
+namespace {
 
 bool IsLong(jet::AccessType t) {
   return t == jet::AccessType::Memo || t == jet::AccessType::OleObject || t == jet::AccessType::Complex;

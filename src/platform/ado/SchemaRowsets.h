@@ -9,6 +9,9 @@
 
 namespace ado {
 
+// OLE DB's type of a column of each Access type (DBTYPE_...).
+int OleDbType(jet::AccessType t);
+
 // One row per column of every table, by table, in column order. After OLE DB's
 // columns: JET_TYPE (the Access type code, I2), JET_AUTONUMBER (BOOL), and for
 // multi-value and attachment columns JET_ENTRIES_TABLE and JET_ENTRIES_KEY.

@@ -79,6 +79,10 @@ std::string CircularQueryCause(const std::string& query) {
   return Printf(_("保存的查询“%s”引用了它自己"), query.c_str());
 }
 
+std::string EngineSetupCause(const std::string& what) {
+  return Printf(_("SQL 引擎无法设置“%s”"), what.c_str());
+}
+
 std::string NotAccessDatabaseCause() { return _("不是 Access 数据库"); }
 std::string DirectoryCause() { return _("是一个目录，不是 Access 数据库"); }
 std::string EmptyFileCause() { return _("是一个空文件，不是 Access 数据库"); }

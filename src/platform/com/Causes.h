@@ -31,6 +31,9 @@ std::string NoSuchQueryCause(const std::string& query);
 // A saved query that is no select (an action query) or cannot be rebuilt.
 std::string UnrunnableQueryCause(const std::string& query);
 std::string CircularQueryCause(const std::string& query);
+// The SQL engine could not set up `what` (a function, the collation, the tables'
+// module) on its connection, so no statement could run.
+std::string EngineSetupCause(const std::string& what);
 
 // The database file (the reader's open).
 std::string NotAccessDatabaseCause();

@@ -4,6 +4,7 @@
 // (and std::to_chars for the reals), then appended once.
 #include <charconv>
 
+#include "platform/com/Exact.h"
 #include "platform/com/OleDate.h"
 #include "platform/com/RealText.h"
 #include "platform/com/Variant.h"
@@ -13,48 +14,6 @@ namespace {
 template <class Int>
 char* PutInteger(char* p, Int n) {
   return std::to_chars(p, p + 24, n).ptr;
-}
-
-// A fixed-point amount: the digits of `magnitude`, `scale` of them after the
-// point, trailing zeros and a bare point dropped.
-template <class Unsigned>
-char* PutFixedPoint(char* p, bool negative, Unsigned magnitude, int scale) {
-  char digits[40];
-  int n = 0;
-  do {
-    digits[sizeof digits - 1 - n++] = static_cast<char>('0' + static_cast<int>(magnitude % 10));
-    magnitude /= 10;
-  } while (magnitude != 0);
-  while (n <= scale) digits[sizeof digits - 1 - n++] = '0';  // a digit before the point
-  const char* first = digits + sizeof digits - n;
-  int fraction = scale;
-  while (fraction > 0 && first[n - scale + fraction - 1] == '0') --fraction;
-  const bool zero = fraction == 0 && n - scale == 1 && first[0] == '0';
-  if (negative && !zero) *p++ = '-';
-  for (int i = 0; i < n - scale; ++i) *p++ = first[i];
-  if (fraction > 0) {
-    *p++ = '.';
-    for (int i = 0; i < fraction; ++i) *p++ = first[n - scale + i];
-  }
-  return p;
-}
-
-// Currency: the amount times 10,000. The whole part, then up to four decimals.
-char* PutCurrency(char* p, int64_t cy) {
-  const bool negative = cy < 0;
-  const uint64_t magnitude = negative ? 0 - static_cast<uint64_t>(cy) : static_cast<uint64_t>(cy);
-  if (negative) *p++ = '-';
-  p = PutInteger(p, magnitude / 10000);
-  unsigned fraction = static_cast<unsigned>(magnitude % 10000);
-  if (fraction == 0) return p;
-  int digits = 4;
-  while (fraction % 10 == 0) {
-    fraction /= 10;
-    --digits;
-  }
-  *p++ = '.';
-  for (int i = digits - 1; i >= 0; --i, fraction /= 10) p[i] = static_cast<char>('0' + fraction % 10);
-  return p + digits;
 }
 
 // The parts of a date and time, 0..99: two digits, or one when `pad` is false
@@ -114,17 +73,16 @@ HRESULT PutVariantText(const VARIANT& v, char* buf, char** out) {
     case VT_I8: end = PutInteger(buf, v.llVal); break;
     case VT_R4: end = PutSingleText(v.fltVal, buf); break;
     case VT_R8: end = PutDoubleText(v.dblVal, buf); break;
-    case VT_CY: end = PutCurrency(buf, v.cyVal); break;
+    case VT_CY: end = Exact::OfCurrency(v.cyVal).PutText(buf); break;
     case VT_DATE:
       end = PutDate(buf, v.date);
       if (end == nullptr) return E_INVALIDARG;
       break;
     case VT_BOOL: end = PutInteger(buf, v.boolVal == VARIANT_FALSE ? 0 : -1); break;
     case VT_DECIMAL: {
-      if (v.decVal.scale > 28) return E_INVALIDARG;
-      unsigned __int128 magnitude = (static_cast<unsigned __int128>(v.decVal.hi32) << 64) | v.decVal.lo64;
-      end = v.decVal.hi32 == 0 ? PutFixedPoint(buf, v.decVal.negative, v.decVal.lo64, v.decVal.scale)
-                               : PutFixedPoint(buf, v.decVal.negative, magnitude, v.decVal.scale);
+      Exact e;
+      if (!Exact::OfDecimal(v.decVal, &e)) return E_INVALIDARG;
+      end = e.PutText(buf);
       break;
     }
     default:

@@ -13,6 +13,7 @@
 #include "platform/com/Translate.h"
 #include "platform/jet/file/MdbFile.h"
 #include "platform/jet/KeysCursor.h"
+#include "platform/jet/Parameters.h"
 #include "platform/jet/Provider.h"
 #include "platform/jet/sql/Crosstab.h"
 #include "platform/jet/sql/Cursor.h"
@@ -86,10 +87,14 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
     sqlite3_db_config(m_db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
     sqlite3_db_config(m_db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
     sqlite3_db_config(m_db, SQLITE_DBCONFIG_ENABLE_LOAD_EXTENSION, 0, nullptr);
-    if (!RegisterVbaFunctions(m_db) || !RegisterTranslationFunctions(m_db, &m_state) ||
-        !RegisterJetModule(m_db, m_file, &m_state)) {
+    std::string failed;
+    if (!RegisterVbaFunctions(m_db, &failed)) failed = failed.empty() ? "vba" : failed;
+    else if (!RegisterTranslationFunctions(m_db, &m_state)) failed = "translation functions";
+    else if (!RegisterJetModule(m_db, m_file, &m_state)) failed = kModuleName;
+    if (!failed.empty()) {
+      const HRESULT code = sqlite3_extended_errcode(m_db) == SQLITE_NOMEM ? E_OUTOFMEMORY : E_FAIL;
       sqlite3_close(m_db);
-      throw _com_error(E_FAIL);
+      throw _com_error(code, EngineSetupCause(failed));
     }
     // A sort (ORDER BY over a million rows) larger than the page cache spills to
     // temporary files instead of growing in memory, whatever the library's build
@@ -177,6 +182,18 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
     return out;
   }
   std::unique_ptr<Cursor> TableKeys(const std::string& table) override { return KeysCursor(m_file, table); }
+  void SetParameterValues(ParameterValues values) override {
+    m_parameters = std::move(values);
+    // The saved queries built so far hold the values before: built again when read.
+    m_queryColumns.clear();
+    m_internal = true;
+    for (const std::string& view : m_views) {
+      sqlite3_exec(m_db, ("DROP VIEW IF EXISTS temp." + Quoted(view)).c_str(), nullptr, nullptr, nullptr);
+      m_known.erase(LowerAscii(view));
+    }
+    m_internal = false;
+    m_views.clear();
+  }
 
   std::unique_ptr<Cursor> Execute(const std::string& jetSql) override {
     StatementShape shape;
@@ -228,10 +245,11 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
       // A saved query over itself, however many queries away, has none to give.
       if (!m_lookingUp.insert(key).second) return false;
       // Union and crosstab queries too, which the catalog does not list as views.
-      std::string saved = m_file->SavedQuerySql(name);
+      std::string saved;
       StatementShape shape;
       bool known = false;
       try {
+        saved = BoundQuerySql(name);
         if (!saved.empty()) {
           Translate(saved, &shape);
           known = shape.types.whole;
@@ -331,7 +349,7 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
   // (a saved query, say), and SQLite runs it.
   std::unique_ptr<Cursor> DirectCursorFor(sqlite3_stmt* stmt, const StatementShape& shape) {
     int n = sqlite3_column_count(stmt);
-    std::vector<int> columns;
+    std::vector<int> columns, types;
     std::vector<std::string> names;
     std::vector<ColumnDef> defs;
     std::string exact;
@@ -346,6 +364,7 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
         if (defs[c].name == origin) index = static_cast<int>(c);
       if (index < 0) return nullptr;
       columns.push_back(index);
+      types.push_back(static_cast<int>(defs[static_cast<size_t>(index)].type));
       names.push_back(sqlite3_column_name(stmt, i));
     }
     std::unique_ptr<RowStream> stream;
@@ -357,7 +376,7 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
     }
     sqlite3_finalize(stmt);
     return MakeDirectCursor(shared_from_this(), std::move(stream), std::move(columns), std::move(names),
-                            shape.limit);
+                            std::move(types), shape.limit);
   }
 
   bool CreateTable(const std::string& name) {
@@ -367,7 +386,7 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
     if (m_file->FindTable(name, &exact, &columns)) {
       ddl = "CREATE VIRTUAL TABLE " + Quoted(exact) + " USING " + kModuleName;
     } else {
-      std::string saved = m_file->SavedQuerySql(name);
+      std::string saved = BoundQuerySql(name);
       if (saved.empty()) {
         // A saved query we cannot rebuild (an action query, rows that make no
         // statement) exists all the same: no "table not found" for it.
@@ -382,6 +401,9 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
       std::string viewSql, names;
       try {
         names = ViewColumns(saved, &viewSql);
+      } catch (const _com_error& e) {
+        m_creating.erase(key);
+        throw AsMissingParameter(e, saved);
       } catch (...) {
         m_creating.erase(key);
         throw;
@@ -401,7 +423,20 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
       return false;
     }
     m_known.insert(LowerAscii(exact));
+    if (!ddl.starts_with("CREATE VIRTUAL")) m_views.push_back(exact);
     return true;
+  }
+
+  // A saved query's SQL with the parameter values given bound into it, as every
+  // statement that reads it sees it; empty when there is none by that name.
+  // Throws the missing parameter of a declaration left without a value.
+  std::string BoundQuerySql(const std::string& name) {
+    std::string saved = m_file->SavedQuerySql(name);
+    if (saved.empty() || m_parameters.empty()) return saved;
+    std::string missing;
+    std::string bound = BindParameters(saved, m_parameters, &missing);
+    if (!missing.empty()) throw _com_error(JET_E_NOCOLUMN, MissingParameterCause(missing));
+    return bound;
   }
 
   // The column list of a saved query's view, named as its own result would be
@@ -462,6 +497,8 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
   std::map<std::string, std::pair<bool, std::vector<TypedColumn>>> m_queryColumns;  // by saved query, lower case
   std::set<std::string> m_lookingUp;  // saved queries whose columns are being worked out
   bool m_deniedFunction = false;
+  ParameterValues m_parameters;  // bound into every saved query read
+  std::vector<std::string> m_views;  // the saved queries built into views
 };
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <vector>
 #include "platform/com/Variant.h"
 #include "platform/jet/file/MdbFile.h"
+#include "platform/jet/Parameters.h"
 #include "platform/jet/sql/ResultCursor.h"
 
 namespace jet {
@@ -75,6 +76,10 @@ class Database {
   // its first row, a filter passing over many rows), so that the caller's window
   // stays alive as it does between rows. It must not throw; empty stops the calls.
   virtual void WhileStepping(std::function<void()> alive) { (void)alive; }
+  // The values of the parameters that saved queries ask for, bound into each saved
+  // query a statement reads, at any depth, before it is translated (Parameters.h).
+  // A declared parameter still without a value fails, naming it.
+  virtual void SetParameterValues(ParameterValues values) { (void)values; }
 };
 
 }  // namespace jet

@@ -134,4 +134,21 @@ TEST(MdbSalvage, EveryFamilyLosesOnlyWhatIsDamaged) {
   }
 }
 
+TEST(MdbSalvage, AFileCutShortNamesItsLastPageAndSalvageDropsIt) {
+  TempDir dir;
+  const std::string path = dir.Path() + "/cut.mdb";
+  jetwriter::WriteDemoDatabase(path);
+  const Read whole = ReadAll(path);
+  std::filesystem::resize_file(path, std::filesystem::file_size(path) + 369);  // a page begun, not ended
+  const uint32_t page = static_cast<uint32_t>(std::filesystem::file_size(path) / 4096);
+  EXPECT_NE(ReadAll(path).error.find(std::to_string(page)), std::string::npos) << ReadAll(path).error;
+  auto log = std::make_shared<jet::SalvageLog>();
+  const Read salvaged = ReadAll(path, log);
+  EXPECT_EQ(salvaged.error, "");
+  EXPECT_EQ(salvaged.tables, whole.tables);
+  ASSERT_EQ(log->Losses().size(), 1u);
+  EXPECT_EQ(log->Losses()[0].what, jet::SalvageLoss::What::FileEnd);
+  EXPECT_EQ(log->Losses()[0].page, page);
+}
+
 }  // namespace

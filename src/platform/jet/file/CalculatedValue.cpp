@@ -5,7 +5,9 @@
 // out every field.
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
+#include "platform/com/Exact.h"
 #include "platform/jet/file/ValueDecode.h"
 
 namespace jet {
@@ -90,13 +92,11 @@ int64_t AsInteger(const Number& n) {
 
 // A real as a DECIMAL with the significant digits its type shows (7 or 15).
 DECIMAL DecimalOfReal(double d, bool single) {
-  DECIMAL out;
   if (!std::isfinite(d)) Damaged(Check::FieldSize);
   char buf[48];
   std::snprintf(buf, sizeof buf, "%.*e", single ? 6 : 14, d);
-  const char* p = buf;
-  out.negative = *p == '-';
-  if (out.negative) ++p;
+  const char* p = buf + (*buf == '-');
+  // A value beyond a Decimal's 28 places or 29 digits is none Access stored.
   std::string digits;
   for (; *p != 'e'; ++p)
     if (*p != '.') digits.push_back(*p);
@@ -105,13 +105,9 @@ DECIMAL DecimalOfReal(double d, bool single) {
   int scale = static_cast<int>(digits.size()) - 1 - exponent;
   while (scale < 0) digits.push_back('0'), ++scale;
   if (scale > 28 || digits.size() > 29) Damaged(Check::FieldSize);
-  unsigned __int128 m = 0;
-  for (char c : digits) m = m * 10 + static_cast<unsigned>(c - '0');
-  out.scale = static_cast<uint8_t>(scale);
-  out.hi32 = static_cast<uint32_t>(m >> 64);
-  out.lo64 = static_cast<uint64_t>(m);
-  if (m == 0) out.negative = false;
-  return out;
+  Exact e;
+  if (!Exact::Parse(buf, std::strlen(buf), &e)) Damaged(Check::FieldSize);
+  return e.Normalized().ToDecimal();
 }
 
 void ToDeclared(const Number& n, AccessType declared, VARIANT* out) {

@@ -29,6 +29,7 @@ constexpr CheckWords kChecks[] = {
     {"page-number", N_("页号超出文件")},
     {"records-missing", N_("记录比它所计的少")},
     {"entries", N_("其条目所在的表已损坏")},
+    {"file-end", N_("文件在页面中间结束")},
 };
 
 std::string Describe(const std::string* table, Check check, uint32_t page, PageKind kind) {

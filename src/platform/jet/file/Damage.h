@@ -28,6 +28,7 @@ enum class Check : uint8_t {
   PageNumber,       // a page number beyond the end of the file
   RecordsMissing,   // fewer records than the table definition counts
   Entries,          // the hidden tables of a multi-value or attachment column
+  FileEnd,          // the file ends partway through a page: it was cut short
 };
 
 // What the damaged page was to the reader.

@@ -20,6 +20,7 @@ std::shared_ptr<Pager> OpenPager(const std::string& path, const std::string& pas
   auto pager = std::make_shared<Pager>(path);
   pager->Unlock(password);
   pager->SetSalvage(std::move(salvage));
+  pager->CheckWholePages();
   return pager;
 }
 

@@ -12,6 +12,8 @@
 #include <cmath>
 #include <cstring>
 #include "platform/com/Causes.h"
+#include "platform/com/Printf.h"
+#include "platform/com/Translate.h"
 
 namespace jet {
 
@@ -89,6 +91,21 @@ Pager::Pager(const std::string& path) {
   }
 }
 
+void Pager::CheckWholePages() {
+  if (m_cutBytes == 0) return;
+  if (!m_salvage) {
+    _com_error e(E_FAIL, Printf(_("文件已损坏：它在第 %u 页中间结束（文件被截断）"), m_pageCount));
+    throw e.MarkDamage();
+  }
+  for (const SalvageLoss& l : m_salvage->Losses())
+    if (l.what == SalvageLoss::What::FileEnd) return;  // opened again in the same run
+  SalvageLoss loss;
+  loss.what = SalvageLoss::What::FileEnd;
+  loss.page = m_pageCount;
+  loss.check = Check::FileEnd;
+  m_salvage->Add(std::move(loss));
+}
+
 Pager::~Pager() {
   if (m_fd >= 0) ::close(m_fd);
 }
@@ -122,8 +139,9 @@ void Pager::ReadHeader() {
   const size_t maskedLen = m_format.jet4 ? 128 : 126;
   Rc4(kHeaderKey, sizeof kHeaderKey, head + 0x18, maskedLen);
 
-  // The version byte fixes the page size: the file is made of whole pages.
-  if (st.st_size % m_format.pageSize != 0) Damaged();
+  // The version byte fixes the page size: the file is made of whole pages, unless
+  // it was cut short (CheckWholePages).
+  m_cutBytes = static_cast<uint32_t>(st.st_size % m_format.pageSize);
   m_pageCount = static_cast<uint32_t>(
       std::min<off_t>(st.st_size / m_format.pageSize, static_cast<off_t>(0x00FFFFFF)));
   if (m_pageCount < 3) Damaged();  // header, global usage map, catalog definition

@@ -73,12 +73,17 @@ class Pager {
   // null when the first damage ends the read.
   void SetSalvage(std::shared_ptr<SalvageLog> log) { m_salvage = std::move(log); }
   SalvageLog* Salvage() const { return m_salvage.get(); }
+  // A file cut short ends partway through a page: damage that names the page; in
+  // salvage mode that page is dropped, and the loss logged. Called once the mode
+  // is set.
+  void CheckWholePages();
 
  private:
   void ReadHeader();
   int m_fd = -1;
   JetFormat m_format;
-  uint32_t m_pageCount = 0;
+  uint32_t m_pageCount = 0;                 // whole pages
+  uint32_t m_cutBytes = 0;                  // the bytes of a page cut short after them
   uint16_t m_codePage = 1252;
   uint32_t m_pageKey = 0;                   // the header's key for the pages' keys
   std::vector<uint8_t> m_header;            // its first bytes (mask removed): the password

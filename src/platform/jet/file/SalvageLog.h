@@ -20,6 +20,7 @@ struct SalvageLoss {
     Value,      // one long value (or complex column) read as NULL; the record is kept
     UsageMap,   // the usage map, replaced by the data pages the table owns
     Missing,    // records the table definition counts that no page gave
+    FileEnd,    // the file's last page, cut short, dropped (no table: the file's)
   };
   What what = What::Page;
   std::string table;

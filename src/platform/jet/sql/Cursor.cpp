@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/com/ComError.h"
+#include "platform/com/ExactKey.h"
 #include "platform/jet/sql/Decimal.h"
 #include "platform/jet/sql/Translate.h"
 #include "platform/jet/vba/Functions.h"
@@ -51,6 +52,7 @@ class SqlCursor : public Cursor {
     if (col < 0 || col >= ColumnCount()) throw _com_error(E_INVALIDARG);
     return m_names[col];
   }
+  int ColumnType(int col) const override { return col >= 0 && col < ColumnCount() ? m_types[col] : -1; }
   bool Eof() const override { return m_eof; }
   void MoveNext() override {
     if (m_eof) throw _com_error(E_FAIL);
@@ -127,6 +129,11 @@ class SqlCursor : public Cursor {
     }
   }
 
+  // The number of an exact BLOB (ScanState::exactTransport) in the column.
+  bool ExactBlob(int col, Exact* out) const {
+    return ExactOfKey(sqlite3_column_blob(m_stmt, col), static_cast<size_t>(sqlite3_column_bytes(m_stmt, col)), out);
+  }
+
   static bool SameKey(sqlite3_value* a, sqlite3_value* b) {
     int ta = sqlite3_value_type(a), tb = sqlite3_value_type(b);
     if (ta == SQLITE_NULL || tb == SQLITE_NULL) return ta == tb;
@@ -178,6 +185,7 @@ VARIANT SqlCursor::Value(int col) const {
   int type = sqlite3_column_type(m_stmt, col);
   if (type == SQLITE_NULL) return VARIANT::Null();
   VARIANT v;
+  Exact exact;
   bool numeric = type == SQLITE_INTEGER || type == SQLITE_FLOAT;
   switch (m_types[col]) {
     case static_cast<int>(AccessType::Boolean):
@@ -197,6 +205,11 @@ VARIANT SqlCursor::Value(int col) const {
       if (type != SQLITE_INTEGER) break;
       return VARIANT::I4(sqlite3_column_int(m_stmt, col));
     case static_cast<int>(AccessType::Currency):
+      if (type == SQLITE_BLOB && ExactBlob(col, &exact)) {
+        if (!exact.ToCurrency(&v.cyVal)) break;  // no Currency: a Decimal, below
+        v.vt = VT_CY;
+        return v;
+      }
       if (!numeric) break;
       v.vt = VT_CY;
       if (type == SQLITE_INTEGER) {
@@ -227,6 +240,7 @@ VARIANT SqlCursor::Value(int col) const {
       v.date = sqlite3_column_double(m_stmt, col);
       return v;
     case static_cast<int>(AccessType::Decimal):
+      if (type == SQLITE_BLOB) break;  // an exact BLOB, below
       if (!numeric) break;
       v.vt = VT_DECIMAL;
       {
@@ -253,6 +267,17 @@ VARIANT SqlCursor::Value(int col) const {
       return VARIANT::Str(std::string(t, static_cast<size_t>(sqlite3_column_bytes(m_stmt, col))));
     }
     default: {
+      // An exact BLOB of a Decimal column or of an expression of no known type;
+      // a Binary or OLE column's bytes stay bytes.
+      const bool bytes = m_types[col] == static_cast<int>(AccessType::Binary) ||
+                         m_types[col] == static_cast<int>(AccessType::OleObject);
+      if (!bytes && ExactBlob(col, &exact)) {
+        v.vt = VT_DECIMAL;
+        v.decVal = exact.ToDecimal();
+        if (m_types[col] == static_cast<int>(AccessType::Decimal) && m_scales[col] >= 0)
+          v.decVal = Rescaled(v.decVal, static_cast<uint8_t>(m_scales[col]));
+        return v;
+      }
       const auto* b = static_cast<const uint8_t*>(sqlite3_column_blob(m_stmt, col));
       v.vt = VT_ARRAY | VT_UI1;
       v.parray.assign(b, b + sqlite3_column_bytes(m_stmt, col));
@@ -266,15 +291,18 @@ VARIANT SqlCursor::Value(int col) const {
 class DirectCursor : public Cursor {
  public:
   DirectCursor(std::shared_ptr<void> owner, std::unique_ptr<RowStream> stream, std::vector<int> columns,
-               std::vector<std::string> names, long long limit)
+               std::vector<std::string> names, std::vector<int> types, long long limit)
       : m_owner(std::move(owner)), m_stream(std::move(stream)), m_columns(std::move(columns)),
-        m_names(std::move(names)), m_left(limit) {
+        m_names(std::move(names)), m_types(std::move(types)), m_left(limit) {
     Advance();
   }
   int ColumnCount() const override { return static_cast<int>(m_names.size()); }
   const std::string& ColumnName(int col) const override {
     if (col < 0 || col >= ColumnCount()) throw _com_error(E_INVALIDARG);
     return m_names[col];
+  }
+  int ColumnType(int col) const override {
+    return col >= 0 && static_cast<size_t>(col) < m_types.size() ? m_types[col] : -1;
   }
   bool Eof() const override { return m_eof; }
   void MoveNext() override {
@@ -315,6 +343,7 @@ class DirectCursor : public Cursor {
   std::unique_ptr<RowStream> m_stream;
   std::vector<int> m_columns;
   std::vector<std::string> m_names;
+  std::vector<int> m_types;
   long long m_left;
   bool m_eof = true;
 };
@@ -323,9 +352,9 @@ class DirectCursor : public Cursor {
 
 std::unique_ptr<Cursor> MakeDirectCursor(std::shared_ptr<void> owner, std::unique_ptr<RowStream> stream,
                                          std::vector<int> columns, std::vector<std::string> names,
-                                         long long limit) {
+                                         std::vector<int> types, long long limit) {
   return std::make_unique<DirectCursor>(std::move(owner), std::move(stream), std::move(columns), std::move(names),
-                                        limit);
+                                        std::move(types), limit);
 }
 
 std::vector<std::string> ResultColumnNames(sqlite3_stmt* stmt, int count, const ResultTypes* types) {

@@ -26,11 +26,12 @@ std::unique_ptr<Cursor> MakeSqlCursor(std::shared_ptr<void> owner, sqlite3_stmt*
                                       const ResultTypes* types = nullptr);
 
 // A cursor that reads a plain select straight from the reader: `columns` are the
-// stream's column indices in result order, `names` their result names, `limit`
-// the TOP n or -1. Throws _com_error when reading the first row fails.
+// stream's column indices in result order, `names` their result names, `types`
+// their Access types, `limit` the TOP n or -1. Throws _com_error when reading the
+// first row fails.
 std::unique_ptr<Cursor> MakeDirectCursor(std::shared_ptr<void> owner, std::unique_ptr<RowStream> stream,
                                          std::vector<int> columns, std::vector<std::string> names,
-                                         long long limit);
+                                         std::vector<int> types, long long limit);
 
 // The names of the first `count` result columns of a prepared statement, as Jet
 // names them: Expr1000, Expr1001... for unnamed expressions, and a name that

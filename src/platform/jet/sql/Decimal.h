@@ -1,6 +1,7 @@
-// Access's Decimal and Currency values on their way through SQLite, where they
-// travel as REAL so that they compare and sort as numbers: the conversions, and
-// the test whether a REAL gives the exact value back.
+// Access's Decimal and Currency values on their way through SQLite as REALs, so
+// that they compare and sort as numbers: the conversions, and the test whether a
+// REAL gives the exact value back. The arithmetic and text are those of the one
+// exact number type, platform/com/Exact.h.
 #pragma once
 #include <cstdint>
 #include <string>

@@ -8,6 +8,7 @@
 #include "platform/jet/sql/ScalarSubqueries.h"
 #include "platform/jet/sql/Tokens.h"
 #include "platform/jet/sql/TypedText.h"
+#include "platform/jet/vba/FunctionTable.h"
 #include "platform/jet/vba/Functions.h"
 
 namespace jet::sql {
@@ -72,17 +73,9 @@ const char* TextFunction(T t) {
 
 // Whether argument `arg` of `count` is one of the function's String parameters,
 // where VBA turns a date into its text form (Left(OrderDate, 4) is "1994").
-bool TextParameter(std::string name, size_t arg, size_t count) {
-  if (!name.empty() && name.back() == '$') name.pop_back();
-  static const std::set<std::string> firstOnly = {
-      "left", "leftb", "right", "rightb", "mid", "midb", "len", "lenb", "lcase", "ucase", "ltrim", "rtrim",
-      "trim", "strconv", "strreverse", "asc", "ascb", "ascw", "val", "format"};
-  if (firstOnly.count(name)) return arg == 0;
-  if (name == "cat") return true;  // a & b & c is one call of all three
-  if (name == "instrrev" || name == "strcomp") return arg <= 1;
-  if (name == "replace") return arg <= 2;
-  if (name == "instr" || name == "instrb") return count >= 3 ? arg == 1 || arg == 2 : arg <= 1;
-  return false;
+bool TextParameter(const std::string& name, size_t arg, size_t count) {
+  const vba::FunctionInfo* row = vba::FindFunction(name);
+  return row && row->TextParameter(arg, count);
 }
 
 // VBA's VarType code of a value of type `t`; 0 where the type is not known.

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/com/Exact.h"
+#include "platform/com/ExactKey.h"
 #include "platform/jet/sql/AggregateState.h"
 #include "platform/jet/sql/Decimal.h"
 #include "platform/jet/sql/VirtualTable.h"
@@ -21,188 +23,181 @@ const char kDecimalSubtract[] = "vba_decsub";
 const char kDecimalSum[] = "vba_decsum";
 const char kCurrencyText[] = "vba_currencytext";
 
+const char kExact[] = "jet_exact";
+const char kExactAdd[] = "jet_exact_add";
+const char kExactSubtract[] = "jet_exact_sub";
+const char kExactMultiply[] = "jet_exact_mul";
+const char kExactDivide[] = "jet_exact_div";
+const char kExactNegate[] = "jet_exact_neg";
+const char kExactCurrency[] = "jet_currency";
+const char kExactReal[] = "jet_exact_real";
+const char kExactText[] = "jet_exact_text";
+const char kExactSum[] = "jet_exact_sum";
+const char kExactAverage[] = "jet_exact_avg";
+
 namespace {
 
-using I128 = __int128;
+// How a value is read and handed back: as Currency or Decimal over REALs, or as
+// an exact BLOB.
+enum class Kind { Currency, Decimal, Blob };
 
-// An exact number: mantissa * 10^-scale. Currency always has scale 4.
-struct Exact {
-  I128 m = 0;
-  int scale = 0;
-};
-
-const I128 kMaxDecimal = (static_cast<I128>(1) << 96) - 1;
-const I128 kMaxCurrency = INT64_MAX;
-const double kCurrencyLimit = 922337203685477.5807;
-
-enum class Kind { Currency, Decimal };
+enum class Read { Ok, NoNumber, TooLarge };
 
 void Overflow(sqlite3_context* ctx) { sqlite3_result_error(ctx, "Overflow", -1); }
 void Mismatch(sqlite3_context* ctx) { sqlite3_result_error(ctx, "Data type mismatch", -1); }
+void Fail(sqlite3_context* ctx, Read read) { read == Read::NoNumber ? Mismatch(ctx) : Overflow(ctx); }
 
 ScanState* State(sqlite3_context* ctx) { return static_cast<ScanState*>(sqlite3_user_data(ctx)); }
 
-// A text operand as VBA reads one: a number, or no value of this kind.
-bool TextNumber(sqlite3_value* v, double* out) {
+// A text operand as VBA reads one: a decimal, exactly, between spaces; else what
+// strtod reads (none: no number).
+Read TextNumber(sqlite3_value* v, Exact* out) {
   const char* t = reinterpret_cast<const char*>(sqlite3_value_text(v));
-  if (!t) return false;
-  char* end = nullptr;
-  *out = std::strtod(t, &end);
-  while (end && *end == ' ') ++end;
-  return end && end != t && *end == '\0' && std::isfinite(*out);
+  if (!t) return Read::NoNumber;
+  const char* end = t + sqlite3_value_bytes(v);
+  while (t < end && *t == ' ') ++t;
+  while (end > t && end[-1] == ' ') --end;
+  if (Exact::Parse(t, static_cast<size_t>(end - t), out)) return Read::Ok;
+  char* stop = nullptr;
+  const double r = std::strtod(t, &stop);
+  if (stop == t || stop != end || !std::isfinite(r)) return Read::NoNumber;
+  return Exact::OfDouble(r, out) ? Read::Ok : Read::TooLarge;
 }
 
-// The Currency a value stands for: an integer as it is, a REAL as the amount it is
-// nearest (or the exact value remembered for it). 0: read; 1: no number; 2: too large.
-int ReadCurrency(sqlite3_value* v, ScanState* state, Exact* out) {
-  double r;
-  switch (sqlite3_value_type(v)) {
-    case SQLITE_INTEGER: {
-      const sqlite3_int64 n = sqlite3_value_int64(v);
-      if (n > 922337203685477LL || n < -922337203685477LL) return 2;
-      out->m = static_cast<I128>(n) * 10000;
-      out->scale = 4;
-      return 0;
-    }
-    case SQLITE_FLOAT: {
-      r = sqlite3_value_double(v);
-      auto exact = state->currencyByReal.find(r);
-      if (exact != state->currencyByReal.end()) {
-        out->m = exact->second;
-        out->scale = 4;
-        return 0;
-      }
-      break;
-    }
-    default:
-      if (!TextNumber(v, &r)) return 1;
-  }
-  if (!(std::fabs(r) <= kCurrencyLimit)) return 2;
-  out->m = std::llround(r * 10000.0);
-  out->scale = 4;
-  return 0;
-}
-
-Exact FromDecimal(const DECIMAL& d) {
-  Exact e;
-  e.m = (static_cast<I128>(d.hi32) << 64) | d.lo64;
-  if (d.negative) e.m = -e.m;
-  e.scale = d.scale;
-  return e;
-}
-
-DECIMAL ToDecimal(const Exact& e) {
-  DECIMAL d;
-  const I128 m = e.m < 0 ? -e.m : e.m;
-  d.negative = e.m < 0;
-  d.scale = static_cast<uint8_t>(e.scale);
-  d.lo64 = static_cast<uint64_t>(m);
-  d.hi32 = static_cast<uint32_t>(m >> 64);
-  return d;
-}
-
-// The Decimal a value stands for: an integer as it is, a REAL as the shortest
-// decimal that reads back as it (or the exact value remembered for it).
-int ReadDecimal(sqlite3_value* v, ScanState* state, Exact* out) {
-  double r;
+// The exact value an operand stands for: an integer as it is, a REAL as its
+// shortest decimal (or, for the REAL transport, the exact value remembered for
+// it), text as the number it reads, an exact BLOB as its number.
+Read ReadExact(Kind kind, sqlite3_value* v, ScanState* state, Exact* out) {
   switch (sqlite3_value_type(v)) {
     case SQLITE_INTEGER:
-      *out = Exact{sqlite3_value_int64(v), 0};
-      return 0;
+      *out = Exact::OfInteger(sqlite3_value_int64(v));
+      return Read::Ok;
     case SQLITE_FLOAT: {
-      r = sqlite3_value_double(v);
-      auto exact = state->decimalByReal.find(r);
-      if (exact != state->decimalByReal.end()) {
-        *out = FromDecimal(exact->second);
-        return 0;
+      const double r = sqlite3_value_double(v);
+      if (kind == Kind::Currency) {
+        // A Currency's REAL gives its ten-thousandths back when it is that
+        // amount's own; the others were remembered, or are some other number.
+        double amount;
+        const double scaled = r * 10000.0;
+        if (std::fabs(scaled) < 9e15 && CurrencyFitsDouble(std::llround(scaled), &amount) && amount == r)
+          return *out = Exact::OfCurrency(std::llround(scaled)), Read::Ok;
+        auto exact = state->currencyByReal.find(r);
+        if (exact != state->currencyByReal.end()) return *out = Exact::OfCurrency(exact->second), Read::Ok;
+      } else if (kind == Kind::Decimal) {
+        auto exact = state->decimalByReal.find(r);
+        if (exact != state->decimalByReal.end() && Exact::OfDecimal(exact->second, out)) return Read::Ok;
       }
-      break;
+      return Exact::OfDouble(r, out) ? Read::Ok : Read::TooLarge;
     }
-    default: {
-      DECIMAL d;
-      const char* t = reinterpret_cast<const char*>(sqlite3_value_text(v));
-      if (t && ParseDecimal(t, &d)) {
-        *out = FromDecimal(d);
-        return 0;
-      }
-      if (!TextNumber(v, &r)) return 1;
-    }
+    case SQLITE_BLOB:
+      return ExactOfKey(sqlite3_value_blob(v), static_cast<size_t>(sqlite3_value_bytes(v)), out) ? Read::Ok
+                                                                                                  : Read::NoNumber;
+    case SQLITE_TEXT:
+      return TextNumber(v, out);
+    default:
+      return Read::NoNumber;
   }
-  if (!std::isfinite(r) || std::fabs(r) > 7.9e28) return 2;
-  *out = FromDecimal(DecimalFromDouble(r));
-  return 0;
 }
 
-int Read(Kind kind, sqlite3_value* v, ScanState* state, Exact* out) {
-  return kind == Kind::Currency ? ReadCurrency(v, state, out) : ReadDecimal(v, state, out);
+// An operand of a Currency operation, within Currency's range and places.
+Read ReadOperand(Kind kind, sqlite3_value* v, ScanState* state, Exact* out) {
+  const Read read = ReadExact(kind, v, state, out);
+  int64_t cy;
+  if (read != Read::Ok || kind != Kind::Currency) return read;
+  if (!out->ToCurrency(&cy)) return Read::TooLarge;
+  *out = Exact::OfCurrency(cy);
+  return Read::Ok;
 }
 
-bool Times10(I128* m) { return !__builtin_mul_overflow(*m, static_cast<I128>(10), m); }
-
-// Rounds half to even, one decimal less.
-void DropDigit(Exact* e) {
-  I128 q = e->m / 10, r = e->m % 10;
-  if (r > 5 || r < -5 || ((r == 5 || r == -5) && (q & 1))) q += e->m < 0 ? -1 : 1;
-  e->m = q;
-  --e->scale;
-}
-
-// a + b, exactly where the kind's range allows; false when the result leaves it.
-// Decimal, as OLE's: when the digits do not fit, the least significant go, rounded.
-bool Add(Kind kind, Exact a, Exact b, Exact* out) {
-  while (a.scale < b.scale) {
-    if (!Times10(&a.m)) return false;
-    ++a.scale;
-  }
-  while (b.scale < a.scale) {
-    if (!Times10(&b.m)) return false;
-    ++b.scale;
-  }
-  Exact sum{0, a.scale};
-  if (__builtin_add_overflow(a.m, b.m, &sum.m)) return false;
-  const I128 max = kind == Kind::Currency ? kMaxCurrency : kMaxDecimal;
-  while ((sum.m > max || sum.m < -max) && kind == Kind::Decimal && sum.scale > 0) DropDigit(&sum);
-  if (sum.m > max || sum.m < -max) return false;
-  *out = sum;
-  return true;
-}
-
-// Hands out the REAL nearest the exact value, and remembers the value by it when
-// that REAL does not give it back.
+// Hands out a result: an exact BLOB; or for the REAL transport the REAL nearest
+// the value, remembered by it when that REAL does not give it back. A Currency
+// result beyond Currency's range is an overflow.
 void Result(Kind kind, sqlite3_context* ctx, const Exact& e) {
+  if (kind == Kind::Blob) {
+    unsigned char key[kExactKeySize];
+    PutExactKey(e, key);
+    return sqlite3_result_blob(ctx, key, sizeof key, SQLITE_TRANSIENT);
+  }
   ScanState* state = State(ctx);
   if (kind == Kind::Currency) {
-    const int64_t cy = static_cast<int64_t>(e.m);
+    int64_t cy;
+    if (!e.ToCurrency(&cy)) return Overflow(ctx);
     double amount;
     if (!CurrencyFitsDouble(cy, &amount) && state->currencyByReal.size() < ScanState::kMaxInexact)
       state->currencyByReal[amount] = cy;
     return sqlite3_result_double(ctx, amount);
   }
-  const DECIMAL d = ToDecimal(e);
-  const double real = DecimalToDouble(d);
-  if (!SameDecimal(Rescaled(DecimalFromDouble(real), d.scale), d) &&
+  const double real = e.ToDouble();
+  Exact back;
+  if (!(Exact::OfDouble(real, &back) && back == e) &&
       state->decimalByReal.size() < ScanState::kMaxInexact)
-    state->decimalByReal[real] = d;
+    state->decimalByReal[real] = e.ToDecimal();
   sqlite3_result_double(ctx, real);
 }
 
-template <Kind kKind, bool kMinus>
-void AddFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
+enum class Op { Add, Subtract, Multiply, Divide };
+
+template <Kind kKind, Op kOp>
+void Binary(sqlite3_context* ctx, int, sqlite3_value** argv) {
   if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL)
     return sqlite3_result_null(ctx);
-  Exact a, b, sum;
+  Exact a, b, r;
   for (int i = 0; i < 2; ++i) {
-    const int read = Read(kKind, argv[i], State(ctx), i == 0 ? &a : &b);
-    if (read == 1) return Mismatch(ctx);
-    if (read == 2) return Overflow(ctx);
+    const Read read = ReadOperand(kKind, argv[i], State(ctx), i == 0 ? &a : &b);
+    if (read != Read::Ok) return Fail(ctx, read);
   }
-  if (kMinus) b.m = -b.m;
-  if (!Add(kKind, a, b, &sum)) return Overflow(ctx);
-  Result(kKind, ctx, sum);
+  bool ok = false;
+  switch (kOp) {
+    case Op::Add: ok = Exact::Add(a, b, &r); break;
+    case Op::Subtract: ok = Exact::Subtract(a, b, &r); break;
+    case Op::Multiply: ok = Exact::Multiply(a, b, &r); break;
+    case Op::Divide:
+      // As VBA's /: 0 / 0 overflows, anything else over zero is its own error.
+      if (b.IsZero()) return sqlite3_result_error(ctx, a.IsZero() ? "Overflow" : "Division by zero", -1);
+      ok = Exact::Divide(a, b, &r);
+      break;
+  }
+  if (!ok) return Overflow(ctx);
+  Result(kKind, ctx, r);
+}
+
+// jet_exact, jet_exact_neg and jet_currency: one operand.
+enum class Unary { AsIs, Negate, Currency };
+
+template <Unary kOp>
+void OneOperand(sqlite3_context* ctx, int, sqlite3_value** argv) {
+  if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(ctx);
+  Exact e;
+  const Read read = ReadExact(Kind::Blob, argv[0], State(ctx), &e);
+  if (read != Read::Ok) return Fail(ctx, read);
+  int64_t cy;
+  if (kOp == Unary::Negate) e = e.Negated();
+  if (kOp == Unary::Currency) {
+    if (!e.ToCurrency(&cy)) return Overflow(ctx);
+    e = Exact::OfCurrency(cy);
+  }
+  Result(Kind::Blob, ctx, e);
+}
+
+void RealFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
+  if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(ctx);
+  Exact e;
+  const Read read = ReadExact(Kind::Blob, argv[0], State(ctx), &e);
+  if (read != Read::Ok) return Fail(ctx, read);
+  sqlite3_result_double(ctx, e.ToDouble());
+}
+
+void ExactTextFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
+  if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(ctx);
+  Exact e;
+  const Read read = ReadExact(Kind::Blob, argv[0], State(ctx), &e);
+  if (read != Read::Ok) return Fail(ctx, read);
+  char text[Exact::kTextMax];
+  sqlite3_result_text(ctx, text, static_cast<int>(e.PutText(text) - text), SQLITE_TRANSIENT);
 }
 
 // Sum and Avg: the exact total of the values that are not NULL, and their count.
-// It holds an __int128, so it lives where AggregateState aligns it.
+// It holds an Exact, so it lives where AggregateState aligns it.
 struct Total {
   Exact sum;
   sqlite3_int64 count;
@@ -214,9 +209,9 @@ void SumStep(sqlite3_context* ctx, int, sqlite3_value** argv) {
   auto* t = AggregateState<Total>(ctx, true);
   if (!t) return sqlite3_result_error_nomem(ctx);
   Exact v;
-  const int read = Read(kKind, argv[0], State(ctx), &v);
-  if (read == 1) return Mismatch(ctx);
-  if (read == 2 || !Add(kKind, t->sum, v, &t->sum)) return Overflow(ctx);
+  const Read read = ReadOperand(kKind, argv[0], State(ctx), &v);
+  if (read != Read::Ok) return Fail(ctx, read);
+  if (!Exact::Add(t->sum, v, &t->sum)) return Overflow(ctx);
   ++t->count;
 }
 
@@ -227,47 +222,56 @@ void SumFinal(sqlite3_context* ctx) {
   Result(kKind, ctx, t->sum);
 }
 
-// The mean, rounded half to even to Currency's ten-thousandths.
+// The mean, as many digits as a Decimal holds; a Currency's then rounded half to
+// even to its ten-thousandths (Result).
+template <Kind kKind>
 void AverageFinal(sqlite3_context* ctx) {
   auto* t = AggregateState<Total>(ctx, false);
   if (!t || t->count == 0) return sqlite3_result_null(ctx);
-  I128 q = t->sum.m / t->count, r = t->sum.m % t->count;
-  const I128 twice = (r < 0 ? -r : r) * 2;
-  if (twice > t->count || (twice == t->count && (q & 1))) q += t->sum.m < 0 ? -1 : 1;
-  Result(Kind::Currency, ctx, Exact{q, 4});
+  Exact mean;
+  if (!Exact::Divide(t->sum, Exact::OfInteger(t->count), &mean)) return Overflow(ctx);
+  Result(kKind, ctx, mean);
 }
 
-void TextFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
+void CurrencyTextFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
   Exact e;
-  if (sqlite3_value_type(argv[0]) != SQLITE_FLOAT || ReadCurrency(argv[0], State(ctx), &e) != 0)
+  int64_t cy;
+  if (sqlite3_value_type(argv[0]) != SQLITE_FLOAT || ReadExact(Kind::Currency, argv[0], State(ctx), &e) != Read::Ok ||
+      !e.ToCurrency(&cy))
     return sqlite3_result_value(ctx, argv[0]);
-  VARIANT v;
-  v.vt = VT_CY;
-  v.cyVal = static_cast<int64_t>(e.m);
-  std::string text;
-  if (VariantToText(v, &text) != S_OK) return sqlite3_result_value(ctx, argv[0]);
-  sqlite3_result_text(ctx, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+  char text[Exact::kTextMax];
+  const Exact amount = Exact::OfCurrency(cy);
+  sqlite3_result_text(ctx, text, static_cast<int>(amount.PutText(text) - text), SQLITE_TRANSIENT);
 }
 
 }  // namespace
 
 bool RegisterExactMoney(sqlite3* db, ScanState* state) {
   const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
-  auto scalar = [&](const char* name, void (*fn)(sqlite3_context*, int, sqlite3_value**)) {
-    return sqlite3_create_function(db, name, 2, flags, state, fn, nullptr, nullptr) == SQLITE_OK;
+  auto scalar = [&](const char* name, int args, void (*fn)(sqlite3_context*, int, sqlite3_value**)) {
+    return sqlite3_create_function(db, name, args, flags, state, fn, nullptr, nullptr) == SQLITE_OK;
   };
   auto aggregate = [&](const char* name, void (*step)(sqlite3_context*, int, sqlite3_value**),
                        void (*final)(sqlite3_context*)) {
     return sqlite3_create_function(db, name, 1, flags, state, nullptr, step, final) == SQLITE_OK;
   };
-  return sqlite3_create_function(db, kCurrencyText, 1, flags, state, TextFunction, nullptr, nullptr) == SQLITE_OK &&
-         scalar(kCurrencyAdd, AddFunction<Kind::Currency, false>) &&
-         scalar(kCurrencySubtract, AddFunction<Kind::Currency, true>) &&
-         scalar(kDecimalAdd, AddFunction<Kind::Decimal, false>) &&
-         scalar(kDecimalSubtract, AddFunction<Kind::Decimal, true>) &&
+  return scalar(kCurrencyText, 1, CurrencyTextFunction) &&
+         scalar(kCurrencyAdd, 2, Binary<Kind::Currency, Op::Add>) &&
+         scalar(kCurrencySubtract, 2, Binary<Kind::Currency, Op::Subtract>) &&
+         scalar(kDecimalAdd, 2, Binary<Kind::Decimal, Op::Add>) &&
+         scalar(kDecimalSubtract, 2, Binary<Kind::Decimal, Op::Subtract>) &&
          aggregate(kCurrencySum, SumStep<Kind::Currency>, SumFinal<Kind::Currency>) &&
-         aggregate(kCurrencyAverage, SumStep<Kind::Currency>, AverageFinal) &&
-         aggregate(kDecimalSum, SumStep<Kind::Decimal>, SumFinal<Kind::Decimal>);
+         aggregate(kCurrencyAverage, SumStep<Kind::Currency>, AverageFinal<Kind::Currency>) &&
+         aggregate(kDecimalSum, SumStep<Kind::Decimal>, SumFinal<Kind::Decimal>) &&
+         scalar(kExact, 1, OneOperand<Unary::AsIs>) && scalar(kExactNegate, 1, OneOperand<Unary::Negate>) &&
+         scalar(kExactCurrency, 1, OneOperand<Unary::Currency>) &&
+         scalar(kExactAdd, 2, Binary<Kind::Blob, Op::Add>) &&
+         scalar(kExactSubtract, 2, Binary<Kind::Blob, Op::Subtract>) &&
+         scalar(kExactMultiply, 2, Binary<Kind::Blob, Op::Multiply>) &&
+         scalar(kExactDivide, 2, Binary<Kind::Blob, Op::Divide>) && scalar(kExactReal, 1, RealFunction) &&
+         scalar(kExactText, 1, ExactTextFunction) &&
+         aggregate(kExactSum, SumStep<Kind::Blob>, SumFinal<Kind::Blob>) &&
+         aggregate(kExactAverage, SumStep<Kind::Blob>, AverageFinal<Kind::Blob>);
 }
 
 }  // namespace jet

@@ -271,7 +271,8 @@ class Parser {
         item.alias = Alias();
       } else if (AtName()) {
         // Jet wants AS before a field's alias, where SQLite would take any name.
-        SyntaxNear(m_i - 1);
+        // The message quotes the field from its start (after a *, the name).
+        SyntaxNear(item.expr.kind == NodeKind::Star ? m_i : item.at);
       }
       s.items.push_back(std::move(item));
       if (!AtOp(",")) break;
@@ -623,8 +624,10 @@ class Parser {
       Expect(")");
       return n;
     }
-    const bool callable =
-        t.kind == TokKind::Word && (!IsJetKeyword(word) || word == "left" || word == "right" || word == "asc");
+    // [printf](...) is a call too: a bracketed name does not hide a function from
+    // the check of Jet's functions.
+    const bool callable = t.kind == TokKind::Name ||
+        (t.kind == TokKind::Word && (!IsJetKeyword(word) || word == "left" || word == "right" || word == "asc"));
     if (callable && AtOp("(", 1)) {
       m_i += 2;
       n.kind = NodeKind::Call, n.text = t.text;
@@ -648,7 +651,14 @@ class Parser {
     ++m_i;
     n.kind = NodeKind::Column, n.text = t.text, n.quoted = t.kind == TokKind::Name;
     while ((AtOp(".") || AtOp("!")) && (AtName(1) || AtOp("*", 1))) {
-      n.qualifier = n.text, n.qualifierQuoted = n.quoted;
+      // Jet has no schemas: a name of three parts ([Forms]![F]![To Id]) names
+      // nothing, and is a parameter. Its first parts stay one qualifier, so the
+      // message names the whole.
+      if (n.qualifier.empty()) {
+        n.qualifier = n.text, n.qualifierQuoted = n.quoted;
+      } else {
+        n.qualifier += "." + n.text, n.qualifierQuoted = true;
+      }
       ++m_i;
       if (AtOp("*")) {
         ++m_i;

@@ -4,6 +4,7 @@
 #include <set>
 
 #include "platform/jet/sql/Tokens.h"
+#include "platform/jet/vba/FunctionTable.h"
 #include "platform/jet/vba/Functions.h"
 
 namespace jet::sql {
@@ -18,9 +19,8 @@ std::string CallName(const Node& call) {
 }
 
 bool IsAggregateName(const std::string& n) {
-  static const std::set<std::string> names = {"count", "sum", "avg", "min", "max", "first", "last",
-                                              "stdev", "stdevp", "var", "varp"};
-  return names.count(n) > 0;
+  const vba::FunctionInfo* row = vba::FindExactFunction(n);
+  return row && (row->kind == vba::FunctionKind::Aggregate || row->kind == vba::FunctionKind::SqliteAggregate);
 }
 
 bool HasAggregate(const Node& n) {

@@ -12,6 +12,11 @@ class Cursor {
   virtual ~Cursor() = default;
   virtual int ColumnCount() const = 0;
   virtual const std::string& ColumnName(int col) const = 0;
+  // The Access type of a column (an AccessType code), -1 where it is not known.
+  virtual int ColumnType(int col) const {
+    (void)col;
+    return -1;
+  }
   virtual bool Eof() const = 0;
   virtual void MoveNext() = 0;                 // throws _com_error
   virtual VARIANT Value(int col) const = 0;    // throws _com_error

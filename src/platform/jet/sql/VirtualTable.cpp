@@ -8,6 +8,7 @@
 #include <new>
 #include <vector>
 
+#include "platform/com/ExactKey.h"
 #include "platform/jet/sql/ColumnIndex.h"
 #include "platform/jet/sql/Decimal.h"
 #include "platform/jet/vba/Functions.h"
@@ -52,6 +53,9 @@ struct Table {
   std::vector<bool> scaleKept;  // per column: its Decimal scale is in ScanState
   long long rowCount = -1;      // as the table's definition records it
   TableIndexes indexes;
+  // The exact BLOB of the value at hand (exactTransport), until SQLite or the
+  // index has copied it.
+  unsigned char exactKey[kExactKeySize];
   // A stream for rows found by an index, handed from cursor to cursor: SQLite
   // opens a subquery's cursor anew each time it runs the subquery.
   std::unique_ptr<RowStream> spareFetch;
@@ -146,6 +150,12 @@ enum PlanBits { kScan = 0, kEqual = 1, kIn = 2, kLow = 4, kHigh = 8 };
 
 bool IsBinary(AccessType type) { return type == AccessType::Binary || type == AccessType::OleObject; }
 
+// Columns whose values reach SQLite as exact BLOBs, which no index keys (a scan
+// answers their constraints).
+bool IsExactBlob(Table* t, AccessType type) {
+  return t->module->state->exactTransport && (type == AccessType::Currency || type == AccessType::Decimal);
+}
+
 // Columns of numbers, whose index keeps their order.
 bool IsOrdered(AccessType type) {
   switch (type) {
@@ -185,7 +195,7 @@ int BestIndex(sqlite3_vtab* vtab, sqlite3_index_info* info) {
     const auto& c = info->aConstraint[i];
     if (!c.usable || c.iColumn < 0 || c.iColumn >= static_cast<int>(t->columns.size())) continue;
     const AccessType type = t->columns[c.iColumn].type;
-    if (IsBinary(type) || !IndexAgreesWith(sqlite3_vtab_collation(info, i))) continue;
+    if (IsBinary(type) || IsExactBlob(t, type) || !IndexAgreesWith(sqlite3_vtab_collation(info, i))) continue;
     if (c.op == SQLITE_INDEX_CONSTRAINT_EQ) {
       // A plain = before an IN, which reads more rows.
       if (equal < 0 || (sqlite3_vtab_in(info, equal, -1) && !sqlite3_vtab_in(info, i, -1))) equal = i;
@@ -343,11 +353,15 @@ int Next(sqlite3_vtab_cursor* cur) {
 
 int Eof(sqlite3_vtab_cursor* cur) { return reinterpret_cast<Cursor*>(cur)->eof ? 1 : 0; }
 
+// A Decimal column's scale, for the cursor to give each of its values again.
+void KeepScale(Table* t, int col, const DECIMAL& d) {
+  if (t->scaleKept[col]) return;
+  t->module->state->decimalScales[DecimalScaleKey(t->exactName, t->columns[col].name)] = d.scale;
+  t->scaleKept[col] = true;
+}
+
 double DecimalReal(Table* t, int col, const DECIMAL& d) {
-  if (!t->scaleKept[col]) {
-    t->module->state->decimalScales[DecimalScaleKey(t->exactName, t->columns[col].name)] = d.scale;
-    t->scaleKept[col] = true;
-  }
+  KeepScale(t, col, d);
   double real = DecimalToDouble(d);
   ScanState* state = t->module->state;
   if (!SameDecimal(Rescaled(DecimalFromDouble(real), d.scale), d) &&
@@ -362,6 +376,10 @@ SqlValue SqlValueOf(Table* t, int col, const VARIANT& v) {
   SqlValue s;
   auto integer = [&s](int64_t i) { s.type = SQLITE_INTEGER, s.integer = i; };
   auto real = [&s](double r) { s.type = SQLITE_FLOAT, s.real = r; };
+  auto exact = [&s, t](const Exact& e) {
+    PutExactKey(e, t->exactKey);
+    s.type = SQLITE_BLOB, s.bytes = reinterpret_cast<const char*>(t->exactKey), s.size = kExactKeySize;
+  };
   switch (v.vt) {
     case VT_BSTR:
       s.type = SQLITE_TEXT, s.bytes = v.bstrVal.data(), s.size = static_cast<int>(v.bstrVal.size());
@@ -375,6 +393,10 @@ SqlValue SqlValueOf(Table* t, int col, const VARIANT& v) {
     case VT_R8: real(v.dblVal); break;
     case VT_DATE: real(v.date); break;
     case VT_CY: {
+      if (t->module->state->exactTransport) {
+        exact(Exact::OfCurrency(v.cyVal));
+        break;
+      }
       double amount;
       ScanState* state = t->module->state;
       if (!CurrencyFitsDouble(v.cyVal, &amount) && state->currencyByReal.size() < ScanState::kMaxInexact)
@@ -382,7 +404,16 @@ SqlValue SqlValueOf(Table* t, int col, const VARIANT& v) {
       real(amount);
       break;
     }
-    case VT_DECIMAL: real(DecimalReal(t, col, v.decVal)); break;
+    case VT_DECIMAL: {
+      Exact e;
+      if (t->module->state->exactTransport && Exact::OfDecimal(v.decVal, &e)) {
+        KeepScale(t, col, v.decVal);
+        exact(e);
+      } else {
+        real(DecimalReal(t, col, v.decVal));
+      }
+      break;
+    }
     case VT_ARRAY | VT_UI1:
       s.type = SQLITE_BLOB, s.bytes = reinterpret_cast<const char*>(v.parray.data());
       s.size = static_cast<int>(v.parray.size());

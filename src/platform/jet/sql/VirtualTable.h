@@ -27,6 +27,11 @@
 // shortest decimal). Arithmetic that must stay exact (+, -, Sum, Avg typed
 // Currency or Decimal) reads the REALs back into exact values first (Money.h) and
 // hands out the REAL nearest its exact result by the same rule.
+//
+// With ScanState::exactTransport on, Currency and Decimal travel instead as exact
+// BLOBs (platform/com/ExactKey.h), which compare, sort and group as the numbers
+// and need nothing remembered on the side; Money.h says how a statement then
+// computes with them.
 #pragma once
 #include <map>
 #include <memory>
@@ -52,6 +57,9 @@ struct ScanState {
   static constexpr size_t kMaxInexact = 65536;
   std::map<double, int64_t> currencyByReal;
   std::map<double, DECIMAL> decimalByReal;
+  // Currency and Decimal columns reach SQLite as exact BLOBs rather than REALs:
+  // for statements whose translation computes with them so (Money.h).
+  bool exactTransport = false;
 };
 std::string DecimalScaleKey(const std::string& table, const std::string& column);
 

@@ -7,14 +7,14 @@
 // alternate handling), as they do in Jet's comparisons, except hyphens and
 // apostrophes, which count last (CompareJetText).
 #include <unicode/ucol.h>
-#include <unicode/ustring.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "platform/jet/vba/Functions.h"
+#include "platform/jet/vba/SortKey.h"
 
 namespace jet {
 
@@ -27,14 +27,7 @@ struct CollatorCloser {
 // One collator per thread: ICU's collators are cheap to share read-only, but
 // opening one is not, and a statement may run on any thread.
 UCollator* Collator() {
-  thread_local std::unique_ptr<UCollator, CollatorCloser> collator = [] {
-    UErrorCode status = U_ZERO_ERROR;
-    UCollator* c = ucol_open("", &status);
-    if (U_FAILURE(status)) return std::unique_ptr<UCollator, CollatorCloser>();
-    ucol_setStrength(c, UCOL_SECONDARY);
-    ucol_setAttribute(c, UCOL_NORMALIZATION_MODE, UCOL_ON, &status);
-    return std::unique_ptr<UCollator, CollatorCloser>(c);
-  }();
+  thread_local std::unique_ptr<UCollator, CollatorCloser> collator(OpenJetCollator());
   return collator.get();
 }
 
@@ -75,12 +68,10 @@ int Collate(const char* a, int aLen, const char* b, int bLen) {
   return r == UCOL_LESS ? -1 : r == UCOL_GREATER ? 1 : 0;
 }
 
-const char kWordMarks[] = "-'";
-
 std::string WithoutWordMarks(std::string_view s) {
   std::string out;
   for (char ch : s)
-    if (ch != '-' && ch != '\'') out += ch;
+    if (!IsWordMark(ch)) out += ch;
   return out;
 }
 
@@ -91,11 +82,10 @@ int CompareJetText(const char* a, int aLen, const char* b, int bLen) {
   auto* q = reinterpret_cast<const unsigned char*>(b);
   int quick = CompareAsciiPrefix(p, p + aLen, q, q + bLen);
   if (quick != 2) return quick;
-  // Hyphens and apostrophes count only where the texts are otherwise equal, as
-  // in Windows' word sort, which Jet's General order follows ("coop", "co-op",
-  // "cop"). The quick path above never decides past one of them.
+  // Hyphens and apostrophes count only where the texts are otherwise equal
+  // (IsWordMark). The quick path above never decides past one of them.
   const std::string_view x(a, static_cast<size_t>(aLen)), y(b, static_cast<size_t>(bLen));
-  if (x.find_first_of(kWordMarks) != x.npos || y.find_first_of(kWordMarks) != y.npos) {
+  if (std::any_of(x.begin(), x.end(), IsWordMark) || std::any_of(y.begin(), y.end(), IsWordMark)) {
     const std::string bareX = WithoutWordMarks(x), bareY = WithoutWordMarks(y);
     if (int r = Collate(bareX.data(), static_cast<int>(bareX.size()), bareY.data(), static_cast<int>(bareY.size())))
       return r;
@@ -111,29 +101,12 @@ uint64_t JetTextHash(const char* text, int len) {
   auto mix = [&h](const uint8_t* p, size_t n) {
     for (size_t i = 0; i < n; ++i) h = (h ^ p[i]) * 0x100000001b3ULL;
   };
-  // Texts the collator finds equal have equal sort keys (at its strength), and
-  // CompareJetText finds two texts equal only where the collator does.
-  if (UCollator* c = Collator()) {
-    thread_local std::vector<UChar> wide;
-    thread_local std::vector<uint8_t> key;
-    UErrorCode status = U_ZERO_ERROR;
-    int32_t units = 0;
-    if (wide.size() < static_cast<size_t>(len) + 1) wide.resize(static_cast<size_t>(len) + 1);
-    // As ucol_strcollUTF8 reads it: a malformed sequence is U+FFFD.
-    u_strFromUTF8WithSub(wide.data(), static_cast<int32_t>(wide.size()), &units, text, len, 0xFFFD, nullptr,
-                         &status);
-    if (U_SUCCESS(status)) {
-      if (key.size() < 64) key.resize(64);
-      int32_t n = ucol_getSortKey(c, wide.data(), units, key.data(), static_cast<int32_t>(key.size()));
-      if (n > static_cast<int32_t>(key.size())) {
-        key.resize(static_cast<size_t>(n));
-        n = ucol_getSortKey(c, wide.data(), units, key.data(), n);
-      }
-      if (n > 0) {
-        mix(key.data(), static_cast<size_t>(n));
-        return h;
-      }
-    }
+  // Texts CompareJetText finds equal have equal keys.
+  thread_local JetSortKeys keys;
+  const std::basic_string_view<uint8_t> key = keys.Key(text, len);
+  if (!key.empty()) {
+    mix(key.data(), key.size());
+    return h;
   }
   // No collator: texts compare as bytes, but for ASCII case.
   for (int i = 0; i < len; ++i) {

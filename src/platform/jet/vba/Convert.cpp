@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/com/RealText.h"
+#include "platform/jet/vba/FunctionTable.h"
 #include "platform/jet/vba/Util.h"
 
 namespace jet::vba {
@@ -216,37 +217,37 @@ void Str(sqlite3_context* ctx, int, sqlite3_value** argv) {
 double Floor(double d) { return std::floor(d); }
 double Trunc(double d) { return std::trunc(d); }
 
-void Add(sqlite3* db, const char* name, int args, void (*fn)(sqlite3_context*, int, sqlite3_value**)) {
-  sqlite3_create_function(db, name, args, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, fn, nullptr, nullptr);
-}
-
 }  // namespace
 
-void RegisterConversionFunctions(sqlite3* db) {
-  Add(db, "vba_iif", 3, IIf);
-  Add(db, "vba_nz", 1, Nz);
-  Add(db, "vba_nz", 2, Nz);
-  Add(db, "vba_isnull", 1, IsNull);
-  Add(db, "vba_cstr", 1, CStr);
-  Add(db, "vba_clng", 1, CWhole<-2147483648LL, 2147483647LL>);
-  Add(db, "vba_cint", 1, CWhole<-32768, 32767>);
-  Add(db, "vba_cbyte", 1, CWhole<0, 255>);
-  Add(db, "vba_cvar", 1, CVar);
-  Add(db, "vba_cdec", 1, CDec);
-  Add(db, "vba_hex", 1, Radix<16>);
-  Add(db, "vba_oct", 1, Radix<8>);
-  Add(db, "vba_str", 1, Str);
-  Add(db, "vba_cdbl", 1, CDbl);
-  Add(db, "vba_ccur", 1, CCur);
-  Add(db, "vba_csng", 1, CSng);
-  Add(db, "vba_cbool", 1, CBool);
-  Add(db, "vba_val", 1, Val);
-  Add(db, "vba_int", 1, Whole<Floor>);
-  Add(db, "vba_fix", 1, Whole<Trunc>);
-  Add(db, "vba_round", 1, Round);
-  Add(db, "vba_round", 2, Round);
-  Add(db, "vba_sgn", 1, Sgn);
-  Add(db, "vba_abs", 1, Abs);
+std::vector<FunctionInfo> ConversionFunctions() {
+  using T = ValueType;
+  const ReturnType numeric{T::Numeric, 0, 0, false};
+  return {
+      // IIf and Nz: the type of their branches.
+      Scalar("iif", 3, 3, ReturnsArguments(1, 1), IIf),
+      Scalar("nz", 1, 2, ReturnsArguments(0, 1), Nz),
+      Scalar("isnull", 1, 1, Returns(T::Boolean), IsNull),
+      Scalar("cstr", 1, 1, Returns(T::Text), CStr),
+      Scalar("clng", 1, 1, Returns(T::Long), CWhole<-2147483648LL, 2147483647LL>),
+      Scalar("cint", 1, 1, Returns(T::Integer), CWhole<-32768, 32767>),
+      Scalar("cbyte", 1, 1, Returns(T::Byte), CWhole<0, 255>),
+      Scalar("cvar", 1, 1, ReturnsArguments(0, 0), CVar),
+      Scalar("cdec", 1, 1, Returns(T::Decimal), CDec),
+      Scalar("hex", 1, 1, Returns(T::Text), Radix<16>),
+      Scalar("oct", 1, 1, Returns(T::Text), Radix<8>),
+      Scalar("str", 1, 1, Returns(T::Text), Str),
+      Scalar("cdbl", 1, 1, Returns(T::Double), CDbl),
+      Scalar("ccur", 1, 1, Returns(T::Currency), CCur),
+      Scalar("csng", 1, 1, Returns(T::Single), CSng),
+      Scalar("cbool", 1, 1, Returns(T::Boolean), CBool),
+      Scalar("val", 1, 1, Returns(T::Double), Val).Texts(kFirstText),
+      // Abs, Int, Fix and Round: the numeric type of their argument.
+      Scalar("int", 1, 1, numeric, Whole<Floor>),
+      Scalar("fix", 1, 1, numeric, Whole<Trunc>),
+      Scalar("round", 1, 2, numeric, Round),
+      Scalar("sgn", 1, 1, Returns(T::Integer), Sgn),
+      Scalar("abs", 1, 1, numeric, Abs),
+  };
 }
 
 }  // namespace jet::vba

@@ -7,6 +7,7 @@
 
 #include "platform/com/OleDate.h"
 #include "platform/jet/vba/Calendar.h"
+#include "platform/jet/vba/FunctionTable.h"
 #include "platform/jet/vba/Util.h"
 
 namespace jet::vba {
@@ -119,32 +120,30 @@ void CDate(sqlite3_context* ctx, int, sqlite3_value** argv) {
   sqlite3_result_double(ctx, d);
 }
 
-void Add(sqlite3* db, const char* name, int args, void (*fn)(sqlite3_context*, int, sqlite3_value**),
-         bool deterministic = true) {
-  sqlite3_create_function(db, name, args, SQLITE_UTF8 | (deterministic ? SQLITE_DETERMINISTIC : 0), nullptr, fn,
-                          nullptr, nullptr);
-}
-
 }  // namespace
 
-void RegisterDateFunctions(sqlite3* db) {
-  Add(db, "vba_year", 1, Part<&oledate::DateTime::year>);
-  Add(db, "vba_month", 1, Part<&oledate::DateTime::month>);
-  Add(db, "vba_day", 1, Part<&oledate::DateTime::day>);
-  Add(db, "vba_hour", 1, Part<&oledate::DateTime::hour>);
-  Add(db, "vba_minute", 1, Part<&oledate::DateTime::minute>);
-  Add(db, "vba_second", 1, Part<&oledate::DateTime::second>);
-  Add(db, "vba_weekday", 1, Weekday);
-  Add(db, "vba_weekday", 2, Weekday);
-  Add(db, "vba_now", 0, Now, false);
-  Add(db, "vba_date", 0, Today, false);
-  Add(db, "vba_time", 0, TimeNow, false);
-  Add(db, "vba_datestr", 0, NowText<true>, false);
-  Add(db, "vba_timestr", 0, NowText<false>, false);
-  Add(db, "vba_dateserial", 3, DateSerial);
-  Add(db, "vba_timeserial", 3, TimeSerial);
-  Add(db, "vba_cdate", 1, CDate);
-  Add(db, "vba_cvdate", 1, CDate);
+std::vector<FunctionInfo> DateFunctions() {
+  using T = ValueType;
+  const ReturnType part = Returns(T::Integer), date = Returns(T::Date), text = Returns(T::Text);
+  return {
+      Scalar("year", 1, 1, part, Part<&oledate::DateTime::year>),
+      Scalar("month", 1, 1, part, Part<&oledate::DateTime::month>),
+      Scalar("day", 1, 1, part, Part<&oledate::DateTime::day>),
+      Scalar("hour", 1, 1, part, Part<&oledate::DateTime::hour>),
+      Scalar("minute", 1, 1, part, Part<&oledate::DateTime::minute>),
+      Scalar("second", 1, 1, part, Part<&oledate::DateTime::second>),
+      Scalar("weekday", 1, 2, part, Weekday),
+      Scalar("now", 0, 0, date, Now).Volatile(),
+      Scalar("date", 0, 0, date, Today).Volatile(),
+      Scalar("time", 0, 0, date, TimeNow).Volatile(),
+      // Date$ and Time$: the text, not the date.
+      Scalar("date$", 0, 0, text, NowText<true>).Volatile(),
+      Scalar("time$", 0, 0, text, NowText<false>).Volatile(),
+      Scalar("dateserial", 3, 3, date, DateSerial),
+      Scalar("timeserial", 3, 3, date, TimeSerial),
+      Scalar("cdate", 1, 1, date, CDate),
+      Scalar("cvdate", 1, 1, date, CDate),
+  };
 }
 
 }  // namespace jet::vba

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/jet/vba/Calendar.h"
+#include "platform/jet/vba/FunctionTable.h"
 #include "platform/jet/vba/Util.h"
 
 namespace jet::vba {
@@ -218,15 +219,18 @@ void Timer(sqlite3_context* ctx, int, sqlite3_value**) {
 
 }  // namespace
 
-void RegisterDateArithmetic(sqlite3* db) {
-  AddScalar(db, "dateadd", 3, 3, DateAdd);
-  AddScalar(db, "datediff", 3, 5, DateDiff);
-  AddScalar(db, "datepart", 2, 4, DatePart);
-  AddScalar(db, "datevalue", 1, 1, DateOrTimeValue<true>);
-  AddScalar(db, "timevalue", 1, 1, DateOrTimeValue<false>);
-  AddScalar(db, "monthname", 1, 2, MonthName);
-  AddScalar(db, "weekdayname", 1, 3, WeekdayName);
-  AddScalar(db, "timer", 0, 0, Timer, false);
+std::vector<FunctionInfo> DateArithmeticFunctions() {
+  using T = ValueType;
+  return {
+      Scalar("dateadd", 3, 3, Returns(T::Date), DateAdd),
+      Scalar("datediff", 3, 5, Returns(T::Long), DateDiff),
+      Scalar("datepart", 2, 4, Returns(T::Integer), DatePart),
+      Scalar("datevalue", 1, 1, Returns(T::Date), DateOrTimeValue<true>),
+      Scalar("timevalue", 1, 1, Returns(T::Date), DateOrTimeValue<false>),
+      Scalar("monthname", 1, 2, Returns(T::Text), MonthName),
+      Scalar("weekdayname", 1, 3, Returns(T::Text), WeekdayName),
+      Scalar("timer", 0, 0, Returns(T::Single), Timer).Volatile(),
+  };
 }
 
 }  // namespace jet::vba

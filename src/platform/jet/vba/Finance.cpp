@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/jet/vba/FunctionTable.h"
 #include "platform/jet/vba/Util.h"
 
 namespace jet::vba {
@@ -191,22 +192,18 @@ void NeedsArray(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
 
 }  // namespace
 
-void RegisterFinanceFunctions(sqlite3* db) {
-  AddScalar(db, "pmt", 3, 5, Pmt);
-  AddScalar(db, "fv", 3, 5, FV);
-  AddScalar(db, "pv", 3, 5, PV);
-  AddScalar(db, "nper", 3, 5, NPer);
-  AddScalar(db, "ipmt", 4, 6, PeriodPart<true>);
-  AddScalar(db, "ppmt", 4, 6, PeriodPart<false>);
-  AddScalar(db, "rate", 3, 6, Rate);
-  AddScalar(db, "sln", 3, 3, SLN);
-  AddScalar(db, "syd", 4, 4, SYD);
-  AddScalar(db, "ddb", 4, 5, DDB);
-  AddScalar(db, "irr", 1, 2, NeedsArray);
-  AddScalar(db, "mirr", 3, 3, NeedsArray);
-  AddScalar(db, "npv", 2, 2, NeedsArray);
-  AddScalar(db, "rgb", 3, 3, RGB);
-  AddScalar(db, "qbcolor", 1, 1, QBColor);
+std::vector<FunctionInfo> FinanceFunctions() {
+  const ReturnType amount = Returns(ValueType::Double), colour = Returns(ValueType::Long);
+  return {
+      Scalar("pmt", 3, 5, amount, Pmt), Scalar("fv", 3, 5, amount, FV), Scalar("pv", 3, 5, amount, PV),
+      Scalar("nper", 3, 5, amount, NPer), Scalar("rate", 3, 6, amount, Rate),
+      Scalar("ipmt", 4, 6, amount, PeriodPart<true>), Scalar("ppmt", 4, 6, amount, PeriodPart<false>),
+      Scalar("sln", 3, 3, amount, SLN), Scalar("syd", 4, 4, amount, SYD), Scalar("ddb", 4, 5, amount, DDB),
+      // Over arrays, which a statement cannot give.
+      Scalar("irr", 1, 2, amount, NeedsArray), Scalar("mirr", 3, 3, amount, NeedsArray),
+      Scalar("npv", 2, 2, amount, NeedsArray),
+      Scalar("rgb", 3, 3, colour, RGB), Scalar("qbcolor", 1, 1, colour, QBColor),
+  };
 }
 
 }  // namespace jet::vba

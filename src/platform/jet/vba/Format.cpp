@@ -18,6 +18,7 @@
 #include "platform/jet/vba/Calendar.h"
 #include "platform/jet/vba/DateParse.h"
 #include "platform/jet/vba/FormatPatterns.h"
+#include "platform/jet/vba/FunctionTable.h"
 #include "platform/jet/vba/Util.h"
 
 namespace jet::vba {
@@ -265,12 +266,15 @@ void FormatDateTime(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
 
 }  // namespace
 
-void RegisterFormatFunctions(sqlite3* db) {
-  AddScalar(db, "format", 1, 4, Format);
-  AddScalar(db, "formatnumber", 1, 5, FormatAmount<0>);
-  AddScalar(db, "formatcurrency", 1, 5, FormatAmount<1>);
-  AddScalar(db, "formatpercent", 1, 5, FormatAmount<2>);
-  AddScalar(db, "formatdatetime", 1, 2, FormatDateTime);
+std::vector<FunctionInfo> FormatFunctions() {
+  const ReturnType text = Returns(ValueType::Text);
+  return {
+      Scalar("format", 1, 4, text, Format).Texts(kFirstText),
+      Scalar("formatnumber", 1, 5, text, FormatAmount<0>),
+      Scalar("formatcurrency", 1, 5, text, FormatAmount<1>),
+      Scalar("formatpercent", 1, 5, text, FormatAmount<2>),
+      Scalar("formatdatetime", 1, 2, text, FormatDateTime),
+  };
 }
 
 }  // namespace jet::vba

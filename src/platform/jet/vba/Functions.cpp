@@ -4,9 +4,10 @@
 
 #include <cmath>
 #include <cstring>
-#include <set>
 #include <string>
 
+#include "platform/jet/vba/FunctionTable.h"
+#include "platform/jet/vba/SortKey.h"
 #include "platform/jet/vba/Util.h"
 
 namespace jet {
@@ -14,38 +15,6 @@ namespace jet {
 const char kTextCollation[] = "JETTEXT";
 
 namespace {
-
-// Every name RegisterVbaFunctions registers as "vba_<name>"; "cat", "add", "pow",
-// "idiv", "mod", "div", "xor", "eqv" and "imp" are operators, which the translator turns into calls.
-const std::set<std::string>& Names() {
-  static const std::set<std::string> names = {
-      // text
-      "left", "right", "mid", "len", "ucase", "lcase", "trim", "ltrim", "rtrim", "space", "string",
-      "instr", "instrrev", "chr", "chrw", "asc", "ascw", "strcomp", "strconv", "strreverse", "replace",
-      "lenb", "leftb", "rightb", "midb", "instrb", "chrb", "ascb",
-      // conversion
-      "cstr", "clng", "cint", "cbyte", "ccur", "cdbl", "csng", "cbool", "cdate", "cvdate", "cvar", "cdec",
-      "val", "str", "hex", "oct",
-      // math
-      "int", "fix", "round", "sgn", "abs", "sqr", "exp", "log", "sin", "cos", "tan", "atn", "rnd",
-      // date and time
-      "year", "month", "day", "hour", "minute", "second", "weekday", "now", "date", "time", "timer",
-      "dateserial", "timeserial", "datevalue", "timevalue", "dateadd", "datediff", "datepart", "monthname",
-      "weekdayname",
-      // type checks and choice
-      "iif", "nz", "isnull", "isnumeric", "isdate", "isempty", "iserror", "isarray", "isobject", "ismissing",
-      "vartype", "typename", "choose", "switch", "partition",
-      // Format
-      "format", "formatnumber", "formatcurrency", "formatpercent", "formatdatetime",
-      // finance and colours
-      "pmt", "fv", "pv", "nper", "ipmt", "ppmt", "rate", "sln", "syd", "ddb", "irr", "mirr", "npv", "rgb",
-      "qbcolor",
-      // aggregates of our own
-      "first", "last", "stdev", "stdevp", "var", "varp",
-      // operators
-      "cat", "add", "pow", "idiv", "mod", "div", "xor", "eqv", "imp"};
-  return names;
-}
 
 int CollateJetText(void*, int aLen, const void* a, int bLen, const void* b) {
   return CompareJetText(static_cast<const char*>(a), aLen, static_cast<const char*>(b), bLen);
@@ -273,28 +242,65 @@ void SpreadFinal(sqlite3_context* ctx) {
 
 }  // namespace
 
+namespace vba {
+
+std::vector<FunctionInfo> OperatorsAndAggregates() {
+  using T = ValueType;
+  return {
+      // &, +, ^, \, Mod, /, Xor, Eqv, Imp: the translator's calls; & joins all its
+      // operands in one call, each a String parameter.
+      Operator("cat", 0, -1, CatFunction).Texts(kAllTexts),
+      Operator("add", 2, 2, AddFunction),
+      Operator("pow", 2, 2, PowFunction),
+      Operator("idiv", 2, 2, IntegerOperator<false>),
+      Operator("mod", 2, 2, IntegerOperator<true>),
+      Operator("div", 2, 2, DivFunction),
+      Operator("xor", 2, 2, LogicalOperator<Logic::Xor>),
+      Operator("eqv", 2, 2, LogicalOperator<Logic::Eqv>),
+      Operator("imp", 2, 2, LogicalOperator<Logic::Imp>),
+      // First and Last: the type of their argument; the spreads are Doubles.
+      Aggregate("first", ReturnsArguments(0, 0), FirstStep, KeptFinal).Volatile(),
+      Aggregate("last", ReturnsArguments(0, 0), LastStep, KeptFinal).Volatile(),
+      Aggregate("stdev", Returns(T::Double), SpreadStep, SpreadFinal<true, true>),
+      Aggregate("stdevp", Returns(T::Double), SpreadStep, SpreadFinal<false, true>),
+      Aggregate("var", Returns(T::Double), SpreadStep, SpreadFinal<true, false>),
+      Aggregate("varp", Returns(T::Double), SpreadStep, SpreadFinal<false, false>),
+  };
+}
+
+}  // namespace vba
+
+namespace {
+
+// The row a statement (or, with operators, the translator) reaches by that name.
+const vba::FunctionInfo* CalledFunction(const std::string& name, bool operators) {
+  const vba::FunctionInfo* row = vba::FindFunction(name);
+  if (!row) return nullptr;
+  switch (row->kind) {
+    case vba::FunctionKind::Function:
+    case vba::FunctionKind::Aggregate: return row;
+    case vba::FunctionKind::Operator: return operators ? row : nullptr;
+    default: return nullptr;
+  }
+}
+
+}  // namespace
+
 std::string VbaFunctionSqlName(const std::string& name) {
-  std::string n;
-  for (char c : name) n += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-  if (n == "date$" || n == "time$") return "vba_" + n.substr(0, 4) + "str";  // text, not a date
-  if (!n.empty() && n.back() == '$') n.pop_back();
-  return Names().count(n) ? "vba_" + n : std::string();
+  const vba::FunctionInfo* row = CalledFunction(name, true);
+  return row ? row->sqlName : std::string();
 }
 
 const char kTypedPrefix[] = "vba_typed";
 
 std::string VbaCallSqlName(const std::string& name) {
-  static const std::set<std::string> operators = {"vba_cat", "vba_add", "vba_pow", "vba_idiv", "vba_mod",
-                                                  "vba_div", "vba_xor", "vba_eqv", "vba_imp"};
-  std::string sql = VbaFunctionSqlName(name);
-  return operators.count(sql) ? std::string() : sql;
+  const vba::FunctionInfo* row = CalledFunction(name, false);
+  return row ? row->sqlName : std::string();
 }
 
 bool IsJetAggregate(const std::string& name) {
-  static const std::set<std::string> names = {"count", "sum", "avg", "min", "max"};
-  std::string n;
-  for (char c : name) n += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-  return names.count(n) > 0;
+  const vba::FunctionInfo* row = vba::FindExactFunction(name);
+  return row && row->kind == vba::FunctionKind::SqliteAggregate;
 }
 
 bool IsStatementFunction(const char* sqliteName) {
@@ -303,39 +309,26 @@ bool IsStatementFunction(const char* sqliteName) {
   for (const char* p = sqliteName; *p; ++p) n += (*p >= 'A' && *p <= 'Z') ? static_cast<char>(*p - 'A' + 'a') : *p;
   // Every vba_ function is ours: the translator's own helpers as well as Jet's
   // functions, which a statement reaches only by their Jet names.
-  return n.compare(0, 4, "vba_") == 0 || n == "like" || IsJetAggregate(n);
+  return n.compare(0, 4, "vba_") == 0 || n == "like" || n == kSortKeyFunction || IsJetAggregate(n);
 }
 
-bool RegisterVbaFunctions(sqlite3* db) {
+bool RegisterVbaFunctions(sqlite3* db, std::string* failed) {
+  std::string name;
+  auto refused = [&](const char* what) {
+    name = what;
+    return false;
+  };
   const int det = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
-  bool ok = sqlite3_create_collation(db, kTextCollation, SQLITE_UTF8, nullptr, CollateJetText) == SQLITE_OK;
-  ok = ok && sqlite3_create_function(db, "like", 2, det, nullptr, LikeFunction, nullptr, nullptr) == SQLITE_OK;
-  ok = ok && sqlite3_create_function(db, "like", 3, det, nullptr, LikeFunction, nullptr, nullptr) == SQLITE_OK;
-  ok = ok && sqlite3_create_function(db, "vba_cat", -1, det, nullptr, CatFunction, nullptr, nullptr) == SQLITE_OK;
-  ok = ok && sqlite3_create_function(db, "vba_add", 2, det, nullptr, AddFunction, nullptr, nullptr) == SQLITE_OK;
-  ok = ok && sqlite3_create_function(db, "vba_pow", 2, det, nullptr, PowFunction, nullptr, nullptr) == SQLITE_OK;
-  ok = ok && sqlite3_create_function(db, "vba_idiv", 2, det, nullptr, IntegerOperator<false>, nullptr, nullptr) == SQLITE_OK;
-  ok = ok && sqlite3_create_function(db, "vba_mod", 2, det, nullptr, IntegerOperator<true>, nullptr, nullptr) == SQLITE_OK;
-  ok = ok && sqlite3_create_function(db, "vba_div", 2, det, nullptr, DivFunction, nullptr, nullptr) == SQLITE_OK;
-  ok = ok && sqlite3_create_function(db, "vba_xor", 2, det, nullptr, LogicalOperator<Logic::Xor>, nullptr, nullptr) == SQLITE_OK;
-  ok = ok && sqlite3_create_function(db, "vba_eqv", 2, det, nullptr, LogicalOperator<Logic::Eqv>, nullptr, nullptr) == SQLITE_OK;
-  ok = ok && sqlite3_create_function(db, "vba_imp", 2, det, nullptr, LogicalOperator<Logic::Imp>, nullptr, nullptr) == SQLITE_OK;
-  ok = ok && sqlite3_create_function(db, "vba_first", 1, SQLITE_UTF8, nullptr, nullptr, FirstStep, KeptFinal) == SQLITE_OK;
-  ok = ok && sqlite3_create_function(db, "vba_last", 1, SQLITE_UTF8, nullptr, nullptr, LastStep, KeptFinal) == SQLITE_OK;
-  ok = ok && sqlite3_create_function(db, "vba_stdev", 1, det, nullptr, nullptr, SpreadStep, SpreadFinal<true, true>) == SQLITE_OK;
-  ok = ok && sqlite3_create_function(db, "vba_stdevp", 1, det, nullptr, nullptr, SpreadStep, SpreadFinal<false, true>) == SQLITE_OK;
-  ok = ok && sqlite3_create_function(db, "vba_var", 1, det, nullptr, nullptr, SpreadStep, SpreadFinal<true, false>) == SQLITE_OK;
-  ok = ok && sqlite3_create_function(db, "vba_varp", 1, det, nullptr, nullptr, SpreadStep, SpreadFinal<false, false>) == SQLITE_OK;
-  if (!ok) return false;
-  vba::RegisterTextFunctions(db);
-  vba::RegisterDateFunctions(db);
-  vba::RegisterConversionFunctions(db);
-  vba::RegisterMathFunctions(db);
-  vba::RegisterDateArithmetic(db);
-  vba::RegisterTypeAndChoiceFunctions(db);
-  vba::RegisterFormatFunctions(db);
-  vba::RegisterFinanceFunctions(db);
-  return true;
+  const bool ok =
+      (sqlite3_create_collation(db, kTextCollation, SQLITE_UTF8, nullptr, CollateJetText) == SQLITE_OK ||
+       refused(kTextCollation)) &&
+      (RegisterSortKeyFunction(db) || refused(kSortKeyFunction)) &&
+      ((sqlite3_create_function(db, "like", 2, det, nullptr, LikeFunction, nullptr, nullptr) == SQLITE_OK &&
+        sqlite3_create_function(db, "like", 3, det, nullptr, LikeFunction, nullptr, nullptr) == SQLITE_OK) ||
+       refused("like")) &&
+      vba::RegisterFunctionTable(db, &name);
+  if (!ok && failed) *failed = name;
+  return ok;
 }
 
 }  // namespace jet

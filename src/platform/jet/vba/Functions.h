@@ -14,6 +14,12 @@ namespace jet {
 // (CompareJetText).
 extern const char kTextCollation[];
 
+// jet_sortkey(value): a text's key in Jet's order, a BLOB whose order (memcmp,
+// shorter first) is CompareJetText's and which is equal for texts it finds equal;
+// NULL, numbers and BLOBs come back as they are. ORDER BY, GROUP BY and DISTINCT
+// over text sort these keys, one per value, instead of collating per comparison.
+extern const char kSortKeyFunction[];
+
 // The name under which VBA function `name` is registered in SQLite, or empty when
 // there is none (matched without regard to case, a "$" suffix allowed). The
 // operators the translator turns into calls (cat, add, pow, idiv, mod, div, xor,
@@ -39,8 +45,10 @@ bool IsStatementFunction(const char* sqliteName);
 // integer). No statement calls them by that name; the translator does.
 extern const char kTypedPrefix[];
 
-// Registers the functions, the collation and LIKE. False when SQLite refuses.
-bool RegisterVbaFunctions(sqlite3* db);
+// Registers the functions, the collation, the sort keys and LIKE. False when
+// SQLite refuses or ICU has no collator; `failed`, when given, then names what
+// could not be registered.
+bool RegisterVbaFunctions(sqlite3* db, std::string* failed = nullptr);
 
 // Compares two UTF-8 texts in Jet's order (<0, 0, >0): case, width and kana type
 // ignored, accents second to the base letters (Collation.cpp).

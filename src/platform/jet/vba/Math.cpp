@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "platform/jet/vba/FunctionTable.h"
 #include "platform/jet/vba/Util.h"
 
 namespace jet::vba {
@@ -60,19 +61,33 @@ void Rnd(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
 
 void FreeRandomState(void* state) { delete static_cast<RandomState*>(state); }
 
+// One seed per connection, which both forms of Rnd share; the second frees it.
+bool RegisterRnd(sqlite3* db, const FunctionInfo& row) {
+  auto* state = new RandomState;
+  if (sqlite3_create_function_v2(db, row.sqlName.c_str(), 0, SQLITE_UTF8, state, Rnd, nullptr, nullptr, nullptr) !=
+      SQLITE_OK) {
+    delete state;
+    return false;
+  }
+  // SQLite frees the state when it refuses, as when the connection closes.
+  return sqlite3_create_function_v2(db, row.sqlName.c_str(), 1, SQLITE_UTF8, state, Rnd, nullptr, nullptr,
+                                    FreeRandomState) == SQLITE_OK;
+}
+
 }  // namespace
 
-void RegisterMathFunctions(sqlite3* db) {
-  AddScalar(db, "sqr", 1, 1, Unary<Sqrt, NotNegative>);
-  AddScalar(db, "exp", 1, 1, Unary<Exp, Any>);
-  AddScalar(db, "log", 1, 1, Unary<Ln, Positive>);
-  AddScalar(db, "sin", 1, 1, Unary<Sin, Any>);
-  AddScalar(db, "cos", 1, 1, Unary<Cos, Any>);
-  AddScalar(db, "tan", 1, 1, Unary<Tan, Any>);
-  AddScalar(db, "atn", 1, 1, Unary<Atan, Any>);
-  auto* state = new RandomState;
-  sqlite3_create_function_v2(db, "vba_rnd", 0, SQLITE_UTF8, state, Rnd, nullptr, nullptr, nullptr);
-  sqlite3_create_function_v2(db, "vba_rnd", 1, SQLITE_UTF8, state, Rnd, nullptr, nullptr, FreeRandomState);
+std::vector<FunctionInfo> MathFunctions() {
+  const ReturnType real = Returns(ValueType::Double);
+  return {
+      Scalar("sqr", 1, 1, real, Unary<Sqrt, NotNegative>),
+      Scalar("exp", 1, 1, real, Unary<Exp, Any>),
+      Scalar("log", 1, 1, real, Unary<Ln, Positive>),
+      Scalar("sin", 1, 1, real, Unary<Sin, Any>),
+      Scalar("cos", 1, 1, real, Unary<Cos, Any>),
+      Scalar("tan", 1, 1, real, Unary<Tan, Any>),
+      Scalar("atn", 1, 1, real, Unary<Atan, Any>),
+      Scalar("rnd", 0, 1, Returns(ValueType::Single), Rnd).Volatile().RegisteredBy(RegisterRnd),
+  };
 }
 
 }  // namespace jet::vba

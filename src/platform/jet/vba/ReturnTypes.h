@@ -1,9 +1,8 @@
 // The type each VBA function a Jet statement may call returns, as VBA declares
 // it: the translator types every expression from it, so that a column of
-// DateAdd(...) comes out as a date and one of Len(...) as a Long. The set is
-// Jet's whole set (text, conversion, math, financial, date and time,
-// type checks, choice, Format and the aggregates), whether or not this library
-// implements the function yet.
+// DateAdd(...) comes out as a date and one of Len(...) as a Long. Each function's
+// rule is a field of its row in the function table (FunctionTable.h); the calls
+// here read it there.
 #pragma once
 #include <map>
 #include <string>

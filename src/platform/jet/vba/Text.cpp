@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/jet/vba/Functions.h"
+#include "platform/jet/vba/FunctionTable.h"
 #include "platform/jet/vba/Util.h"
 
 namespace jet::vba {
@@ -413,45 +414,42 @@ void AscB(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
   sqlite3_result_int(ctx, static_cast<int>(unit & 0xFF));
 }
 
-void Add(sqlite3* db, const char* name, int args, void (*fn)(sqlite3_context*, int, sqlite3_value**)) {
-  sqlite3_create_function(db, name, args, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, fn, nullptr, nullptr);
-}
-
 }  // namespace
 
-void RegisterTextFunctions(sqlite3* db) {
-  Add(db, "vba_left", 2, Left);
-  Add(db, "vba_right", 2, Right);
-  Add(db, "vba_mid", 2, Mid);
-  Add(db, "vba_mid", 3, Mid);
-  Add(db, "vba_len", 1, Len);
-  Add(db, "vba_ucase", 1, MapCase<UpperChar>);
-  Add(db, "vba_lcase", 1, MapCase<FoldChar>);
-  Add(db, "vba_trim", 1, TrimSpaces<true, true>);
-  Add(db, "vba_ltrim", 1, TrimSpaces<true, false>);
-  Add(db, "vba_rtrim", 1, TrimSpaces<false, true>);
-  Add(db, "vba_space", 1, Space);
-  Add(db, "vba_instr", 2, InStr);
-  Add(db, "vba_instr", 3, InStr);
-  Add(db, "vba_instr", 4, InStr);
-  Add(db, "vba_chr", 1, Chr);
-  Add(db, "vba_asc", 1, Asc);
-  Add(db, "vba_strcomp", 2, StrComp);
-  Add(db, "vba_strcomp", 3, StrComp);
-  AddScalar(db, "replace", 3, 6, Replace);
-  AddScalar(db, "ascw", 1, 1, Asc);
-  AddScalar(db, "chrw", 1, 1, Chr);
-  AddScalar(db, "instrrev", 2, 4, InStrRev);
-  AddScalar(db, "strreverse", 1, 1, StrReverse);
-  AddScalar(db, "string", 2, 2, StringOf);
-  AddScalar(db, "strconv", 2, 3, StrConv);
-  AddScalar(db, "lenb", 1, 1, LenB);
-  AddScalar(db, "ascb", 1, 1, AscB);
-  AddScalar(db, "leftb", 2, 2, ByteSlice<0>);
-  AddScalar(db, "rightb", 2, 2, ByteSlice<1>);
-  AddScalar(db, "midb", 2, 3, ByteSlice<2>);
-  AddScalar(db, "instrb", 2, 3, InStrB);
-  AddScalar(db, "chrb", 1, 1, ChrB);
+std::vector<FunctionInfo> TextFunctions() {
+  using T = ValueType;
+  const ReturnType text = Returns(T::Text), integer = Returns(T::Integer), whole = Returns(T::Long);
+  return {
+      Scalar("left", 2, 2, text, Left).Texts(kFirstText),
+      Scalar("right", 2, 2, text, Right).Texts(kFirstText),
+      Scalar("mid", 2, 3, text, Mid).Texts(kFirstText),
+      Scalar("len", 1, 1, whole, Len).Texts(kFirstText),
+      Scalar("ucase", 1, 1, text, MapCase<UpperChar>).Texts(kFirstText),
+      Scalar("lcase", 1, 1, text, MapCase<FoldChar>).Texts(kFirstText),
+      Scalar("trim", 1, 1, text, TrimSpaces<true, true>).Texts(kFirstText),
+      Scalar("ltrim", 1, 1, text, TrimSpaces<true, false>).Texts(kFirstText),
+      Scalar("rtrim", 1, 1, text, TrimSpaces<false, true>).Texts(kFirstText),
+      Scalar("space", 1, 1, text, Space),
+      // InStr([start, ]text, sought[, compare]): the texts move down without a start.
+      Scalar("instr", 2, 4, whole, InStr).Texts(0b110, 3),
+      Scalar("chr", 1, 1, text, Chr),
+      Scalar("asc", 1, 1, integer, Asc).Texts(kFirstText),
+      Scalar("strcomp", 2, 3, integer, StrComp).Texts(kFirstTwoTexts),
+      Scalar("replace", 3, 6, text, Replace).Texts(kFirstThreeTexts),
+      Scalar("ascw", 1, 1, integer, Asc).Texts(kFirstText),
+      Scalar("chrw", 1, 1, text, Chr),
+      Scalar("instrrev", 2, 4, whole, InStrRev).Texts(kFirstTwoTexts),
+      Scalar("strreverse", 1, 1, text, StrReverse).Texts(kFirstText),
+      Scalar("string", 2, 2, text, StringOf),
+      Scalar("strconv", 2, 3, text, StrConv).Texts(kFirstText),
+      Scalar("lenb", 1, 1, whole, LenB).Texts(kFirstText),
+      Scalar("ascb", 1, 1, integer, AscB).Texts(kFirstText),
+      Scalar("leftb", 2, 2, text, ByteSlice<0>).Texts(kFirstText),
+      Scalar("rightb", 2, 2, text, ByteSlice<1>).Texts(kFirstText),
+      Scalar("midb", 2, 3, text, ByteSlice<2>).Texts(kFirstText),
+      Scalar("instrb", 2, 3, whole, InStrB).Texts(0b110, 3),
+      Scalar("chrb", 1, 1, text, ChrB),
+  };
 }
 
 }  // namespace jet::vba

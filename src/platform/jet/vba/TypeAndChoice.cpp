@@ -9,6 +9,7 @@
 
 #include "platform/jet/vba/DateParse.h"
 #include "platform/com/OleDate.h"
+#include "platform/jet/vba/FunctionTable.h"
 #include "platform/jet/vba/Util.h"
 
 namespace jet::vba {
@@ -210,23 +211,27 @@ void RangeLabel(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
 
 }  // namespace
 
-void RegisterTypeAndChoiceFunctions(sqlite3* db) {
-  AddScalar(db, "isnumeric", 1, 1, IsNumeric);
-  AddScalar(db, "isdate", 1, 1, IsDate);
-  AddScalar(db, "isempty", 1, 1, False);
-  AddScalar(db, "iserror", 1, 1, False);
-  AddScalar(db, "isarray", 1, 1, False);
-  AddScalar(db, "isobject", 1, 1, False);
-  AddScalar(db, "ismissing", 1, 1, False);
-  AddScalar(db, "vartype", 1, 1, VarType);
-  AddScalar(db, "typename", 1, 1, TypeName);
-  AddScalar(db, "typedvartype", 2, 2, TypedVarType);
-  AddScalar(db, "typedtypename", 2, 2, TypedTypeName);
-  AddScalar(db, "typedisnumeric", 2, 2, TypedIsNumeric);
-  AddScalar(db, "typedisdate", 2, 2, TypedIsDate);
-  AddScalar(db, "choose", -1, -1, Choose);  // any count; checked in the body
-  AddScalar(db, "switch", -1, -1, Switch);
-  AddScalar(db, "partition", 4, 4, RangeLabel);
+std::vector<FunctionInfo> TypeAndChoiceFunctions() {
+  using T = ValueType;
+  const ReturnType truth = Returns(T::Boolean);
+  return {
+      Scalar("isnumeric", 1, 1, truth, IsNumeric), Scalar("isdate", 1, 1, truth, IsDate),
+      // Nothing a statement gives is Empty, an error, an array, an object or missing.
+      Scalar("isempty", 1, 1, truth, False), Scalar("iserror", 1, 1, truth, False),
+      Scalar("isarray", 1, 1, truth, False), Scalar("isobject", 1, 1, truth, False),
+      Scalar("ismissing", 1, 1, truth, False),
+      Scalar("vartype", 1, 1, Returns(T::Integer), VarType),
+      Scalar("typename", 1, 1, Returns(T::Text), TypeName),
+      // The same given the VarType code the translator knows (kTypedPrefix).
+      Internal("typedvartype", 2, 2, TypedVarType),
+      Internal("typedtypename", 2, 2, TypedTypeName),
+      Internal("typedisnumeric", 2, 2, TypedIsNumeric),
+      Internal("typedisdate", 2, 2, TypedIsDate),
+      // Any count of arguments, checked in the body; the type of the branches.
+      Scalar("choose", 0, -1, ReturnsArguments(1, 1), Choose),
+      Scalar("switch", 0, -1, ReturnsArguments(1, 2), Switch),
+      Scalar("partition", 4, 4, Returns(T::Text), RangeLabel),
+  };
 }
 
 }  // namespace jet::vba

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/com/ExactKey.h"
 #include "platform/com/RealText.h"
 #include "platform/jet/vba/DateParse.h"
 
@@ -85,6 +86,10 @@ int ByteOffset(const unsigned char* p, int len, int64_t chars) {
   return static_cast<int>(p - start);
 }
 
+bool ExactBlob(sqlite3_value* v, Exact* out) {
+  return ExactOfKey(sqlite3_value_blob(v), static_cast<size_t>(sqlite3_value_bytes(v)), out);
+}
+
 std::string ValueText(sqlite3_value* v) {
   switch (sqlite3_value_type(v)) {
     case SQLITE_INTEGER:
@@ -93,6 +98,9 @@ std::string ValueText(sqlite3_value* v) {
       return DoubleText(sqlite3_value_double(v));
     case SQLITE_NULL:
       return "";
+    case SQLITE_BLOB:
+      if (Exact e; ExactBlob(v, &e)) return e.Text();
+      [[fallthrough]];
     default: {
       const char* t = reinterpret_cast<const char*>(sqlite3_value_text(v));
       return t ? std::string(t, static_cast<size_t>(sqlite3_value_bytes(v))) : std::string();
@@ -142,6 +150,9 @@ bool ValueNumber(sqlite3_value* v, double* out) {
       *out = d;
       return true;
     }
+    case SQLITE_BLOB:
+      if (Exact e; ExactBlob(v, &e)) return *out = e.ToDouble(), true;
+      return false;
     default:
       return false;
   }
@@ -182,13 +193,6 @@ bool NumberArg(sqlite3_context* ctx, sqlite3_value* v, double* out) {
   if (ValueNumber(v, out)) return true;
   ErrorMismatch(ctx);
   return false;
-}
-
-void AddScalar(sqlite3* db, const char* name, int minArgs, int maxArgs, ScalarFunction fn, bool deterministic) {
-  std::string full = std::string("vba_") + name;
-  for (int n = minArgs; n <= maxArgs; ++n)
-    sqlite3_create_function(db, full.c_str(), n, SQLITE_UTF8 | (deterministic ? SQLITE_DETERMINISTIC : 0), nullptr,
-                            fn, nullptr, nullptr);
 }
 
 }  // namespace jet::vba

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/com/Exact.h"
+
 namespace jet::vba {
 
 // Decodes one UTF-8 character at p (p < end) and advances p; a stray byte stands
@@ -21,10 +23,14 @@ int64_t CharCount(const unsigned char* p, int len);
 // Byte offset of character `chars` of the text (clamped to its length).
 int ByteOffset(const unsigned char* p, int len, int64_t chars);
 
-// The text of a value as CStr gives it (numbers in their shortest form).
+// A Currency or Decimal that travels as an exact BLOB (platform/com/ExactKey.h):
+// its number; false for any other value.
+bool ExactBlob(sqlite3_value* v, Exact* out);
+// The text of a value as CStr gives it (numbers in their shortest form, an exact
+// BLOB's number in Jet's text).
 std::string ValueText(sqlite3_value* v);
-// A value read as a number: numbers as they are, text parsed as a number; false
-// for text that is no number.
+// A value read as a number: numbers as they are, text parsed as a number, an
+// exact BLOB as the double nearest its number; false for text that is no number.
 bool ValueNumber(sqlite3_value* v, double* out);
 // A value read as a date (day number): numbers as they are, text as a date or a
 // number; false otherwise.
@@ -34,7 +40,7 @@ bool ValueDate(sqlite3_value* v, double* out);
 void ResultWhole(sqlite3_context* ctx, double value);
 
 // What every function file sets the same way: a text result, VBA's run-time
-// errors by their message, the NULL test of the arguments, and registration.
+// errors by their message and the NULL test of the arguments.
 void ResultString(sqlite3_context* ctx, const std::string& text);
 void ErrorMismatch(sqlite3_context* ctx);     // VBA error 13
 void ErrorInvalidCall(sqlite3_context* ctx);  // VBA error 5
@@ -45,18 +51,5 @@ bool HasNull(int argc, sqlite3_value** argv);
 bool FitsLength(sqlite3_context* ctx, double bytes);
 // A number argument; false (and the mismatch error set) when it is none.
 bool NumberArg(sqlite3_context* ctx, sqlite3_value* v, double* out);
-using ScalarFunction = void (*)(sqlite3_context*, int, sqlite3_value**);
-// Registers vba_<name> for each argument count from minArgs to maxArgs.
-void AddScalar(sqlite3* db, const char* name, int minArgs, int maxArgs, ScalarFunction fn,
-               bool deterministic = true);
-
-void RegisterTextFunctions(sqlite3* db);
-void RegisterDateFunctions(sqlite3* db);
-void RegisterConversionFunctions(sqlite3* db);
-void RegisterMathFunctions(sqlite3* db);
-void RegisterDateArithmetic(sqlite3* db);
-void RegisterTypeAndChoiceFunctions(sqlite3* db);
-void RegisterFormatFunctions(sqlite3* db);
-void RegisterFinanceFunctions(sqlite3* db);
 
 }  // namespace jet::vba

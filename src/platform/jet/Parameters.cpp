@@ -1,6 +1,10 @@
-#include "cli/Parameters.h"
+#include "platform/jet/Parameters.h"
 
-#include "cli/ArgumentText.h"
+#include "platform/com/Causes.h"
+#include "platform/com/HResult.h"
+#include "platform/jet/sql/Tokens.h"
+
+namespace jet {
 
 namespace {
 
@@ -17,7 +21,7 @@ std::string NameKey(const std::string& name) {
     if (c == '[' || c == ']') continue;
     key += c == '.' ? '!' : c;
   }
-  return AsciiLower(key);
+  return LowerAscii(key);
 }
 
 const std::string* ValueOf(const ParameterValues& values, const std::string& name) {
@@ -62,7 +66,7 @@ size_t ChainEnd(const std::string& sql, size_t i) {
 // statement proper begins (0 when there is no such clause).
 size_t DeclaredParameters(const std::string& sql, std::vector<std::string>* names) {
   size_t i = sql.find_first_not_of(" \t\r\n");
-  if (i == std::string::npos || AsciiLower(sql.substr(i, 10)) != "parameters" ||
+  if (i == std::string::npos || LowerAscii(sql.substr(i, 10)) != "parameters" ||
       (i + 10 < sql.size() && IsWordChar(sql[i + 10])))
     return 0;
   i += 10;
@@ -133,3 +137,17 @@ std::string BindParameters(const std::string& jetSql, const ParameterValues& val
   }
   return out;
 }
+
+_com_error AsMissingParameter(const _com_error& e, const std::string& jetSql) {
+  if (e.Error() != JET_E_NOCOLUMN || e.Description().empty()) return e;
+  for (const std::string& name : BracketedNames(jetSql)) {
+    std::string dotted = name;
+    for (char& c : dotted)
+      if (c == '!') c = '.';
+    if (NoSuchColumnCause(name) == e.Description() || NoSuchColumnCause(dotted) == e.Description())
+      return _com_error(e.Error(), MissingParameterCause(name));
+  }
+  return e;
+}
+
+}  // namespace jet

@@ -1,0 +1,81 @@
+#include "platform/com/ExactKey.h"
+
+#include <cstdint>
+
+namespace {
+
+using U128 = unsigned __int128;
+
+const unsigned char kTag[2] = {0xE7, 0x4A};
+constexpr int kCountBytes = 24;
+const uint64_t kTenTo[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000,
+                           1000000000, 10000000000ull, 100000000000ull, 1000000000000ull,
+                           10000000000000ull, 100000000000000ull, 1000000000000000ull,
+                           10000000000000000ull};
+
+// A count of 10^-28 in three limbs, least significant first.
+struct Count {
+  uint64_t limb[3] = {};
+
+  void Multiply(uint64_t k) {
+    U128 carry = 0;
+    for (uint64_t& l : limb) {
+      const U128 p = static_cast<U128>(l) * k + carry;
+      l = static_cast<uint64_t>(p);
+      carry = p >> 64;
+    }
+  }
+  // Divides by d when it divides evenly; false (and unchanged) when it does not.
+  bool DivideExactly(uint64_t d) {
+    Count q;
+    U128 rest = 0;
+    for (int i = 2; i >= 0; --i) {
+      const U128 cur = rest << 64 | limb[i];
+      q.limb[i] = static_cast<uint64_t>(cur / d);
+      rest = cur % d;
+    }
+    if (rest != 0) return false;
+    *this = q;
+    return true;
+  }
+  // Two's complement negation, and the offset of 2^191 as a flip of the top bit.
+  void Negate() {
+    uint64_t carry = 1;
+    for (uint64_t& l : limb) {
+      l = ~l + carry;
+      carry = carry && l == 0;
+    }
+  }
+};
+
+}  // namespace
+
+void PutExactKey(const Exact& value, unsigned char* out) {
+  Count c;
+  const U128 m = value.Magnitude();
+  c.limb[0] = static_cast<uint64_t>(m);
+  c.limb[1] = static_cast<uint64_t>(m >> 64);
+  for (int n = Exact::kMaxScale - value.Scale(); n > 0; n -= 16) c.Multiply(kTenTo[n < 16 ? n : 16]);
+  if (value.IsNegative()) c.Negate();
+  c.limb[2] ^= uint64_t{1} << 63;
+  out[0] = kTag[0];
+  out[1] = kTag[1];
+  for (int i = 0; i < kCountBytes; ++i) out[2 + i] = static_cast<unsigned char>(c.limb[2 - i / 8] >> (56 - 8 * (i % 8)));
+}
+
+bool ExactOfKey(const void* bytes, size_t size, Exact* out) {
+  const auto* p = static_cast<const unsigned char*>(bytes);
+  if (size != kExactKeySize || p[0] != kTag[0] || p[1] != kTag[1]) return false;
+  Count c;
+  for (int i = 0; i < kCountBytes; ++i) c.limb[2 - i / 8] = c.limb[2 - i / 8] << 8 | p[2 + i];
+  c.limb[2] ^= uint64_t{1} << 63;
+  const bool negative = c.limb[2] >> 63;
+  if (negative) c.Negate();
+  // The trailing zeros of the count go, in steps of 16, 8, 4, 2 and 1 digits.
+  int scale = Exact::kMaxScale;
+  for (int step : {16, 8, 4, 2, 1})
+    while (scale >= step && c.DivideExactly(kTenTo[step])) scale -= step;
+  if (c.limb[2] != 0 || c.limb[1] >> 32 != 0) return false;
+  *out = Exact::OfParts(negative, static_cast<U128>(c.limb[1]) << 64 | c.limb[0], scale);
+  return true;
+}
