@@ -38,6 +38,8 @@ std::string RecordsLost(const std::optional<uint64_t>& records) {
 
 // "Orders: data page 1234 (row offsets outside the page)"
 std::string Place(const jet::SalvageLoss& l) {
+  if (l.page == jet::kNoPage && l.what >= jet::SalvageLoss::What::Table)  // a part of the schema, in no one page
+    return Printf(_("%s（%s）"), l.table.c_str(), jet::CheckText(l.check).c_str());
   std::string where = jet::PageKindText(l.kind);
   if (l.page != jet::kNoPage) where += " " + std::to_string(l.page);
   return Printf(_("%s：%s（%s）"), l.table.c_str(), where.c_str(), jet::CheckText(l.check).c_str());
@@ -53,16 +55,25 @@ std::string LossLine(const jet::SalvageLoss& l) {
       break;
     case What::UsageMap: what = _("改按页面的所属读取该表的数据页"); break;
     case What::FileEnd: return Printf(_("文件在第 %u 页中间结束：该页已舍弃，其中的记录数不明"), l.page);
+    case What::Table: what = _("该表的定义已丢失：整个表未读出，其记录数不明"); break;
+    case What::Index:
+      what = l.column.empty() ? std::string(_("其索引均已舍弃")) : Printf(_("索引“%s”已舍弃"), l.column.c_str());
+      break;
+    case What::Properties: what = _("其字段的“必需”、默认值和说明已丢失"); break;
+    case What::Relationship:
+      what = l.column.empty() ? std::string(_("一个无法识别的关系已舍弃")) : Printf(_("关系“%s”已舍弃"), l.column.c_str());
+      break;
   }
   return Printf(_("%s：%s"), Place(l).c_str(), what.c_str());
 }
 
 std::string Summary(const std::vector<jet::SalvageLoss>& losses) {
   std::set<std::pair<std::string, uint32_t>> pages;
-  uint64_t values = 0, lost = 0;
+  uint64_t values = 0, lost = 0, schemaParts = 0;
   bool unknown = false;
   for (const jet::SalvageLoss& l : losses) {
     if (l.what == jet::SalvageLoss::What::Value) ++values;
+    else if (l.what > jet::SalvageLoss::What::Table) ++schemaParts;  // an index, properties, a relationship
     else if (l.what != jet::SalvageLoss::What::Missing) pages.insert({l.table, l.page});
     if (l.records) lost += *l.records;
     else unknown = true;
@@ -71,6 +82,9 @@ std::string Summary(const std::vector<jet::SalvageLoss>& losses) {
   if (!pages.empty()) damaged = pages.size() == 1 ? _("1 个页面") : Printf(_("%s 个页面"), Grouped(pages.size()).c_str());
   if (!pages.empty() && values) damaged += _("和");
   if (values) damaged += values == 1 ? _("1 个长值") : Printf(_("%s 个长值"), Grouped(values).c_str());
+  if (!damaged.empty() && schemaParts) damaged += _("和");
+  if (schemaParts)
+    damaged += schemaParts == 1 ? _("1 个结构项") : Printf(_("%s 个结构项"), Grouped(schemaParts).c_str());
   if (damaged.empty()) damaged = _("记录");
   // The records read of the tables that lost some.
   uint64_t read = 0;
@@ -87,7 +101,8 @@ std::string Summary(const std::vector<jet::SalvageLoss>& losses) {
 }
 
 // The report as TSV: table, page, check, records lost ("unknown" where no page told),
-// and what else was lost (a record's value written as NULL).
+// and what else was lost (a record's value written as NULL; a table, an index, the
+// properties or a relationship left out).
 bool WriteReport(const std::string& path, const std::vector<jet::SalvageLoss>& losses) {
   FILE* out = std::fopen(path.c_str(), "w");
   if (!out) return false;
@@ -99,6 +114,10 @@ bool WriteReport(const std::string& path, const std::vector<jet::SalvageLoss>& l
     const std::string records = l.records ? std::to_string(*l.records) : "unknown";
     std::string value;
     if (l.what == jet::SalvageLoss::What::Value) value = "record " + std::to_string(l.record) + " " + l.column;
+    if (l.what == jet::SalvageLoss::What::Table) value = "table";
+    if (l.what == jet::SalvageLoss::What::Index) value = "index " + l.column;
+    if (l.what == jet::SalvageLoss::What::Properties) value = "properties";
+    if (l.what == jet::SalvageLoss::What::Relationship) value = "relationship " + l.column;
     for (char& c : value) if (c == '\t' || c == '\n' || c == '\r') c = ' ';
     std::fprintf(out, "%s\t%s\t%s\t%s\t%s\n", table.c_str(), page.c_str(), jet::CheckName(l.check), records.c_str(),
                  value.c_str());

@@ -133,6 +133,13 @@ DatabaseSchema ReadSchema(const _ConnectionPtr& connection) {
     // ~sq_... are the statements behind forms and reports, no queries of the user.
     if (name.compare(0, 1, "~") != 0) schema.queries.emplace_back(name, OptStr(r, "VIEW_DEFINITION"));
   });
+  // A table without columns is one whose definition salvage left out (the log
+  // tells it): the target gets no table of it, and a relationship with it is
+  // reported where the foreign keys are made.
+  std::vector<Table> kept;
+  for (Table& t : schema.tables)
+    if (!t.columns.empty()) kept.push_back(std::move(t));
+  schema.tables = std::move(kept);
   return schema;
 }
 

@@ -1,5 +1,6 @@
 #include "migrate/WholeDatabase.h"
 
+#include <initializer_list>
 #include <set>
 #include "export/TableStatement.h"
 #include "platform/com/Translate.h"
@@ -22,16 +23,29 @@ void EachRow(const _ConnectionPtr& connection, const Table& table,
   r->Close();
 }
 
+namespace {
+
+std::string Filled(std::string format, std::initializer_list<const std::string*> parts) {
+  for (const std::string* part : parts) format.replace(format.find("%s"), 2, *part);
+  return format;
+}
+
+}  // namespace
+
 std::vector<const Relationship*> ForeignKeys(const DatabaseSchema& schema, const WriteEvents& events) {
   std::vector<const Relationship*> out;
   for (const Relationship& r : schema.relationships) {
-    if (r.enforced) {
+    std::string why = MissingPart(schema, r);
+    if (why.empty() && r.enforced) {
       out.push_back(&r);
-    } else if (events.onNotice) {
-      std::string line = Translate("关系“%s”（%s → %s）未实施参照完整性，可能有孤立的记录：未写成外键");
-      for (const std::string* part : {&r.name, &r.table, &r.referencedTable}) line.replace(line.find("%s"), 2, *part);
-      events.onNotice(line);
+      continue;
     }
+    if (!events.onNotice) continue;
+    if (why.empty())
+      events.onNotice(Filled(Translate("关系“%s”（%s → %s）未实施参照完整性，可能有孤立的记录：未写成外键"),
+                             {&r.name, &r.table, &r.referencedTable}));
+    else
+      events.onNotice(Filled(Translate("关系“%s”（%s → %s）未写成外键：%s"), {&r.name, &r.table, &r.referencedTable, &why}));
   }
   return out;
 }
@@ -66,6 +80,26 @@ std::vector<const Index*> TargetIndexes(const Table& t) {
     if (!covered) out.push_back(&ix);
   }
   return out;
+}
+
+std::string MissingPart(const DatabaseSchema& schema, const Relationship& r) {
+  const Table* child = schema.Find(r.table);
+  const Table* parent = schema.Find(r.referencedTable);
+  for (const Table* t : {child, parent})
+    if (!t) return Filled(Translate("数据表“%s”的定义已丢失"), {t == child ? &r.table : &r.referencedTable});
+  for (size_t k = 0; k < r.columns.size(); ++k) {
+    if (!child->Find(r.columns[k])) return Filled(Translate("%s 中没有字段“%s”"), {&r.table, &r.columns[k]});
+    if (k >= r.referencedColumns.size() || !parent->Find(r.referencedColumns[k]))
+      return Filled(Translate("%s 中没有被引用的字段"), {&r.referencedTable});
+  }
+  // A foreign key refers to columns the target keeps unique: its primary key or a
+  // unique index (an index salvage left out may have been that one).
+  const std::set<std::string> referenced(r.referencedColumns.begin(), r.referencedColumns.end());
+  std::vector<const Index*> unique = TargetIndexes(*parent);
+  if (const Index* pk = parent->PrimaryKey()) unique.push_back(pk);
+  for (const Index* ix : unique)
+    if ((ix->primaryKey || ix->unique) && ColumnSet(*ix) == referenced) return std::string();
+  return Filled(Translate("%s 中被引用的字段没有唯一索引"), {&r.referencedTable});
 }
 
 std::string SqliteType(const Column& c) {

@@ -22,8 +22,12 @@ struct WriteEvents {
 void EachRow(const _ConnectionPtr& connection, const Table& table,
              const std::function<void(const VARIANT* const* values)>& onRow);
 
-// The relationships that become foreign keys: the enforced ones. Reports the others.
+// The relationships that become foreign keys: the enforced ones whose tables and
+// columns the target has, their referenced columns unique. Reports the others.
 std::vector<const Relationship*> ForeignKeys(const DatabaseSchema& schema, const WriteEvents& events);
+// Why a relationship cannot be a foreign key of the target (a table or column is
+// gone, its referenced columns not unique), in a phrase; empty when it can.
+std::string MissingPart(const DatabaseSchema& schema, const Relationship& r);
 
 // The indexes of a table the target gets beside its primary key: the user's own
 // (not those over a multi-value or attachment column, whose entries go to a child

@@ -18,6 +18,7 @@ const char* FamilyName(Family family) {
     case Family::UsageMap: return "usage map broken";
     case Family::LongValuePage: return "long-value chain broken";
     case Family::CatalogPage: return "catalog page zeroed";
+    case Family::TableDefinition: return "table definition zeroed";
   }
   return "";
 }
@@ -73,6 +74,7 @@ std::vector<uint32_t> Targets(const File& file, Family family) {
           out.push_back(page);
         break;
       case Family::UsageMap:
+      case Family::TableDefinition:
         // A definition that owns a data page with rows: a table to be read.
         if (p[0] == 0x02) {
           for (uint32_t d = 3; d < file.Pages(); ++d)
@@ -99,6 +101,7 @@ void Damage(File& file, Family family, uint32_t target) {
     case Family::ZeroedPage:
     case Family::LongValuePage:
     case Family::CatalogPage:
+    case Family::TableDefinition:
       std::memset(p, 0, file.pageSize);
       return;
     case Family::SwappedPage: {

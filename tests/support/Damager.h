@@ -16,7 +16,10 @@ enum class Family {
   UsageMap,        // a table's usage map of a kind no reader knows
   LongValuePage,   // a long-value (LVAL) page, all zeros: its chains are broken
   CatalogPage,     // a data page of MSysObjects, all zeros
+  // Beyond the families of rows: the schema the whole-database outputs read.
+  TableDefinition,  // the definition page of a table with rows, all zeros
 };
+// The families that damage rows, values and maps (not TableDefinition).
 extern const Family kFamilies[6];
 const char* FamilyName(Family family);
 

@@ -163,7 +163,8 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
     for (const SchemaTableRow& t : Tables()) {
       if (t.tableType != "TABLE" && t.tableType != "SYSTEM TABLE") continue;
       try {
-        out.push_back(m_file->Schema(t.tableName));
+        // In salvage mode a table whose definition is lost is left out (and logged).
+        if (std::optional<TableSchema> schema = m_file->SchemaOrLost(t.tableName)) out.push_back(std::move(*schema));
       } catch (const _com_error& e) {
         if (!e.Description().empty()) throw;
         std::string text = ::Translate("数据表“%s”的定义已损坏");

@@ -56,7 +56,8 @@ class Database {
   virtual std::vector<SchemaProcedureRow> Procedures() { return {}; }
   // The schema of every table (user and system), in Tables()' order: columns with
   // their properties, indexes. E_FAIL, naming the table, for one whose schema
-  // the file does not hold whole.
+  // the file does not hold whole; in salvage mode such a table (or index, or
+  // properties blob) is left out and its loss written into the log.
   virtual std::vector<TableSchema> Schemas() { return {}; }
   // Each saved select query (the VIEW rows of Tables()) with the SQL text it was
   // saved with, rebuilt; empty where it cannot be rebuilt.

@@ -30,6 +30,8 @@ constexpr CheckWords kChecks[] = {
     {"records-missing", N_("记录比它所计的少")},
     {"entries", N_("其条目所在的表已损坏")},
     {"file-end", N_("文件在页面中间结束")},
+    {"properties", N_("属性无法读取")},
+    {"indexes", N_("索引项不一致")},
 };
 
 std::string Describe(const std::string* table, Check check, uint32_t page, PageKind kind) {

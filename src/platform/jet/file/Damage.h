@@ -29,6 +29,8 @@ enum class Check : uint8_t {
   RecordsMissing,   // fewer records than the table definition counts
   Entries,          // the hidden tables of a multi-value or attachment column
   FileEnd,          // the file ends partway through a page: it was cut short
+  Properties,       // a table's properties blob does not hold together
+  Indexes,          // an index entry names no column of its table, or none
 };
 
 // What the damaged page was to the reader.

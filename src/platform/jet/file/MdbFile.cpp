@@ -4,6 +4,7 @@
 
 #include <map>
 #include <optional>
+#include <set>
 #include "platform/jet/file/JetText.h"
 #include "platform/jet/file/Catalog.h"
 #include "platform/jet/file/ComplexColumns.h"
@@ -80,20 +81,66 @@ class MdbFileImpl : public MdbFile {
   TableSchema Schema(const std::string& exactName) override {
     const CatalogObject* o = Lookup(exactName, true);
     if (!o) throw _com_error(E_FAIL);
+    // Salvage: the schema rowsets each build the schemas; a loss is told the first time.
+    SalvageLog scratch;
+    SalvageLog* salvage = m_pager->Salvage();
+    if (salvage && !m_schemaTold.insert(o->id).second) salvage = &scratch;
     // The properties are read on the first request, in one pass over the catalog.
-    if (!m_properties) m_properties = ReadAllProperties(m_pager, m_codePage);
+    if (!m_properties) m_properties = ReadAllProperties(m_pager, m_codePage, &m_damagedProperties);
+    const TableDef& def = Definition(*o);
+    if (m_damagedProperties.count(o->id)) {
+      if (!salvage) throw DamageError(o->name, Check::Properties, kNoPage, PageKind::LongValue);
+      {
+        SalvageLoss loss;
+        loss.what = SalvageLoss::What::Properties;
+        loss.table = o->name;
+        loss.kind = PageKind::LongValue;
+        loss.check = Check::Properties;
+        loss.records = 0;
+        salvage->Add(std::move(loss));
+      }
+    }
     auto it = m_properties->find(o->id);
     static const TableProperties kNone;
-    return BuildTableSchema(o->name, Definition(*o), it == m_properties->end() ? kNone : it->second, *m_complex,
-                            m_pager->Format().jet4);
+    try {
+      return BuildTableSchema(o->name, def, it == m_properties->end() ? kNone : it->second, *m_complex,
+                              m_pager->Format().jet4, salvage);
+    } catch (const Damage& d) {
+      throw DamageError(o->name, d.check, d.page, d.kind);
+    }
+  }
+
+  std::optional<TableSchema> SchemaOrLost(const std::string& exactName) override {
+    const CatalogObject* o = Lookup(exactName, true);
+    SalvageLog* salvage = m_pager->Salvage();
+    if (!o || !salvage) return Schema(exactName);
+    try {
+      return Schema(exactName);
+    } catch (const _com_error&) {
+      auto lost = m_lostDefinitions.find(o->id);
+      if (lost == m_lostDefinitions.end()) throw;
+      if (!lost->second.told) {
+        lost->second.told = true;
+        SalvageLoss loss;
+        loss.what = SalvageLoss::What::Table;
+        loss.table = o->name;
+        loss.page = lost->second.damage.page;
+        loss.kind = lost->second.damage.kind;
+        loss.check = lost->second.damage.check;
+        salvage->Add(std::move(loss));
+      }
+      return std::nullopt;
+    }
   }
 
   std::vector<RelationshipSchema> Relationships() override {
     const CatalogObject* o = Lookup("MSysRelationships", true);
     if (!o) return {};
+    // Salvage: a lost definition of MSysRelationships costs every relationship.
+    if (m_pager->Salvage() && !SchemaOrLost(o->name)) return {};
     auto def = DefinitionPtr(*o);
     TableRows rows(m_pager, def, m_codePage);
-    return ReadRelationships(rows, *def);
+    return ReadRelationships(rows, *def, m_pager->Salvage());
   }
 
   long long RowCount(const std::string& exactName) override {
@@ -154,6 +201,7 @@ class MdbFileImpl : public MdbFile {
     try {
       *read = ReadTableDef(*m_pager, page, *m_codePage);
     } catch (const Damage& d) {
+      m_lostDefinitions.emplace(o.id, LostDefinition{d, false});
       throw DamageError(o.name, d.check, d.page, d.kind);
     }
     read->name = o.name;
@@ -170,6 +218,13 @@ class MdbFileImpl : public MdbFile {
   std::shared_ptr<ComplexColumns> m_complex;
   std::map<uint32_t, std::shared_ptr<const TableDef>> m_defs;
   std::optional<std::map<uint32_t, TableProperties>> m_properties;
+  std::set<uint32_t> m_damagedProperties;  // catalog ids whose properties blob fails
+  struct LostDefinition {
+    Damage damage;
+    bool told;  // salvage: written into the log
+  };
+  std::map<uint32_t, LostDefinition> m_lostDefinitions;  // catalog ids whose definition fails
+  std::set<uint32_t> m_schemaTold;  // salvage: catalog ids whose schema losses are logged
 };
 
 }  // namespace

@@ -167,6 +167,9 @@ class MdbFile {
     (void)exactName;
     throw _com_error(E_FAIL);
   }
+  // As Schema; but in salvage mode a table whose definition is lost is written into
+  // the log, and none is returned.
+  virtual std::optional<TableSchema> SchemaOrLost(const std::string& exactName) { return Schema(exactName); }
   // Every relationship of MSysRelationships, enforced or not; none when the file
   // has no such table. E_FAIL when its rows do not hold together.
   virtual std::vector<RelationshipSchema> Relationships() { return {}; }

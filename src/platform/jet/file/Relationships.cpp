@@ -27,9 +27,19 @@ long Number(RowStream& rows, int col) {
   Damaged();
 }
 
+void LoseRelationship(SalvageLog* salvage, const std::string& name, Check check) {
+  SalvageLoss loss;
+  loss.what = SalvageLoss::What::Relationship;
+  loss.table = "MSysRelationships";
+  loss.check = check;
+  loss.records = 0;
+  loss.column = name;
+  salvage->Add(std::move(loss));
+}
+
 }  // namespace
 
-std::vector<RelationshipSchema> ReadRelationships(RowStream& rows, const TableDef& def) {
+std::vector<RelationshipSchema> ReadRelationships(RowStream& rows, const TableDef& def, SalvageLog* salvage) {
   const int name = Column(def, "szRelationship"), grbit = Column(def, "grbit"), count = Column(def, "ccolumn"),
             place = Column(def, "icolumn"), table = Column(def, "szObject"), column = Column(def, "szColumn"),
             refTable = Column(def, "szReferencedObject"), refColumn = Column(def, "szReferencedColumn");
@@ -39,36 +49,54 @@ std::vector<RelationshipSchema> ReadRelationships(RowStream& rows, const TableDe
     std::map<long, std::pair<std::string, std::string>> pairs;
   };
   std::map<std::string, Pairs> byName;
+  // Salvage: the relationships a bad row belongs to ("" where it names none), by
+  // the check that failed; they are left out whole.
+  std::map<std::string, Check> broken;
   while (rows.Next()) {
-    Pairs& p = byName[Text(rows, name)];
-    RelationshipSchema& r = p.r;
-    if (r.name.empty()) {
-      r.name = Text(rows, name);
-      r.table = Text(rows, table);
-      r.referencedTable = Text(rows, refTable);
-      const uint32_t bits = static_cast<uint32_t>(Number(rows, grbit));
-      r.enforced = (bits & 0x2) == 0;
-      r.cascadeUpdate = (bits & 0x100) != 0;
-      r.cascadeDelete = (bits & 0x1000) != 0;
-      r.cascadeNull = (bits & 0x2000) != 0;
-      p.count = Number(rows, count);
-      if (p.count < 1 || p.count > 10) Damaged();
-    } else if (r.table != Text(rows, table) || r.referencedTable != Text(rows, refTable)) {
-      Damaged();
+    std::string key;
+    try {
+      key = Text(rows, name);
+      Pairs& p = byName[key];
+      RelationshipSchema& r = p.r;
+      if (r.name.empty()) {
+        r.name = key;
+        r.table = Text(rows, table);
+        r.referencedTable = Text(rows, refTable);
+        const uint32_t bits = static_cast<uint32_t>(Number(rows, grbit));
+        r.enforced = (bits & 0x2) == 0;
+        r.cascadeUpdate = (bits & 0x100) != 0;
+        r.cascadeDelete = (bits & 0x1000) != 0;
+        r.cascadeNull = (bits & 0x2000) != 0;
+        p.count = Number(rows, count);
+        if (p.count < 1 || p.count > 10) Damaged();
+      } else if (r.table != Text(rows, table) || r.referencedTable != Text(rows, refTable)) {
+        Damaged();
+      }
+      const long at = Number(rows, place);
+      if (at < 0 || at >= p.count) Damaged();
+      if (!p.pairs.emplace(at, std::make_pair(Text(rows, column), Text(rows, refColumn))).second) Damaged();
+    } catch (const Damage& d) {
+      if (!salvage) throw;
+      broken.emplace(key, d.check);
+    } catch (const _com_error&) {  // a value of the wrong type, a name missing
+      if (!salvage) throw;
+      broken.emplace(key, Check::Catalog);
     }
-    const long at = Number(rows, place);
-    if (at < 0 || at >= p.count) Damaged();
-    if (!p.pairs.emplace(at, std::make_pair(Text(rows, column), Text(rows, refColumn))).second) Damaged();
   }
   std::vector<RelationshipSchema> out;
   for (auto& [key, p] : byName) {
-    if (static_cast<long>(p.pairs.size()) != p.count) Damaged();
+    if (static_cast<long>(p.pairs.size()) != p.count && !broken.count(key)) {
+      if (!salvage) Damaged();
+      broken.emplace(key, Check::RecordsMissing);  // rows lost with a damaged page
+    }
+    if (broken.count(key)) continue;
     for (auto& [at, pair] : p.pairs) {
       p.r.columns.push_back(pair.first);
       p.r.referencedColumns.push_back(pair.second);
     }
     out.push_back(std::move(p.r));
   }
+  for (const auto& [key, check] : broken) LoseRelationship(salvage, key, check);
   return out;
 }
 

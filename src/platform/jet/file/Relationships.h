@@ -10,7 +10,9 @@
 namespace jet {
 
 // The relationships whole, column pairs in their order, sorted by name. E_FAIL when
-// the rows do not hold together (a pair missing, placed twice, or without names).
-std::vector<RelationshipSchema> ReadRelationships(RowStream& rows, const TableDef& def);
+// the rows do not hold together (a pair missing, placed twice, or without names);
+// with a salvage log, such a relationship is left out and written into the log.
+std::vector<RelationshipSchema> ReadRelationships(RowStream& rows, const TableDef& def,
+                                                  SalvageLog* salvage = nullptr);
 
 }  // namespace jet

@@ -21,6 +21,11 @@ struct SalvageLoss {
     UsageMap,   // the usage map, replaced by the data pages the table owns
     Missing,    // records the table definition counts that no page gave
     FileEnd,    // the file's last page, cut short, dropped (no table: the file's)
+    // What the schema of a table loses (the whole-database outputs read it):
+    Table,         // its definition: the table is left out, its records with it
+    Index,         // one index (column: its name; empty: every index), left out
+    Properties,    // its properties blob: Required, DefaultValue, Description
+    Relationship,  // one relationship (column: its name), its rows incomplete
   };
   What what = What::Page;
   std::string table;
@@ -29,7 +34,8 @@ struct SalvageLoss {
   Check check = Check::PageType;
   // Records lost, when the page still tells how many (0 for a value or a map).
   std::optional<uint64_t> records;
-  // Value: the record (1-based, in the table's scan order) and the column.
+  // Value: the record (1-based, in the table's scan order) and the column; Index
+  // and Relationship: the name of what was left out.
   uint64_t record = 0;
   std::string column;
   // The pass over the table that found it (from SalvageLog::NewPass): a statement

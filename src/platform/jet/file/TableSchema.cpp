@@ -13,17 +13,33 @@ const ObjectProperties* ColumnProperties(const TableProperties& props, const std
   return nullptr;
 }
 
-const std::string& ColumnName(const TableDef& def, uint16_t number) {
+const std::string* ColumnName(const TableDef& def, uint16_t number) {
   for (const ColumnLayout& c : def.columns)
-    if (c.number == number) return c.def.name;
-  Damaged();  // an index over a column the table does not have
+    if (c.number == number) return &c.def.name;
+  return nullptr;
+}
+
+// An index left out in salvage: the table keeps its columns and rows.
+void LoseIndex(SalvageLog* salvage, const TableDef& def, const std::string& index) {
+  SalvageLoss loss;
+  loss.what = SalvageLoss::What::Index;
+  loss.table = def.name;
+  loss.page = def.tdefPage;
+  loss.kind = PageKind::TableDefinition;
+  loss.check = Check::Indexes;
+  loss.records = 0;
+  loss.column = index;
+  salvage->Add(std::move(loss));
 }
 
 }  // namespace
 
 TableSchema BuildTableSchema(const std::string& name, const TableDef& def, const TableProperties& props,
-                             ComplexColumns& complex, bool jet4) {
-  if (!def.indexesRead) Damaged();
+                             ComplexColumns& complex, bool jet4, SalvageLog* salvage) {
+  if (!def.indexesRead) {
+    if (!salvage) Damaged(Check::Indexes, def.tdefPage, PageKind::TableDefinition);
+    LoseIndex(salvage, def, std::string());
+  }
   TableSchema t;
   t.name = name;
   t.description = props.table.description;
@@ -48,16 +64,27 @@ TableSchema BuildTableSchema(const std::string& name, const TableDef& def, const
     ix.unique = e.unique;
     ix.ignoreNulls = e.ignoreNulls;
     ix.required = e.required;
-    for (const IndexColumnRef& r : e.columns) ix.columns.push_back({ColumnName(def, r.number), r.descending});
-    if (ix.columns.empty()) Damaged();
+    bool whole = !e.columns.empty();
+    for (const IndexColumnRef& r : e.columns) {
+      const std::string* column = ColumnName(def, r.number);  // null: a column the table does not have
+      if (column) ix.columns.push_back({*column, r.descending});
+      whole = whole && column;
+    }
+    if (!whole) {
+      if (!salvage) Damaged(Check::Indexes, def.tdefPage, PageKind::TableDefinition);
+      LoseIndex(salvage, def, e.name);
+      continue;
+    }
     t.indexes.push_back(std::move(ix));
   }
   return t;
 }
 
 std::map<uint32_t, TableProperties> ReadAllProperties(const std::shared_ptr<const Pager>& pager,
-                                                      const std::shared_ptr<CodePageDecoder>& codePage) {
+                                                      const std::shared_ptr<CodePageDecoder>& codePage,
+                                                      std::set<uint32_t>* damaged) {
   auto def = std::make_shared<TableDef>(ReadTableDef(*pager, 2, *codePage));
+  def->name = "MSysObjects";  // the place of its damage
   int id = -1, type = -1, blob = -1;
   for (size_t i = 0; i < def->columns.size(); ++i) {
     const std::string& n = def->columns[i].def.name;
@@ -74,7 +101,11 @@ std::map<uint32_t, TableProperties> ReadAllProperties(const std::shared_ptr<cons
     if (t.vt != VT_I2 || t.iVal != 1 || i.vt != VT_I4) continue;
     const VARIANT& b = rows.Value(blob);
     if (b.vt != (VT_ARRAY | VT_UI1)) continue;
-    out.emplace(static_cast<uint32_t>(i.lVal), ParseProperties(b.parray, pager->Format().jet4, *codePage));
+    try {
+      out.emplace(static_cast<uint32_t>(i.lVal), ParseProperties(b.parray, pager->Format().jet4, *codePage));
+    } catch (const _com_error&) {
+      damaged->insert(static_cast<uint32_t>(i.lVal));
+    }
   }
   return out;
 }

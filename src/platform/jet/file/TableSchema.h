@@ -2,6 +2,7 @@
 // definition (columns, indexes), its properties blob and, for multi-value and
 // attachment columns, MSysComplexColumns.
 #pragma once
+#include <set>
 #include "platform/jet/file/ComplexColumns.h"
 #include "platform/jet/file/MdbFile.h"
 #include "platform/jet/file/Properties.h"
@@ -9,13 +10,17 @@
 
 namespace jet {
 
-// E_FAIL when the definition's indexes could not be read or name a column it lacks.
+// Damage (Check::Indexes, naming the definition's page) when the definition's
+// indexes could not be read or one names a column it lacks. With a salvage log,
+// such an index is left out and written into the log instead.
 TableSchema BuildTableSchema(const std::string& name, const TableDef& def, const TableProperties& props,
-                             ComplexColumns& complex, bool jet4);
+                             ComplexColumns& complex, bool jet4, SalvageLog* salvage = nullptr);
 
-// The properties blob of every table, by catalog id (MSysObjects' Id, LvProp).
-// A blob that does not hold together is damage: E_FAIL.
+// The properties blob of every table, by catalog id (MSysObjects' Id, LvProp). The
+// id of a blob that does not hold together goes into `damaged`, without properties:
+// the table it belongs to decides what that costs.
 std::map<uint32_t, TableProperties> ReadAllProperties(const std::shared_ptr<const Pager>& pager,
-                                                      const std::shared_ptr<CodePageDecoder>& codePage);
+                                                      const std::shared_ptr<CodePageDecoder>& codePage,
+                                                      std::set<uint32_t>* damaged);
 
 }  // namespace jet
