@@ -1,12 +1,15 @@
 #include "migrate/SqliteViews.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <memory>
 #include "export/TableStatement.h"
 #include "migrate/SqlNames.h"
 #include "migrate/SqliteValues.h"
+#include "platform/com/Causes.h"
 #include "platform/com/Translate.h"
+#include "platform/jet/sql/Translate.h"
 
 namespace migrate {
 
@@ -81,10 +84,67 @@ std::vector<std::string> ViewRows(sqlite3_stmt* s) {
   return rows;
 }
 
-std::string Trimmed(std::string sql) {
-  while (!sql.empty() && (sql.back() == ';' || sql.back() == ' ' || sql.back() == '\n' || sql.back() == '\r'))
-    sql.pop_back();
-  return sql;
+bool SameName(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
+  return true;
+}
+
+// The columns of the output's tables and of the saved queries, with their Access
+// types, for typing a query as the engine types it.
+class Columns {
+ public:
+  explicit Columns(const DatabaseSchema& schema) : m_schema(schema) {
+    m_lookup = [this](const std::string& name, std::vector<jet::TypedColumn>* columns) { return Find(name, columns); };
+  }
+  const jet::ColumnLookup* Lookup() const { return &m_lookup; }
+
+ private:
+  bool Find(const std::string& name, std::vector<jet::TypedColumn>* columns) {
+    for (const Table& t : m_schema.tables) {
+      if (!SameName(t.name, name)) continue;
+      columns->clear();
+      for (const Column& c : t.columns) columns->push_back(jet::TypedColumn{c.name, c.type, ""});
+      return true;
+    }
+    for (const auto& [query, sql] : m_schema.queries) {
+      // A query over itself, at any depth, has no columns to give.
+      if (!sql || !SameName(query, name) || m_depth > 16) continue;
+      jet::StatementShape shape;
+      ++m_depth;
+      try {
+        jet::TranslateJetSql(*sql, &shape, &m_lookup);
+      } catch (const _com_error&) {
+        shape.types.whole = false;
+      }
+      --m_depth;
+      if (!shape.types.whole) return false;
+      *columns = shape.types.first;
+      return true;
+    }
+    return false;
+  }
+
+  const DatabaseSchema& m_schema;
+  jet::ColumnLookup m_lookup;
+  int m_depth = 0;
+};
+
+// Why SQLite refused a view's statement: a saved query it reads that is no view
+// is named as such.
+std::string PrepareReason(const DatabaseSchema& schema, const std::string& error) {
+  static const std::string kNoTable = "no such table: ";
+  if (error.compare(0, kNoTable.size(), kNoTable) == 0) {
+    std::string name = error.substr(kNoTable.size());
+    if (name.compare(0, 5, "main.") == 0) name.erase(0, 5);
+    for (const auto& q : schema.queries)
+      if (SameName(q.first, name)) {
+        std::string line = Translate("它读取的查询“%s”未写成视图");
+        return line.replace(line.find("%s"), 2, q.first);
+      }
+  }
+  return "SQLite: " + error;
 }
 
 }  // namespace
@@ -97,9 +157,25 @@ void WriteViews(sqlite3* db, const _ConnectionPtr& connection, const DatabaseSch
   sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
   std::vector<std::pair<std::string, std::string>> refused;  // name, reason
   std::vector<std::pair<std::string, std::string>> pending;  // name, SQL
+  Columns columns(schema);
   for (const auto& [name, sql] : schema.queries) {
-    if (!sql) refused.emplace_back(name, Translate("无法重建其 SQL 语句"));
-    else pending.emplace_back(name, Trimmed(*sql));
+    if (!sql) {
+      refused.emplace_back(name, Translate("无法重建其 SQL 语句"));
+      continue;
+    }
+    // The engine's translation, printed with SQLite's own functions only.
+    std::string why, portable;
+    try {
+      portable = jet::TranslatePortable(*sql, columns.Lookup(), &why);
+    } catch (const _com_error& e) {
+      why = FailureDescription(e);
+    }
+    if (portable.empty()) {
+      std::string line = Translate("无法用 SQLite 自己的 SQL 写出：%s");
+      refused.emplace_back(name, line.replace(line.find("%s"), 2, why));
+    } else {
+      pending.emplace_back(name, portable);
+    }
   }
   // A query over another query prepares once that one is a view: rounds until
   // none more can be made.
@@ -111,7 +187,7 @@ void WriteViews(sqlite3* db, const _ConnectionPtr& connection, const DatabaseSch
       std::string why;
       Statement s = Prepare(db, sql, &why);
       if (!s) {
-        reasons[i] = {name, "SQLite: " + why};
+        reasons[i] = {name, PrepareReason(schema, why)};
         ++i;
         continue;
       }

@@ -5,13 +5,13 @@
 #include <cstdint>
 #include <string>
 #include <vector>
+#include "platform/com/OleDate.h"
 #include "platform/com/Variant.h"
 
 namespace migrate {
 
-// "YYYY-MM-DD HH:MM:SS", with ".fff" when the value holds milliseconds; false for
-// a value outside years 100..9999.
-bool IsoDateTime(double oleDate, std::string* out);
+// "YYYY-MM-DD HH:MM:SS", with ".fff" when the value holds milliseconds.
+using oledate::IsoDateTime;
 // A Date/Time Extended value that came as its text (beyond a VT_DATE's reach), as
 // "YYYY-MM-DD HH:MM:SS" with its fraction of up to 7 digits; false for any other value.
 bool IsoExtendedDate(const VARIANT& value, std::string* out);

@@ -84,4 +84,28 @@ bool ToOleDate(const DateTime& p, double* out) {
   return true;
 }
 
+bool IsoDateTime(double oleDate, std::string* out) {
+  if (!std::isfinite(oleDate) || oleDate < kMinDate || oleDate >= kMaxDate + 1) return false;
+  // The fraction counts forward from the day's midnight, also before day 0.
+  int64_t day = static_cast<int64_t>(std::trunc(oleDate));
+  int64_t ms = std::llround(std::fabs(oleDate - static_cast<double>(day)) * 86400000.0);
+  if (ms >= 86400000) {
+    ms -= 86400000;
+    day += oleDate < 0 ? -1 : 1;
+  }
+  int y, m, d;
+  CivilFromDayIndex(day, &y, &m, &d);
+  if (y < 100 || y > 9999) return false;
+  // Digits by hand: a million dates go through here.
+  const int h = static_cast<int>(ms / 3600000), mi = static_cast<int>(ms / 60000 % 60),
+            s = static_cast<int>(ms / 1000 % 60), f = static_cast<int>(ms % 1000);
+  char buf[24] = {char('0' + y / 1000), char('0' + y / 100 % 10), char('0' + y / 10 % 10), char('0' + y % 10), '-',
+                  char('0' + m / 10), char('0' + m % 10), '-', char('0' + d / 10), char('0' + d % 10), ' ',
+                  char('0' + h / 10), char('0' + h % 10), ':', char('0' + mi / 10), char('0' + mi % 10), ':',
+                  char('0' + s / 10), char('0' + s % 10), '.', char('0' + f / 100), char('0' + f / 10 % 10),
+                  char('0' + f % 10)};
+  out->assign(buf, f ? 23 : 19);
+  return true;
+}
+
 }  // namespace oledate

@@ -4,6 +4,7 @@
 // day 0: -1.5 is 1899/12/29 12:00:00 (day -1, plus half a day).
 #pragma once
 #include <cstdint>
+#include <string>
 
 namespace oledate {
 
@@ -30,5 +31,10 @@ bool FromOleDate(double value, DateTime* out);
 // The date value of the parts. False unless the year is 100..9999, the day exists
 // in its month and the time lies within 0:00:00..23:59:59.
 bool ToOleDate(const DateTime& parts, double* out);
+
+// "YYYY-MM-DD HH:MM:SS", with ".fff" when the value holds milliseconds: the text
+// form the whole-database outputs keep dates in, which sorts as the dates do;
+// false for a value outside years 100..9999.
+bool IsoDateTime(double oleDate, std::string* out);
 
 }  // namespace oledate

@@ -136,3 +136,38 @@ TEST(SqlTree, SyntaxErrorsNameTheStretchNearTheFault) {
 }
 
 }  // namespace
+
+// The portable translation, for views in the whole-database output: SQLite's own
+// SQL over its tables (Yes/No as 1 and 0, dates as ISO 8601 text), or why not.
+TEST(SqlTranslate, PortableForViewsOrWhyNot) {
+  const jet::ColumnLookup lookup = [](const std::string& name, std::vector<jet::TypedColumn>* columns) {
+    if (name != "t") return false;
+    // AccessType codes: Text, Currency, Yes/No, Date/Time, Long.
+    *columns = {{"name", 0x0A, ""}, {"price", 0x05, ""}, {"gone", 0x01, ""}, {"d", 0x08, ""}, {"n", 0x04, ""}};
+    return true;
+  };
+  struct Case {
+    const char* jet;
+    const char* portable;  // empty: refused
+    const char* why;       // a part of the reason
+  } cases[] = {
+      {"SELECT DISTINCTROW TOP 3 name FROM t WHERE gone = No AND d >= #1/1/95# ORDER BY name",
+       "SELECT name FROM \"t\" WHERE gone = 0 AND d >= '1995-01-01 00:00:00' ORDER BY name COLLATE NOCASE LIMIT 3", ""},
+      {"SELECT Trim(name), Nz(n, 0), Sum(n) FROM t WHERE gone <> Yes GROUP BY name, n",
+       "SELECT trim(name) AS \"Expr1000\", ifnull(n, 0) AS \"Expr1001\", sum(n) AS \"Expr1002\" FROM \"t\" WHERE "
+       "gone <> 1 GROUP BY name, n", ""},
+      {"SELECT Sum(price) FROM t", "", "Currency"},
+      {"SELECT price * 2 FROM t", "", "Currency"},
+      {"SELECT name & 'x' FROM t", "", "operator &"},
+      {"SELECT Trim(d) FROM t", "", "text form"},
+      {"SELECT Max(name) FROM t", "", "collation"},
+      {"SELECT name FROM t WHERE name LIKE 'a*'", "", "LIKE"},
+      {"SELECT UCase(name) FROM t", "", "ucase"},
+      {"TRANSFORM Sum(n) SELECT name FROM t GROUP BY name PIVOT gone", "", "crosstab"},
+  };
+  for (const Case& c : cases) {
+    std::string why;
+    EXPECT_EQ(jet::TranslatePortable(c.jet, &lookup, &why), c.portable) << c.jet;
+    EXPECT_NE(why.find(c.why), std::string::npos) << c.jet << ": " << why;
+  }
+}

@@ -1,9 +1,13 @@
 #include "platform/jet/sql/Printer.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <map>
 #include <set>
 
+#include "platform/com/OleDate.h"
 #include "platform/jet/sql/Tokens.h"
+#include "platform/jet/vba/FunctionTable.h"
 #include "platform/jet/vba/Functions.h"
 
 namespace jet::sql {
@@ -47,12 +51,80 @@ std::string Quoted(const std::string& name) {
   return out + '"';
 }
 
-// SQLite's own functions, the only ones portable SQL may call.
-bool IsSqliteFunction(const std::string& lower) {
-  static const std::set<std::string> k = {"count", "sum", "avg", "min", "max", "abs", "length", "lower", "upper",
-                                          "substr", "instr", "replace", "trim", "ltrim", "rtrim", "round",
-                                          "coalesce", "ifnull", "nullif", "typeof", "total"};
-  return k.count(lower) > 0;
+bool IsWhole(ExprType t) { return t == ExprType::Byte || t == ExprType::Integer || t == ExprType::Long; }
+
+// Whether a portable form gives Jet's value for these arguments: a String
+// parameter only from text or a whole number (the text forms of reals, dates and
+// money differ between VBA and SQLite); Sum and Avg only of whole numbers (money
+// and reals are summed exactly, or in another order, by Jet); Min and Max not of
+// text (Jet orders it by its own collation). Else the reason.
+std::string PortableMisfit(const vba::FunctionInfo& row, const Node& call) {
+  for (size_t k = 0; k < call.kids.size(); ++k) {
+    const ExprType t = call.kids[k].type;
+    if (row.kind == vba::FunctionKind::SqliteAggregate) {
+      if ((row.name == "sum" || row.name == "avg") && !IsWhole(t) && t != ExprType::Boolean)
+        return "the " + row.name + " of values that are not whole numbers";
+      if ((row.name == "min" || row.name == "max") && (t == ExprType::Text || t == ExprType::Unknown))
+        return "the " + row.name + " of text, which Access orders by its own collation";
+    } else if (row.TextParameter(k, call.kids.size()) && t != ExprType::Text && !IsWhole(t)) {
+      return "the function " + call.text + " over a value whose text form differs in SQLite";
+    }
+  }
+  return std::string();
+}
+
+// The portable form of a call: %1, %2 ... replaced by the arguments, or the
+// SQLite function's name before them; empty when the form names an argument the
+// call does not give.
+std::string PortableCall(const char* form, const std::vector<std::string>& args, bool distinct) {
+  std::string f = form;
+  if (f.find('%') == std::string::npos) {
+    std::string out = f + "(" + (distinct ? "DISTINCT " : "");
+    for (size_t k = 0; k < args.size(); ++k) out += (k ? ", " : "") + args[k];
+    return out + ")";
+  }
+  std::string out;
+  for (size_t i = 0; i < f.size(); ++i) {
+    if (f[i] == '%' && i + 1 < f.size() && f[i + 1] >= '1' && f[i + 1] <= '9') {
+      const size_t k = static_cast<size_t>(f[++i] - '1');
+      if (k >= args.size()) return std::string();
+      out += args[k];
+    } else {
+      out += f[i];
+    }
+  }
+  return out;
+}
+
+// Why a call has no portable form, in the words of what the user wrote.
+std::string WithoutPortableForm(const vba::FunctionInfo* row, const Node& call) {
+  static const std::map<std::string, std::string> kOperators = {
+      {"cat", "&"}, {"add", "+"}, {"div", "/"}, {"idiv", "\\"}, {"mod", "Mod"}, {"pow", "^"},
+      {"xor", "Xor"}, {"eqv", "Eqv"}, {"imp", "Imp"}};
+  if (row && row->kind == vba::FunctionKind::Operator && kOperators.count(row->name))
+    return "the operator " + kOperators.at(row->name) + ", which SQLite has no exact form of";
+  if (row && (row->kind == vba::FunctionKind::Function || row->kind == vba::FunctionKind::Aggregate))
+    return "the function " + row->name + ", which SQLite has no exact form of";
+  if (call.type == ExprType::Currency || call.type == ExprType::Decimal)
+    return "arithmetic on Currency or Decimal, which Access computes exactly";
+  if (call.type == ExprType::Text && call.kids.size() == 1)  // what the lowering wraps a value in where text is wanted
+    return "the text form of a date, Single or Currency value, which SQLite writes otherwise";
+  return "a function of Kelvane's own (" + call.text + ")";
+}
+
+// A lowering's own text that any SQLite reads: a number (TOP's LIMIT, Jet's 0).
+bool IsPlainNumber(const std::string& text) {
+  return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
+}
+
+// Jet's -1 for a truth the grammar made, as the lowering writes it: -((x) <> 0).
+bool IsJetTruth(const Node& n) {
+  if (n.kind != NodeKind::Unary || n.text != "-" || n.type != ExprType::Boolean || n.kids.empty()) return false;
+  const Node& p = n.kids[0];
+  if (p.kind != NodeKind::Paren || p.kids.empty()) return false;
+  const Node& test = p.kids[0];
+  return test.kind == NodeKind::Binary && test.text == "<>" && test.kids.size() == 2 &&
+         test.kids[1].kind == NodeKind::Raw && test.kids[1].text == "0";
 }
 
 class Printer {
@@ -85,16 +157,35 @@ class Printer {
         }
         return out + "'" + Collate();
       }
-      case NodeKind::Number: case NodeKind::Date: return n.text;
+      case NodeKind::Number: return n.text;
+      case NodeKind::Date: {
+        // The whole-database output keeps a date as its ISO 8601 text, which
+        // compares and sorts as the dates do.
+        std::string iso;
+        if (m_mode == PrintMode::Engine) return n.text;
+        if (!oledate::IsoDateTime(std::strtod(n.text.c_str(), nullptr), &iso)) Refuse("the date #" + n.qualifier + "#");
+        return "'" + iso + "'";
+      }
       case NodeKind::Null: return "NULL";
-      case NodeKind::Truth: return n.text == "0" ? "0" : "(-1)";
-      case NodeKind::Unary: return n.text + " " + Expr(n.kids[0]);
+      // A portable statement reads Yes/No values as SQLite keeps them: 1 and 0.
+      case NodeKind::Truth: return n.text == "0" ? "0" : m_mode == PrintMode::Portable ? "1" : "(-1)";
+      case NodeKind::Unary:
+        if (m_mode == PrintMode::Portable && IsJetTruth(n)) return Expr(n.kids[0]);
+        return n.text + " " + Expr(n.kids[0]);
       case NodeKind::Binary: {
         std::string op = n.text;
         if (op == "and" || op == "or") op = op == "and" ? "AND" : "OR";
         else if (op != "=" && op != "<>" && op != "!=" && op != "<" && op != ">" && op != "<=" && op != ">=" &&
                  op != "-" && op != "*")
           Refuse("the operator " + op);  // lowered before printing in the engine's mode
+        if (m_mode == PrintMode::Portable && (op == "-" || op == "*")) {
+          if (n.type == ExprType::Currency || n.type == ExprType::Decimal)
+            Refuse("arithmetic on Currency or Decimal, which Access computes exactly");
+          if (n.type == ExprType::Date || n.kids[0].type == ExprType::Date || n.kids[1].type == ExprType::Date)
+            Refuse("arithmetic on dates, which the output keeps as text");
+          if (n.kids[0].type == ExprType::Boolean || n.kids[1].type == ExprType::Boolean)
+            Refuse("arithmetic on Yes/No values (Access's True is -1)");
+        }
         return Expr(n.kids[0]) + " " + op + " " + Expr(n.kids[1]);
       }
       case NodeKind::Not: return "NOT " + Expr(n.kids[0]);
@@ -115,8 +206,7 @@ class Printer {
         Refuse("a comparison with " + n.quantifier);
         return Expr(n.kids[0]) + " " + n.text + " " + n.quantifier + " (" + Query(*n.query) + ")";
       case NodeKind::Call: {
-        const std::string lower = LowerAscii(n.text);
-        if (m_mode == PrintMode::Portable && !IsSqliteFunction(lower)) Refuse("the function " + n.text);
+        if (m_mode == PrintMode::Portable) return PortableCallText(n);
         std::string out = n.text + "(" + (n.distinct ? "DISTINCT " : "");
         for (size_t k = 0; k < n.kids.size(); ++k) out += (k ? ", " : "") + Expr(n.kids[k]);
         // A function's result compares as text without regard to case, as Jet's do.
@@ -132,6 +222,7 @@ class Printer {
         return out + " END)" + Collate();
       }
       case NodeKind::Raw:
+        if (m_mode == PrintMode::Portable && !IsPlainNumber(n.text)) Refuse("a construct of Jet's that SQLite lacks");
         return n.text;
     }
     return std::string();
@@ -141,8 +232,14 @@ class Printer {
     std::string out;
     switch (s.kind) {
       case Source::Kind::Table:
-        out = s.materialized ? "(SELECT * FROM " + Quoted(s.name) + " LIMIT -1)" : Quoted(s.name);
-        if (s.materialized && s.alias.empty()) out += " AS " + Quoted(s.name);
+        // A join's tables read through subqueries SQLite materializes: the engine's
+        // way to index a virtual table; a real table has its own indexes.
+        if (s.materialized && m_mode == PrintMode::Engine) {
+          out = "(SELECT * FROM " + Quoted(s.name) + " LIMIT -1)";
+          if (s.alias.empty()) out += " AS " + Quoted(s.name);
+        } else {
+          out = Quoted(s.name);
+        }
         break;
       case Source::Kind::Derived:
         out = "(" + Query(*s.query) + ")";
@@ -160,7 +257,10 @@ class Printer {
   std::string Keys(const std::vector<OrderKey>& keys) {
     std::string out;
     for (size_t k = 0; k < keys.size(); ++k)
-      out += (k ? ", " : "") + Expr(keys[k].expr) + (keys[k].desc ? " DESC" : "");
+      out += (k ? ", " : "") + Expr(keys[k].expr) +
+             (m_mode == PrintMode::Portable && keys[k].expr.type == ExprType::Text && keys[k].expr.kind == NodeKind::Column
+                  ? " COLLATE NOCASE" : "") +
+             (keys[k].desc ? " DESC" : "");
     return out;
   }
 
@@ -188,6 +288,23 @@ class Printer {
       out += SelectText(q.members[k]);
     }
     if (!q.orderBy.empty()) out += " ORDER BY " + Keys(q.orderBy);
+    return out;
+  }
+
+  // A call in portable SQL: through its row's portable form, which must fit the
+  // arguments' types.
+  std::string PortableCallText(const Node& n) {
+    const vba::FunctionInfo* row = vba::FindSqlFunction(n.text);
+    if (!row || !row->portable) {
+      Refuse(WithoutPortableForm(row, n));
+      return n.text + "()";
+    }
+    const std::string misfit = PortableMisfit(*row, n);
+    if (!misfit.empty()) Refuse(misfit);
+    std::vector<std::string> args;
+    for (const Node& k : n.kids) args.push_back(Expr(k));
+    std::string out = PortableCall(row->portable, args, n.distinct);
+    if (out.empty()) Refuse("the function " + row->name + " with " + std::to_string(args.size()) + " arguments");
     return out;
   }
 

@@ -60,6 +60,27 @@ std::string Translate(const std::string& jetSql, StatementShape* shape, const Co
 
 }  // namespace
 
+std::string TranslatePortable(const std::string& jetSql, const ColumnLookup* lookup, std::string* unwritable) {
+  unwritable->clear();
+  sql::Statement st = sql::ParseJetSql(jetSql);
+  if (!st.parameters.empty()) *unwritable = "parameters (PARAMETERS)";
+  else if (st.crosstab) *unwritable = "a crosstab (TRANSFORM ... PIVOT)";
+  if (!unwritable->empty()) return std::string();
+  sql::Resolution r;
+  r.lookup = lookup;
+  sql::ResolveQuery(st.query, nullptr, &r);
+  sql::CheckRefusals(st.query, r);
+  // Not as the outermost statement: TOP is a plain LIMIT, without Jet's ties.
+  StatementShape shape;
+  sql::LowerQuery(st.query, false, &shape, r);
+  std::vector<sql::SelectItem>& items = st.query.members.front().items;
+  for (size_t i = 0; i < items.size(); ++i)
+    if (items[i].alias.empty() && items[i].expr.kind != sql::NodeKind::Column && items[i].expr.kind != sql::NodeKind::Star)
+      items[i].alias = "Expr" + std::to_string(1000 + i);  // Jet's names of unnamed fields
+  std::string out = sql::Print(st.query, sql::PrintMode::Portable, unwritable);
+  return unwritable->empty() ? out : std::string();
+}
+
 std::string TranslateJetSql(const std::string& jetSql, StatementShape* shape, const ColumnLookup* lookup) {
   return Translate(jetSql, shape, lookup, nullptr);
 }

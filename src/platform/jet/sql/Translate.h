@@ -82,4 +82,12 @@ struct StatementShape {
 std::string TranslateJetSql(const std::string& jetSql, StatementShape* shape,
                             const ColumnLookup* lookup = nullptr);
 
+// A saved select query as SQL for any SQLite over the whole-database output's
+// tables (its Yes/No values 1 and 0, its dates ISO 8601 text): the engine's parse,
+// typing, refusals and lowerings, printed with SQLite's own functions only
+// (PrintMode::Portable), TOP as a plain LIMIT, unnamed fields named as Jet names
+// them (Expr1000...). Empty, with `unwritable` saying why, when it cannot be
+// written so. Throws _com_error as TranslateJetSql does.
+std::string TranslatePortable(const std::string& jetSql, const ColumnLookup* lookup, std::string* unwritable);
+
 }  // namespace jet

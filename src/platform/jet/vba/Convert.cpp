@@ -225,8 +225,9 @@ std::vector<FunctionInfo> ConversionFunctions() {
   return {
       // IIf and Nz: the type of their branches.
       Scalar("iif", 3, 3, ReturnsArguments(1, 1), IIf),
-      Scalar("nz", 1, 2, ReturnsArguments(0, 1), Nz),
-      Scalar("isnull", 1, 1, Returns(T::Boolean), IsNull),
+      // Nz of one argument is "" or 0 by where it stands: no portable form.
+      Scalar("nz", 1, 2, ReturnsArguments(0, 1), Nz).Portable("ifnull(%1, %2)"),
+      Scalar("isnull", 1, 1, Returns(T::Boolean), IsNull).Portable("(%1 IS NULL)"),
       Scalar("cstr", 1, 1, Returns(T::Text), CStr),
       Scalar("clng", 1, 1, Returns(T::Long), CWhole<-2147483648LL, 2147483647LL>),
       Scalar("cint", 1, 1, Returns(T::Integer), CWhole<-32768, 32767>),

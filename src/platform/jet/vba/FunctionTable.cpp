@@ -18,15 +18,16 @@ std::string Lower(const std::string& s) {
 std::vector<FunctionInfo> SqliteAggregates() {
   using T = ValueType;
   return {SqliteAggregate("count", Returns(T::Long)).Portable("count"),
-          SqliteAggregate("sum", ReturnType{T::Sum, 0, 0, true}),
-          SqliteAggregate("avg", ReturnType{T::Average, 0, 0, true}),
-          SqliteAggregate("min", ReturnType{T::Argument, 0, 0, true}),
-          SqliteAggregate("max", ReturnType{T::Argument, 0, 0, true})};
+          SqliteAggregate("sum", ReturnType{T::Sum, 0, 0, true}).Portable("sum"),
+          SqliteAggregate("avg", ReturnType{T::Average, 0, 0, true}).Portable("avg"),
+          SqliteAggregate("min", ReturnType{T::Argument, 0, 0, true}).Portable("min"),
+          SqliteAggregate("max", ReturnType{T::Argument, 0, 0, true}).Portable("max")};
 }
 
 struct Index {
   std::vector<FunctionInfo> rows;
   std::unordered_map<std::string, size_t> byName;
+  std::unordered_map<std::string, size_t> bySqlName;
 };
 
 const Index& TheIndex() {
@@ -37,6 +38,7 @@ const Index& TheIndex() {
                       SqliteAggregates})
       for (FunctionInfo& row : area()) i.rows.push_back(std::move(row));
     for (size_t k = 0; k < i.rows.size(); ++k) i.byName.emplace(i.rows[k].name, k);
+    for (size_t k = 0; k < i.rows.size(); ++k) i.bySqlName.emplace(i.rows[k].sqlName, k);
     return i;
   }();
   return index;
@@ -120,6 +122,12 @@ const FunctionInfo* FindFunction(const std::string& name) {
   if (const FunctionInfo* row = FindExactFunction(name)) return row;
   if (name.empty() || name.back() != '$') return nullptr;
   return FindExactFunction(name.substr(0, name.size() - 1));
+}
+
+const FunctionInfo* FindSqlFunction(const std::string& sqlName) {
+  const Index& index = TheIndex();
+  auto it = index.bySqlName.find(Lower(sqlName));
+  return it == index.bySqlName.end() ? nullptr : &index.rows[it->second];
 }
 
 const std::vector<FunctionInfo>& FunctionTable() { return TheIndex().rows; }

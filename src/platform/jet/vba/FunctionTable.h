@@ -51,7 +51,8 @@ struct FunctionInfo {
   bool (*registrar)(sqlite3* db, const FunctionInfo& row) = nullptr;
   // SQLite's own function that gives exactly this function's result for every
   // value and argument count, for SQL that must run without this library; null
-  // when there is none (SQLite's upper() is ASCII only, so UCase has none).
+  // when there is none (SQLite's upper() is ASCII only, so UCase has none). A form
+  // with %1, %2 ... is an expression of the arguments ("(%1 % %2)").
   const char* portable = nullptr;
 
   FunctionInfo& Texts(uint32_t mask, int shiftBelow = 0) {
@@ -91,6 +92,8 @@ FunctionInfo Internal(const char* name, int minArgs, int maxArgs, ScalarFunction
 const FunctionInfo* FindFunction(const std::string& name);
 // The row of exactly `name` (without regard to case), "$" forms not folded.
 const FunctionInfo* FindExactFunction(const std::string& name);
+// The row registered in SQLite under `sqlName` ("vba_left", "count"), or null.
+const FunctionInfo* FindSqlFunction(const std::string& sqlName);
 // The whole table, area by area.
 const std::vector<FunctionInfo>& FunctionTable();
 

@@ -426,9 +426,10 @@ std::vector<FunctionInfo> TextFunctions() {
       Scalar("len", 1, 1, whole, Len).Texts(kFirstText),
       Scalar("ucase", 1, 1, text, MapCase<UpperChar>).Texts(kFirstText),
       Scalar("lcase", 1, 1, text, MapCase<FoldChar>).Texts(kFirstText),
-      Scalar("trim", 1, 1, text, TrimSpaces<true, true>).Texts(kFirstText),
-      Scalar("ltrim", 1, 1, text, TrimSpaces<true, false>).Texts(kFirstText),
-      Scalar("rtrim", 1, 1, text, TrimSpaces<false, true>).Texts(kFirstText),
+      // SQLite's trims take off spaces only, as VBA's do.
+      Scalar("trim", 1, 1, text, TrimSpaces<true, true>).Texts(kFirstText).Portable("trim"),
+      Scalar("ltrim", 1, 1, text, TrimSpaces<true, false>).Texts(kFirstText).Portable("ltrim"),
+      Scalar("rtrim", 1, 1, text, TrimSpaces<false, true>).Texts(kFirstText).Portable("rtrim"),
       Scalar("space", 1, 1, text, Space),
       // InStr([start, ]text, sought[, compare]): the texts move down without a start.
       Scalar("instr", 2, 4, whole, InStr).Texts(0b110, 3),
