@@ -40,5 +40,5 @@ set_tests_properties(e2e_salvage PROPERTIES TIMEOUT 120)
 add_test(NAME e2e_whole_database
          COMMAND python3 ${CMAKE_CURRENT_SOURCE_DIR}/e2e/whole_database_check.py
                  $<TARGET_FILE:kelvane-export> ${KELVANE_SHARED}/testdata ${CMAKE_BINARY_DIR}/whole_database_check
-                 $<TARGET_FILE:kelvane_make_fixture>)
+                 $<TARGET_FILE:kelvane_make_fixture> $<TARGET_FILE:kelvane_damage>)
 set_tests_properties(e2e_whole_database PROPERTIES TIMEOUT 300)
