@@ -158,7 +158,9 @@ TEST(SqlTranslate, PortableForViewsOrWhyNot) {
        "gone <> 1 GROUP BY name, n", ""},
       {"SELECT Sum(price) FROM t", "", "Currency"},
       {"SELECT price * 2 FROM t", "", "Currency"},
-      {"SELECT name & 'x' FROM t", "", "operator &"},
+      {"SELECT name & ' ' & n FROM t", "SELECT (CASE WHEN coalesce(name, ' ' COLLATE NOCASE, n) IS NULL THEN NULL "
+       "ELSE ifnull(name, '') || ifnull(' ' COLLATE NOCASE, '') || ifnull(n, '') END) AS \"Expr1000\" FROM \"t\"", ""},
+      {"SELECT name & price FROM t", "", "text form"},
       {"SELECT Trim(d) FROM t", "", "text form"},
       {"SELECT Max(name) FROM t", "", "collation"},
       {"SELECT name FROM t WHERE name LIKE 'a*'", "", "LIKE"},

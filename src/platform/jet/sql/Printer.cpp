@@ -73,7 +73,8 @@ std::string PortableMisfit(const vba::FunctionInfo& row, const Node& call) {
   return std::string();
 }
 
-// The portable form of a call: %1, %2 ... replaced by the arguments, or the
+// The portable form of a call: %1, %2 ... replaced by the arguments (%, and %|
+// by all of them, FunctionTable.h), or the
 // SQLite function's name before them; empty when the form names an argument the
 // call does not give.
 std::string PortableCall(const char* form, const std::vector<std::string>& args, bool distinct) {
@@ -89,6 +90,11 @@ std::string PortableCall(const char* form, const std::vector<std::string>& args,
       const size_t k = static_cast<size_t>(f[++i] - '1');
       if (k >= args.size()) return std::string();
       out += args[k];
+    } else if (f[i] == '%' && i + 1 < f.size() && (f[i + 1] == ',' || f[i + 1] == '|')) {
+      // Every argument: "%," separated by commas, "%|" joined by || with NULL as ''.
+      const bool join = f[++i] == '|';
+      for (size_t k = 0; k < args.size(); ++k)
+        out += (k ? (join ? " || " : ", ") : "") + (join ? "ifnull(" + args[k] + ", '')" : args[k]);
     } else {
       out += f[i];
     }

@@ -52,7 +52,9 @@ struct FunctionInfo {
   // SQLite's own function that gives exactly this function's result for every
   // value and argument count, for SQL that must run without this library; null
   // when there is none (SQLite's upper() is ASCII only, so UCase has none). A form
-  // with %1, %2 ... is an expression of the arguments ("(%1 % %2)").
+  // with %1, %2 ... is an expression of the arguments ("ifnull(%1, %2)"); %, stands
+  // for all of them separated by commas, %| for all of them joined by || with
+  // NULL read as ''.
   const char* portable = nullptr;
 
   FunctionInfo& Texts(uint32_t mask, int shiftBelow = 0) {

@@ -249,7 +249,10 @@ std::vector<FunctionInfo> OperatorsAndAggregates() {
   return {
       // &, +, ^, \, Mod, /, Xor, Eqv, Imp: the translator's calls; & joins all its
       // operands in one call, each a String parameter.
-      Operator("cat", 0, -1, CatFunction).Texts(kAllTexts),
+      // a & b: NULL only when every operand is.
+      Operator("cat", 0, -1, CatFunction)
+          .Texts(kAllTexts)
+          .Portable("(CASE WHEN coalesce(%,) IS NULL THEN NULL ELSE %| END)"),
       Operator("add", 2, 2, AddFunction),
       Operator("pow", 2, 2, PowFunction),
       Operator("idiv", 2, 2, IntegerOperator<false>),
