@@ -242,7 +242,8 @@ std::vector<FunctionInfo> ConversionFunctions() {
       Scalar("csng", 1, 1, Returns(T::Single), CSng),
       Scalar("cbool", 1, 1, Returns(T::Boolean), CBool),
       Scalar("val", 1, 1, Returns(T::Double), Val).Texts(kFirstText),
-      // Abs, Int, Fix and Round: the numeric type of their argument.
+      // Abs, Int, Fix and Round: the numeric type of their argument. (SQLite's
+      // abs() and round() differ at an Integer's edge and in rounding halves.)
       Scalar("int", 1, 1, numeric, Whole<Floor>),
       Scalar("fix", 1, 1, numeric, Whole<Trunc>),
       Scalar("round", 1, 2, numeric, Round),

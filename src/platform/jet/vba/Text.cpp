@@ -420,6 +420,9 @@ std::vector<FunctionInfo> TextFunctions() {
   using T = ValueType;
   const ReturnType text = Returns(T::Text), integer = Returns(T::Integer), whole = Returns(T::Long);
   return {
+      // Left, Right, Mid and Len count UTF-16 units, SQLite's substr() and length()
+      // characters (apart beyond the BMP), and UCase and LCase fold every letter,
+      // SQLite's upper() and lower() ASCII only: none of them has a portable form.
       Scalar("left", 2, 2, text, Left).Texts(kFirstText),
       Scalar("right", 2, 2, text, Right).Texts(kFirstText),
       Scalar("mid", 2, 3, text, Mid).Texts(kFirstText),
