@@ -149,23 +149,24 @@ TEST(SqlTranslate, PortableForViewsOrWhyNot) {
   struct Case {
     const char* jet;
     const char* portable;  // empty: refused
-    const char* why;       // a part of the reason
+    const char* why;       // a part of the reason (in the source language)
   } cases[] = {
       {"SELECT DISTINCTROW TOP 3 name FROM t WHERE gone = No AND d >= #1/1/95# ORDER BY name",
        "SELECT name FROM \"t\" WHERE gone = 0 AND d >= '1995-01-01 00:00:00' ORDER BY name COLLATE NOCASE LIMIT 3", ""},
       {"SELECT Trim(name), Nz(n, 0), Sum(n) FROM t WHERE gone <> Yes GROUP BY name, n",
        "SELECT trim(name) AS \"Expr1000\", ifnull(n, 0) AS \"Expr1001\", sum(n) AS \"Expr1002\" FROM \"t\" WHERE "
        "gone <> 1 GROUP BY name, n", ""},
-      {"SELECT Sum(price) FROM t", "", "Currency"},
-      {"SELECT price * 2 FROM t", "", "Currency"},
+      {"SELECT Sum(price) FROM t", "", "货币"},
+      {"SELECT price * 2 FROM t", "", "货币"},
       {"SELECT name & ' ' & n FROM t", "SELECT (CASE WHEN coalesce(name, ' ' COLLATE NOCASE, n) IS NULL THEN NULL "
        "ELSE ifnull(name, '') || ifnull(' ' COLLATE NOCASE, '') || ifnull(n, '') END) AS \"Expr1000\" FROM \"t\"", ""},
-      {"SELECT name & price FROM t", "", "text form"},
-      {"SELECT Trim(d) FROM t", "", "text form"},
-      {"SELECT Max(name) FROM t", "", "collation"},
+      {"SELECT name & price FROM t", "", "文本形式"},
+      {"SELECT Trim(d) FROM t", "", "文本形式"},
+      {"SELECT Max(name) FROM t", "", "排序规则"},
+      {"SELECT Nz(n) FROM t", "", "nz"},
       {"SELECT name FROM t WHERE name LIKE 'a*'", "", "LIKE"},
       {"SELECT UCase(name) FROM t", "", "ucase"},
-      {"TRANSFORM Sum(n) SELECT name FROM t GROUP BY name PIVOT gone", "", "crosstab"},
+      {"TRANSFORM Sum(n) SELECT name FROM t GROUP BY name PIVOT gone", "", "交叉表"},
   };
   for (const Case& c : cases) {
     std::string why;

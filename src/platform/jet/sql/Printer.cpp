@@ -6,6 +6,7 @@
 #include <set>
 
 #include "platform/com/OleDate.h"
+#include "platform/com/Translate.h"
 #include "platform/jet/sql/Tokens.h"
 #include "platform/jet/vba/FunctionTable.h"
 #include "platform/jet/vba/Functions.h"
@@ -51,6 +52,14 @@ std::string Quoted(const std::string& name) {
   return out + '"';
 }
 
+// A reason in the user's language, with its one word put in.
+std::string Said(const char* source, const std::string& word = std::string()) {
+  std::string text = ::Translate(source);
+  const size_t at = text.find("%s");
+  if (at != std::string::npos) text.replace(at, 2, word);
+  return text;
+}
+
 bool IsWhole(ExprType t) { return t == ExprType::Byte || t == ExprType::Integer || t == ExprType::Long; }
 
 // Whether a portable form gives Jet's value for these arguments: a String
@@ -63,11 +72,11 @@ std::string PortableMisfit(const vba::FunctionInfo& row, const Node& call) {
     const ExprType t = call.kids[k].type;
     if (row.kind == vba::FunctionKind::SqliteAggregate) {
       if ((row.name == "sum" || row.name == "avg") && !IsWhole(t) && t != ExprType::Boolean)
-        return "the " + row.name + " of values that are not whole numbers";
+        return Said("非整数值的 %s（Access 的求和是精确的）", row.name);
       if ((row.name == "min" || row.name == "max") && (t == ExprType::Text || t == ExprType::Unknown))
-        return "the " + row.name + " of text, which Access orders by its own collation";
+        return Said("文本的 %s（Access 按自己的排序规则比较文本）", row.name);
     } else if (row.TextParameter(k, call.kids.size()) && t != ExprType::Text && !IsWhole(t)) {
-      return "the function " + call.text + " over a value whose text form differs in SQLite";
+      return Said("函数 %s 作用于文本形式在 SQLite 中不同的值", row.name);
     }
   }
   return std::string();
@@ -108,14 +117,14 @@ std::string WithoutPortableForm(const vba::FunctionInfo* row, const Node& call) 
       {"cat", "&"}, {"add", "+"}, {"div", "/"}, {"idiv", "\\"}, {"mod", "Mod"}, {"pow", "^"},
       {"xor", "Xor"}, {"eqv", "Eqv"}, {"imp", "Imp"}};
   if (row && row->kind == vba::FunctionKind::Operator && kOperators.count(row->name))
-    return "the operator " + kOperators.at(row->name) + ", which SQLite has no exact form of";
+    return Said("运算符 %s 在 SQLite 中没有精确的写法", kOperators.at(row->name));
   if (row && (row->kind == vba::FunctionKind::Function || row->kind == vba::FunctionKind::Aggregate))
-    return "the function " + row->name + ", which SQLite has no exact form of";
+    return Said("函数 %s 在 SQLite 中没有精确的写法", row->name);
   if (call.type == ExprType::Currency || call.type == ExprType::Decimal)
-    return "arithmetic on Currency or Decimal, which Access computes exactly";
+    return Said("货币或小数的运算（Access 按精确值计算）");
   if (call.type == ExprType::Text && call.kids.size() == 1)  // what the lowering wraps a value in where text is wanted
-    return "the text form of a date, Single or Currency value, which SQLite writes otherwise";
-  return "a function of Kelvane's own (" + call.text + ")";
+    return Said("日期、单精度数或货币值的文本形式（SQLite 的写法不同）");
+  return Said("Kelvane 自己的函数（%s）", call.text);
 }
 
 // A lowering's own text that any SQLite reads: a number (TOP's LIMIT, Jet's 0).
@@ -169,7 +178,7 @@ class Printer {
         // compares and sorts as the dates do.
         std::string iso;
         if (m_mode == PrintMode::Engine) return n.text;
-        if (!oledate::IsoDateTime(std::strtod(n.text.c_str(), nullptr), &iso)) Refuse("the date #" + n.qualifier + "#");
+        if (!oledate::IsoDateTime(std::strtod(n.text.c_str(), nullptr), &iso)) Refuse(Said("日期 #%s#", n.qualifier));
         return "'" + iso + "'";
       }
       case NodeKind::Null: return "NULL";
@@ -183,14 +192,14 @@ class Printer {
         if (op == "and" || op == "or") op = op == "and" ? "AND" : "OR";
         else if (op != "=" && op != "<>" && op != "!=" && op != "<" && op != ">" && op != "<=" && op != ">=" &&
                  op != "-" && op != "*")
-          Refuse("the operator " + op);  // lowered before printing in the engine's mode
+          Refuse(Said("运算符 %s", op));  // lowered before printing in the engine's mode
         if (m_mode == PrintMode::Portable && (op == "-" || op == "*")) {
           if (n.type == ExprType::Currency || n.type == ExprType::Decimal)
-            Refuse("arithmetic on Currency or Decimal, which Access computes exactly");
+            Refuse(Said("货币或小数的运算（Access 按精确值计算）"));
           if (n.type == ExprType::Date || n.kids[0].type == ExprType::Date || n.kids[1].type == ExprType::Date)
-            Refuse("arithmetic on dates, which the output keeps as text");
+            Refuse(Said("日期的运算（输出中的日期是文本）"));
           if (n.kids[0].type == ExprType::Boolean || n.kids[1].type == ExprType::Boolean)
-            Refuse("arithmetic on Yes/No values (Access's True is -1)");
+            Refuse(Said("是/否值的运算（Access 的真值是 -1）"));
         }
         return Expr(n.kids[0]) + " " + op + " " + Expr(n.kids[1]);
       }
@@ -198,7 +207,7 @@ class Printer {
       case NodeKind::Between:
         return Expr(n.kids[0]) + (n.negated ? " NOT" : "") + " BETWEEN " + Expr(n.kids[1]) + " AND " + Expr(n.kids[2]);
       case NodeKind::Like:
-        if (m_mode == PrintMode::Portable) Refuse("LIKE");
+        if (m_mode == PrintMode::Portable) Refuse(Said("LIKE（Access 的通配符和文本比较）"));
         return Expr(n.kids[0]) + (n.negated ? " NOT" : "") + " LIKE " + Expr(n.kids[1]);
       case NodeKind::In: {
         std::string out = Expr(n.kids[0]) + (n.negated ? " NOT" : "") + " IN (";
@@ -209,7 +218,7 @@ class Printer {
       case NodeKind::IsNull: return Expr(n.kids[0]) + (n.negated ? " IS NOT NULL" : " IS NULL");
       case NodeKind::Exists: return "EXISTS (" + Query(*n.query) + ")";
       case NodeKind::Quantified:
-        Refuse("a comparison with " + n.quantifier);
+        Refuse(Said("与 %s 的比较", n.quantifier));
         return Expr(n.kids[0]) + " " + n.text + " " + n.quantifier + " (" + Query(*n.query) + ")";
       case NodeKind::Call: {
         if (m_mode == PrintMode::Portable) return PortableCallText(n);
@@ -228,7 +237,7 @@ class Printer {
         return out + " END)" + Collate();
       }
       case NodeKind::Raw:
-        if (m_mode == PrintMode::Portable && !IsPlainNumber(n.text)) Refuse("a construct of Jet's that SQLite lacks");
+        if (m_mode == PrintMode::Portable && !IsPlainNumber(n.text)) Refuse(Said("SQLite 没有的 Jet 语句结构"));
         return n.text;
     }
     return std::string();
@@ -310,7 +319,7 @@ class Printer {
     std::vector<std::string> args;
     for (const Node& k : n.kids) args.push_back(Expr(k));
     std::string out = PortableCall(row->portable, args, n.distinct);
-    if (out.empty()) Refuse("the function " + row->name + " with " + std::to_string(args.size()) + " arguments");
+    if (out.empty()) Refuse(Said("函数 %s 的这个参数个数", row->name));
     return out;
   }
 

@@ -4,6 +4,7 @@
 
 #include "platform/com/Causes.h"
 #include "platform/com/ComError.h"
+#include "platform/com/Translate.h"
 #include "platform/jet/sql/Crosstab.h"
 #include "platform/jet/sql/Lowering.h"
 #include "platform/jet/sql/Parser.h"
@@ -63,8 +64,8 @@ std::string Translate(const std::string& jetSql, StatementShape* shape, const Co
 std::string TranslatePortable(const std::string& jetSql, const ColumnLookup* lookup, std::string* unwritable) {
   unwritable->clear();
   sql::Statement st = sql::ParseJetSql(jetSql);
-  if (!st.parameters.empty()) *unwritable = "parameters (PARAMETERS)";
-  else if (st.crosstab) *unwritable = "a crosstab (TRANSFORM ... PIVOT)";
+  if (!st.parameters.empty()) *unwritable = ::Translate("参数（PARAMETERS）");
+  else if (st.crosstab) *unwritable = ::Translate("交叉表（TRANSFORM ... PIVOT）");
   if (!unwritable->empty()) return std::string();
   sql::Resolution r;
   r.lookup = lookup;
