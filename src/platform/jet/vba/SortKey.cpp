@@ -7,6 +7,10 @@
 // and the collator's key of the whole text. A text without marks has nothing
 // after its first part: it is its own bare text, and comes before the same bare
 // text with marks, as in the comparison.
+//
+// The collator's key costs about a microsecond a text, more than a sort spends
+// on the text otherwise; plain ASCII texts get the same bytes from a table of the
+// collator's weights, and the others are kept once computed.
 #include "platform/jet/vba/SortKey.h"
 
 #include <sqlite3.h>
@@ -33,12 +37,137 @@ UCollator* OpenJetCollator() {
   return c;
 }
 
-JetSortKeys::JetSortKeys() : m_collator(OpenJetCollator()) {}
+namespace {
+
+// ICU's compression of a run of common secondary weights at the end of a level:
+// a byte per kCommonMaxCount of them, then one for the rest.
+constexpr uint8_t kCommonLow = 0x05, kCommonMiddle = 0x25;
+constexpr size_t kCommonMaxCount = 0x21;
+
+// The keys of the other texts kept by a connection, in bytes; past it the cache
+// starts afresh.
+constexpr size_t kCacheBytes = 4u << 20;
+
+// The collator's weights of the ASCII characters. At Jet's strength (primary and
+// secondary levels) the collator's key of a text of ASCII characters is each
+// character's primary weight in turn, the level separator 01, the count of their
+// secondary weights (each the common weight) compressed as above, and 00;
+// characters the collator ignores add nothing to either level. The table is read
+// from the collator, and checked against it on probe texts: a character whose
+// key has another form, or any disagreement (an ICU that weighs or compresses
+// otherwise), leaves the texts concerned to the collator.
+class AsciiWeights {
+ public:
+  AsciiWeights() {
+    UCollator* c = OpenJetCollator();
+    if (!c) return;
+    for (int ch = 0; ch < 128; ++ch) Read(c, static_cast<char>(ch));
+    ready_ = Probe(c);
+    ucol_close(c);
+  }
+
+  // Appends the key of `text` when the table covers every character of it.
+  bool Append(const char* text, int len, std::vector<uint8_t>* key, size_t* used) const {
+    if (!ready_) return false;
+    size_t need = 2, weighed = 0;
+    for (int i = 0; i < len; ++i) {
+      const auto ch = static_cast<unsigned char>(text[i]);
+      if (ch >= 128 || !covered_[ch]) return false;
+      need += size_[ch];
+      weighed += size_[ch] != 0;
+    }
+    need += weighed / kCommonMaxCount + 1;
+    if (key->size() < *used + need) key->resize(*used + need + 64);
+    uint8_t* out = key->data() + *used;
+    for (int i = 0; i < len; ++i) {
+      const auto ch = static_cast<unsigned char>(text[i]);
+      for (int b = 0; b < size_[ch]; ++b) *out++ = bytes_[ch][b];
+    }
+    *out++ = 0x01;
+    if (weighed) {
+      size_t rest = weighed - 1;
+      for (; rest >= kCommonMaxCount; rest -= kCommonMaxCount) *out++ = kCommonMiddle;
+      *out++ = static_cast<uint8_t>(kCommonLow + rest);
+    }
+    *out++ = 0x00;
+    *used = static_cast<size_t>(out - key->data());
+    return true;
+  }
+
+ private:
+  static std::vector<uint8_t> CollatorKey(UCollator* c, const std::string& text) {
+    std::vector<UChar> wide(text.begin(), text.end());
+    std::vector<uint8_t> key(4 * text.size() + 64);
+    const int32_t n = ucol_getSortKey(c, wide.data(), static_cast<int32_t>(wide.size()), key.data(),
+                                      static_cast<int32_t>(key.size()));
+    key.resize(n > 0 && static_cast<size_t>(n) <= key.size() ? static_cast<size_t>(n) : 0);
+    return key;
+  }
+
+  // One character's key: its primary weight, 01, the common secondary 05, 00; or
+  // 01 00 when the collator ignores it.
+  void Read(UCollator* c, char ch) {
+    const std::vector<uint8_t> key = CollatorKey(c, std::string(1, ch));
+    const auto u = static_cast<unsigned char>(ch);
+    if (key == std::vector<uint8_t>{0x01, 0x00}) {
+      covered_[u] = true;
+      return;
+    }
+    const size_t primary = key.size() - 3;
+    if (key.size() < 4 || key.size() - 3 > sizeof bytes_[u] || key[primary] != 0x01 || key[primary + 1] != kCommonLow ||
+        key[primary + 2] != 0x00)
+      return;
+    for (size_t b = 0; b < primary; ++b)
+      if (key[b] <= 0x01) return;
+    std::copy(key.begin(), key.begin() + static_cast<long>(primary), bytes_[u]);
+    size_[u] = static_cast<uint8_t>(primary);
+    covered_[u] = true;
+  }
+
+  bool Agrees(UCollator* c, const std::string& text) const {
+    std::vector<uint8_t> mine;
+    size_t used = 0;
+    if (!Append(text.data(), static_cast<int>(text.size()), &mine, &used)) return true;
+    mine.resize(used);
+    return mine == CollatorKey(c, text);
+  }
+
+  // Each character between letters and repeated, runs of one letter up to past
+  // several compression steps, and every character in one text.
+  bool Probe(UCollator* c) {
+    ready_ = true;
+    std::string all;
+    for (int ch = 0; ch < 128; ++ch) {
+      if (!covered_[ch]) continue;
+      const std::string one(1, static_cast<char>(ch));
+      all += one;
+      if (!Agrees(c, "a" + one + "a") || !Agrees(c, one + one + one) || !Agrees(c, one + "0" + one)) return false;
+    }
+    for (size_t n = 1; n <= 4 * kCommonMaxCount + 2; ++n)
+      if (!Agrees(c, std::string(n, 'a'))) return false;
+    return Agrees(c, all) && Agrees(c, all + all + all);
+  }
+
+  bool ready_ = false;
+  bool covered_[128] = {};
+  uint8_t size_[128] = {};
+  uint8_t bytes_[128][4] = {};
+};
+
+const AsciiWeights& Ascii() {
+  static const AsciiWeights weights;
+  return weights;
+}
+
+}  // namespace
+
+JetSortKeys::JetSortKeys() : m_collator(OpenJetCollator()) { Ascii(); }
 JetSortKeys::~JetSortKeys() {
   if (m_collator) ucol_close(m_collator);
 }
 
 bool JetSortKeys::AppendCollationKey(const char* text, int len, size_t* used) {
+  if (Ascii().Append(text, len, &m_key, used)) return true;
   const size_t room = static_cast<size_t>(len) + 1;
   if (m_wide.size() < room) m_wide.resize(room);
   UErrorCode status = U_ZERO_ERROR;
@@ -63,6 +192,22 @@ bool JetSortKeys::AppendCollationKey(const char* text, int len, size_t* used) {
 
 std::basic_string_view<uint8_t> JetSortKeys::Key(const char* text, int len) {
   if (!m_collator || len < 0) return {};
+  const bool ascii = std::all_of(text, text + len, [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  if (ascii) return ComputeKey(text, len);
+  const std::string_view t(text, static_cast<size_t>(len));
+  if (auto hit = m_cache.find(t); hit != m_cache.end()) return {hit->second.data(), hit->second.size()};
+  const std::basic_string_view<uint8_t> key = ComputeKey(text, len);
+  if (key.empty()) return key;
+  if (m_cacheBytes > kCacheBytes) {
+    m_cache.clear();
+    m_cacheBytes = 0;
+  }
+  m_cacheBytes += t.size() + key.size() + 64;  // with the map's own cost of an entry, about
+  m_cache.emplace(t, key);
+  return key;
+}
+
+std::basic_string_view<uint8_t> JetSortKeys::ComputeKey(const char* text, int len) {
   const char* bare = text;
   int bareLen = len;
   const auto marks = static_cast<uint32_t>(std::count_if(text, text + len, IsWordMark));

@@ -8,7 +8,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 struct sqlite3;
@@ -25,8 +27,10 @@ inline bool IsWordMark(char c) { return c == '-' || c == '\''; }
 UCollator* OpenJetCollator();
 
 // Computes keys with one collator and buffers that grow to the longest text seen:
-// no allocation per key once they have. One per connection or per thread; not
-// for two threads at once.
+// no allocation per key once they have. Texts of plain ASCII get their key from a
+// table of the collator's own weights, without the collator; other texts keep
+// their keys in a bounded cache, as a column's values repeat. One per connection
+// or per thread; not for two threads at once.
 class JetSortKeys {
  public:
   JetSortKeys();
@@ -45,8 +49,17 @@ class JetSortKeys {
   // Appends the collator's key of a UTF-8 text, its terminating 0 byte included,
   // so that what follows it in the key cannot change the order.
   bool AppendCollationKey(const char* text, int len, size_t* used);
+  std::basic_string_view<uint8_t> ComputeKey(const char* text, int len);
+
+  struct TextHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view s) const { return std::hash<std::string_view>()(s); }
+  };
+  using Cache = std::unordered_map<std::string, std::basic_string<uint8_t>, TextHash, std::equal_to<>>;
 
   UCollator* m_collator = nullptr;
+  Cache m_cache;
+  size_t m_cacheBytes = 0;
   std::vector<UChar> m_wide;
   std::vector<char> m_bare;
   std::vector<uint8_t> m_key;
