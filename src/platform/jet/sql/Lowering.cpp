@@ -395,6 +395,52 @@ class Lowerer {
   }
 
   void Select(sql::Select& s, bool outer, bool compound, StatementShape* shape) {
+    // DISTINCTROW keeps its rows in the order of their records.
+    const bool distinct = s.quantity == sql::Select::Quantity::Distinct;
+    Clauses(s, outer, compound, shape);
+    // A member of a compound has an order of its own only with its TOP, which
+    // makes it a subquery (Query above).
+    SortKeys(s, distinct, !compound || s.limit.has_value());
+  }
+
+  // The key a text sorts and groups by: its sort key, one per value (SortKey.h),
+  // where the collation would call the collator on each comparison a sort makes.
+  static Node Keyed(Node n) { return n.type == T::Text ? Call(kSortKeyFunction, {std::move(n)}, T::Binary) : n; }
+
+  // ORDER BY, GROUP BY and DISTINCT over texts by their sort keys; the fields
+  // still give the values themselves. A DISTINCT becomes a GROUP BY over its
+  // fields, and so gives its rows in their order, as Jet's does. Keys that name a
+  // field by its alias or position name its expression.
+  static void SortKeys(sql::Select& s, bool distinct, bool ordered) {
+    for (Node& g : s.groupBy) g = Keyed(std::move(g));
+    bool star = false, aggregate = false, text = false;
+    for (const SelectItem& item : s.items) {
+      star = star || item.expr.kind == NodeKind::Star;
+      aggregate = aggregate || HasAggregate(item.expr);
+      text = text || item.expr.type == T::Text;
+    }
+    if (distinct && s.quantity == sql::Select::Quantity::Distinct && s.groupBy.empty() && !s.having && !star && !aggregate && text) {
+      s.quantity = sql::Select::Quantity::All;
+      for (const SelectItem& item : s.items) s.groupBy.push_back(Keyed(item.expr));
+    }
+    if (!ordered) return;
+    for (OrderKey& key : s.orderBy) {
+      const Node* field = &key.expr;
+      if (key.expr.kind == NodeKind::Number) {
+        const std::string& t = key.expr.text;
+        const size_t n = t.find_first_not_of("0123456789") == std::string::npos && t.size() < 9 ? std::stoul(t) : 0;
+        // After a *, positions count the columns it stands for.
+        if (star || n < 1 || n > s.items.size()) continue;
+        field = &s.items[n - 1].expr;
+      } else if (key.expr.kind == NodeKind::Column && key.expr.qualifier.empty()) {
+        for (const SelectItem& item : s.items)
+          if (!item.alias.empty() && LowerAscii(item.alias) == LowerAscii(key.expr.text)) field = &item.expr;
+      }
+      if (field->type == T::Text) key.expr = Keyed(*field);
+    }
+  }
+
+  void Clauses(sql::Select& s, bool outer, bool compound, StatementShape* shape) {
     const bool distinctRow = s.quantity == sql::Select::Quantity::DistinctRow;
     if (distinctRow) s.quantity = SelectsSomeTablesOnly(s) ? sql::Select::Quantity::Distinct : sql::Select::Quantity::All;
     bool joined = s.from.size() > 1;

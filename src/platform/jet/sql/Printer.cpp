@@ -119,8 +119,9 @@ class Printer {
         if (m_mode == PrintMode::Portable && !IsSqliteFunction(lower)) Refuse("the function " + n.text);
         std::string out = n.text + "(" + (n.distinct ? "DISTINCT " : "");
         for (size_t k = 0; k < n.kids.size(); ++k) out += (k ? ", " : "") + Expr(n.kids[k]);
-        // A function's result compares as text without regard to case, as Jet's do.
-        return out + ")" + Collate();
+        // A function's result compares as text without regard to case, as Jet's do;
+        // a BLOB (a sort key) compares as bytes.
+        return out + ")" + (n.type == ExprType::Binary ? "" : Collate());
       }
       case NodeKind::Paren: return "(" + Expr(n.kids[0]) + ")";
       case NodeKind::Subquery: return "(" + Query(*n.query) + ")";

@@ -17,6 +17,7 @@
 #include <unicode/ustring.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "platform/jet/vba/Functions.h"
 
@@ -43,10 +44,6 @@ namespace {
 // a byte per kCommonMaxCount of them, then one for the rest.
 constexpr uint8_t kCommonLow = 0x05, kCommonMiddle = 0x25;
 constexpr size_t kCommonMaxCount = 0x21;
-
-// The keys of the other texts kept by a connection, in bytes; past it the cache
-// starts afresh.
-constexpr size_t kCacheBytes = 4u << 20;
 
 // The collator's weights of the ASCII characters. At Jet's strength (primary and
 // secondary levels) the collator's key of a text of ASCII characters is each
@@ -161,6 +158,80 @@ const AsciiWeights& Ascii() {
 
 }  // namespace
 
+uint64_t SortKeyCache::Hash(std::string_view text) {
+  uint64_t h = 0xcbf29ce484222325ULL ^ text.size();
+  size_t i = 0;
+  for (; i + 8 <= text.size(); i += 8) {
+    uint64_t word;
+    std::memcpy(&word, text.data() + i, 8);
+    h = (h ^ word) * 0x9E3779B97F4A7C15ULL;
+    h ^= h >> 29;
+  }
+  for (; i < text.size(); ++i) h = (h ^ static_cast<uint8_t>(text[i])) * 0x100000001b3ULL;
+  return h ^ (h >> 32) * 0x9E3779B97F4A7C15ULL;
+}
+
+size_t SortKeyCache::Slot(std::string_view text, uint64_t hash) const {
+  const size_t mask = m_slots.size() - 1;
+  for (size_t i = hash & mask;; i = (i + 1) & mask) {
+    const uint64_t slot = m_slots[i];
+    if (!slot) return i;
+    if ((slot >> 32) != (hash >> 32)) continue;
+    const uint8_t* e = m_entries.data() + (slot & 0xFFFFFFFFu) - 1;
+    uint32_t textLen;
+    std::memcpy(&textLen, e, 4);
+    if (textLen == text.size() && std::memcmp(e + 8, text.data(), text.size()) == 0) return i;
+  }
+}
+
+std::basic_string_view<uint8_t> SortKeyCache::Find(std::string_view text) const {
+  if (m_slots.empty()) return {};
+  const uint64_t slot = m_slots[Slot(text, Hash(text))];
+  if (!slot) return {};
+  const uint8_t* e = m_entries.data() + (slot & 0xFFFFFFFFu) - 1;
+  uint32_t keyLen;
+  std::memcpy(&keyLen, e + 4, 4);
+  return {e + 8 + text.size(), keyLen};
+}
+
+void SortKeyCache::Clear() {
+  m_slots.assign(1024, 0);
+  m_entries.clear();
+  m_count = 0;
+}
+
+void SortKeyCache::Add(std::string_view text, std::basic_string_view<uint8_t> key) {
+  const size_t size = 8 + text.size() + key.size();
+  if (m_slots.empty() || m_entries.size() + size + 8 * m_slots.size() > kBytes) Clear();
+  if (size > kBytes / 16) return;
+  if (2 * (m_count + 1) > m_slots.size()) {
+    // Twice the slots, the entries where they were.
+    std::vector<uint64_t> old(2 * m_slots.size(), 0);
+    old.swap(m_slots);
+    for (const uint64_t slot : old) {
+      if (!slot) continue;
+      const uint8_t* e = m_entries.data() + (slot & 0xFFFFFFFFu) - 1;
+      uint32_t textLen;
+      std::memcpy(&textLen, e, 4);
+      const std::string_view t(reinterpret_cast<const char*>(e + 8), textLen);
+      m_slots[Slot(t, Hash(t))] = slot;
+    }
+  }
+  const uint64_t hash = Hash(text);
+  const size_t at = Slot(text, hash);
+  if (m_slots[at]) return;
+  const auto place = static_cast<uint32_t>(m_entries.size());
+  const auto textLen = static_cast<uint32_t>(text.size()), keyLen = static_cast<uint32_t>(key.size());
+  m_entries.resize(m_entries.size() + size);
+  uint8_t* e = m_entries.data() + place;
+  std::memcpy(e, &textLen, 4);
+  std::memcpy(e + 4, &keyLen, 4);
+  std::memcpy(e + 8, text.data(), text.size());
+  std::memcpy(e + 8 + text.size(), key.data(), key.size());
+  m_slots[at] = (hash >> 32 << 32) | (place + 1u);
+  ++m_count;
+}
+
 JetSortKeys::JetSortKeys() : m_collator(OpenJetCollator()) { Ascii(); }
 JetSortKeys::~JetSortKeys() {
   if (m_collator) ucol_close(m_collator);
@@ -195,15 +266,9 @@ std::basic_string_view<uint8_t> JetSortKeys::Key(const char* text, int len) {
   const bool ascii = std::all_of(text, text + len, [](char c) { return static_cast<unsigned char>(c) < 0x80; });
   if (ascii) return ComputeKey(text, len);
   const std::string_view t(text, static_cast<size_t>(len));
-  if (auto hit = m_cache.find(t); hit != m_cache.end()) return {hit->second.data(), hit->second.size()};
+  if (const auto hit = m_cache.Find(t); !hit.empty()) return hit;
   const std::basic_string_view<uint8_t> key = ComputeKey(text, len);
-  if (key.empty()) return key;
-  if (m_cacheBytes > kCacheBytes) {
-    m_cache.clear();
-    m_cacheBytes = 0;
-  }
-  m_cacheBytes += t.size() + key.size() + 64;  // with the map's own cost of an entry, about
-  m_cache.emplace(t, key);
+  if (!key.empty()) m_cache.Add(t, key);
   return key;
 }
 

@@ -10,7 +10,6 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 struct sqlite3;
@@ -25,6 +24,26 @@ inline bool IsWordMark(char c) { return c == '-' || c == '\''; }
 // strength, canonical equivalence); null when ICU cannot open one. The caller
 // closes it. Comparisons and keys both come from here, so that they agree.
 UCollator* OpenJetCollator();
+
+// Keys of texts already computed, in one block of memory: open addressing over
+// (hash, place) slots, each text beside its key, so that a lookup touches a slot
+// and one entry. Bounded: past kBytes it starts afresh.
+class SortKeyCache {
+ public:
+  static constexpr size_t kBytes = 8u << 20;
+  // The key kept for `text`, empty when none; valid until the next Add.
+  std::basic_string_view<uint8_t> Find(std::string_view text) const;
+  void Add(std::string_view text, std::basic_string_view<uint8_t> key);
+
+ private:
+  static uint64_t Hash(std::string_view text);
+  size_t Slot(std::string_view text, uint64_t hash) const;  // of the text, or the empty slot it would take
+  void Clear();
+
+  std::vector<uint64_t> m_slots;  // the hash's upper half, and 1 + the entry's place; 0 when empty
+  std::vector<uint8_t> m_entries;  // each: text length, key length (4 bytes each), text, key
+  size_t m_count = 0;
+};
 
 // Computes keys with one collator and buffers that grow to the longest text seen:
 // no allocation per key once they have. Texts of plain ASCII get their key from a
@@ -51,15 +70,8 @@ class JetSortKeys {
   bool AppendCollationKey(const char* text, int len, size_t* used);
   std::basic_string_view<uint8_t> ComputeKey(const char* text, int len);
 
-  struct TextHash {
-    using is_transparent = void;
-    size_t operator()(std::string_view s) const { return std::hash<std::string_view>()(s); }
-  };
-  using Cache = std::unordered_map<std::string, std::basic_string<uint8_t>, TextHash, std::equal_to<>>;
-
   UCollator* m_collator = nullptr;
-  Cache m_cache;
-  size_t m_cacheBytes = 0;
+  SortKeyCache m_cache;
   std::vector<UChar> m_wide;
   std::vector<char> m_bare;
   std::vector<uint8_t> m_key;
