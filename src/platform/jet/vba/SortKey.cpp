@@ -9,11 +9,12 @@
 // text with marks, as in the comparison.
 //
 // The collator's key costs about a microsecond a text, more than a sort spends
-// on the text otherwise; plain ASCII texts get the same bytes from a table of the
-// collator's weights, and the others are kept once computed.
+// on the text otherwise; texts of ASCII and Latin letters get the same bytes from
+// a table of the collator's weights, and the others are kept once computed.
 #include "platform/jet/vba/SortKey.h"
 
 #include <sqlite3.h>
+#include <unicode/uset.h>
 #include <unicode/ustring.h>
 
 #include <algorithm>
@@ -40,119 +41,203 @@ UCollator* OpenJetCollator() {
 
 namespace {
 
-// ICU's compression of a run of common secondary weights at the end of a level:
-// a byte per kCommonMaxCount of them, then one for the rest.
-constexpr uint8_t kCommonLow = 0x05, kCommonMiddle = 0x25;
+// ICU's compression of a run of common secondary weights: a byte per
+// kCommonMaxCount of them, then one that counts the rest, counting up from
+// kCommonLow before a lower weight or the end of the level, down from
+// kCommonHigh before a higher one.
+constexpr uint8_t kCommon = 0x05, kCommonMiddle = 0x25, kCommonHigh = 0x45;
 constexpr size_t kCommonMaxCount = 0x21;
 
-// The collator's weights of the ASCII characters. At Jet's strength (primary and
-// secondary levels) the collator's key of a text of ASCII characters is each
-// character's primary weight in turn, the level separator 01, the count of their
-// secondary weights (each the common weight) compressed as above, and 00;
-// characters the collator ignores add nothing to either level. The table is read
-// from the collator, and checked against it on probe texts: a character whose
-// key has another form, or any disagreement (an ICU that weighs or compresses
-// otherwise), leaves the texts concerned to the collator.
-class AsciiWeights {
+// The characters the table may weigh: ASCII, Latin-1 and Latin Extended-A and -B.
+constexpr char32_t kWeighed = 0x250;
+
+// The collator's weights of the letters of Western texts, for keys without the
+// collator. At Jet's strength (primary and secondary levels) the collator's key
+// of a text is the primary weights of its characters in turn, the level
+// separator 01, their secondary weights with runs of the common one compressed
+// as above, and 00. Where no character of a text is part of a contraction or a
+// combining mark, each character's weights are its own, read from its key
+// alone. The table is read from the collator and checked against it on probe
+// texts: a character whose key has another form, or any disagreement (an ICU
+// that weighs or compresses otherwise), leaves the texts concerned to the
+// collator.
+class LatinWeights {
  public:
-  AsciiWeights() {
+  LatinWeights() {
     UCollator* c = OpenJetCollator();
     if (!c) return;
-    for (int ch = 0; ch < 128; ++ch) Read(c, static_cast<char>(ch));
-    ready_ = Probe(c);
+    Contracted(c);
+    for (char32_t ch = 0; ch < kWeighed; ++ch)
+      if (!m_chars[ch].excluded) Read(c, ch);
+    m_ready = Probe(c);
     ucol_close(c);
   }
 
-  // Appends the key of `text` when the table covers every character of it.
-  bool Append(const char* text, int len, std::vector<uint8_t>* key, size_t* used) const {
-    if (!ready_) return false;
-    size_t need = 2, weighed = 0;
-    for (int i = 0; i < len; ++i) {
-      const auto ch = static_cast<unsigned char>(text[i]);
-      if (ch >= 128 || !covered_[ch]) return false;
-      need += size_[ch];
-      weighed += size_[ch] != 0;
-    }
-    need += weighed / kCommonMaxCount + 1;
-    if (key->size() < *used + need) key->resize(*used + need + 64);
+  // Appends the key of a UTF-8 text when the table covers every character of it;
+  // `secondaries` is room for that level.
+  bool Append(const char* text, int len, std::vector<uint8_t>* key, size_t* used,
+              std::vector<uint8_t>* secondaries) const {
+    if (!m_ready) return false;
+    const auto* p = reinterpret_cast<const unsigned char*>(text);
+    const auto* end = p + len;
+    if (key->size() < *used + 4 * static_cast<size_t>(len) + 2) key->resize(*used + 4 * static_cast<size_t>(len) + 64);
+    secondaries->clear();
     uint8_t* out = key->data() + *used;
-    for (int i = 0; i < len; ++i) {
-      const auto ch = static_cast<unsigned char>(text[i]);
-      for (int b = 0; b < size_[ch]; ++b) *out++ = bytes_[ch][b];
+    size_t commons = 0;
+    while (p < end) {
+      char32_t ch = *p++;
+      if (ch >= 0x80) {
+        // Two bytes of UTF-8 reach every weighed character.
+        if (ch < 0xC2 || ch > 0xDF || p == end || (*p & 0xC0) != 0x80) return false;
+        ch = (ch & 0x1F) << 6 | (*p++ & 0x3F);
+        if (ch >= kWeighed) return false;
+      }
+      const Char& w = m_chars[ch];
+      if (!w.covered) return false;
+      for (int b = 0; b < w.primaries; ++b) *out++ = w.primary[b];
+      for (int s = 0; s < w.secondaries; ++s) {
+        if (!w.secondary[s]) {
+          ++commons;
+          continue;
+        }
+        // An explicit weight: first the commons before it.
+        if (commons) Commons(secondaries, commons, w.secondary[s] > kCommon), commons = 0;
+        secondaries->push_back(w.secondary[s]);
+      }
     }
+    if (commons) Commons(secondaries, commons, false);
     *out++ = 0x01;
-    if (weighed) {
-      size_t rest = weighed - 1;
-      for (; rest >= kCommonMaxCount; rest -= kCommonMaxCount) *out++ = kCommonMiddle;
-      *out++ = static_cast<uint8_t>(kCommonLow + rest);
+    if (key->size() < static_cast<size_t>(out - key->data()) + secondaries->size() + 1) {
+      const size_t at = static_cast<size_t>(out - key->data());
+      key->resize(at + secondaries->size() + 64);
+      out = key->data() + at;
     }
+    out = std::copy(secondaries->begin(), secondaries->end(), out);
     *out++ = 0x00;
     *used = static_cast<size_t>(out - key->data());
     return true;
   }
 
  private:
-  static std::vector<uint8_t> CollatorKey(UCollator* c, const std::string& text) {
-    std::vector<UChar> wide(text.begin(), text.end());
-    std::vector<uint8_t> key(4 * text.size() + 64);
-    const int32_t n = ucol_getSortKey(c, wide.data(), static_cast<int32_t>(wide.size()), key.data(),
-                                      static_cast<int32_t>(key.size()));
+  struct Char {
+    bool covered = false, excluded = false;
+    uint8_t primaries = 0, secondaries = 0;
+    uint8_t primary[4] = {};
+    uint8_t secondary[6] = {};  // 0 for the common weight, else a byte of another
+  };
+
+  static void Commons(std::vector<uint8_t>* out, size_t n, bool higherNext) {
+    --n;
+    for (; n >= kCommonMaxCount; n -= kCommonMaxCount) out->push_back(kCommonMiddle);
+    out->push_back(static_cast<uint8_t>(higherNext ? kCommonHigh - n : kCommon + n));
+  }
+
+  static std::u16string Utf16(const std::u32string& text) {
+    std::u16string out;
+    for (char32_t ch : text) out += static_cast<char16_t>(ch);  // all below U+0250
+    return out;
+  }
+  static std::string Utf8(const std::u32string& text) {
+    std::string out;
+    for (char32_t ch : text) {
+      if (ch < 0x80) {
+        out += static_cast<char>(ch);
+      } else {
+        out += static_cast<char>(0xC0 | ch >> 6);
+        out += static_cast<char>(0x80 | (ch & 0x3F));
+      }
+    }
+    return out;
+  }
+
+  static std::vector<uint8_t> CollatorKey(UCollator* c, const std::u32string& text) {
+    const std::u16string wide = Utf16(text);
+    std::vector<uint8_t> key(8 * text.size() + 64);
+    const int32_t n = ucol_getSortKey(c, reinterpret_cast<const UChar*>(wide.data()), static_cast<int32_t>(wide.size()),
+                                      key.data(), static_cast<int32_t>(key.size()));
     key.resize(n > 0 && static_cast<size_t>(n) <= key.size() ? static_cast<size_t>(n) : 0);
     return key;
   }
 
-  // One character's key: its primary weight, 01, the common secondary 05, 00; or
-  // 01 00 when the collator ignores it.
-  void Read(UCollator* c, char ch) {
-    const std::vector<uint8_t> key = CollatorKey(c, std::string(1, ch));
-    const auto u = static_cast<unsigned char>(ch);
-    if (key == std::vector<uint8_t>{0x01, 0x00}) {
-      covered_[u] = true;
-      return;
+  // Characters that begin, end or are inside a contraction (or a prefix) of the
+  // collator are weighed by what is around them: not by the table.
+  void Contracted(UCollator* c) {
+    UErrorCode status = U_ZERO_ERROR;
+    USet* contractions = uset_openEmpty();
+    ucol_getContractionsAndExpansions(c, contractions, nullptr, false, &status);
+    const int32_t n = uset_size(contractions) ? uset_getItemCount(contractions) : 0;
+    for (int32_t i = 0; U_SUCCESS(status) && i < n; ++i) {
+      UChar32 start = 0, last = 0;
+      UChar text[64];
+      const int32_t len = uset_getItem(contractions, i, &start, &last, text, 64, &status);
+      for (int32_t k = 0; k < len; ++k)
+        if (text[k] < kWeighed) m_chars[text[k]].excluded = true;
     }
-    const size_t primary = key.size() - 3;
-    if (key.size() < 4 || key.size() - 3 > sizeof bytes_[u] || key[primary] != 0x01 || key[primary + 1] != kCommonLow ||
-        key[primary + 2] != 0x00)
-      return;
-    for (size_t b = 0; b < primary; ++b)
-      if (key[b] <= 0x01) return;
-    std::copy(key.begin(), key.begin() + static_cast<long>(primary), bytes_[u]);
-    size_[u] = static_cast<uint8_t>(primary);
-    covered_[u] = true;
+    if (U_FAILURE(status)) m_chars[0].excluded = true, m_failed = true;
+    uset_close(contractions);
   }
 
-  bool Agrees(UCollator* c, const std::string& text) const {
-    std::vector<uint8_t> mine;
+  // One character's weights from its key alone: primary bytes, 01, secondary
+  // bytes (a run of commons as its compressed byte), 00.
+  void Read(UCollator* c, char32_t ch) {
+    const std::vector<uint8_t> key = CollatorKey(c, std::u32string(1, ch));
+    Char w;
+    size_t i = 0;
+    for (; i < key.size() && key[i] > 0x01; ++i) {
+      if (w.primaries == sizeof w.primary) return;
+      w.primary[w.primaries++] = key[i];
+    }
+    if (i >= key.size() || key[i] != 0x01 || key.back() != 0x00) return;
+    for (++i; i + 1 < key.size(); ++i) {
+      const uint8_t b = key[i];
+      const size_t run = b == kCommonMiddle ? kCommonMaxCount : b > kCommon && b < kCommonMiddle ? b - kCommon + 1u
+                         : b > kCommonMiddle && b <= kCommonHigh ? kCommonHigh - b + 1u : b == kCommon ? 1u : 0u;
+      for (size_t k = 0; k < (run ? run : 1); ++k) {
+        if (w.secondaries == sizeof w.secondary || b <= 0x01) return;
+        w.secondary[w.secondaries++] = run ? 0 : b;
+      }
+    }
+    // A combining mark alone has no primary weight and follows another character.
+    if (!w.primaries && w.secondaries) return;
+    w.covered = true;
+    m_chars[ch] = w;
+  }
+
+  bool Agrees(UCollator* c, const std::u32string& text) const {
+    std::vector<uint8_t> mine, secondaries;
     size_t used = 0;
-    if (!Append(text.data(), static_cast<int>(text.size()), &mine, &used)) return true;
+    const std::string utf8 = Utf8(text);
+    if (!Append(utf8.data(), static_cast<int>(utf8.size()), &mine, &used, &secondaries)) return true;
     mine.resize(used);
     return mine == CollatorKey(c, text);
   }
 
-  // Each character between letters and repeated, runs of one letter up to past
-  // several compression steps, and every character in one text.
+  // Each character alone, between letters, beside accented ones and repeated;
+  // runs of one letter past several compression steps; every character in one
+  // text.
   bool Probe(UCollator* c) {
-    ready_ = true;
-    std::string all;
-    for (int ch = 0; ch < 128; ++ch) {
-      if (!covered_[ch]) continue;
-      const std::string one(1, static_cast<char>(ch));
+    if (m_failed) return false;
+    m_ready = true;
+    std::u32string all;
+    for (char32_t ch = 0; ch < kWeighed; ++ch) {
+      if (!m_chars[ch].covered) continue;
+      const std::u32string one(1, ch);
       all += one;
-      if (!Agrees(c, "a" + one + "a") || !Agrees(c, one + one + one) || !Agrees(c, one + "0" + one)) return false;
+      if (!Agrees(c, one) || !Agrees(c, U"a" + one + U"a") || !Agrees(c, one + one + one) ||
+          !Agrees(c, U"\u00e9" + one + U"\u00e9") || !Agrees(c, one + U"0" + one))
+        return false;
     }
     for (size_t n = 1; n <= 4 * kCommonMaxCount + 2; ++n)
-      if (!Agrees(c, std::string(n, 'a'))) return false;
+      if (!Agrees(c, std::u32string(n, U'a')) || !Agrees(c, std::u32string(n, U'a') + U"\u00e9")) return false;
     return Agrees(c, all) && Agrees(c, all + all + all);
   }
 
-  bool ready_ = false;
-  bool covered_[128] = {};
-  uint8_t size_[128] = {};
-  uint8_t bytes_[128][4] = {};
+  bool m_ready = false, m_failed = false;
+  Char m_chars[kWeighed];
 };
 
-const AsciiWeights& Ascii() {
-  static const AsciiWeights weights;
+const LatinWeights& Latin() {
+  static const LatinWeights weights;
   return weights;
 }
 
@@ -232,13 +317,14 @@ void SortKeyCache::Add(std::string_view text, std::basic_string_view<uint8_t> ke
   ++m_count;
 }
 
-JetSortKeys::JetSortKeys() : m_collator(OpenJetCollator()) { Ascii(); }
+JetSortKeys::JetSortKeys() : m_collator(OpenJetCollator()) { Latin(); }
 JetSortKeys::~JetSortKeys() {
   if (m_collator) ucol_close(m_collator);
 }
 
-bool JetSortKeys::AppendCollationKey(const char* text, int len, size_t* used) {
-  if (Ascii().Append(text, len, &m_key, used)) return true;
+bool JetSortKeys::AppendCollationKey(const char* text, int len, size_t* used, bool tableOnly) {
+  if (Latin().Append(text, len, &m_key, used, &m_secondaries)) return true;
+  if (tableOnly) return false;
   const size_t room = static_cast<size_t>(len) + 1;
   if (m_wide.size() < room) m_wide.resize(room);
   UErrorCode status = U_ZERO_ERROR;
@@ -263,16 +349,16 @@ bool JetSortKeys::AppendCollationKey(const char* text, int len, size_t* used) {
 
 std::basic_string_view<uint8_t> JetSortKeys::Key(const char* text, int len) {
   if (!m_collator || len < 0) return {};
-  const bool ascii = std::all_of(text, text + len, [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-  if (ascii) return ComputeKey(text, len);
+  // Texts the table weighs are computed, not looked up: no cheaper.
+  if (const auto key = ComputeKey(text, len, true); !key.empty()) return key;
   const std::string_view t(text, static_cast<size_t>(len));
   if (const auto hit = m_cache.Find(t); !hit.empty()) return hit;
-  const std::basic_string_view<uint8_t> key = ComputeKey(text, len);
+  const std::basic_string_view<uint8_t> key = ComputeKey(text, len, false);
   if (!key.empty()) m_cache.Add(t, key);
   return key;
 }
 
-std::basic_string_view<uint8_t> JetSortKeys::ComputeKey(const char* text, int len) {
+std::basic_string_view<uint8_t> JetSortKeys::ComputeKey(const char* text, int len, bool tableOnly) {
   const char* bare = text;
   int bareLen = len;
   const auto marks = static_cast<uint32_t>(std::count_if(text, text + len, IsWordMark));
@@ -283,11 +369,11 @@ std::basic_string_view<uint8_t> JetSortKeys::ComputeKey(const char* text, int le
     bareLen = static_cast<int>(m_bare.size());
   }
   size_t used = 0;
-  if (!AppendCollationKey(bare, bareLen, &used)) return {};
+  if (!AppendCollationKey(bare, bareLen, &used, tableOnly)) return {};
   if (marks) {
     if (m_key.size() < used + 4) m_key.resize(used + 4);
     for (int shift = 24; shift >= 0; shift -= 8) m_key[used++] = static_cast<uint8_t>(marks >> shift);
-    if (!AppendCollationKey(text, len, &used)) return {};
+    if (!AppendCollationKey(text, len, &used, tableOnly)) return {};
   }
   return {m_key.data(), used};
 }

@@ -46,8 +46,8 @@ class SortKeyCache {
 };
 
 // Computes keys with one collator and buffers that grow to the longest text seen:
-// no allocation per key once they have. Texts of plain ASCII get their key from a
-// table of the collator's own weights, without the collator; other texts keep
+// no allocation per key once they have. Texts of ASCII and Latin letters get
+// their key from a table of the collator's own weights, without it; others keep
 // their keys in a bounded cache, as a column's values repeat. One per connection
 // or per thread; not for two threads at once.
 class JetSortKeys {
@@ -67,14 +67,16 @@ class JetSortKeys {
  private:
   // Appends the collator's key of a UTF-8 text, its terminating 0 byte included,
   // so that what follows it in the key cannot change the order.
-  bool AppendCollationKey(const char* text, int len, size_t* used);
-  std::basic_string_view<uint8_t> ComputeKey(const char* text, int len);
+  // `tableOnly`: nothing when the table of weights does not cover the text.
+  bool AppendCollationKey(const char* text, int len, size_t* used, bool tableOnly);
+  std::basic_string_view<uint8_t> ComputeKey(const char* text, int len, bool tableOnly);
 
   UCollator* m_collator = nullptr;
   SortKeyCache m_cache;
   std::vector<UChar> m_wide;
   std::vector<char> m_bare;
   std::vector<uint8_t> m_key;
+  std::vector<uint8_t> m_secondaries;
 };
 
 // Registers kSortKeyFunction (Functions.h) on `db`, with a JetSortKeys of its own.
