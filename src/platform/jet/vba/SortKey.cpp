@@ -159,8 +159,8 @@ class LatinWeights {
     return key;
   }
 
-  // Characters that begin, end or are inside a contraction (or a prefix) of the
-  // collator are weighed by what is around them: not by the table.
+  // Characters of a contraction (or a prefix) of the collator are weighed by
+  // what is around them: not by the table.
   void Contracted(UCollator* c) {
     UErrorCode status = U_ZERO_ERROR;
     USet* contractions = uset_openEmpty();
@@ -170,8 +170,9 @@ class LatinWeights {
       UChar32 start = 0, last = 0;
       UChar text[64];
       const int32_t len = uset_getItem(contractions, i, &start, &last, text, 64, &status);
-      for (int32_t k = 0; k < len; ++k)
-        if (text[k] < kWeighed) m_chars[text[k]].excluded = true;
+      // One outside the table keeps the contraction out of every text it covers.
+      if (len <= 0 || std::any_of(text, text + len, [](UChar ch) { return ch >= kWeighed; })) continue;
+      for (int32_t k = 0; k < len; ++k) m_chars[text[k]].excluded = true;
     }
     if (U_FAILURE(status)) m_chars[0].excluded = true, m_failed = true;
     uset_close(contractions);
