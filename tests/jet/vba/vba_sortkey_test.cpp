@@ -68,7 +68,7 @@ TEST(VbaSortKey, OrdersAsTheComparison) {
   for (const std::string& t : texts) {
     std::string type;
     keys.push_back(c.Key(BindText, t, &type));
-    EXPECT_EQ(type, "blob") << t;
+    EXPECT_EQ(type, "text") << t;
   }
   for (size_t i = 0; i < texts.size(); ++i)
     for (size_t j = 0; j < texts.size(); ++j) {

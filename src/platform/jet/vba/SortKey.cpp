@@ -381,7 +381,12 @@ std::basic_string_view<uint8_t> JetSortKeys::ComputeKey(const char* text, int le
 
 namespace {
 
-// jet_sortkey(value): a text's key as a BLOB; NULL, numbers and BLOBs as they are.
+// jet_sortkey(value): a text's key; NULL, numbers and BLOBs as they are. The key
+// goes back as TEXT, which a function's result compares as bytes (BINARY): it
+// then stays among the texts in a sort, after NULLs and numbers as the text was,
+// and SQLite's sorter compares it without unpacking its records, as it does a
+// first key of TEXT or INTEGER (not of BLOB). The bytes are no UTF-8, which no
+// one reads: the connections are UTF-8, so SQLite converts nothing.
 void SortKeyFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
   sqlite3_value* v = argv[0];
   if (sqlite3_value_type(v) != SQLITE_TEXT) return sqlite3_result_value(ctx, v);
@@ -389,7 +394,7 @@ void SortKeyFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
   const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(v));
   const std::basic_string_view<uint8_t> key = keys->Key(text, sqlite3_value_bytes(v));
   if (key.empty()) return sqlite3_result_error_nomem(ctx);
-  sqlite3_result_blob(ctx, key.data(), static_cast<int>(key.size()), SQLITE_TRANSIENT);
+  sqlite3_result_text(ctx, reinterpret_cast<const char*>(key.data()), static_cast<int>(key.size()), SQLITE_TRANSIENT);
 }
 
 void DeleteSortKeys(void* keys) { delete static_cast<JetSortKeys*>(keys); }

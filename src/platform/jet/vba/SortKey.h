@@ -1,5 +1,5 @@
 // Jet's order of text as bytes: a key per text whose memcmp order (shorter first
-// where one is a prefix of the other, as SQLite compares BLOBs) is exactly
+// where one is a prefix of the other, as SQLite compares BLOBs, and texts in BINARY) is exactly
 // CompareJetText's order, and two keys are equal exactly when CompareJetText
 // finds the texts equal. A sort or a grouping then computes one key per value
 // instead of calling the collator per comparison.
