@@ -318,7 +318,7 @@ void SortKeyCache::Add(std::string_view text, std::basic_string_view<uint8_t> ke
   ++m_count;
 }
 
-JetSortKeys::JetSortKeys() : m_collator(OpenJetCollator()) { Latin(); }
+JetSortKeys::JetSortKeys() : m_collator(OpenJetCollator()) {}
 JetSortKeys::~JetSortKeys() {
   if (m_collator) ucol_close(m_collator);
 }
