@@ -376,20 +376,28 @@ class Lowerer {
 
   // The ORDER BY keys of a select, a position (ORDER BY 2) or an alias read as
   // the field it stands for; false when a key is a position out of range or a *.
+  // What an ORDER BY key orders by: the field a position (ORDER BY 2) or an
+  // alias names, else the key itself; null for a position out of range.
+  static const Node* OrderField(const sql::Select& s, const Node& key) {
+    if (key.kind == NodeKind::Number) {
+      const std::string& t = key.text;
+      const size_t n = t.find_first_not_of("0123456789") == std::string::npos && t.size() < 9 ? std::stoul(t) : 0;
+      return n < 1 || n > s.items.size() ? nullptr : &s.items[n - 1].expr;
+    }
+    const Node* field = &key;
+    if (key.kind == NodeKind::Column && key.qualifier.empty())
+      for (const SelectItem& item : s.items)
+        if (!item.alias.empty() && LowerAscii(item.alias) == LowerAscii(key.text)) field = &item.expr;
+    return field;
+  }
+
+  // The ORDER BY keys of a select, a position or an alias read as the field it
+  // stands for; false when a key is a position out of range or a *.
   static bool OrderKeys(const sql::Select& s, std::vector<Node>* keys) {
     for (const OrderKey& key : s.orderBy) {
-      Node k = key.expr;
-      if (k.kind == NodeKind::Number) {
-        const std::string& t = k.text;
-        const size_t n = t.find_first_not_of("0123456789") == std::string::npos && t.size() < 9 ? std::stoul(t) : 0;
-        if (n < 1 || n > s.items.size()) return false;
-        k = s.items[n - 1].expr;
-      } else if (k.kind == NodeKind::Column && k.qualifier.empty()) {
-        for (const SelectItem& item : s.items)
-          if (!item.alias.empty() && LowerAscii(item.alias) == LowerAscii(k.text)) k = item.expr;
-      }
-      if (k.kind == NodeKind::Star) return false;
-      keys->push_back(std::move(k));
+      const Node* field = OrderField(s, key.expr);
+      if (!field || field->kind == NodeKind::Star) return false;
+      keys->push_back(*field);
     }
     return !keys->empty();
   }
@@ -419,24 +427,17 @@ class Lowerer {
       aggregate = aggregate || HasAggregate(item.expr);
       text = text || item.expr.type == T::Text;
     }
-    if (distinct && s.quantity == sql::Select::Quantity::Distinct && s.groupBy.empty() && !s.having && !star && !aggregate && text) {
+    if (distinct && s.quantity == sql::Select::Quantity::Distinct && s.groupBy.empty() && !s.having && !star &&
+        !aggregate && text) {
       s.quantity = sql::Select::Quantity::All;
       for (const SelectItem& item : s.items) s.groupBy.push_back(Keyed(item.expr));
     }
     if (!ordered) return;
     for (OrderKey& key : s.orderBy) {
-      const Node* field = &key.expr;
-      if (key.expr.kind == NodeKind::Number) {
-        const std::string& t = key.expr.text;
-        const size_t n = t.find_first_not_of("0123456789") == std::string::npos && t.size() < 9 ? std::stoul(t) : 0;
-        // After a *, positions count the columns it stands for.
-        if (star || n < 1 || n > s.items.size()) continue;
-        field = &s.items[n - 1].expr;
-      } else if (key.expr.kind == NodeKind::Column && key.expr.qualifier.empty()) {
-        for (const SelectItem& item : s.items)
-          if (!item.alias.empty() && LowerAscii(item.alias) == LowerAscii(key.expr.text)) field = &item.expr;
-      }
-      if (field->type == T::Text) key.expr = Keyed(*field);
+      // After a *, positions count the columns it stands for.
+      if (star && key.expr.kind == NodeKind::Number) continue;
+      const Node* field = OrderField(s, key.expr);
+      if (field && field->type == T::Text) key.expr = Keyed(*field);
     }
   }
 
