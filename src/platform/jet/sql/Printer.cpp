@@ -111,8 +111,10 @@ class Printer {
         if (m_mode == PrintMode::Portable && !IsSqliteFunction(lower)) Refuse("the function " + n.text);
         std::string out = n.text + "(" + (n.distinct ? "DISTINCT " : "");
         for (size_t k = 0; k < n.kids.size(); ++k) out += (k ? ", " : "") + Expr(n.kids[k]);
-        // A function's result compares as text without regard to case, as Jet's do.
-        return out + ")" + Collate();
+        // A function's result compares as text without regard to case, as Jet's do;
+        // one whose type is Binary (a BLOB, a sort key) compares as bytes, said
+        // outright: SQLite gives a call the collation of an argument that has one.
+        return out + ")" + (n.type == ExprType::Binary ? " COLLATE BINARY" : Collate());
       }
       case NodeKind::Paren: return "(" + Expr(n.kids[0]) + ")";
       case NodeKind::Subquery: return "(" + Query(*n.query) + ")";
