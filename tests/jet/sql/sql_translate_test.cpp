@@ -5,6 +5,7 @@
 #include "platform/com/ComError.h"
 #include "platform/jet/sql/Parser.h"
 #include "platform/jet/sql/Printer.h"
+#include "platform/jet/file/MdbFile.h"
 #include "platform/jet/sql/Translate.h"
 
 namespace {
@@ -135,6 +136,36 @@ TEST(SqlTree, SyntaxErrorsNameTheStretchNearTheFault) {
   for (const auto& [jet, near] : rows) EXPECT_NE(SyntaxCause(jet).find(near), std::string::npos) << jet << ": " << SyntaxCause(jet);
 }
 
+// Text keys of ORDER BY, GROUP BY and DISTINCT as sort keys; the fields as they are.
+TEST(SqlTree, TextKeysSortAndGroupBySortKeys) {
+  const jet::ColumnLookup lookup = [](const std::string&, std::vector<jet::TypedColumn>* columns) {
+    *columns = {{"n", static_cast<int>(jet::AccessType::LongInteger), ""}, {"s", static_cast<int>(jet::AccessType::Text), ""}};
+    return true;
+  };
+  const std::pair<const char*, const char*> rows[] = {
+      {"select s, n from t order by s desc, n", "SELECT s, n FROM \"t\" ORDER BY jet_sortkey(s) COLLATE BINARY DESC, n"},
+      {"select s as x, n from t order by x, 2, 1", "SELECT s AS \"x\", n FROM \"t\" ORDER BY jet_sortkey(s) COLLATE BINARY, 2, jet_sortkey(s) COLLATE BINARY"},
+      {"select s, count(*) as c from t group by s, n", "SELECT s, count(*) COLLATE JETTEXT AS \"c\" FROM \"t\" GROUP BY jet_sortkey(s) COLLATE BINARY, n"},
+      {"select distinct n, s from t", "SELECT n, s FROM \"t\" GROUP BY n, jet_sortkey(s) COLLATE BINARY"},
+      {"select distinct n from t", "SELECT DISTINCT n FROM \"t\""},
+      {"select distinct *, s from t order by 2", "SELECT DISTINCT *, s FROM \"t\" ORDER BY 2"},
+      {"select distinct count(*) from t", "SELECT DISTINCT count(*) COLLATE JETTEXT AS \"__jet_expr__\" FROM \"t\""},
+      {"select distinctrow s from t", "SELECT s FROM \"t\""},
+      {"select s from t union select s from t order by s", "SELECT s FROM \"t\" UNION SELECT s FROM \"t\" ORDER BY s"},
+      {"(select top 1 s from t order by s) union all (select s from t)",
+       "SELECT * FROM (SELECT s FROM \"t\" ORDER BY jet_sortkey(s) COLLATE BINARY LIMIT 1) UNION ALL SELECT s FROM \"t\""},
+  };
+  for (const auto& [jet, printed] : rows) {
+    jet::StatementShape shape;
+    EXPECT_EQ(jet::TranslateJetSql(jet, &shape, &lookup), printed) << jet;
+  }
+  // TOP's ties compare the values: the keys order, the hidden fields are the values.
+  jet::StatementShape shape;
+  EXPECT_EQ(jet::TranslateJetSql("select top 2 n from t order by s", &shape, &lookup),
+            "SELECT n, s AS \"__jet_expr__\" FROM \"t\" ORDER BY jet_sortkey(s) COLLATE BINARY");
+  EXPECT_EQ(shape.tieKeys, 1);
+}
+
 }  // namespace
 
 // The portable translation, for views in the whole-database output: SQLite's own
@@ -155,7 +186,7 @@ TEST(SqlTranslate, PortableForViewsOrWhyNot) {
        "SELECT name FROM \"t\" WHERE gone = 0 AND d >= '1995-01-01 00:00:00' ORDER BY name COLLATE NOCASE LIMIT 3", ""},
       {"SELECT Trim(name), Nz(n, 0), Sum(n) FROM t WHERE gone <> Yes GROUP BY name, n",
        "SELECT trim(name) AS \"Expr1000\", ifnull(n, 0) AS \"Expr1001\", sum(n) AS \"Expr1002\" FROM \"t\" WHERE "
-       "gone <> 1 GROUP BY name, n", ""},
+       "gone <> 1 GROUP BY name COLLATE NOCASE, n", ""},
       {"SELECT Sum(price) FROM t", "", "货币"},
       {"SELECT price * 2 FROM t", "", "货币"},
       {"SELECT name & ' ' & n FROM t", "SELECT (CASE WHEN coalesce(name, ' ' COLLATE NOCASE, n) IS NULL THEN NULL "
@@ -170,7 +201,7 @@ TEST(SqlTranslate, PortableForViewsOrWhyNot) {
   };
   for (const Case& c : cases) {
     std::string why;
-    EXPECT_EQ(jet::TranslatePortable(c.jet, &lookup, &why), c.portable) << c.jet;
+    EXPECT_EQ(jet::TranslatePortable(c.jet, &lookup, &why), c.portable) << c.jet << ": " << why;
     EXPECT_NE(why.find(c.why), std::string::npos) << c.jet << ": " << why;
   }
 }

@@ -10,6 +10,7 @@
 #include "platform/jet/sql/Tokens.h"
 #include "platform/jet/vba/FunctionTable.h"
 #include "platform/jet/vba/Functions.h"
+#include "platform/com/SqlName.h"
 
 namespace jet::sql {
 
@@ -41,15 +42,6 @@ bool IsSqliteOnlyWord(const std::string& word) {
       "to", "transaction", "trigger", "unbounded", "unique", "using", "vacuum", "view",
       "virtual", "when", "window", "without", "key", "index"};
   return k.count(LowerAscii(word)) > 0;
-}
-
-std::string Quoted(const std::string& name) {
-  std::string out = "\"";
-  for (char c : name) {
-    if (c == '"') out += '"';
-    out += c;
-  }
-  return out + '"';
 }
 
 // A reason in the user's language, with its one word put in.
@@ -155,7 +147,7 @@ class Printer {
   }
 
   std::string Name(const std::string& name, bool quoted) const {
-    return quoted || IsSqliteOnlyWord(name) ? Quoted(name) : name;
+    return quoted || IsSqliteOnlyWord(name) ? QuotedSqlName(name) : name;
   }
 
   std::string Expr(const Node& n) {
@@ -224,8 +216,10 @@ class Printer {
         if (m_mode == PrintMode::Portable) return PortableCallText(n);
         std::string out = n.text + "(" + (n.distinct ? "DISTINCT " : "");
         for (size_t k = 0; k < n.kids.size(); ++k) out += (k ? ", " : "") + Expr(n.kids[k]);
-        // A function's result compares as text without regard to case, as Jet's do.
-        return out + ")" + Collate();
+        // A function's result compares as text without regard to case, as Jet's do;
+        // one whose type is Binary (a BLOB, a sort key) compares as bytes, said
+        // outright: SQLite gives a call the collation of an argument that has one.
+        return out + ")" + (n.type == ExprType::Binary ? " COLLATE BINARY" : Collate());
       }
       case NodeKind::Paren: return "(" + Expr(n.kids[0]) + ")";
       case NodeKind::Subquery: return "(" + Query(*n.query) + ")";
@@ -250,10 +244,10 @@ class Printer {
         // A join's tables read through subqueries SQLite materializes: the engine's
         // way to index a virtual table; a real table has its own indexes.
         if (s.materialized && m_mode == PrintMode::Engine) {
-          out = "(SELECT * FROM " + Quoted(s.name) + " LIMIT -1)";
-          if (s.alias.empty()) out += " AS " + Quoted(s.name);
+          out = "(SELECT * FROM " + QuotedSqlName(s.name) + " LIMIT -1)";
+          if (s.alias.empty()) out += " AS " + QuotedSqlName(s.name);
         } else {
-          out = Quoted(s.name);
+          out = QuotedSqlName(s.name);
         }
         break;
       case Source::Kind::Derived:
@@ -265,7 +259,7 @@ class Printer {
         if (s.parenthesized) out = "(" + out + ")";
         return out;
     }
-    if (!s.alias.empty()) out += " AS " + Quoted(s.alias);
+    if (!s.alias.empty()) out += " AS " + QuotedSqlName(s.alias);
     return out;
   }
 
@@ -285,7 +279,7 @@ class Printer {
     for (size_t k = 0; k < s.items.size(); ++k) {
       out += k ? ", " : " ";
       out += Expr(s.items[k].expr);
-      if (!s.items[k].alias.empty()) out += " AS " + Quoted(s.items[k].alias);
+      if (!s.items[k].alias.empty()) out += " AS " + QuotedSqlName(s.items[k].alias);
     }
     for (size_t k = 0; k < s.from.size(); ++k) out += (k ? ", " : " FROM ") + SourceText(s.from[k]);
     if (s.where) out += " WHERE " + Expr(*s.where);
@@ -309,6 +303,9 @@ class Printer {
   // A call in portable SQL: through its row's portable form, which must fit the
   // arguments' types.
   std::string PortableCallText(const Node& n) {
+    // Jet's order of text through its sort keys: SQLite's NOCASE, the same for
+    // ASCII text (the README says so of views).
+    if (n.text == kSortKeyFunction && n.kids.size() == 1) return Expr(n.kids[0]) + " COLLATE NOCASE";
     const vba::FunctionInfo* row = vba::FindSqlFunction(n.text);
     if (!row || !row->portable) {
       Refuse(WithoutPortableForm(row, n));
