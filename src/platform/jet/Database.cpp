@@ -17,6 +17,7 @@
 #include "platform/jet/Provider.h"
 #include "platform/jet/sql/Crosstab.h"
 #include "platform/jet/sql/Cursor.h"
+#include "platform/jet/sql/SqliteStatement.h"
 #include "platform/jet/sql/Tokens.h"
 #include "platform/jet/sql/Translate.h"
 #include "platform/jet/vba/Functions.h"
@@ -198,7 +199,7 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
   std::unique_ptr<Cursor> Execute(const std::string& jetSql) override {
     StatementShape shape;
     std::string sql = Translate(jetSql, &shape);
-    sqlite3_stmt* stmt = nullptr;
+    SqliteStatement stmt;
     try {
       stmt = Prepare(sql);
     } catch (const _com_error&) {
@@ -208,23 +209,19 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
       shape.tieKeys = 0;
       stmt = Prepare(shape.limitSql);
     }
-    if (sqlite3_bind_parameter_count(stmt) > 0) {
+    if (sqlite3_bind_parameter_count(stmt.get()) > 0) {
       // "No value given for one or more required parameters": the first is named.
-      const char* name = sqlite3_bind_parameter_name(stmt, 1);
+      const char* name = sqlite3_bind_parameter_name(stmt.get(), 1);
       const std::string parameter = name && *name ? name + 1 : "?";
-      sqlite3_finalize(stmt);
       throw _com_error(JET_E_NOCOLUMN, MissingParameterCause(parameter));
     }
-    if (!sqlite3_stmt_readonly(stmt)) {
-      sqlite3_finalize(stmt);
-      throw _com_error(E_FAIL, OnlySelectCause());
-    }
+    if (!sqlite3_stmt_readonly(stmt.get())) throw _com_error(E_FAIL, OnlySelectCause());
     m_state.pending.reset();
     if (shape.plain) {
-      std::unique_ptr<Cursor> direct = DirectCursorFor(stmt, shape);
+      std::unique_ptr<Cursor> direct = DirectCursorFor(stmt.get(), shape);
       if (direct) return direct;
     }
-    return MakeSqlCursor(shared_from_this(), stmt, &m_state, shape.tieKeys, shape.tieKeys ? shape.limit : -1,
+    return MakeSqlCursor(shared_from_this(), std::move(stmt), &m_state, shape.tieKeys, shape.tieKeys ? shape.limit : -1,
                          &shape.types);
   }
 
@@ -273,29 +270,21 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
   std::string Translate(const std::string& jetSql, StatementShape* shape) {
     std::string sql = TranslateJetSql(jetSql, shape, &m_lookup);
     if (shape->headingsSql.empty()) return sql;
-    sqlite3_stmt* stmt = Prepare(shape->headingsSql);
-    std::vector<CrosstabHeading> headings;
-    try {
-      headings = ReadCrosstabHeadings(stmt, &m_state, shape->headingType);
-    } catch (...) {
-      sqlite3_finalize(stmt);
-      throw;
-    }
-    sqlite3_finalize(stmt);
+    const std::vector<CrosstabHeading> headings =
+        ReadCrosstabHeadings(Prepare(shape->headingsSql).get(), &m_state, shape->headingType);
     return TranslateCrosstab(jetSql, headings, shape, &m_lookup);
   }
 
   // Prepares, creating on the way the tables (and saved queries) the statement
   // names, one per failed attempt.
-  sqlite3_stmt* Prepare(const std::string& sql) {
+  SqliteStatement Prepare(const std::string& sql) {
     size_t attempts = m_file->Catalog().size() + 8;
     for (;;) {
       m_state.pending.reset();
       m_deniedTable = false;
       m_deniedFunction = false;
-      sqlite3_stmt* stmt = nullptr;
-      const char* tail = nullptr;
-      int rc = sqlite3_prepare_v2(m_db, sql.c_str(), static_cast<int>(sql.size()), &stmt, &tail);
+      int rc;
+      SqliteStatement stmt = SqliteStatement::Prepare(m_db, sql, &rc);
       if (rc == SQLITE_OK) {
         if (!stmt) throw _com_error(JET_E_SYNTAX);
         return stmt;
@@ -346,7 +335,7 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
 
   // The plain select SQLite has prepared (so every name is checked), read straight
   // from the reader; null when a column does not come from a table of the file
-  // (a saved query, say), and SQLite runs it.
+  // (a saved query, say), and SQLite runs it. The caller keeps the statement.
   std::unique_ptr<Cursor> DirectCursorFor(sqlite3_stmt* stmt, const StatementShape& shape) {
     int n = sqlite3_column_count(stmt);
     std::vector<int> columns, types;
@@ -367,15 +356,7 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
       types.push_back(static_cast<int>(defs[static_cast<size_t>(index)].type));
       names.push_back(sqlite3_column_name(stmt, i));
     }
-    std::unique_ptr<RowStream> stream;
-    try {
-      stream = m_file->Scan(exact);
-    } catch (...) {
-      sqlite3_finalize(stmt);
-      throw;
-    }
-    sqlite3_finalize(stmt);
-    return MakeDirectCursor(shared_from_this(), std::move(stream), std::move(columns), std::move(names),
+    return MakeDirectCursor(shared_from_this(), m_file->Scan(exact), std::move(columns), std::move(names),
                             std::move(types), shape.limit);
   }
 
@@ -446,9 +427,8 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
     StatementShape shape;
     std::string sql = Translate(saved, &shape);
     *viewSql = shape.tieKeys ? shape.limitSql : sql;
-    sqlite3_stmt* stmt = Prepare(*viewSql);
-    std::vector<std::string> names = ResultColumnNames(stmt, sqlite3_column_count(stmt), &shape.types);
-    sqlite3_finalize(stmt);
+    const SqliteStatement stmt = Prepare(*viewSql);
+    std::vector<std::string> names = ResultColumnNames(stmt.get(), sqlite3_column_count(stmt.get()), &shape.types);
     std::string list;
     for (const std::string& n : names) list += (list.empty() ? "(" : ", ") + Quoted(n);
     return list.empty() ? list : list + ")";
