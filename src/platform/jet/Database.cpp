@@ -104,7 +104,9 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
     // rows take many more merge passes through the files); memory stays bounded.
     sqlite3_exec(m_db, "PRAGMA temp_store = FILE; PRAGMA cache_size = -16384", nullptr, nullptr, nullptr);
     sqlite3_set_authorizer(m_db, &DatabaseImpl::Authorize, this);
-    m_lookup = [this](const std::string& name, std::vector<TypedColumn>* columns) { return Columns(name, columns); };
+    m_lookup = [this](const std::string& name, std::vector<TypedColumn>* columns, std::string* similar) {
+      return Columns(name, columns, similar);
+    };
   }
   ~DatabaseImpl() override { sqlite3_close_v2(m_db); }
 
@@ -229,18 +231,22 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
   // The columns of a table, or of a saved query as its translation types them,
   // for typing the expressions of a statement over them. A saved query's are
   // worked out once (a crosstab's headings are read from the data).
-  bool Columns(const std::string& name, std::vector<TypedColumn>* columns) {
+  SourceFound Columns(const std::string& name, std::vector<TypedColumn>* columns, std::string* similar) {
     std::string exact;
     std::vector<ColumnDef> defs;
     if (m_file->FindTable(name, &exact, &defs)) {
       for (const ColumnDef& d : defs) columns->push_back({d.name, static_cast<int>(d.type), ""});
-      return true;
+      return SourceFound::Columns;
+    }
+    if (!m_file->HasSavedQuery(name)) {
+      *similar = SimilarTable(name);
+      return SourceFound::Missing;
     }
     const std::string key = LowerAscii(name);
     auto cached = m_queryColumns.find(key);
     if (cached == m_queryColumns.end()) {
       // A saved query over itself, however many queries away, has none to give.
-      if (!m_lookingUp.insert(key).second) return false;
+      if (!m_lookingUp.insert(key).second) return SourceFound::NoColumns;
       // Union and crosstab queries too, which the catalog does not list as views.
       std::string saved;
       StatementShape shape;
@@ -261,50 +267,47 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
       if (!known) shape.types.first.clear();
       cached = m_queryColumns.emplace(key, std::make_pair(known, std::move(shape.types.first))).first;
     }
-    if (!cached->second.first) return false;
+    if (!cached->second.first) return SourceFound::NoColumns;
     *columns = cached->second.second;
-    return true;
+    return SourceFound::Columns;
   }
 
-  // The SQLite text of a statement; a crosstab's headings are read first.
+  // The SQLite text of a statement, the tables and saved queries it reads made
+  // known to SQLite, so that it prepares at once; a crosstab's headings are read
+  // first.
   std::string Translate(const std::string& jetSql, StatementShape* shape) {
     std::string sql = TranslateJetSql(jetSql, shape, &m_lookup);
+    for (const std::string& name : shape->sources) {
+      // The translator found the name; one SQLite cannot take stays unknown.
+      if (!m_known.count(LowerAscii(name)) && !CreateTable(name))
+        throw _com_error(JET_E_NOTABLE, NoSuchTableCause(name, SimilarTable(name)));
+    }
     if (shape->headingsSql.empty()) return sql;
     const std::vector<CrosstabHeading> headings =
         ReadCrosstabHeadings(Prepare(shape->headingsSql).get(), &m_state, shape->headingType);
     return TranslateCrosstab(jetSql, headings, shape, &m_lookup);
   }
 
-  // Prepares, creating on the way the tables (and saved queries) the statement
-  // names, one per failed attempt.
+  // Prepares a statement whose tables and saved queries are known (Translate).
   SqliteStatement Prepare(const std::string& sql) {
-    size_t attempts = m_file->Catalog().size() + 8;
-    for (;;) {
-      m_state.pending.reset();
-      m_deniedTable = false;
-      m_deniedFunction = false;
-      int rc;
-      SqliteStatement stmt = SqliteStatement::Prepare(m_db, sql, &rc);
-      if (rc == SQLITE_OK) {
-        if (!stmt) throw _com_error(JET_E_SYNTAX);
-        return stmt;
-      }
-      std::string msg = sqlite3_errmsg(m_db);
-      if (m_state.pending) {
-        const _com_error e = *m_state.pending;  // with the reader's description
-        m_state.pending.reset();
-        throw e;
-      }
-      if (m_deniedTable) throw _com_error(JET_E_NOTABLE);
-      if (m_deniedFunction) throw _com_error(JET_E_NOCOLUMN);
-      const char prefix[] = "no such table: ";
-      if (StartsWith(msg.c_str(), prefix) && attempts-- > 0) {
-        std::string name = msg.substr(sizeof prefix - 1);
-        if (StartsWith(name.c_str(), "main.")) name.erase(0, 5);
-        if (CreateTable(name)) continue;
-      }
-      throw _com_error(PrepareErrorCode(msg.c_str()), PrepareErrorCause(msg));
+    m_state.pending.reset();
+    m_deniedTable = false;
+    m_deniedFunction = false;
+    int rc;
+    SqliteStatement stmt = SqliteStatement::Prepare(m_db, sql, &rc);
+    if (rc == SQLITE_OK) {
+      if (!stmt) throw _com_error(JET_E_SYNTAX);
+      return stmt;
     }
+    if (m_state.pending) {
+      const _com_error e = *m_state.pending;  // with the reader's description
+      m_state.pending.reset();
+      throw e;
+    }
+    if (m_deniedTable) throw _com_error(JET_E_NOTABLE);
+    if (m_deniedFunction) throw _com_error(JET_E_NOCOLUMN);
+    const std::string msg = sqlite3_errmsg(m_db);
+    throw _com_error(PrepareErrorCode(msg.c_str()), PrepareErrorCause(msg));
   }
 
   // The description of SQLite's refusal, naming what it names.

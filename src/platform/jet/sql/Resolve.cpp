@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <set>
 
+#include "platform/com/Causes.h"
+#include "platform/com/ComError.h"
 #include "platform/jet/sql/Tokens.h"
 #include "platform/jet/vba/FunctionTable.h"
 #include "platform/jet/vba/Functions.h"
@@ -165,7 +167,7 @@ class Resolver {
       case Source::Kind::Table:
         src.alias = LowerAscii(s.name);
         src.table = s.name;
-        src.known = m_r->Lookup(s.name, &src.columns);
+        src.known = Table(s.name, &src.columns);
         break;
       case Source::Kind::Derived:
         src.columns = Query(*s.query, scope->parent);
@@ -179,6 +181,19 @@ class Resolver {
       if (src.alias != table) src.label = s.alias;
     }
     scope->sources.push_back(std::move(src));
+  }
+  // A table or saved query the statement reads: recorded among the sources, and
+  // refused when it is neither (Jet's "cannot find the input table").
+  bool Table(const std::string& name, std::vector<TypedColumn>* columns) {
+    if (!m_r->lookup || !*m_r->lookup) return false;
+    std::string similar;
+    const SourceFound found = (*m_r->lookup)(name, columns, &similar);
+    if (found == SourceFound::Missing) throw _com_error(JET_E_NOTABLE, NoSuchTableCause(name, similar));
+    const std::string key = LowerAscii(name);
+    bool seen = false;
+    for (const std::string& s : m_r->sources) seen = seen || LowerAscii(s) == key;
+    if (!seen) m_r->sources.push_back(name);
+    return found == SourceFound::Columns;
   }
   void JoinConditions(std::vector<Source>& from, const Scope& scope) {
     for (Source& s : from) {

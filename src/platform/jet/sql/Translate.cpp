@@ -49,8 +49,13 @@ std::string Translate(const std::string& jetSql, StatementShape* shape, const Co
   *shape = StatementShape();
   sql::Resolution r;
   r.lookup = lookup;
-  if (st.crosstab) return sql::LowerCrosstab(st, headings, shape, &r);
+  if (st.crosstab) {
+    std::string sql = sql::LowerCrosstab(st, headings, shape, &r);
+    shape->sources = std::move(r.sources);
+    return sql;
+  }
   const std::vector<TypedColumn> columns = sql::ResolveQuery(st.query, nullptr, &r);
+  shape->sources = std::move(r.sources);
   sql::CheckRefusals(st.query, r);
   shape->types = sql::ResultTypesOf(columns);
   sql::LowerQuery(st.query, true, shape, r);
