@@ -3,7 +3,6 @@
 #include <sqlite3.h>
 
 #include <algorithm>
-#include <cstring>
 #include <map>
 #include <set>
 #include <utility>
@@ -17,6 +16,7 @@
 #include "platform/jet/Provider.h"
 #include "platform/jet/sql/Crosstab.h"
 #include "platform/jet/sql/Cursor.h"
+#include "platform/jet/sql/PrepareError.h"
 #include "platform/jet/sql/SqliteStatement.h"
 #include "platform/jet/sql/Tokens.h"
 #include "platform/jet/sql/Translate.h"
@@ -45,29 +45,12 @@ std::string Quoted(const std::string& name) {
   return out + "\"";
 }
 
-bool StartsWith(const char* s, const char* prefix) { return std::strncmp(s, prefix, std::strlen(prefix)) == 0; }
-
 // A name as a user may mistype it: ASCII case and blanks do not count.
 std::string LooseName(const std::string& name) {
   std::string out;
   for (char c : LowerAscii(name))
     if (c != ' ' && c != '_' && c != '\t') out += c;
   return out;
-}
-
-// The text after `prefix` in SQLite's message, without its schema or quotes.
-std::string NamedIn(const std::string& msg, const char* prefix) {
-  std::string name = msg.substr(std::strlen(prefix));
-  if (StartsWith(name.c_str(), "main.")) name.erase(0, 5);
-  return name;
-}
-
-// What SQLite's refusal of a statement means in Jet's codes.
-HRESULT PrepareErrorCode(const char* msg) {
-  if (StartsWith(msg, "no such table") || StartsWith(msg, "vtable constructor failed")) return JET_E_NOTABLE;
-  if (StartsWith(msg, "no such column") || StartsWith(msg, "no such function")) return JET_E_NOCOLUMN;
-  if (StartsWith(msg, "out of memory")) return E_OUTOFMEMORY;
-  return JET_E_SYNTAX;  // syntax, ambiguous names, misplaced aggregates, wrong argument counts
 }
 
 class DatabaseImpl : public Database, public std::enable_shared_from_this<DatabaseImpl> {
@@ -203,13 +186,13 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
     std::string sql = Translate(jetSql, &shape);
     SqliteStatement stmt;
     try {
-      stmt = Prepare(sql);
+      stmt = Prepare(sql, shape);
     } catch (const _com_error&) {
       if (!shape.tieKeys) throw;
       // An ORDER BY key that cannot stand in the select list (an alias): TOP
       // without its ties, rather than no result.
       shape.tieKeys = 0;
-      stmt = Prepare(shape.limitSql);
+      stmt = Prepare(shape.limitSql, shape);
     }
     if (sqlite3_bind_parameter_count(stmt.get()) > 0) {
       // "No value given for one or more required parameters": the first is named.
@@ -284,12 +267,13 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
     }
     if (shape->headingsSql.empty()) return sql;
     const std::vector<CrosstabHeading> headings =
-        ReadCrosstabHeadings(Prepare(shape->headingsSql).get(), &m_state, shape->headingType);
+        ReadCrosstabHeadings(Prepare(shape->headingsSql, *shape).get(), &m_state, shape->headingType);
     return TranslateCrosstab(jetSql, headings, shape, &m_lookup);
   }
 
-  // Prepares a statement whose tables and saved queries are known (Translate).
-  SqliteStatement Prepare(const std::string& sql) {
+  // Prepares a statement whose tables and saved queries are known (Translate);
+  // `shape` is its statement's.
+  SqliteStatement Prepare(const std::string& sql, const StatementShape& shape) {
     m_state.pending.reset();
     m_deniedTable = false;
     m_deniedFunction = false;
@@ -306,24 +290,7 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
     }
     if (m_deniedTable) throw _com_error(JET_E_NOTABLE);
     if (m_deniedFunction) throw _com_error(JET_E_NOCOLUMN);
-    const std::string msg = sqlite3_errmsg(m_db);
-    throw _com_error(PrepareErrorCode(msg.c_str()), PrepareErrorCause(msg));
-  }
-
-  // The description of SQLite's refusal, naming what it names.
-  std::string PrepareErrorCause(const std::string& msg) {
-    if (StartsWith(msg.c_str(), "no such table: ")) {
-      const std::string name = NamedIn(msg, "no such table: ");
-      return NoSuchTableCause(name, SimilarTable(name));
-    }
-    if (StartsWith(msg.c_str(), "no such column: ")) return NoSuchColumnCause(NamedIn(msg, "no such column: "));
-    if (StartsWith(msg.c_str(), "no such function: ")) return NoSuchColumnCause(NamedIn(msg, "no such function: "));
-    if (StartsWith(msg.c_str(), "near \"")) {
-      const size_t end = msg.find("\": ");
-      if (end != std::string::npos) return SyntaxErrorCause(msg.substr(6, end - 6));
-    }
-    if (StartsWith(msg.c_str(), "incomplete input")) return UnfinishedStatementCause();
-    return std::string();
+    throw PrepareError(m_db, sql, shape);
   }
 
   // A table or saved query whose name differs from `name` only in case or blanks.
@@ -430,7 +397,7 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
     StatementShape shape;
     std::string sql = Translate(saved, &shape);
     *viewSql = shape.tieKeys ? shape.limitSql : sql;
-    const SqliteStatement stmt = Prepare(*viewSql);
+    const SqliteStatement stmt = Prepare(*viewSql, shape);
     std::vector<std::string> names = ResultColumnNames(stmt.get(), sqlite3_column_count(stmt.get()), &shape.types);
     std::string list;
     for (const std::string& n : names) list += (list.empty() ? "(" : ", ") + Quoted(n);

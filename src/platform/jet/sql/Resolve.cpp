@@ -1,5 +1,6 @@
 #include "platform/jet/sql/Resolve.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <set>
 
@@ -105,7 +106,9 @@ class Resolver {
     for (Node& k : n.kids) Expr(k, scope);
     auto kid = [&](size_t k) { return k < n.kids.size() ? n.kids[k].type : T::Unknown; };
     switch (n.kind) {
-      case NodeKind::Column: return ColumnType(scope, n.qualifier, n.text);
+      case NodeKind::Column:
+        NoteAmbiguous(n, scope);
+        return ColumnType(scope, n.qualifier, n.text);
       case NodeKind::Star: return T::Unknown;
       case NodeKind::String: return T::Text;
       case NodeKind::Number: return NumberType(n.text);
@@ -182,6 +185,24 @@ class Resolver {
     }
     scope->sources.push_back(std::move(src));
   }
+  // An unqualified name that two sources of the nearest select having it both
+  // have, where their columns are known.
+  void NoteAmbiguous(const Node& n, const Scope& scope) {
+    if (!n.qualifier.empty()) return;
+    const std::string name = LowerAscii(n.text);
+    for (const Scope* s = &scope; s; s = s->parent) {
+      int having = 0;
+      bool known = true;
+      for (const ScopeSource& src : s->sources) {
+        known = known && src.known;
+        having += std::any_of(src.columns.begin(), src.columns.end(),
+                              [&](const TypedColumn& c) { return LowerAscii(c.name) == name; });
+      }
+      auto& list = m_r->ambiguous;
+      if (having > 1 && std::find(list.begin(), list.end(), name) == list.end()) list.push_back(name);
+      if (having > 0 || !known) return;
+    }
+  }
   // A table or saved query the statement reads: recorded among the sources, and
   // refused when it is neither (Jet's "cannot find the input table").
   bool Table(const std::string& name, std::vector<TypedColumn>* columns) {
@@ -201,8 +222,30 @@ class Resolver {
       std::vector<Source> sides = std::move(s.sides);
       JoinConditions(sides, scope);
       s.sides = std::move(sides);
-      if (s.on) Expr(*s.on, scope);
+      if (s.on) {
+        Expr(*s.on, scope);
+        NoteMissing(*s.on, scope);
+      }
     }
+  }
+  // Subqueries are not entered: SQLite places their faults itself.
+  void NoteMissing(const Node& n, const Scope& scope) {
+    if (n.kind == NodeKind::Column && !MayHave(scope, n.qualifier, n.text))
+      m_r->missingInJoins.push_back((n.qualifier.empty() ? "" : n.qualifier + ".") + n.text);
+    for (const Node& k : n.kids) NoteMissing(k, scope);
+  }
+  // False only when every source that could give the column is known to lack it.
+  static bool MayHave(const Scope& scope, const std::string& qualifier, const std::string& name) {
+    const std::string q = LowerAscii(qualifier), n = LowerAscii(name);
+    for (const Scope* s = &scope; s; s = s->parent) {
+      for (const ScopeSource& src : s->sources) {
+        if (!q.empty() && src.alias != q) continue;
+        if (!src.known) return true;
+        for (const TypedColumn& c : src.columns)
+          if (LowerAscii(c.name) == n) return true;
+      }
+    }
+    return false;
   }
 
   // Jet lets a field of the select list use the alias of a field before it

@@ -39,6 +39,13 @@ std::string TranslateJetSql(const std::string& jetSql) {
 
 namespace {
 
+// What the resolution found of the statement's names, for the runner.
+void TakeNames(sql::Resolution* r, StatementShape* shape) {
+  shape->sources = std::move(r->sources);
+  shape->ambiguous = std::move(r->ambiguous);
+  shape->missingInJoins = std::move(r->missingInJoins);
+}
+
 // `headings` are a crosstab's column headings once known (see Crosstab.h).
 std::string Translate(const std::string& jetSql, StatementShape* shape, const ColumnLookup* lookup,
                       const std::vector<CrosstabHeading>* headings) {
@@ -51,11 +58,11 @@ std::string Translate(const std::string& jetSql, StatementShape* shape, const Co
   r.lookup = lookup;
   if (st.crosstab) {
     std::string sql = sql::LowerCrosstab(st, headings, shape, &r);
-    shape->sources = std::move(r.sources);
+    TakeNames(&r, shape);
     return sql;
   }
   const std::vector<TypedColumn> columns = sql::ResolveQuery(st.query, nullptr, &r);
-  shape->sources = std::move(r.sources);
+  TakeNames(&r, shape);
   sql::CheckRefusals(st.query, r);
   shape->types = sql::ResultTypesOf(columns);
   sql::LowerQuery(st.query, true, shape, r);

@@ -86,6 +86,12 @@ struct StatementShape {
   // first written, each once: the runner makes them known to SQLite before it
   // prepares the statement. Filled when a lookup was given.
   std::vector<std::string> sources;
+  // Unqualified column names, in lower case, that more than one source of the
+  // select reading them has: SQLite refuses them as ambiguous (PrepareError.h).
+  std::vector<std::string> ambiguous;
+  // Columns of join conditions that no source has, as written ("q.name" when
+  // qualified): SQLite does not say where in the text those stand.
+  std::vector<std::string> missingInJoins;
 };
 // Every expression is typed (its columns' types through `lookup`, when given): the
 // result's types are filled, a date joined to text takes its text form, and the
