@@ -125,12 +125,12 @@ TEST(SqlTree, ParsesClausesAndPrecedence) {
 TEST(SqlTree, SyntaxErrorsNameTheStretchNearTheFault) {
   const std::pair<const char*, const char*> rows[] = {
       {"select a b from t", "a b from"},
-      {"select a from t where", "where"},
+      {"select a from t where", "没有写完"},  // ends where more must follow
       {"select a from t where d = #31/31/2000#", "#31/31/2000#"},
       {"select a from t; select b from t", "; select b"},
       {"select top x * from t", "top x *"},
       {"select a from t where a in (select b c from u)", "b c from"},
-      {"select a from t order by", "by"},
+      {"select a from t order by", "没有写完"},
   };
   for (const auto& [jet, near] : rows) EXPECT_NE(SyntaxCause(jet).find(near), std::string::npos) << jet << ": " << SyntaxCause(jet);
 }

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "platform/com/Causes.h"
 #include "platform/com/ComError.h"
 #include "platform/jet/sql/Printer.h"
 #include "platform/jet/sql/Tokens.h"
@@ -68,7 +69,7 @@ class Refusals {
     const std::string vba = VbaCallSqlName(n.text);
     const bool aggregate = IsJetAggregate(n.text);
     // Only Jet's functions exist for a statement.
-    if (vba.empty() && !aggregate) throw _com_error(JET_E_NOCOLUMN);
+    if (vba.empty() && !aggregate) throw _com_error(JET_E_NOCOLUMN, NoSuchColumnCause(n.text));
     // Jet's aggregates take one argument; SQLite's min/max of several are no Jet.
     if (vba.empty() && n.kids.size() > 1) Syntax();
     // Jet has no DISTINCT inside an aggregate: Count(DISTINCT x) is a syntax error.
