@@ -206,8 +206,8 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
       std::unique_ptr<Cursor> direct = DirectCursorFor(stmt.get(), shape);
       if (direct) return direct;
     }
-    return MakeSqlCursor(shared_from_this(), std::move(stmt), &m_state, shape.tieKeys, shape.tieKeys ? shape.limit : -1,
-                         &shape.types);
+    return MakeSqlCursor(shared_from_this(), std::move(stmt), &m_state, shape.tieKeys,
+                         shape.tieKeys ? shape.limit : -1, &shape.types);
   }
 
  private:

@@ -13,6 +13,7 @@ namespace jet {
 
 namespace {
 
+unsigned char Byte(char c) { return static_cast<unsigned char>(c); }
 bool NameStart(unsigned char c) { return std::isalpha(c) || c == '_' || c >= 0x80; }
 bool NameChar(unsigned char c) { return NameStart(c) || std::isdigit(c) || c == '$'; }
 
@@ -47,7 +48,7 @@ SqlToken TokenAt(const std::string& sql, size_t at) {
     while (i < sql.size() && NameChar(static_cast<unsigned char>(sql[i]))) ++i;
     t.name = sql.substr(at, i - at);
     t.isName = !sqlite3_keyword_check(t.name.data(), static_cast<int>(t.name.size()));
-  } else if (std::isdigit(c) || (c == '.' && i + 1 < sql.size() && std::isdigit(static_cast<unsigned char>(sql[i + 1])))) {
+  } else if (std::isdigit(c) || (c == '.' && i + 1 < sql.size() && std::isdigit(Byte(sql[i + 1])))) {
     while (i < sql.size() && (std::isalnum(static_cast<unsigned char>(sql[i])) || sql[i] == '.')) ++i;
     t.isNumber = true;
   } else {
