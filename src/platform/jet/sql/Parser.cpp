@@ -279,7 +279,7 @@ class Parser {
       if (!AtOp(",")) break;
       ++m_i;
     }
-    if (AtWord("into")) throw _com_error(E_FAIL);  // a make-table query
+    if (AtWord("into")) throw _com_error(E_FAIL, OnlySelectCause());  // a make-table query
     if (AtWord("from")) {
       ++m_i;
       for (;;) {

@@ -12,6 +12,7 @@
 #include "platform/jet/sql/ColumnIndex.h"
 #include "platform/jet/sql/Decimal.h"
 #include "platform/jet/vba/Functions.h"
+#include "platform/com/SqlName.h"
 
 namespace jet {
 
@@ -81,15 +82,6 @@ int Fail(sqlite3_vtab* vtab, const _com_error& e) {
   return SQLITE_ERROR;
 }
 
-std::string Quoted(const std::string& name) {
-  std::string out = "\"";
-  for (char c : name) {
-    if (c == '"') out += '"';
-    out += c;
-  }
-  return out + "\"";
-}
-
 int Connect(sqlite3* db, void* aux, int argc, const char* const* argv, sqlite3_vtab** out, char** err) {
   Module* module = static_cast<Module*>(aux);
   if (argc < 3) return SQLITE_ERROR;
@@ -108,7 +100,7 @@ int Connect(sqlite3* db, void* aux, int argc, const char* const* argv, sqlite3_v
   std::string decl = "CREATE TABLE x(";
   for (size_t i = 0; i < columns.size(); ++i) {
     if (i) decl += ", ";
-    decl += Quoted(columns[i].name);
+    decl += QuotedSqlName(columns[i].name);
     decl += ' ';
     decl += DeclaredTypeOf(columns[i].type);
     for (const TypeName& t : kTypeNames)
