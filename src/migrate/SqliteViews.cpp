@@ -9,25 +9,21 @@
 #include "migrate/SqliteValues.h"
 #include "platform/com/Causes.h"
 #include "platform/com/Translate.h"
+#include "platform/jet/sql/SqliteStatement.h"
 #include "platform/jet/sql/Translate.h"
 
 namespace migrate {
 
 namespace {
 
-struct Finalize {
-  void operator()(sqlite3_stmt* s) const { sqlite3_finalize(s); }
-};
-using Statement = std::unique_ptr<sqlite3_stmt, Finalize>;
+using Statement = jet::SqliteStatement;
 
+// Null when SQLite refuses the statement; *why then gets its words.
 Statement Prepare(sqlite3* db, const std::string& sql, std::string* why) {
-  sqlite3_stmt* s = nullptr;
-  if (sqlite3_prepare_v2(db, sql.c_str(), -1, &s, nullptr) != SQLITE_OK) {
-    if (why) *why = sqlite3_errmsg(db);
-    sqlite3_finalize(s);
-    return nullptr;
-  }
-  return Statement(s);
+  int rc;
+  Statement s = Statement::Prepare(db, sql, &rc);
+  if (rc != SQLITE_OK && why) *why = sqlite3_errmsg(db);
+  return s;
 }
 
 // A row's values as one comparable text: numbers as doubles, so that 18 and 18.0
@@ -202,7 +198,7 @@ void WriteViews(sqlite3* db, const _ConnectionPtr& connection, const DatabaseSch
       if (ViewRows(s.get()) != expected) {
         refused.emplace_back(name, Translate("在 SQLite 中得到的记录与 Access 的不同（文本比较、通配符或函数的差别）"));
       } else {
-        s.reset();
+        s = Statement();  // finalised before the view is made
         const std::string create = "CREATE VIEW " + Quoted(name) + " AS " + sql;
         if (sqlite3_exec(db, create.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK)
           refused.emplace_back(name, std::string("SQLite: ") + sqlite3_errmsg(db));

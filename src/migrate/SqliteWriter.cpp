@@ -16,6 +16,7 @@
 #include "migrate/SqliteViews.h"
 #include "migrate/ValueForms.h"
 #include "platform/com/Errno.h"
+#include "platform/jet/sql/SqliteStatement.h"
 
 namespace migrate {
 
@@ -33,25 +34,26 @@ class Output {
          "PRAGMA foreign_keys = OFF; PRAGMA cache_size = -16384; BEGIN");
   }
   ~Output() {
-    for (auto& [sql, stmt] : m_statements) sqlite3_finalize(stmt);
+    m_statements.clear();
     sqlite3_close_v2(m_db);
   }
   void Exec(const std::string& sql) {
     if (sqlite3_exec(m_db, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) Fail(sql);
   }
+  // The statement stays prepared until Close.
   sqlite3_stmt* Prepare(const std::string& sql) {
-    sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(m_db, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK) Fail(sql);
-    m_statements.emplace_back(sql, stmt);
-    return stmt;
+    int rc;
+    jet::SqliteStatement stmt = jet::SqliteStatement::Prepare(m_db, sql, &rc);
+    if (rc != SQLITE_OK) Fail(sql);
+    m_statements.emplace_back(sql, std::move(stmt));
+    return m_statements.back().second.get();
   }
   // Whether a statement could run here as written: prepared, then dropped.
   bool Prepares(const std::string& sql, std::string* why) {
-    sqlite3_stmt* stmt = nullptr;
-    const bool ok = sqlite3_prepare_v2(m_db, sql.c_str(), -1, &stmt, nullptr) == SQLITE_OK;
-    if (!ok) *why = sqlite3_errmsg(m_db);
-    sqlite3_finalize(stmt);
-    return ok;
+    int rc;
+    jet::SqliteStatement::Prepare(m_db, sql, &rc);
+    if (rc != SQLITE_OK) *why = sqlite3_errmsg(m_db);
+    return rc == SQLITE_OK;
   }
   void Step(sqlite3_stmt* stmt) {
     if (sqlite3_step(stmt) != SQLITE_DONE) Fail();
@@ -68,7 +70,6 @@ class Output {
   sqlite3* Handle() const { return m_db; }
   void Close() {
     Exec("COMMIT");
-    for (auto& [sql, stmt] : m_statements) sqlite3_finalize(stmt);
     m_statements.clear();
     if (sqlite3_close(m_db) != SQLITE_OK) Fail();
     m_db = nullptr;
@@ -76,7 +77,7 @@ class Output {
 
  private:
   sqlite3* m_db = nullptr;
-  std::vector<std::pair<std::string, sqlite3_stmt*>> m_statements;
+  std::vector<std::pair<std::string, jet::SqliteStatement>> m_statements;
 };
 
 std::string CreateTable(const Table& t, const std::vector<const Relationship*>& keys) {

@@ -3,7 +3,6 @@
 #include <sqlite3.h>
 
 #include <algorithm>
-#include <cstring>
 #include <map>
 #include <set>
 #include <utility>
@@ -17,6 +16,8 @@
 #include "platform/jet/Provider.h"
 #include "platform/jet/sql/Crosstab.h"
 #include "platform/jet/sql/Cursor.h"
+#include "platform/jet/sql/PrepareError.h"
+#include "platform/jet/sql/SqliteStatement.h"
 #include "platform/jet/sql/Tokens.h"
 #include "platform/jet/sql/Translate.h"
 #include "platform/jet/vba/Functions.h"
@@ -36,29 +37,12 @@ const char* TypeText(ObjectType t) {
   }
 }
 
-bool StartsWith(const char* s, const char* prefix) { return std::strncmp(s, prefix, std::strlen(prefix)) == 0; }
-
 // A name as a user may mistype it: ASCII case and blanks do not count.
 std::string LooseName(const std::string& name) {
   std::string out;
   for (char c : LowerAscii(name))
     if (c != ' ' && c != '_' && c != '\t') out += c;
   return out;
-}
-
-// The text after `prefix` in SQLite's message, without its schema or quotes.
-std::string NamedIn(const std::string& msg, const char* prefix) {
-  std::string name = msg.substr(std::strlen(prefix));
-  if (StartsWith(name.c_str(), "main.")) name.erase(0, 5);
-  return name;
-}
-
-// What SQLite's refusal of a statement means in Jet's codes.
-HRESULT PrepareErrorCode(const char* msg) {
-  if (StartsWith(msg, "no such table") || StartsWith(msg, "vtable constructor failed")) return JET_E_NOTABLE;
-  if (StartsWith(msg, "no such column") || StartsWith(msg, "no such function")) return JET_E_NOCOLUMN;
-  if (StartsWith(msg, "out of memory")) return E_OUTOFMEMORY;
-  return JET_E_SYNTAX;  // syntax, ambiguous names, misplaced aggregates, wrong argument counts
 }
 
 class DatabaseImpl : public Database, public std::enable_shared_from_this<DatabaseImpl> {
@@ -95,7 +79,9 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
     // rows take many more merge passes through the files); memory stays bounded.
     sqlite3_exec(m_db, "PRAGMA temp_store = FILE; PRAGMA cache_size = -16384", nullptr, nullptr, nullptr);
     sqlite3_set_authorizer(m_db, &DatabaseImpl::Authorize, this);
-    m_lookup = [this](const std::string& name, std::vector<TypedColumn>* columns) { return Columns(name, columns); };
+    m_lookup = [this](const std::string& name, std::vector<TypedColumn>* columns, std::string* similar) {
+      return Columns(name, columns, similar);
+    };
   }
   ~DatabaseImpl() override { sqlite3_close_v2(m_db); }
 
@@ -191,52 +177,52 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
   std::unique_ptr<Cursor> Execute(const std::string& jetSql) override {
     StatementShape shape;
     std::string sql = Translate(jetSql, &shape);
-    sqlite3_stmt* stmt = nullptr;
+    SqliteStatement stmt;
     try {
-      stmt = Prepare(sql);
+      stmt = Prepare(sql, shape);
     } catch (const _com_error&) {
       if (!shape.tieKeys) throw;
       // An ORDER BY key that cannot stand in the select list (an alias): TOP
       // without its ties, rather than no result.
       shape.tieKeys = 0;
-      stmt = Prepare(shape.limitSql);
+      stmt = Prepare(shape.limitSql, shape);
     }
-    if (sqlite3_bind_parameter_count(stmt) > 0) {
+    if (sqlite3_bind_parameter_count(stmt.get()) > 0) {
       // "No value given for one or more required parameters": the first is named.
-      const char* name = sqlite3_bind_parameter_name(stmt, 1);
+      const char* name = sqlite3_bind_parameter_name(stmt.get(), 1);
       const std::string parameter = name && *name ? name + 1 : "?";
-      sqlite3_finalize(stmt);
       throw _com_error(JET_E_NOCOLUMN, MissingParameterCause(parameter));
     }
-    if (!sqlite3_stmt_readonly(stmt)) {
-      sqlite3_finalize(stmt);
-      throw _com_error(E_FAIL, OnlySelectCause());
-    }
+    if (!sqlite3_stmt_readonly(stmt.get())) throw _com_error(E_FAIL, OnlySelectCause());
     m_state.pending.reset();
     if (shape.plain) {
-      std::unique_ptr<Cursor> direct = DirectCursorFor(stmt, shape);
+      std::unique_ptr<Cursor> direct = DirectCursorFor(stmt.get(), shape);
       if (direct) return direct;
     }
-    return MakeSqlCursor(shared_from_this(), stmt, &m_state, shape.tieKeys, shape.tieKeys ? shape.limit : -1,
-                         &shape.types);
+    return MakeSqlCursor(shared_from_this(), std::move(stmt), &m_state, shape.tieKeys,
+                         shape.tieKeys ? shape.limit : -1, &shape.types);
   }
 
  private:
   // The columns of a table, or of a saved query as its translation types them,
   // for typing the expressions of a statement over them. A saved query's are
   // worked out once (a crosstab's headings are read from the data).
-  bool Columns(const std::string& name, std::vector<TypedColumn>* columns) {
+  SourceFound Columns(const std::string& name, std::vector<TypedColumn>* columns, std::string* similar) {
     std::string exact;
     std::vector<ColumnDef> defs;
     if (m_file->FindTable(name, &exact, &defs)) {
       for (const ColumnDef& d : defs) columns->push_back({d.name, static_cast<int>(d.type), ""});
-      return true;
+      return SourceFound::Columns;
+    }
+    if (!m_file->HasSavedQuery(name)) {
+      *similar = SimilarTable(name);
+      return SourceFound::Missing;
     }
     const std::string key = LowerAscii(name);
     auto cached = m_queryColumns.find(key);
     if (cached == m_queryColumns.end()) {
       // A saved query over itself, however many queries away, has none to give.
-      if (!m_lookingUp.insert(key).second) return false;
+      if (!m_lookingUp.insert(key).second) return SourceFound::NoColumns;
       // Union and crosstab queries too, which the catalog does not list as views.
       std::string saved;
       StatementShape shape;
@@ -257,74 +243,47 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
       if (!known) shape.types.first.clear();
       cached = m_queryColumns.emplace(key, std::make_pair(known, std::move(shape.types.first))).first;
     }
-    if (!cached->second.first) return false;
+    if (!cached->second.first) return SourceFound::NoColumns;
     *columns = cached->second.second;
-    return true;
+    return SourceFound::Columns;
   }
 
-  // The SQLite text of a statement; a crosstab's headings are read first.
+  // The SQLite text of a statement, the tables and saved queries it reads made
+  // known to SQLite, so that it prepares at once; a crosstab's headings are read
+  // first.
   std::string Translate(const std::string& jetSql, StatementShape* shape) {
     std::string sql = TranslateJetSql(jetSql, shape, &m_lookup);
-    if (shape->headingsSql.empty()) return sql;
-    sqlite3_stmt* stmt = Prepare(shape->headingsSql);
-    std::vector<CrosstabHeading> headings;
-    try {
-      headings = ReadCrosstabHeadings(stmt, &m_state, shape->headingType);
-    } catch (...) {
-      sqlite3_finalize(stmt);
-      throw;
+    for (const std::string& name : shape->sources) {
+      // The translator found the name; one SQLite cannot take stays unknown.
+      if (!m_known.count(LowerAscii(name)) && !CreateTable(name))
+        throw _com_error(JET_E_NOTABLE, NoSuchTableCause(name, SimilarTable(name)));
     }
-    sqlite3_finalize(stmt);
+    if (shape->headingsSql.empty()) return sql;
+    const std::vector<CrosstabHeading> headings =
+        ReadCrosstabHeadings(Prepare(shape->headingsSql, *shape).get(), &m_state, shape->headingType);
     return TranslateCrosstab(jetSql, headings, shape, &m_lookup);
   }
 
-  // Prepares, creating on the way the tables (and saved queries) the statement
-  // names, one per failed attempt.
-  sqlite3_stmt* Prepare(const std::string& sql) {
-    size_t attempts = m_file->Catalog().size() + 8;
-    for (;;) {
+  // Prepares a statement whose tables and saved queries are known (Translate);
+  // `shape` is its statement's.
+  SqliteStatement Prepare(const std::string& sql, const StatementShape& shape) {
+    m_state.pending.reset();
+    m_deniedTable = false;
+    m_deniedFunction = false;
+    int rc;
+    SqliteStatement stmt = SqliteStatement::Prepare(m_db, sql, &rc);
+    if (rc == SQLITE_OK) {
+      if (!stmt) throw _com_error(JET_E_SYNTAX);
+      return stmt;
+    }
+    if (m_state.pending) {
+      const _com_error e = *m_state.pending;  // with the reader's description
       m_state.pending.reset();
-      m_deniedTable = false;
-      m_deniedFunction = false;
-      sqlite3_stmt* stmt = nullptr;
-      const char* tail = nullptr;
-      int rc = sqlite3_prepare_v2(m_db, sql.c_str(), static_cast<int>(sql.size()), &stmt, &tail);
-      if (rc == SQLITE_OK) {
-        if (!stmt) throw _com_error(JET_E_SYNTAX);
-        return stmt;
-      }
-      std::string msg = sqlite3_errmsg(m_db);
-      if (m_state.pending) {
-        const _com_error e = *m_state.pending;  // with the reader's description
-        m_state.pending.reset();
-        throw e;
-      }
-      if (m_deniedTable) throw _com_error(JET_E_NOTABLE);
-      if (m_deniedFunction) throw _com_error(JET_E_NOCOLUMN);
-      const char prefix[] = "no such table: ";
-      if (StartsWith(msg.c_str(), prefix) && attempts-- > 0) {
-        std::string name = msg.substr(sizeof prefix - 1);
-        if (StartsWith(name.c_str(), "main.")) name.erase(0, 5);
-        if (CreateTable(name)) continue;
-      }
-      throw _com_error(PrepareErrorCode(msg.c_str()), PrepareErrorCause(msg));
+      throw e;
     }
-  }
-
-  // The description of SQLite's refusal, naming what it names.
-  std::string PrepareErrorCause(const std::string& msg) {
-    if (StartsWith(msg.c_str(), "no such table: ")) {
-      const std::string name = NamedIn(msg, "no such table: ");
-      return NoSuchTableCause(name, SimilarTable(name));
-    }
-    if (StartsWith(msg.c_str(), "no such column: ")) return NoSuchColumnCause(NamedIn(msg, "no such column: "));
-    if (StartsWith(msg.c_str(), "no such function: ")) return NoSuchColumnCause(NamedIn(msg, "no such function: "));
-    if (StartsWith(msg.c_str(), "near \"")) {
-      const size_t end = msg.find("\": ");
-      if (end != std::string::npos) return SyntaxErrorCause(msg.substr(6, end - 6));
-    }
-    if (StartsWith(msg.c_str(), "incomplete input")) return UnfinishedStatementCause();
-    return std::string();
+    if (m_deniedTable) throw _com_error(JET_E_NOTABLE);
+    if (m_deniedFunction) throw _com_error(JET_E_NOCOLUMN);
+    throw PrepareError(m_db, sql, shape);
   }
 
   // A table or saved query whose name differs from `name` only in case or blanks.
@@ -339,7 +298,7 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
 
   // The plain select SQLite has prepared (so every name is checked), read straight
   // from the reader; null when a column does not come from a table of the file
-  // (a saved query, say), and SQLite runs it.
+  // (a saved query, say), and SQLite runs it. The caller keeps the statement.
   std::unique_ptr<Cursor> DirectCursorFor(sqlite3_stmt* stmt, const StatementShape& shape) {
     int n = sqlite3_column_count(stmt);
     std::vector<int> columns, types;
@@ -360,15 +319,7 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
       types.push_back(static_cast<int>(defs[static_cast<size_t>(index)].type));
       names.push_back(sqlite3_column_name(stmt, i));
     }
-    std::unique_ptr<RowStream> stream;
-    try {
-      stream = m_file->Scan(exact);
-    } catch (...) {
-      sqlite3_finalize(stmt);
-      throw;
-    }
-    sqlite3_finalize(stmt);
-    return MakeDirectCursor(shared_from_this(), std::move(stream), std::move(columns), std::move(names),
+    return MakeDirectCursor(shared_from_this(), m_file->Scan(exact), std::move(columns), std::move(names),
                             std::move(types), shape.limit);
   }
 
@@ -439,9 +390,8 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
     StatementShape shape;
     std::string sql = Translate(saved, &shape);
     *viewSql = shape.tieKeys ? shape.limitSql : sql;
-    sqlite3_stmt* stmt = Prepare(*viewSql);
-    std::vector<std::string> names = ResultColumnNames(stmt, sqlite3_column_count(stmt), &shape.types);
-    sqlite3_finalize(stmt);
+    const SqliteStatement stmt = Prepare(*viewSql, shape);
+    std::vector<std::string> names = ResultColumnNames(stmt.get(), sqlite3_column_count(stmt.get()), &shape.types);
     std::string list;
     for (const std::string& n : names) list += (list.empty() ? "(" : ", ") + QuotedSqlName(n);
     return list.empty() ? list : list + ")";

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/com/Causes.h"
 #include "platform/com/ComError.h"
 #include "platform/jet/Provider.h"
 #include "support/FakeMdbFile.h"
@@ -511,6 +512,34 @@ TEST_F(SqlEngine, ErrorCodes) {
   EXPECT_EQ(CodeOf("select name from customers where [no such] = 1"), JET_E_NOCOLUMN);
   EXPECT_EQ(CodeOf("select * from customers where id = ?"), JET_E_NOCOLUMN);
   EXPECT_EQ(CodeOf("delete from customers"), E_FAIL);
+}
+
+// Faults only SQLite finds name what the statement names, wherever they stand.
+TEST_F(SqlEngine, FaultsNameTheirColumnOrTable) {
+  const struct {
+    const char* sql;
+    HRESULT code;
+    std::string cause;
+  } cases[] = {
+      {"select c.nosuch from customers c", JET_E_NOCOLUMN, NoSuchColumnCause("c.nosuch")},
+      {"select [order details].[no such] from [order details]", JET_E_NOCOLUMN,
+       NoSuchColumnCause("order details.no such")},
+      {"select * from customers c inner join [order details] d on c.id = d.nosuch", JET_E_NOCOLUMN,
+       NoSuchColumnCause("d.nosuch")},
+      {"select name from customers where id in (select nosuch from [order details])", JET_E_NOCOLUMN,
+       NoSuchColumnCause("nosuch")},
+      {"select name from customers where id in (select id from gone)", JET_E_NOTABLE, NoSuchTableCause("gone", "")},
+      {"select * from customers c inner join [order details] d on id = d.id", JET_E_SYNTAX, ""},  // ambiguous
+  };
+  for (const auto& c : cases) {
+    try {
+      Rows(c.sql);
+      ADD_FAILURE() << c.sql;
+    } catch (const _com_error& e) {
+      EXPECT_EQ(e.Error(), c.code) << c.sql;
+      EXPECT_EQ(e.Description(), c.cause) << c.sql;
+    }
+  }
 }
 
 TEST_F(SqlEngine, GroupedFieldsMustBeGroupedOrAggregated) {

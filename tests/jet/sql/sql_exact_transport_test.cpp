@@ -134,7 +134,7 @@ TEST_F(ExactTransport, TheCursorGivesTheVariantsBack) {
   ASSERT_EQ(sqlite3_prepare_v2(m_db, "select Cy, Dec, jet_exact_add(Cy, Dec) from Money where ID = 1", -1, &stmt,
                                nullptr),
             SQLITE_OK);
-  auto cursor = jet::MakeSqlCursor(nullptr, stmt, &m_state);
+  auto cursor = jet::MakeSqlCursor(nullptr, jet::SqliteStatement(stmt), &m_state);
   const VARIANT cy = cursor->Value(0), dec = cursor->Value(1), sum = cursor->Value(2);
   EXPECT_EQ(cy.vt, VT_CY);
   EXPECT_EQ(cy.cyVal, Cy(0));

@@ -138,9 +138,9 @@ TEST(SqlTree, SyntaxErrorsNameTheStretchNearTheFault) {
 
 // Text keys of ORDER BY, GROUP BY and DISTINCT as sort keys; the fields as they are.
 TEST(SqlTree, TextKeysSortAndGroupBySortKeys) {
-  const jet::ColumnLookup lookup = [](const std::string&, std::vector<jet::TypedColumn>* columns) {
+  const jet::ColumnLookup lookup = [](const std::string&, std::vector<jet::TypedColumn>* columns, std::string*) {
     *columns = {{"n", static_cast<int>(jet::AccessType::LongInteger), ""}, {"s", static_cast<int>(jet::AccessType::Text), ""}};
-    return true;
+    return jet::SourceFound::Columns;
   };
   const std::pair<const char*, const char*> rows[] = {
       {"select s, n from t order by s desc, n", "SELECT s, n FROM \"t\" ORDER BY jet_sortkey(s) COLLATE BINARY DESC, n"},

@@ -26,9 +26,11 @@ bool SameName(const std::string& a, const std::string& b) {
 
 class SqlCursor : public Cursor {
  public:
-  SqlCursor(std::shared_ptr<void> owner, sqlite3_stmt* stmt, ScanState* state, int tieKeys, long long tieLimit,
-            const ResultTypes* types)
-      : m_owner(std::move(owner)), m_stmt(stmt), m_state(state), m_tieKeys(tieKeys), m_tieLimit(tieLimit) {
+  SqlCursor(std::shared_ptr<void> owner, SqliteStatement statement, ScanState* state, int tieKeys,
+            long long tieLimit, const ResultTypes* types)
+      : m_owner(std::move(owner)), m_statement(std::move(statement)), m_stmt(m_statement.get()), m_state(state),
+        m_tieKeys(tieKeys), m_tieLimit(tieLimit) {
+    sqlite3_stmt* stmt = m_stmt;
     int n = sqlite3_column_count(stmt) - tieKeys;
     m_names = ResultColumnNames(stmt, n, types);
     for (int i = 0; i < n; ++i) {
@@ -44,7 +46,6 @@ class SqlCursor : public Cursor {
   }
   ~SqlCursor() override {
     for (sqlite3_value* v : m_lastKeys) sqlite3_value_free(v);
-    sqlite3_finalize(m_stmt);
   }
 
   int ColumnCount() const override { return static_cast<int>(m_names.size()); }
@@ -147,6 +148,7 @@ class SqlCursor : public Cursor {
   }
 
   std::shared_ptr<void> m_owner;
+  SqliteStatement m_statement;  // after m_owner: finalised while the connection stands
   sqlite3_stmt* m_stmt;
   ScanState* m_state;
   int m_tieKeys;
@@ -402,15 +404,9 @@ _com_error StepError(int rc, ScanState* state) {
   return _com_error(E_FAIL);
 }
 
-std::unique_ptr<Cursor> MakeSqlCursor(std::shared_ptr<void> owner, sqlite3_stmt* stmt, ScanState* state,
+std::unique_ptr<Cursor> MakeSqlCursor(std::shared_ptr<void> owner, SqliteStatement stmt, ScanState* state,
                                       int tieKeys, long long tieLimit, const ResultTypes* types) {
-  try {
-    return std::make_unique<SqlCursor>(std::move(owner), stmt, state, tieKeys, tieLimit, types);
-  } catch (...) {
-    // The constructor did not finish, so no destructor finalizes the statement.
-    sqlite3_finalize(stmt);
-    throw;
-  }
+  return std::make_unique<SqlCursor>(std::move(owner), std::move(stmt), state, tieKeys, tieLimit, types);
 }
 
 }  // namespace jet

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/jet/sql/ResultCursor.h"
+#include "platform/jet/sql/SqliteStatement.h"
 #include "platform/jet/sql/Translate.h"
 #include "platform/jet/sql/VirtualTable.h"
 
@@ -15,13 +16,13 @@ struct sqlite3_stmt;
 
 namespace jet {
 
-// Takes the statement (finalized with the cursor). `owner` keeps the connection
+// Takes the statement (finalised with the cursor, or at once when making it fails). `owner` keeps the connection
 // and `state` alive as long as the cursor. With `tieKeys` hidden key columns at
 // the end, the cursor ends after `tieLimit` rows once the keys differ from the
 // last of them (Jet's TOP n with ties). `types` are the translator's types of the
 // columns, for those that are no plain column. Throws _com_error when the first
 // step fails.
-std::unique_ptr<Cursor> MakeSqlCursor(std::shared_ptr<void> owner, sqlite3_stmt* stmt, ScanState* state,
+std::unique_ptr<Cursor> MakeSqlCursor(std::shared_ptr<void> owner, SqliteStatement stmt, ScanState* state,
                                       int tieKeys = 0, long long tieLimit = -1,
                                       const ResultTypes* types = nullptr);
 

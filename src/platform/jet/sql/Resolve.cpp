@@ -1,8 +1,11 @@
 #include "platform/jet/sql/Resolve.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <set>
 
+#include "platform/com/Causes.h"
+#include "platform/com/ComError.h"
 #include "platform/jet/sql/Tokens.h"
 #include "platform/jet/vba/FunctionTable.h"
 #include "platform/jet/vba/Functions.h"
@@ -103,7 +106,9 @@ class Resolver {
     for (Node& k : n.kids) Expr(k, scope);
     auto kid = [&](size_t k) { return k < n.kids.size() ? n.kids[k].type : T::Unknown; };
     switch (n.kind) {
-      case NodeKind::Column: return ColumnType(scope, n.qualifier, n.text);
+      case NodeKind::Column:
+        NoteAmbiguous(n, scope);
+        return ColumnType(scope, n.qualifier, n.text);
       case NodeKind::Star: return T::Unknown;
       case NodeKind::String: return T::Text;
       case NodeKind::Number: return NumberType(n.text);
@@ -165,7 +170,7 @@ class Resolver {
       case Source::Kind::Table:
         src.alias = LowerAscii(s.name);
         src.table = s.name;
-        src.known = m_r->Lookup(s.name, &src.columns);
+        src.known = Table(s.name, &src.columns);
         break;
       case Source::Kind::Derived:
         src.columns = Query(*s.query, scope->parent);
@@ -180,14 +185,67 @@ class Resolver {
     }
     scope->sources.push_back(std::move(src));
   }
+  // An unqualified name that two sources of the nearest select having it both
+  // have, where their columns are known.
+  void NoteAmbiguous(const Node& n, const Scope& scope) {
+    if (!n.qualifier.empty()) return;
+    const std::string name = LowerAscii(n.text);
+    for (const Scope* s = &scope; s; s = s->parent) {
+      int having = 0;
+      bool known = true;
+      for (const ScopeSource& src : s->sources) {
+        known = known && src.known;
+        having += std::any_of(src.columns.begin(), src.columns.end(),
+                              [&](const TypedColumn& c) { return LowerAscii(c.name) == name; });
+      }
+      auto& list = m_r->ambiguous;
+      if (having > 1 && std::find(list.begin(), list.end(), name) == list.end()) list.push_back(name);
+      if (having > 0 || !known) return;
+    }
+  }
+  // A table or saved query the statement reads: recorded among the sources, and
+  // refused when it is neither (Jet's "cannot find the input table").
+  bool Table(const std::string& name, std::vector<TypedColumn>* columns) {
+    if (!m_r->lookup || !*m_r->lookup) return false;
+    std::string similar;
+    const SourceFound found = (*m_r->lookup)(name, columns, &similar);
+    if (found == SourceFound::Missing) throw _com_error(JET_E_NOTABLE, NoSuchTableCause(name, similar));
+    const std::string key = LowerAscii(name);
+    bool seen = false;
+    for (const std::string& s : m_r->sources) seen = seen || LowerAscii(s) == key;
+    if (!seen) m_r->sources.push_back(name);
+    return found == SourceFound::Columns;
+  }
   void JoinConditions(std::vector<Source>& from, const Scope& scope) {
     for (Source& s : from) {
       if (s.kind != Source::Kind::Join) continue;
       std::vector<Source> sides = std::move(s.sides);
       JoinConditions(sides, scope);
       s.sides = std::move(sides);
-      if (s.on) Expr(*s.on, scope);
+      if (s.on) {
+        Expr(*s.on, scope);
+        NoteMissing(*s.on, scope);
+      }
     }
+  }
+  // Subqueries are not entered: SQLite places their faults itself.
+  void NoteMissing(const Node& n, const Scope& scope) {
+    if (n.kind == NodeKind::Column && !MayHave(scope, n.qualifier, n.text))
+      m_r->missingInJoins.push_back((n.qualifier.empty() ? "" : n.qualifier + ".") + n.text);
+    for (const Node& k : n.kids) NoteMissing(k, scope);
+  }
+  // False only when every source that could give the column is known to lack it.
+  static bool MayHave(const Scope& scope, const std::string& qualifier, const std::string& name) {
+    const std::string q = LowerAscii(qualifier), n = LowerAscii(name);
+    for (const Scope* s = &scope; s; s = s->parent) {
+      for (const ScopeSource& src : s->sources) {
+        if (!q.empty() && src.alias != q) continue;
+        if (!src.known) return true;
+        for (const TypedColumn& c : src.columns)
+          if (LowerAscii(c.name) == n) return true;
+      }
+    }
+    return false;
   }
 
   // Jet lets a field of the select list use the alias of a field before it

@@ -32,8 +32,14 @@ struct Resolution {
   const ColumnLookup* lookup = nullptr;
   // Each select's own scope.
   std::map<const Select*, std::unique_ptr<Scope>> scopes;
+  // The tables and saved queries read, as first written, each once (StatementShape::sources).
+  std::vector<std::string> sources;
+  std::vector<std::string> ambiguous;       // StatementShape::ambiguous
+  std::vector<std::string> missingInJoins;  // StatementShape::missingInJoins
+  // Whether `name`'s columns are known; they go to *columns.
   bool Lookup(const std::string& name, std::vector<TypedColumn>* columns) const {
-    return lookup && *lookup && (*lookup)(name, columns);
+    std::string similar;
+    return lookup && *lookup && (*lookup)(name, columns, &similar) == SourceFound::Columns;
   }
 };
 

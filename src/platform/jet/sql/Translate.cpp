@@ -40,6 +40,13 @@ std::string TranslateJetSql(const std::string& jetSql) {
 
 namespace {
 
+// What the resolution found of the statement's names, for the runner.
+void TakeNames(sql::Resolution* r, StatementShape* shape) {
+  shape->sources = std::move(r->sources);
+  shape->ambiguous = std::move(r->ambiguous);
+  shape->missingInJoins = std::move(r->missingInJoins);
+}
+
 // `headings` are a crosstab's column headings once known (see Crosstab.h).
 std::string Translate(const std::string& jetSql, StatementShape* shape, const ColumnLookup* lookup,
                       const std::vector<CrosstabHeading>* headings) {
@@ -50,8 +57,13 @@ std::string Translate(const std::string& jetSql, StatementShape* shape, const Co
   *shape = StatementShape();
   sql::Resolution r;
   r.lookup = lookup;
-  if (st.crosstab) return sql::LowerCrosstab(st, headings, shape, &r);
+  if (st.crosstab) {
+    std::string sql = sql::LowerCrosstab(st, headings, shape, &r);
+    TakeNames(&r, shape);
+    return sql;
+  }
   const std::vector<TypedColumn> columns = sql::ResolveQuery(st.query, nullptr, &r);
+  TakeNames(&r, shape);
   sql::CheckRefusals(st.query, r);
   shape->types = sql::ResultTypesOf(columns);
   sql::LowerQuery(st.query, true, shape, r);

@@ -28,9 +28,16 @@ struct TypedColumn {
   // the table's own name).
   std::string source;
 };
+// What the database knows of a name a statement reads from.
+enum class SourceFound {
+  Columns,    // a table or saved query whose columns are known: *columns has them
+  NoColumns,  // a table or saved query whose columns are not known here
+  Missing,    // neither: *similar gets a name that differs only in case or blanks, if any
+};
 // The columns of the table or saved query of that name, for typing the
-// expressions over it; false when the name is neither.
-using ColumnLookup = std::function<bool(const std::string& name, std::vector<TypedColumn>* columns)>;
+// expressions over it, and whether there is one.
+using ColumnLookup =
+    std::function<SourceFound(const std::string& name, std::vector<TypedColumn>* columns, std::string* similar)>;
 
 // The type Jet gives each column of a result, as far as the translator can tell.
 // `first` types the first columns; when a * could not be expanded, `last` types
@@ -75,10 +82,22 @@ struct StatementShape {
   // them, to run before the statement can be translated (Crosstab.h).
   std::string headingsSql;
   int headingType = -1;  // the headings' AccessType, -1 where unknown
+  // The tables and saved queries the statement reads (its subqueries' too), as
+  // first written, each once: the runner makes them known to SQLite before it
+  // prepares the statement. Filled when a lookup was given.
+  std::vector<std::string> sources;
+  // Unqualified column names, in lower case, that more than one source of the
+  // select reading them has: SQLite refuses them as ambiguous (PrepareError.h).
+  std::vector<std::string> ambiguous;
+  // Columns of join conditions that no source has, as written ("q.name" when
+  // qualified): SQLite does not say where in the text those stand.
+  std::vector<std::string> missingInJoins;
 };
 // Every expression is typed (its columns' types through `lookup`, when given): the
 // result's types are filled, a date joined to text takes its text form, and the
 // mismatches Jet refuses (text compared with a number: JET_E_TYPEMISMATCH) throw.
+// With a lookup, a source that is neither a table nor a saved query throws
+// JET_E_NOTABLE, naming it.
 std::string TranslateJetSql(const std::string& jetSql, StatementShape* shape,
                             const ColumnLookup* lookup = nullptr);
 
