@@ -92,17 +92,19 @@ bool SameName(const std::string& a, const std::string& b) {
 class Columns {
  public:
   explicit Columns(const DatabaseSchema& schema) : m_schema(schema) {
-    m_lookup = [this](const std::string& name, std::vector<jet::TypedColumn>* columns) { return Find(name, columns); };
+    m_lookup = [this](const std::string& name, std::vector<jet::TypedColumn>* columns, std::string*) {
+      return Find(name, columns);
+    };
   }
   const jet::ColumnLookup* Lookup() const { return &m_lookup; }
 
  private:
-  bool Find(const std::string& name, std::vector<jet::TypedColumn>* columns) {
+  jet::SourceFound Find(const std::string& name, std::vector<jet::TypedColumn>* columns) {
     for (const Table& t : m_schema.tables) {
       if (!SameName(t.name, name)) continue;
       columns->clear();
       for (const Column& c : t.columns) columns->push_back(jet::TypedColumn{c.name, c.type, ""});
-      return true;
+      return jet::SourceFound::Columns;
     }
     for (const auto& [query, sql] : m_schema.queries) {
       // A query over itself, at any depth, has no columns to give.
@@ -115,11 +117,11 @@ class Columns {
         shape.types.whole = false;
       }
       --m_depth;
-      if (!shape.types.whole) return false;
+      if (!shape.types.whole) return jet::SourceFound::NoColumns;
       *columns = shape.types.first;
-      return true;
+      return jet::SourceFound::Columns;
     }
-    return false;
+    return jet::SourceFound::Missing;
   }
 
   const DatabaseSchema& m_schema;

@@ -171,11 +171,11 @@ TEST(SqlTree, TextKeysSortAndGroupBySortKeys) {
 // The portable translation, for views in the whole-database output: SQLite's own
 // SQL over its tables (Yes/No as 1 and 0, dates as ISO 8601 text), or why not.
 TEST(SqlTranslate, PortableForViewsOrWhyNot) {
-  const jet::ColumnLookup lookup = [](const std::string& name, std::vector<jet::TypedColumn>* columns) {
-    if (name != "t") return false;
+  const jet::ColumnLookup lookup = [](const std::string& name, std::vector<jet::TypedColumn>* columns, std::string*) {
+    if (name != "t") return jet::SourceFound::Missing;
     // AccessType codes: Text, Currency, Yes/No, Date/Time, Long.
     *columns = {{"name", 0x0A, ""}, {"price", 0x05, ""}, {"gone", 0x01, ""}, {"d", 0x08, ""}, {"n", 0x04, ""}};
-    return true;
+    return jet::SourceFound::Columns;
   };
   struct Case {
     const char* jet;
