@@ -10,7 +10,6 @@
 
 #include "platform/com/ExactKey.h"
 #include "platform/jet/sql/ColumnIndex.h"
-#include "platform/jet/sql/Decimal.h"
 #include "platform/jet/vba/Functions.h"
 
 namespace jet {
@@ -360,16 +359,6 @@ void KeepScale(Table* t, int col, const DECIMAL& d) {
   t->scaleKept[col] = true;
 }
 
-double DecimalReal(Table* t, int col, const DECIMAL& d) {
-  KeepScale(t, col, d);
-  double real = DecimalToDouble(d);
-  ScanState* state = t->module->state;
-  if (!SameDecimal(Rescaled(DecimalFromDouble(real), d.scale), d) &&
-      state->decimalByReal.size() < ScanState::kMaxInexact)
-    state->decimalByReal[real] = d;
-  return real;
-}
-
 // A value as SQLite gets it, for the scan and for an index alike: the index's keys
 // are what SQLite compares.
 SqlValue SqlValueOf(Table* t, int col, const VARIANT& v) {
@@ -392,26 +381,16 @@ SqlValue SqlValueOf(Table* t, int col, const VARIANT& v) {
     case VT_R4: real(v.fltVal); break;
     case VT_R8: real(v.dblVal); break;
     case VT_DATE: real(v.date); break;
-    case VT_CY: {
-      if (t->module->state->exactTransport) {
-        exact(Exact::OfCurrency(v.cyVal));
-        break;
-      }
-      double amount;
-      ScanState* state = t->module->state;
-      if (!CurrencyFitsDouble(v.cyVal, &amount) && state->currencyByReal.size() < ScanState::kMaxInexact)
-        state->currencyByReal[amount] = v.cyVal;
-      real(amount);
+    case VT_CY:
+      if (t->module->state->exactTransport) exact(Exact::OfCurrency(v.cyVal));
+      else real(Exact::OfCurrency(v.cyVal).ToDouble());
       break;
-    }
     case VT_DECIMAL: {
       Exact e;
-      if (t->module->state->exactTransport && Exact::OfDecimal(v.decVal, &e)) {
-        KeepScale(t, col, v.decVal);
-        exact(e);
-      } else {
-        real(DecimalReal(t, col, v.decVal));
-      }
+      KeepScale(t, col, v.decVal);
+      if (!Exact::OfDecimal(v.decVal, &e)) break;  // no Decimal a file may hold: NULL
+      if (t->module->state->exactTransport) exact(e);
+      else real(e.ToDouble());
       break;
     }
     case VT_ARRAY | VT_UI1:
