@@ -354,13 +354,14 @@ class Lowerer {
     std::string fn = vba.empty() ? n.text : vba;
     const bool money = !types.empty() && IsMoney(types[0]);
     if (name == "cstr" && !types.empty() && HasTextForm(types[0]))
-      fn = TextFunction(types[0]);  // CStr of a date is its text, of a Single its 7 digits, of money its amount
+      fn = TextFunction(types[0]);  // CStr of a date is its text, of a Single its 7 digits
     if (args.size() == 1 && money) {
       // Exact money's own conversions and aggregates.
       // Always a call, which keeps the field an expression (Expr1000), not the column.
       if (name == "ccur") return Call(kExactCurrency, {std::move(args[0])}, T::Currency);
       if (name == "cdec") return Call(kExact, {std::move(args[0])}, T::Decimal);
       if (name == "cdbl") return Real(std::move(args[0]));
+      if (name == "cstr") return Call(kExactText, {std::move(args[0])}, T::Text);
       if (name == "sum" || name == "avg") {
         Node total = Call(name == "sum" ? kExactSum : kExactAverage, std::move(args), n.type);
         total.distinct = n.distinct;
