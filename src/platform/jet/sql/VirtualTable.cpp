@@ -149,12 +149,6 @@ enum PlanBits { kScan = 0, kEqual = 1, kIn = 2, kLow = 4, kHigh = 8 };
 
 bool IsBinary(AccessType type) { return type == AccessType::Binary || type == AccessType::OleObject; }
 
-// Columns whose values reach SQLite as exact BLOBs, which no index keys (a scan
-// answers their constraints).
-bool IsExactBlob(Table* t, AccessType type) {
-  return t->module->state->exactTransport && (type == AccessType::Currency || type == AccessType::Decimal);
-}
-
 // Columns of numbers, whose index keeps their order.
 bool IsOrdered(AccessType type) {
   switch (type) {
@@ -194,7 +188,7 @@ int BestIndex(sqlite3_vtab* vtab, sqlite3_index_info* info) {
     const auto& c = info->aConstraint[i];
     if (!c.usable || c.iColumn < 0 || c.iColumn >= static_cast<int>(t->columns.size())) continue;
     const AccessType type = t->columns[c.iColumn].type;
-    if (IsBinary(type) || IsExactBlob(t, type) || !IndexAgreesWith(sqlite3_vtab_collation(info, i))) continue;
+    if (IsBinary(type) || !IndexAgreesWith(sqlite3_vtab_collation(info, i))) continue;
     if (c.op == SQLITE_INDEX_CONSTRAINT_EQ) {
       // A plain = before an IN, which reads more rows.
       if (equal < 0 || (sqlite3_vtab_in(info, equal, -1) && !sqlite3_vtab_in(info, i, -1))) equal = i;

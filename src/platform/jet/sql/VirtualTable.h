@@ -12,7 +12,6 @@
 //   Currency, Decimal             exact BLOBs (platform/com/ExactKey.h), which
 //                                 compare, sort and group as the numbers; Money.h
 //                                 says how a statement computes with them
-// No index keys the exact BLOBs: a scan answers constraints on money columns.
 #pragma once
 #include <map>
 #include <memory>
