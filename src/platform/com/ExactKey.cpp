@@ -26,10 +26,18 @@ struct Count {
     }
   }
   // Divides by d when it divides evenly; false (and unchanged) when it does not.
+  // Limbs of zero at the top cost nothing.
   bool DivideExactly(uint64_t d) {
     Count q;
     U128 rest = 0;
-    for (int i = 2; i >= 0; --i) {
+    int top = 2;
+    while (top > 0 && limb[top] == 0) --top;
+    if (top == 0) {
+      if (limb[0] % d != 0) return false;
+      limb[0] /= d;
+      return true;
+    }
+    for (int i = top; i >= 0; --i) {
       const U128 cur = rest << 64 | limb[i];
       q.limb[i] = static_cast<uint64_t>(cur / d);
       rest = cur % d;
@@ -37,6 +45,12 @@ struct Count {
     if (rest != 0) return false;
     *this = q;
     return true;
+  }
+  // The number of trailing zero bits (192 for zero).
+  int TrailingZeroBits() const {
+    for (int i = 0; i < 3; ++i)
+      if (limb[i]) return 64 * i + __builtin_ctzll(limb[i]);
+    return 192;
   }
   // Two's complement negation, and the offset of 2^191 as a flip of the top bit.
   void Negate() {
@@ -71,10 +85,13 @@ bool ExactOfKey(const void* bytes, size_t size, Exact* out) {
   c.limb[2] ^= uint64_t{1} << 63;
   const bool negative = c.limb[2] >> 63;
   if (negative) c.Negate();
-  // The trailing zeros of the count go, in steps of 16, 8, 4, 2 and 1 digits.
+  // The trailing zeros of the count go, in steps of 16, 8, 4, 2 and 1 digits. A
+  // count that ends in k decimal zeros ends in at least k binary zeros, which
+  // bounds the attempts: most succeed.
   int scale = Exact::kMaxScale;
+  int most = c.TrailingZeroBits();
   for (int step : {16, 8, 4, 2, 1})
-    while (scale >= step && c.DivideExactly(kTenTo[step])) scale -= step;
+    while (scale >= step && most >= step && c.DivideExactly(kTenTo[step])) scale -= step, most -= step;
   if (c.limb[2] != 0 || c.limb[1] >> 32 != 0) return false;
   *out = Exact::OfParts(negative, static_cast<U128>(c.limb[1]) << 64 | c.limb[0], scale);
   return true;
