@@ -139,9 +139,9 @@ void ExactTextFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
 }
 
 // Sum and Avg: the exact total of the values that are not NULL, and their count.
-// It holds an Exact, so it lives where AggregateState aligns it.
+// An exact BLOB is added as the key it is, without reading its number back.
 struct Total {
-  Exact sum;
+  ExactKeySum sum;
   sqlite3_int64 count;
 };
 
@@ -149,26 +149,31 @@ void SumStep(sqlite3_context* ctx, int, sqlite3_value** argv) {
   if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return;
   auto* t = AggregateState<Total>(ctx, true);
   if (!t) return sqlite3_result_error_nomem(ctx);
+  ++t->count;
+  if (sqlite3_value_type(argv[0]) == SQLITE_BLOB &&
+      t->sum.AddKey(sqlite3_value_blob(argv[0]), static_cast<size_t>(sqlite3_value_bytes(argv[0]))))
+    return;
   Exact v;
   const Read read = ReadExact(argv[0], &v);
   if (read != Read::Ok) return Fail(ctx, read);
-  if (!Exact::Add(t->sum, v, &t->sum)) return Overflow(ctx);
-  ++t->count;
+  t->sum.Add(v);
 }
 
 void SumFinal(sqlite3_context* ctx) {
   auto* t = AggregateState<Total>(ctx, false);
+  Exact sum;
   if (!t || t->count == 0) return sqlite3_result_null(ctx);
-  Result(ctx, t->sum);
+  if (!t->sum.Value(&sum)) return Overflow(ctx);
+  Result(ctx, sum);
 }
 
 // The mean, as many digits as a Decimal holds (jet_currency then rounds a
 // Currency's half to even to its ten-thousandths).
 void AverageFinal(sqlite3_context* ctx) {
   auto* t = AggregateState<Total>(ctx, false);
+  Exact sum, mean;
   if (!t || t->count == 0) return sqlite3_result_null(ctx);
-  Exact mean;
-  if (!Exact::Divide(t->sum, Exact::OfInteger(t->count), &mean)) return Overflow(ctx);
+  if (!t->sum.Value(&sum) || !Exact::Divide(sum, Exact::OfInteger(t->count), &mean)) return Overflow(ctx);
   Result(ctx, mean);
 }
 
