@@ -34,11 +34,13 @@ std::string UserStatement(const CliOptions& options) {
 // The statement to run: the table's (or saved query's), as the window builds it,
 // or the user's own with the parameter values bound. The values reach the saved
 // queries it reads through the connection. Throws a missing parameter's error.
-std::string Statement(const CliOptions& options, Database& database) {
+// `written` keeps the user's statement as written (standard input is read once).
+std::string Statement(const CliOptions& options, Database& database, std::string* written) {
   if (!options.params.empty()) database.Connection()->PutParameterValues(options.params);
   if (!options.sql) return TableStatement(options.fields, *options.table);
   std::string missing;
-  const std::string sql = jet::BindParameters(UserStatement(options), options.params, &missing);
+  *written = UserStatement(options);
+  const std::string sql = jet::BindParameters(*written, options.params, &missing);
   if (!missing.empty()) throw _com_error(JET_E_NOCOLUMN, MissingParameterCause(missing));
   return sql;
 }
@@ -46,9 +48,9 @@ std::string Statement(const CliOptions& options, Database& database) {
 // A bracketed name of the user's statement that nothing knows is a parameter left
 // without a value when the user is giving parameters; else more likely a typo.
 // (The provider says so itself for the saved queries the statement reads.)
-_com_error AsParameter(const _com_error& e, const CliOptions& options) {
-  if (!options.sql || options.params.empty() || *options.sql == "-") return e;
-  return jet::AsMissingParameter(e, *options.sql);
+_com_error AsParameter(const _com_error& e, const CliOptions& options, const std::string& written) {
+  if (!options.sql || options.params.empty()) return e;
+  return jet::AsMissingParameter(e, written);
 }
 
 }  // namespace
@@ -72,9 +74,9 @@ int ExportOne(const CliOptions& options) {
     return kFailed;
   }
   Database& database = *opened;
-  std::string statement;
+  std::string statement, written;
   try {
-    statement = Statement(options, database);
+    statement = Statement(options, database, &written);
   } catch (const _com_error& e) {
     ReportLine(DatabaseFailureLine(options.file, e));
     return kFailed;
@@ -91,7 +93,7 @@ int ExportOne(const CliOptions& options) {
     recordset->Close();
     database.Close();
   } catch (const _com_error& e) {
-    ReportLine(ExportFailureLine(options.file, target, run, AsParameter(e, options)));
+    ReportLine(ExportFailureLine(options.file, target, run, AsParameter(e, options, written)));
     return kFailed;
   }
   if (!options.format.strict) ReportReplaced(run.ReplacedCharacters(), options.format.charset);

@@ -5,15 +5,6 @@
 
 namespace migrate {
 
-std::string Quoted(const std::string& name) {
-  std::string out = "\"";
-  for (char c : name) {
-    if (c == '"') out += '"';
-    out += c;
-  }
-  return out + "\"";
-}
-
 std::string Literal(const std::string& text) {
   std::string out = "'";
   for (char c : text) {

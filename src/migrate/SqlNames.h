@@ -3,11 +3,12 @@
 #include <optional>
 #include <string>
 #include "migrate/Schema.h"
+#include "platform/com/SqlName.h"
 
 namespace migrate {
 
 // "name", with each " doubled: any Access name, case kept.
-std::string Quoted(const std::string& name);
+inline std::string Quoted(const std::string& name) { return QuotedSqlName(name); }
 // 'text', with each ' doubled.
 std::string Literal(const std::string& text);
 // A DefaultValue that is a plain literal (a number, a quoted text, Yes/No), as an

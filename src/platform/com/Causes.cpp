@@ -63,6 +63,20 @@ std::string UnfinishedStatementCause() { return _("SQL 语句没有写完"); }
 
 std::string OnlySelectCause() { return _("只能执行 SELECT 语句（从不写入数据库）"); }
 
+std::string NotGroupedCause(const std::string& field) {
+  return Printf(_("字段“%s”既不在 GROUP BY 中，也不在聚合函数中"), field.c_str());
+}
+
+std::string OrderKeyNotSelectedCause(const std::string& key) {
+  return Printf(_("ORDER BY 的“%s”不在所选的字段中"), key.c_str());
+}
+
+std::string ArgumentCountCause(const std::string& function) {
+  return Printf(_("函数“%s”的参数个数不对"), function.c_str());
+}
+
+std::string UnionFieldCountCause() { return _("联合查询的各个 SELECT 字段个数不同"); }
+
 std::string MissingParameterCause(const std::string& parameter) {
   return Printf(_("参数“%s”没有值（用 --param 给出）"), parameter.c_str());
 }

@@ -26,6 +26,11 @@ std::string NoSuchColumnCause(const std::string& column);
 std::string SyntaxErrorCause(const std::string& near);
 std::string UnfinishedStatementCause();
 std::string OnlySelectCause();
+// Jet's refusals of a statement it reads but will not run.
+std::string NotGroupedCause(const std::string& field);
+std::string OrderKeyNotSelectedCause(const std::string& key);
+std::string ArgumentCountCause(const std::string& function);
+std::string UnionFieldCountCause();
 std::string MissingParameterCause(const std::string& parameter);
 std::string NoSuchQueryCause(const std::string& query);
 // A saved query that is no select (an action query) or cannot be rebuilt.

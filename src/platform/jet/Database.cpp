@@ -21,6 +21,7 @@
 #include "platform/jet/sql/Translate.h"
 #include "platform/jet/vba/Functions.h"
 #include "platform/jet/sql/VirtualTable.h"
+#include "platform/com/SqlName.h"
 
 namespace jet {
 
@@ -33,15 +34,6 @@ const char* TypeText(ObjectType t) {
     case ObjectType::Link: return "LINK";
     default: return "TABLE";
   }
-}
-
-std::string Quoted(const std::string& name) {
-  std::string out = "\"";
-  for (char c : name) {
-    if (c == '"') out += '"';
-    out += c;
-  }
-  return out + "\"";
 }
 
 bool StartsWith(const char* s, const char* prefix) { return std::strncmp(s, prefix, std::strlen(prefix)) == 0; }
@@ -188,7 +180,7 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
     m_queryColumns.clear();
     m_internal = true;
     for (const std::string& view : m_views) {
-      sqlite3_exec(m_db, ("DROP VIEW IF EXISTS temp." + Quoted(view)).c_str(), nullptr, nullptr, nullptr);
+      sqlite3_exec(m_db, ("DROP VIEW IF EXISTS temp." + QuotedSqlName(view)).c_str(), nullptr, nullptr, nullptr);
       m_known.erase(LowerAscii(view));
     }
     m_internal = false;
@@ -384,7 +376,7 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
     std::vector<ColumnDef> columns;
     std::string ddl;
     if (m_file->FindTable(name, &exact, &columns)) {
-      ddl = "CREATE VIRTUAL TABLE " + Quoted(exact) + " USING " + kModuleName;
+      ddl = "CREATE VIRTUAL TABLE " + QuotedSqlName(exact) + " USING " + kModuleName;
     } else {
       std::string saved = BoundQuerySql(name);
       if (saved.empty()) {
@@ -409,7 +401,7 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
         throw;
       }
       m_creating.erase(key);
-      ddl = "CREATE TEMP VIEW " + Quoted(exact) + names + " AS " + viewSql;
+      ddl = "CREATE TEMP VIEW " + QuotedSqlName(exact) + names + " AS " + viewSql;
     }
     m_internal = true;
     int rc = sqlite3_exec(m_db, ddl.c_str(), nullptr, nullptr, nullptr);
@@ -450,7 +442,7 @@ class DatabaseImpl : public Database, public std::enable_shared_from_this<Databa
     std::vector<std::string> names = ResultColumnNames(stmt, sqlite3_column_count(stmt), &shape.types);
     sqlite3_finalize(stmt);
     std::string list;
-    for (const std::string& n : names) list += (list.empty() ? "(" : ", ") + Quoted(n);
+    for (const std::string& n : names) list += (list.empty() ? "(" : ", ") + QuotedSqlName(n);
     return list.empty() ? list : list + ")";
   }
 

@@ -6,6 +6,7 @@
 #include "platform/jet/file/MdbFile.h"
 #include "platform/jet/sql/Parser.h"
 #include "platform/jet/sql/Printer.h"
+#include "platform/jet/file/MdbFile.h"
 #include "platform/jet/sql/Translate.h"
 
 namespace {
@@ -126,14 +127,44 @@ TEST(SqlTree, ParsesClausesAndPrecedence) {
 TEST(SqlTree, SyntaxErrorsNameTheStretchNearTheFault) {
   const std::pair<const char*, const char*> rows[] = {
       {"select a b from t", "a b from"},
-      {"select a from t where", "where"},
+      {"select a from t where", "没有写完"},  // ends where more must follow
       {"select a from t where d = #31/31/2000#", "#31/31/2000#"},
       {"select a from t; select b from t", "; select b"},
       {"select top x * from t", "top x *"},
       {"select a from t where a in (select b c from u)", "b c from"},
-      {"select a from t order by", "by"},
+      {"select a from t order by", "没有写完"},
   };
   for (const auto& [jet, near] : rows) EXPECT_NE(SyntaxCause(jet).find(near), std::string::npos) << jet << ": " << SyntaxCause(jet);
+}
+
+// Text keys of ORDER BY, GROUP BY and DISTINCT as sort keys; the fields as they are.
+TEST(SqlTree, TextKeysSortAndGroupBySortKeys) {
+  const jet::ColumnLookup lookup = [](const std::string&, std::vector<jet::TypedColumn>* columns) {
+    *columns = {{"n", static_cast<int>(jet::AccessType::LongInteger), ""}, {"s", static_cast<int>(jet::AccessType::Text), ""}};
+    return true;
+  };
+  const std::pair<const char*, const char*> rows[] = {
+      {"select s, n from t order by s desc, n", "SELECT s, n FROM \"t\" ORDER BY jet_sortkey(s) COLLATE BINARY DESC, n"},
+      {"select s as x, n from t order by x, 2, 1", "SELECT s AS \"x\", n FROM \"t\" ORDER BY jet_sortkey(s) COLLATE BINARY, 2, jet_sortkey(s) COLLATE BINARY"},
+      {"select s, count(*) as c from t group by s, n", "SELECT s, count(*) COLLATE JETTEXT AS \"c\" FROM \"t\" GROUP BY jet_sortkey(s) COLLATE BINARY, n"},
+      {"select distinct n, s from t", "SELECT n, s FROM \"t\" GROUP BY n, jet_sortkey(s) COLLATE BINARY"},
+      {"select distinct n from t", "SELECT DISTINCT n FROM \"t\""},
+      {"select distinct *, s from t order by 2", "SELECT DISTINCT *, s FROM \"t\" ORDER BY 2"},
+      {"select distinct count(*) from t", "SELECT DISTINCT count(*) COLLATE JETTEXT AS \"__jet_expr__\" FROM \"t\""},
+      {"select distinctrow s from t", "SELECT s FROM \"t\""},
+      {"select s from t union select s from t order by s", "SELECT s FROM \"t\" UNION SELECT s FROM \"t\" ORDER BY s"},
+      {"(select top 1 s from t order by s) union all (select s from t)",
+       "SELECT * FROM (SELECT s FROM \"t\" ORDER BY jet_sortkey(s) COLLATE BINARY LIMIT 1) UNION ALL SELECT s FROM \"t\""},
+  };
+  for (const auto& [jet, printed] : rows) {
+    jet::StatementShape shape;
+    EXPECT_EQ(jet::TranslateJetSql(jet, &shape, &lookup), printed) << jet;
+  }
+  // TOP's ties compare the values: the keys order, the hidden fields are the values.
+  jet::StatementShape shape;
+  EXPECT_EQ(jet::TranslateJetSql("select top 2 n from t order by s", &shape, &lookup),
+            "SELECT n, s AS \"__jet_expr__\" FROM \"t\" ORDER BY jet_sortkey(s) COLLATE BINARY");
+  EXPECT_EQ(shape.tieKeys, 1);
 }
 
 }  // namespace

@@ -485,25 +485,72 @@ class Lowerer {
 
   // The ORDER BY keys of a select, a position (ORDER BY 2) or an alias read as
   // the field it stands for; false when a key is a position out of range or a *.
+  // What an ORDER BY key orders by: the field a position (ORDER BY 2) or an
+  // alias names, else the key itself; null for a position out of range.
+  static const Node* OrderField(const sql::Select& s, const Node& key) {
+    if (key.kind == NodeKind::Number) {
+      const std::string& t = key.text;
+      const size_t n = t.find_first_not_of("0123456789") == std::string::npos && t.size() < 9 ? std::stoul(t) : 0;
+      return n < 1 || n > s.items.size() ? nullptr : &s.items[n - 1].expr;
+    }
+    const Node* field = &key;
+    if (key.kind == NodeKind::Column && key.qualifier.empty())
+      for (const SelectItem& item : s.items)
+        if (!item.alias.empty() && LowerAscii(item.alias) == LowerAscii(key.text)) field = &item.expr;
+    return field;
+  }
+
+  // The ORDER BY keys of a select, a position or an alias read as the field it
+  // stands for; false when a key is a position out of range or a *.
   static bool OrderKeys(const sql::Select& s, std::vector<Node>* keys) {
     for (const OrderKey& key : s.orderBy) {
-      Node k = key.expr;
-      if (k.kind == NodeKind::Number) {
-        const std::string& t = k.text;
-        const size_t n = t.find_first_not_of("0123456789") == std::string::npos && t.size() < 9 ? std::stoul(t) : 0;
-        if (n < 1 || n > s.items.size()) return false;
-        k = s.items[n - 1].expr;
-      } else if (k.kind == NodeKind::Column && k.qualifier.empty()) {
-        for (const SelectItem& item : s.items)
-          if (!item.alias.empty() && LowerAscii(item.alias) == LowerAscii(k.text)) k = item.expr;
-      }
-      if (k.kind == NodeKind::Star) return false;
-      keys->push_back(std::move(k));
+      const Node* field = OrderField(s, key.expr);
+      if (!field || field->kind == NodeKind::Star) return false;
+      keys->push_back(*field);
     }
     return !keys->empty();
   }
 
   void Select(sql::Select& s, bool outer, bool compound, StatementShape* shape) {
+    // DISTINCTROW keeps its rows in the order of their records.
+    const bool distinct = s.quantity == sql::Select::Quantity::Distinct;
+    Clauses(s, outer, compound, shape);
+    // A member of a compound has an order of its own only with its TOP, which
+    // makes it a subquery (Query above).
+    SortKeys(s, distinct, !compound || s.limit.has_value());
+  }
+
+  // The key a text sorts and groups by: its sort key, one per value (SortKey.h),
+  // where the collation would call the collator on each comparison a sort makes.
+  static Node Keyed(Node n) { return n.type == T::Text ? Call(kSortKeyFunction, {std::move(n)}, T::Binary) : n; }
+
+  // ORDER BY, GROUP BY and DISTINCT over texts by their sort keys; the fields
+  // still give the values themselves. A DISTINCT becomes a GROUP BY over its
+  // fields, and so gives its rows in their order, as Jet's does. Keys that name a
+  // field by its alias or position name its expression.
+  static void SortKeys(sql::Select& s, bool distinct, bool ordered) {
+    for (Node& g : s.groupBy) g = Keyed(std::move(g));
+    bool star = false, aggregate = false, text = false;
+    for (const SelectItem& item : s.items) {
+      star = star || item.expr.kind == NodeKind::Star;
+      aggregate = aggregate || HasAggregate(item.expr);
+      text = text || item.expr.type == T::Text;
+    }
+    if (distinct && s.quantity == sql::Select::Quantity::Distinct && s.groupBy.empty() && !s.having && !star &&
+        !aggregate && text) {
+      s.quantity = sql::Select::Quantity::All;
+      for (const SelectItem& item : s.items) s.groupBy.push_back(Keyed(item.expr));
+    }
+    if (!ordered) return;
+    for (OrderKey& key : s.orderBy) {
+      // After a *, positions count the columns it stands for.
+      if (star && key.expr.kind == NodeKind::Number) continue;
+      const Node* field = OrderField(s, key.expr);
+      if (field && field->type == T::Text) key.expr = Keyed(*field);
+    }
+  }
+
+  void Clauses(sql::Select& s, bool outer, bool compound, StatementShape* shape) {
     const bool distinctRow = s.quantity == sql::Select::Quantity::DistinctRow;
     if (distinctRow) s.quantity = SelectsSomeTablesOnly(s) ? sql::Select::Quantity::Distinct : sql::Select::Quantity::All;
     bool joined = s.from.size() > 1;

@@ -38,7 +38,7 @@ class Parser {
       if (AtWord("as")) ++m_i, Alias();
       if (!AtWord("select")) SyntaxNear(m_i < m_t.size() ? m_i : at);
       st.query.members.push_back(ParseSelect());
-      if (!AtWord("pivot")) SyntaxNear(m_i < m_t.size() ? m_i : at);
+      if (!AtWord("pivot")) SyntaxNear(m_i);
       ++m_i;
       // PIVOT heading IN (h1, h2...): the list, read as an IN, is the fixed headings.
       x.heading = Expr();
@@ -87,15 +87,16 @@ class Parser {
     return t && (t->kind == TokKind::Name || (t->kind == TokKind::Word && !IsJetKeyword(LowerAscii(t->text))));
   }
   void Expect(const char* op) {
-    if (!AtOp(op)) SyntaxNear(m_i < m_t.size() ? m_i : m_t.size() - 1);
+    if (!AtOp(op)) SyntaxNear(m_i);
     ++m_i;
   }
 
   // The statement near token `at` as the user wrote it, a few tokens long (a
   // parenthesized group whole, cut short when long).
+  // A statement that ends where more must follow is unfinished.
   [[noreturn]] void SyntaxNear(size_t at) const {
     if (m_t.empty()) throw _com_error(JET_E_SYNTAX);
-    if (at >= m_t.size()) at = m_t.size() - 1;
+    if (at >= m_t.size()) throw _com_error(JET_E_SYNTAX, UnfinishedStatementCause());
     std::string near;
     size_t k = at;
     for (int units = 0; units < 3 && k < m_t.size(); ++units) {
@@ -140,7 +141,7 @@ class Parser {
   }
 
   void CheckVerb() {
-    if (m_i >= m_t.size()) SyntaxNear(m_t.size() - 1);
+    if (m_i >= m_t.size()) SyntaxNear(m_t.size());
     const Token& verb = m_t[m_i];
     if (verb.kind == TokKind::Word) {
       const std::string v = LowerAscii(verb.text);
@@ -172,7 +173,7 @@ class Parser {
   }
 
   std::string Alias() {
-    if (!AtName()) SyntaxNear(m_i < m_t.size() ? m_i : m_t.size() - 1);
+    if (!AtName()) SyntaxNear(m_i);
     return m_t[m_i++].text;
   }
 
@@ -205,7 +206,7 @@ class Parser {
   // around the selects of a compound).
   void Member(Query* q) {
     if (!AtOp("(")) {
-      if (!AtWord("select")) SyntaxNear(m_i < m_t.size() ? m_i : m_t.size() - 1);
+      if (!AtWord("select")) SyntaxNear(m_i);
       q->members.push_back(ParseSelect());
       return;
     }
@@ -259,7 +260,7 @@ class Parser {
     for (;;) {
       SelectItem item;
       item.at = m_i;
-      if (AtOp(",") || AtWord("from") || m_i >= m_t.size()) SyntaxNear(m_i < m_t.size() ? m_i : m_t.size() - 1);
+      if (AtOp(",") || AtWord("from") || m_i >= m_t.size()) SyntaxNear(m_i);
       if (AtOp("*")) {
         item.expr = Node{NodeKind::Star};
         item.expr.at = m_i++;
@@ -278,7 +279,7 @@ class Parser {
       if (!AtOp(",")) break;
       ++m_i;
     }
-    if (AtWord("into")) throw _com_error(E_FAIL);  // a make-table query
+    if (AtWord("into")) throw _com_error(E_FAIL, OnlySelectCause());  // a make-table query
     if (AtWord("from")) {
       ++m_i;
       for (;;) {
@@ -373,7 +374,7 @@ class Parser {
     } else if (AtName()) {
       s.name = m_t[m_i++].text;
     } else {
-      SyntaxNear(m_i < m_t.size() ? m_i : m_t.size() - 1);
+      SyntaxNear(m_i);
     }
     if (AtWord("as")) ++m_i, s.alias = Alias();
     else if (AtName()) s.alias = m_t[m_i++].text;
@@ -562,7 +563,7 @@ class Parser {
   }
 
   Node Primary() {
-    if (m_i >= m_t.size()) SyntaxNear(m_t.size() - 1);
+    if (m_i >= m_t.size()) SyntaxNear(m_t.size());
     const size_t at = m_i;
     const Token& t = m_t[m_i];
     Node n;

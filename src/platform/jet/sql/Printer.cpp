@@ -5,6 +5,7 @@
 
 #include "platform/jet/sql/Tokens.h"
 #include "platform/jet/vba/Functions.h"
+#include "platform/com/SqlName.h"
 
 namespace jet::sql {
 
@@ -38,15 +39,6 @@ bool IsSqliteOnlyWord(const std::string& word) {
   return k.count(LowerAscii(word)) > 0;
 }
 
-std::string Quoted(const std::string& name) {
-  std::string out = "\"";
-  for (char c : name) {
-    if (c == '"') out += '"';
-    out += c;
-  }
-  return out + '"';
-}
-
 // SQLite's own functions, the only ones portable SQL may call.
 bool IsSqliteFunction(const std::string& lower) {
   static const std::set<std::string> k = {"count", "sum", "avg", "min", "max", "abs", "length", "lower", "upper",
@@ -68,7 +60,7 @@ class Printer {
   }
 
   std::string Name(const std::string& name, bool quoted) const {
-    return quoted || IsSqliteOnlyWord(name) ? Quoted(name) : name;
+    return quoted || IsSqliteOnlyWord(name) ? QuotedSqlName(name) : name;
   }
 
   std::string Expr(const Node& n) {
@@ -119,8 +111,10 @@ class Printer {
         if (m_mode == PrintMode::Portable && !IsSqliteFunction(lower)) Refuse("the function " + n.text);
         std::string out = n.text + "(" + (n.distinct ? "DISTINCT " : "");
         for (size_t k = 0; k < n.kids.size(); ++k) out += (k ? ", " : "") + Expr(n.kids[k]);
-        // A function's result compares as text without regard to case, as Jet's do.
-        return out + ")" + Collate();
+        // A function's result compares as text without regard to case, as Jet's do;
+        // one whose type is Binary (a BLOB, a sort key) compares as bytes, said
+        // outright: SQLite gives a call the collation of an argument that has one.
+        return out + ")" + (n.type == ExprType::Binary ? " COLLATE BINARY" : Collate());
       }
       case NodeKind::Paren: return "(" + Expr(n.kids[0]) + ")";
       case NodeKind::Subquery: return "(" + Query(*n.query) + ")";
@@ -141,8 +135,8 @@ class Printer {
     std::string out;
     switch (s.kind) {
       case Source::Kind::Table:
-        out = s.materialized ? "(SELECT * FROM " + Quoted(s.name) + " LIMIT -1)" : Quoted(s.name);
-        if (s.materialized && s.alias.empty()) out += " AS " + Quoted(s.name);
+        out = s.materialized ? "(SELECT * FROM " + QuotedSqlName(s.name) + " LIMIT -1)" : QuotedSqlName(s.name);
+        if (s.materialized && s.alias.empty()) out += " AS " + QuotedSqlName(s.name);
         break;
       case Source::Kind::Derived:
         out = "(" + Query(*s.query) + ")";
@@ -153,7 +147,7 @@ class Printer {
         if (s.parenthesized) out = "(" + out + ")";
         return out;
     }
-    if (!s.alias.empty()) out += " AS " + Quoted(s.alias);
+    if (!s.alias.empty()) out += " AS " + QuotedSqlName(s.alias);
     return out;
   }
 
@@ -170,7 +164,7 @@ class Printer {
     for (size_t k = 0; k < s.items.size(); ++k) {
       out += k ? ", " : " ";
       out += Expr(s.items[k].expr);
-      if (!s.items[k].alias.empty()) out += " AS " + Quoted(s.items[k].alias);
+      if (!s.items[k].alias.empty()) out += " AS " + QuotedSqlName(s.items[k].alias);
     }
     for (size_t k = 0; k < s.from.size(); ++k) out += (k ? ", " : " FROM ") + SourceText(s.from[k]);
     if (s.where) out += " WHERE " + Expr(*s.where);

@@ -5,10 +5,13 @@
 #include "platform/jet/sql/Refusals.h"
 
 #include <algorithm>
+#include <optional>
 
+#include "platform/com/Causes.h"
 #include "platform/com/ComError.h"
 #include "platform/jet/sql/Printer.h"
 #include "platform/jet/sql/Tokens.h"
+#include "platform/jet/vba/FunctionTable.h"
 #include "platform/jet/vba/Functions.h"
 
 namespace jet::sql {
@@ -16,8 +19,6 @@ namespace jet::sql {
 namespace {
 
 using T = ExprType;
-
-[[noreturn]] void Syntax() { throw _com_error(JET_E_SYNTAX); }
 
 bool IsComparison(const Node& n) {
   if (n.kind != NodeKind::Binary) return false;
@@ -37,6 +38,15 @@ class Refusals {
 
   void Query(const sql::Query& q) {
     for (const sql::Select& s : q.members) Select(s, q.members.size() > 1);
+    // The selects of a union give the same number of fields (a * counts as unknown).
+    std::optional<size_t> fields;
+    for (const sql::Select& s : q.members) {
+      const bool star = std::any_of(s.items.begin(), s.items.end(),
+                                    [](const SelectItem& i) { return i.expr.kind == NodeKind::Star; });
+      if (star) continue;
+      if (fields && *fields != s.items.size()) throw _com_error(JET_E_SYNTAX, UnionFieldCountCause());
+      fields = s.items.size();
+    }
     for (const OrderKey& key : q.orderBy) Expr(key.expr);
   }
 
@@ -68,11 +78,16 @@ class Refusals {
     const std::string vba = VbaCallSqlName(n.text);
     const bool aggregate = IsJetAggregate(n.text);
     // Only Jet's functions exist for a statement.
-    if (vba.empty() && !aggregate) throw _com_error(JET_E_NOCOLUMN);
+    if (vba.empty() && !aggregate) throw _com_error(JET_E_NOCOLUMN, NoSuchColumnCause(n.text));
     // Jet's aggregates take one argument; SQLite's min/max of several are no Jet.
-    if (vba.empty() && n.kids.size() > 1) Syntax();
+    if (vba.empty() && n.kids.size() > 1) throw _com_error(JET_E_SYNTAX, ArgumentCountCause(n.text));
+    // A function of Jet's takes the arguments its row says.
+    const vba::FunctionInfo* row = vba.empty() ? nullptr : vba::FindFunction(n.text);
+    const int count = static_cast<int>(n.kids.size());
+    if (row && (count < row->minArgs || (row->maxArgs >= 0 && count > row->maxArgs)))
+      throw _com_error(JET_E_SYNTAX, ArgumentCountCause(n.text));
     // Jet has no DISTINCT inside an aggregate: Count(DISTINCT x) is a syntax error.
-    if (n.distinct) Syntax();
+    if (n.distinct) throw _com_error(JET_E_SYNTAX, SyntaxErrorCause(n.text + "(DISTINCT"));
   }
 
   void Select(const sql::Select& s, bool compound) {
@@ -103,7 +118,8 @@ class Refusals {
       for (const SelectItem& item : s.items) {
         if (item.alias.empty() || LowerAscii(item.alias) != LowerAscii(n.text)) continue;
         bool known;
-        if (!IsScopeColumn(*m_r.scopes.at(&s), n.text, &known) && known) throw _com_error(JET_E_NOCOLUMN);
+        if (!IsScopeColumn(*m_r.scopes.at(&s), n.text, &known) && known)
+          throw _com_error(JET_E_NOCOLUMN, NoSuchColumnCause(n.text));
       }
     }
     for (const Node& k : n.kids) RefuseAliases(k, s);
@@ -143,9 +159,9 @@ class Refusals {
     for (const SelectItem& item : s.items) {
       if (HasAggregate(item.expr) || Among(keys, Text(item.expr))) continue;
       std::vector<std::string> refs;
-      if (!ColumnRefs(item.expr, &refs)) Syntax();
+      if (!ColumnRefs(item.expr, &refs)) throw _com_error(JET_E_SYNTAX, NotGroupedCause("*"));
       for (const std::string& r : refs)
-        if (!Among(names, r)) Syntax();
+        if (!Among(names, r)) throw _com_error(JET_E_SYNTAX, NotGroupedCause(FieldName(item)));
     }
   }
 
@@ -175,9 +191,14 @@ class Refusals {
         ok = ColumnRefs(k, &refs);
         for (const std::string& r : refs) ok = ok && Among(groupNames, r);
       }
-      if (!ok) Syntax();
+      if (!ok) throw _com_error(JET_E_SYNTAX, OrderKeyNotSelectedCause(Written(k)));
     }
   }
+  // A field as the messages name it: its alias, its column's name, or its text.
+  static std::string FieldName(const SelectItem& item) {
+    return item.alias.empty() ? Written(item.expr) : item.alias;
+  }
+  static std::string Written(const Node& n) { return n.kind == NodeKind::Column ? n.text : Print(n); }
 
   const Resolution& m_r;
 };

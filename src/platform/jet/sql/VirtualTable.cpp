@@ -11,6 +11,7 @@
 #include "platform/com/ExactKey.h"
 #include "platform/jet/sql/ColumnIndex.h"
 #include "platform/jet/vba/Functions.h"
+#include "platform/com/SqlName.h"
 
 namespace jet {
 
@@ -80,15 +81,6 @@ int Fail(sqlite3_vtab* vtab, const _com_error& e) {
   return SQLITE_ERROR;
 }
 
-std::string Quoted(const std::string& name) {
-  std::string out = "\"";
-  for (char c : name) {
-    if (c == '"') out += '"';
-    out += c;
-  }
-  return out + "\"";
-}
-
 int Connect(sqlite3* db, void* aux, int argc, const char* const* argv, sqlite3_vtab** out, char** err) {
   Module* module = static_cast<Module*>(aux);
   if (argc < 3) return SQLITE_ERROR;
@@ -107,7 +99,7 @@ int Connect(sqlite3* db, void* aux, int argc, const char* const* argv, sqlite3_v
   std::string decl = "CREATE TABLE x(";
   for (size_t i = 0; i < columns.size(); ++i) {
     if (i) decl += ", ";
-    decl += Quoted(columns[i].name);
+    decl += QuotedSqlName(columns[i].name);
     decl += ' ';
     decl += DeclaredTypeOf(columns[i].type);
     for (const TypeName& t : kTypeNames)

@@ -14,9 +14,9 @@ namespace jet {
 // (CompareJetText).
 extern const char kTextCollation[];
 
-// jet_sortkey(value): a text's key in Jet's order, a BLOB whose order (memcmp,
-// shorter first) is CompareJetText's and which is equal for texts it finds equal;
-// NULL, numbers and BLOBs come back as they are. ORDER BY, GROUP BY and DISTINCT
+// jet_sortkey(value): a text's key in Jet's order, a value of key bytes whose
+// order (memcmp, shorter first) is CompareJetText's and which is equal for texts
+// it finds equal; NULL, numbers and BLOBs come back as they are. ORDER BY, GROUP BY and DISTINCT
 // over text sort these keys, one per value, instead of collating per comparison.
 extern const char kSortKeyFunction[];
 

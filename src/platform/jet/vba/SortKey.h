@@ -1,5 +1,5 @@
 // Jet's order of text as bytes: a key per text whose memcmp order (shorter first
-// where one is a prefix of the other, as SQLite compares BLOBs) is exactly
+// where one is a prefix of the other, as SQLite compares BLOBs, and texts in BINARY) is exactly
 // CompareJetText's order, and two keys are equal exactly when CompareJetText
 // finds the texts equal. A sort or a grouping then computes one key per value
 // instead of calling the collator per comparison.
@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -24,9 +25,31 @@ inline bool IsWordMark(char c) { return c == '-' || c == '\''; }
 // closes it. Comparisons and keys both come from here, so that they agree.
 UCollator* OpenJetCollator();
 
+// Keys of texts already computed, in one block of memory: open addressing over
+// (hash, place) slots, each text beside its key, so that a lookup touches a slot
+// and one entry. Bounded: past kBytes it starts afresh.
+class SortKeyCache {
+ public:
+  static constexpr size_t kBytes = 8u << 20;
+  // The key kept for `text`, empty when none; valid until the next Add.
+  std::basic_string_view<uint8_t> Find(std::string_view text) const;
+  void Add(std::string_view text, std::basic_string_view<uint8_t> key);
+
+ private:
+  static uint64_t Hash(std::string_view text);
+  size_t Slot(std::string_view text, uint64_t hash) const;  // of the text, or the empty slot it would take
+  void Clear();
+
+  std::vector<uint64_t> m_slots;  // the hash's upper half, and 1 + the entry's place; 0 when empty
+  std::vector<uint8_t> m_entries;  // each: text length, key length (4 bytes each), text, key
+  size_t m_count = 0;
+};
+
 // Computes keys with one collator and buffers that grow to the longest text seen:
-// no allocation per key once they have. One per connection or per thread; not
-// for two threads at once.
+// no allocation per key once they have. Texts of ASCII and Latin letters get
+// their key from a table of the collator's own weights, without it; others keep
+// their keys in a bounded cache, as a column's values repeat. One per connection
+// or per thread; not for two threads at once.
 class JetSortKeys {
  public:
   JetSortKeys();
@@ -44,12 +67,16 @@ class JetSortKeys {
  private:
   // Appends the collator's key of a UTF-8 text, its terminating 0 byte included,
   // so that what follows it in the key cannot change the order.
-  bool AppendCollationKey(const char* text, int len, size_t* used);
+  // `tableOnly`: nothing when the table of weights does not cover the text.
+  bool AppendCollationKey(const char* text, int len, size_t* used, bool tableOnly);
+  std::basic_string_view<uint8_t> ComputeKey(const char* text, int len, bool tableOnly);
 
   UCollator* m_collator = nullptr;
+  SortKeyCache m_cache;
   std::vector<UChar> m_wide;
   std::vector<char> m_bare;
   std::vector<uint8_t> m_key;
+  std::vector<uint8_t> m_secondaries;
 };
 
 // Registers kSortKeyFunction (Functions.h) on `db`, with a JetSortKeys of its own.
