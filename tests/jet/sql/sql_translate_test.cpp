@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/com/ComError.h"
+#include "platform/jet/file/MdbFile.h"
 #include "platform/jet/sql/Parser.h"
 #include "platform/jet/sql/Printer.h"
 #include "platform/jet/file/MdbFile.h"
@@ -204,4 +205,51 @@ TEST(SqlTranslate, PortableForViewsOrWhyNot) {
     EXPECT_EQ(jet::TranslatePortable(c.jet, &lookup, &why), c.portable) << c.jet << ": " << why;
     EXPECT_NE(why.find(c.why), std::string::npos) << c.jet << ": " << why;
   }
+}
+
+namespace {
+
+// A table of every kind of number, for typing the money lowering's input.
+std::string Lowered(const std::string& jetSql) {
+  const jet::ColumnLookup lookup = [](const std::string& name, std::vector<jet::TypedColumn>* columns, std::string*) {
+    using T = jet::AccessType;
+    const std::pair<const char*, T> kinds[] = {{"cy", T::Currency}, {"dec", T::Decimal}, {"n", T::LongInteger},
+                                               {"r", T::Double},    {"s", T::Single},    {"t", T::Text}};
+    for (const auto& [column, type] : kinds) columns->push_back({column, static_cast<int>(type), ""});
+    return name == "m" ? jet::SourceFound::Columns : jet::SourceFound::Missing;
+  };
+  jet::StatementShape shape;
+  std::string sql = jet::TranslateJetSql(jetSql, &shape, &lookup);
+  // Without the collation every call's text takes, the aliases and the table.
+  for (const std::string noise : {"SELECT ", " COLLATE JETTEXT", " AS \"__jet_expr__\"", " FROM \"m\""})
+    for (size_t at; (at = sql.find(noise)) != std::string::npos;) sql.erase(at, noise.size());
+  return sql;
+}
+
+}  // namespace
+
+// Every value Jet types Currency or Decimal stays an exact BLOB: computed,
+// compared, summed and converted by the exact functions, and a REAL only where
+// Jet's type is a Double.
+TEST(SqlLowering, MoneyStaysExact) {
+  const struct { const char *jet, *sqlite; } cases[] = {
+      {"select cy + n, cy - s, cy * dec, -cy from m",
+       R"(jet_currency(jet_exact_add(cy, jet_exact(n))), jet_currency(jet_exact_sub(cy, jet_currency(s))), jet_exact_mul(cy, dec), jet_exact_neg(cy))"},
+      {"select cy * r, cy / 2, cy \\ 2, dec mod 3 from m",
+       R"(jet_exact_real(cy) * r, vba_div(jet_exact_real(cy), 2), vba_idiv(jet_exact_real(cy), 2), vba_mod(jet_exact_real(dec), 3))"},
+      {"select cy from m where cy > 18 and dec between 1 and r and cy in (1, 2.5)",
+       R"(cy WHERE cy > jet_exact(18) AND dec BETWEEN jet_exact(1) AND jet_exact(r) AND cy IN (jet_exact(1), jet_exact(2.5)))"},
+      {"select Sum(cy), Avg(dec), Min(cy), Sum(cy) * 2 from m",
+       R"(jet_currency(jet_exact_sum(cy)), jet_exact_avg(dec), Min(cy), jet_currency(jet_exact_mul(jet_currency(jet_exact_sum(cy)), jet_exact(2))))"},
+      {"select CCur(r), CCur(cy), CDec(cy), CDbl(cy), CStr(dec), 'x' & cy, Abs(cy), Left(cy, 2) from m",
+       R"(jet_currency(vba_ccur(r)), jet_currency(cy), jet_exact(cy), jet_exact_real(cy), jet_exact_text(dec), vba_cat('x', jet_exact_text(cy)), jet_currency(vba_abs(jet_exact_real(cy))), vba_left(jet_exact_text(cy), 2))"},
+      {"select IIf(n > 1, cy, 0), IIf(n > 1, cy, r), Nz(dec, 0) from m",
+       R"((CASE WHEN vba_iif(n > 1, 1, 0) THEN cy ELSE jet_exact(0) END), (CASE WHEN vba_iif(n > 1, 1, 0) THEN jet_exact_real(cy) ELSE r END), vba_nz(dec, jet_exact(0)))"},
+      {"select n from m union select cy from m",
+       R"(n UNION jet_exact_real(cy))"},
+      {"select cy from m where n > all (select cy from m)",
+       R"(cy WHERE (CASE WHEN sum(__jet_c = 0) > 0 THEN 0 WHEN count(*) = count(__jet_c) THEN -1 END FROM )"
+       R"((jet_exact(n) > __jet_quantified AS __jet_c FROM (cy AS "__jet_quantified"))))"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Lowered(c.jet), c.sqlite) << c.jet;
 }

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "platform/com/ExactKey.h"
 #include "platform/jet/vba/Functions.h"
 
 namespace jet {
@@ -24,6 +25,18 @@ uint64_t OrderedKey(double d) {
 // Integers become doubles: two integers SQLite finds equal, or an integer and a
 // real equal to it, keep equal keys; rounding only ever joins keys (a superset).
 uint64_t IntegerKey(int64_t i) { return OrderedKey(static_cast<double>(i)); }
+
+// An exact Currency or Decimal BLOB (ExactKey.h) keyed by the double nearest its
+// number: rounding keeps the order and only ever joins keys.
+bool ExactIndexKey(const void* bytes, int size, uint64_t* key) {
+  Exact e;
+  if (size < 0 || !ExactOfKey(bytes, static_cast<size_t>(size), &e)) return false;
+  *key = OrderedKey(e.ToDouble());
+  return true;
+}
+bool ExactIndexKey(sqlite3_value* v, uint64_t* key) {
+  return sqlite3_value_type(v) == SQLITE_BLOB && ExactIndexKey(sqlite3_value_blob(v), sqlite3_value_bytes(v), key);
+}
 
 }  // namespace
 
@@ -47,7 +60,7 @@ bool ColumnIndex::Add(const SqlValue& value, int64_t position) {
       kind = Kind::Texts, key = JetTextHash(value.bytes, value.size);
       break;
     default:
-      kind = Kind::Unusable;
+      kind = ExactIndexKey(value.bytes, value.size, &key) ? Kind::Exacts : Kind::Unusable;
   }
   if (m_kind == Kind::Empty) m_kind = kind;
   if (kind != m_kind || kind == Kind::Unusable) {
@@ -147,15 +160,22 @@ bool ColumnIndex::AppendEqual(sqlite3_value* value, std::vector<int64_t>* out) c
   }
   uint64_t key;
   bool null;
-  // A text that is no number, or a binary, equals no number.
-  if (NumberKey(value, &key, &null)) AppendKeys(key, key, out);
+  // Only an exact BLOB equals an exact BLOB; a text that is no number, or a
+  // binary, equals no number.
+  if (m_kind == Kind::Exacts ? ExactIndexKey(value, &key) : NumberKey(value, &key, &null)) AppendKeys(key, key, out);
   return true;
 }
 
 bool ColumnIndex::AppendRange(sqlite3_value* low, sqlite3_value* high, std::vector<int64_t>* out) const {
-  if (m_kind != Kind::Numbers && m_kind != Kind::Empty) return false;
   uint64_t from = 0, to = UINT64_MAX;
   bool null = false;
+  if (m_kind == Kind::Exacts) {
+    // Bounds that are exact BLOBs too; any other is left to a scan.
+    if ((low && !ExactIndexKey(low, &from)) || (high && !ExactIndexKey(high, &to))) return false;
+    if (from <= to) AppendKeys(from, to, out);
+    return true;
+  }
+  if (m_kind != Kind::Numbers && m_kind != Kind::Empty) return false;
   // A text or a binary sorts after every number: only a scan tells which rows a
   // bound of that kind lets through.
   if (low && !NumberKey(low, &from, &null)) return null;  // a NULL bound lets nothing through

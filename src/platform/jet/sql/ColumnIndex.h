@@ -56,12 +56,12 @@ class ColumnIndex {
   size_t Bytes() const { return m_entries.capacity() * sizeof(Entry); }
 
   struct Entry {
-    uint64_t key;  // a number in an order-keeping form, or a text's hash
+    uint64_t key;  // a number (an exact BLOB by its nearest double) in an order-keeping form, or a text's hash
     int64_t position;
   };
 
  private:
-  enum class Kind { Empty, Numbers, Texts, Unusable };
+  enum class Kind { Empty, Numbers, Texts, Exacts, Unusable };
   bool NumberKey(sqlite3_value* value, uint64_t* key, bool* none) const;
   void AppendKeys(uint64_t low, uint64_t high, std::vector<int64_t>* out) const;
 

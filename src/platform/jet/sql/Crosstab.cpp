@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "platform/com/ComError.h"
+#include "platform/com/ExactKey.h"
 #include "platform/jet/sql/Cursor.h"
 #include "platform/jet/sql/Lowering.h"
 #include "platform/jet/sql/Money.h"
@@ -32,7 +33,7 @@ bool IsLoweredAggregate(const Node& n) {
   if (n.kind != NodeKind::Call) return false;
   static const std::set<std::string> names = {"count", "sum", "avg", "min", "max", "vba_first", "vba_last",
                                               "vba_stdev", "vba_stdevp", "vba_var", "vba_varp",
-                                              kCurrencySum, kCurrencyAverage, kDecimalSum};
+                                              kExactSum, kExactAverage};
   return names.count(LowerAscii(n.text)) > 0;
 }
 
@@ -79,6 +80,9 @@ std::string LowerCrosstab(Statement& st, const std::vector<CrosstabHeading>* kno
   const Scope& scope = *r->scopes.at(&body.members[0]);
   ResolveExpression(x.value, scope, r);
   ResolveExpression(x.heading, scope, r);
+  // Money headings are exact BLOBs, which a number never equals.
+  if (x.heading.type == ExprType::Currency || x.heading.type == ExprType::Decimal)
+    for (CrosstabHeading& h : headings) h.literal = std::string(kExact) + "(" + h.literal + ")";
   CheckRefusals(body, *r);
   CheckRefusals(x.value, *r);
   CheckRefusals(x.heading, *r);
@@ -153,6 +157,11 @@ std::vector<CrosstabHeading> ReadCrosstabHeadings(sqlite3_stmt* stmt, ScanState*
       h.literal = std::to_string(sqlite3_column_int64(stmt, 0));
       // A Yes/No heading is named as Jet writes its values, whatever SQLite's 1.
       h.name = truth ? (sqlite3_column_int64(stmt, 0) ? "-1" : "0") : h.literal;
+    } else if (Exact e; storage == SQLITE_BLOB && ExactOfKey(sqlite3_column_blob(stmt, 0),
+                                                               static_cast<size_t>(sqlite3_column_bytes(stmt, 0)), &e)) {
+      // A Currency or Decimal heading: named by its amount, matched by its exact value.
+      h.name = e.Text();
+      h.literal = std::string(kExact) + "('" + e.ScaledText() + "')";
     } else if (storage == SQLITE_INTEGER || storage == SQLITE_FLOAT) {
       std::snprintf(buf, sizeof buf, "%.17g", sqlite3_column_double(stmt, 0));
       h.literal = buf;

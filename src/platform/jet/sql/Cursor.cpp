@@ -214,12 +214,11 @@ VARIANT SqlCursor::Value(int col) const {
       }
       if (!numeric) break;
       v.vt = VT_CY;
+      // A number where Jet has a Currency (a constant branch): as CCur turns it.
       if (type == SQLITE_INTEGER) {
         v.cyVal = sqlite3_column_int64(m_stmt, col) * 10000;
-      } else {
-        double amount = sqlite3_column_double(m_stmt, col);
-        auto exact = m_state->currencyByReal.find(amount);
-        v.cyVal = exact != m_state->currencyByReal.end() ? exact->second : std::llround(amount * 10000.0);
+      } else if (!Exact::OfDouble(sqlite3_column_double(m_stmt, col), &exact) || !exact.ToCurrency(&v.cyVal)) {
+        return VARIANT::R8(sqlite3_column_double(m_stmt, col));
       }
       return v;
     case static_cast<int>(AccessType::Single):
@@ -245,12 +244,7 @@ VARIANT SqlCursor::Value(int col) const {
       if (type == SQLITE_BLOB) break;  // an exact BLOB, below
       if (!numeric) break;
       v.vt = VT_DECIMAL;
-      {
-        double real = sqlite3_column_double(m_stmt, col);
-        auto exact = m_state->decimalByReal.find(real);
-        if (exact != m_state->decimalByReal.end()) return v.decVal = exact->second, v;
-        v.decVal = DecimalFromDouble(real);
-      }
+      v.decVal = DecimalFromDouble(sqlite3_column_double(m_stmt, col));
       if (m_scales[col] >= 0) v.decVal = Rescaled(v.decVal, static_cast<uint8_t>(m_scales[col]));
       return v;
     default:

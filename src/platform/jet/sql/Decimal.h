@@ -1,7 +1,7 @@
-// Access's Decimal and Currency values on their way through SQLite as REALs, so
-// that they compare and sort as numbers: the conversions, and the test whether a
-// REAL gives the exact value back. The arithmetic and text are those of the one
-// exact number type, platform/com/Exact.h.
+// Access's Decimal and Currency values in their VARIANT forms, converted to and
+// from doubles and text: where a number stands for a Decimal (the cursor's
+// Decimal column given a REAL) and for the checks of those forms. The arithmetic
+// and text are those of the one exact number type, platform/com/Exact.h.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -21,7 +21,7 @@ bool SameDecimal(const DECIMAL& a, const DECIMAL& b);
 std::string DecimalText(const DECIMAL& d);
 bool ParseDecimal(const char* text, DECIMAL* out);
 
-// Currency: the amount as a REAL when that is exact, and the exact text otherwise.
+// Currency: whether a REAL holds the amount exactly, and the exact text.
 bool CurrencyFitsDouble(int64_t cy, double* amount);
 std::string CurrencyText(int64_t cy);
 bool ParseCurrency(const char* text, int64_t* cy);

@@ -66,9 +66,44 @@ Node AsValue(Node n) {
 // An argument of a call or an operand of VBA's operators.
 Node ArgumentValue(Node n) { return n.type == T::Boolean && !IsAtom(n) ? JetTruth(std::move(n)) : n; }
 
+bool IsMoney(T t) { return t == T::Currency || t == T::Decimal; }
+
 // The function that gives a value of type `t` its text form in a statement.
 const char* TextFunction(T t) {
-  return t == T::Date ? kDateTextFunction : t == T::Single ? kSingleTextFunction : kCurrencyText;
+  return t == T::Date ? kDateTextFunction : t == T::Single ? kSingleTextFunction : kExactText;
+}
+bool HasTextForm(T t) { return t == T::Date || t == T::Single || IsMoney(t); }
+
+// Exact money (Money.h): every value Jet types Currency or Decimal is an exact
+// BLOB in the statement, and meets other values only through these.
+//
+// A value that meets an exact one (compared with it, mixed into it): exact too.
+// SQLite orders every BLOB after every number, so 18 and an exact 18 are equal
+// only once both are BLOBs.
+Node Exactly(Node n) {
+  if (IsMoney(n.type) || n.type == T::Null) return n;
+  return Call(kExact, {std::move(n)}, T::Decimal);
+}
+// A value made one of `money` type: a Currency rounded to its four places, as
+// OLE converts an operand of Currency arithmetic or a branch of a Currency IIf.
+Node AsMoney(Node n, T money) {
+  if (n.type == money || n.type == T::Null) return n;
+  const bool whole = n.type == T::Byte || n.type == T::Integer || n.type == T::Long || n.type == T::Boolean;
+  if (money == T::Currency && !whole) return Call(kExactCurrency, {std::move(n)}, T::Currency);
+  return Exactly(std::move(n));
+}
+// An exact value where a Double is wanted (Currency * Double is a Double, a
+// function's number argument): the nearest REAL.
+Node Real(Node n) { return IsMoney(n.type) ? Call(kExactReal, {std::move(n)}, T::Double) : n; }
+// A value turned to `type`, the type Jet gives the expression it stands for
+// (an IIf branch, a field of a union): exact when that type is money, else no
+// exact value.
+Node Converted(Node n, T type) { return IsMoney(type) ? AsMoney(std::move(n), type) : Real(std::move(n)); }
+// The exact result of a computation of Jet's type `money`: a Currency's
+// rounded to four places, with Jet's overflow beyond Currency's range.
+Node MoneyResult(Node n, T money) {
+  n.type = money;
+  return money == T::Currency ? Call(kExactCurrency, {std::move(n)}, T::Currency) : n;
 }
 
 // Whether argument `arg` of `count` is one of the function's String parameters,
@@ -105,13 +140,21 @@ bool IsComparisonOp(const std::string& s) {
   return s == "=" || s == "<>" || s == "!=" || s == "<" || s == ">" || s == "<=" || s == ">=";
 }
 
-// The exact operation for a +, Sum or Avg whose Jet type is Currency or Decimal
-// (Money.h); null for any other.
-const char* ExactMoney(const std::string& name, T result, T arg) {
-  if (name == "add") return result == T::Currency ? kCurrencyAdd : result == T::Decimal ? kDecimalAdd : nullptr;
-  if (name == "sum") return arg == T::Currency ? kCurrencySum : arg == T::Decimal ? kDecimalSum : nullptr;
-  if (name == "avg") return arg == T::Currency ? kCurrencyAverage : nullptr;
-  return nullptr;
+// a + b, a - b and a * b of Jet's type Currency or Decimal: exact, a Currency's
+// operands and result rounded to its four places.
+Node ExactArithmetic(const std::string& op, Node left, Node right, T money) {
+  const char* fn = op == "+" ? kExactAdd : op == "-" ? kExactSubtract : kExactMultiply;
+  return MoneyResult(Call(fn, {AsMoney(std::move(left), money), AsMoney(std::move(right), money)}, money), money);
+}
+
+// Whether argument `k` of a function Jet types by its arguments (IIf, Nz,
+// Choose, Switch...) is one whose value the function may return.
+bool ReturnedArgument(const std::string& name, size_t k) {
+  const vba::ReturnType* rt = vba::FindReturnType(name);
+  if (!rt || rt->type != vba::ValueType::Argument) return false;
+  const size_t first = static_cast<size_t>(rt->firstArg);
+  if (k < first) return false;
+  return rt->argStep > 0 ? (k - first) % static_cast<size_t>(rt->argStep) == 0 : k == first;
 }
 
 const char kQuantifiedColumn[] = "__jet_quantified";
@@ -126,13 +169,21 @@ class Lowerer {
         Node out(NodeKind::Unary, n.text);
         out.type = n.type;
         out.kids.push_back(AsValue(Expr(n.kids[0])));
+        if (n.text == "-" && IsMoney(n.type)) return Call(kExactNegate, {std::move(out.kids[0])}, n.type);
         return out;
       }
       case NodeKind::Binary: return Binary(n);
       case NodeKind::Like: {
         Node out = Shallow(n);
-        // A date is matched as its text.
-        if (n.kids[0].type == T::Date) out.kids[0] = Call(kDateTextFunction, {std::move(out.kids[0])}, T::Text);
+        // A date, a Currency or a Decimal is matched as its text.
+        if (HasTextForm(n.kids[0].type) && n.kids[0].type != T::Single)
+          out.kids[0] = Call(TextFunction(n.kids[0].type), {std::move(out.kids[0])}, T::Text);
+        return out;
+      }
+      case NodeKind::Between: case NodeKind::In: {
+        Node out = Shallow(n);
+        if (out.query) MatchSubqueryColumn(out.kids[0], *out.query);
+        else ExactTogether(out.kids);
         return out;
       }
       case NodeKind::Quantified: return Quantified(n);
@@ -156,6 +207,7 @@ class Lowerer {
     for (size_t k = 0; k < q.members.size(); ++k) Select(q.members[k], outermost && k == 0, compound, shape);
     for (OrderKey& key : q.orderBy) key.expr = Expr(key.expr);
     if (!compound) return;
+    ExactFields(q);
     // One select of a UNION: its TOP is its own, but SQLite takes no LIMIT inside
     // a compound, so the select is read as a subquery.
     for (sql::Select& s : q.members) {
@@ -206,6 +258,7 @@ class Lowerer {
         Node& text = leftText ? left : right;
         text = Call(fn, {std::move(text)}, T::Unknown);
       }
+      if (IsMoney(lt) || IsMoney(rt)) left = Exactly(std::move(left)), right = Exactly(std::move(right));
       return Two(n, std::move(left), std::move(right));
     }
     if (op == "xor" || op == "eqv" || op == "imp") {
@@ -214,17 +267,50 @@ class Lowerer {
     }
     if (op == "-" || op == "*") {
       left = AsValue(std::move(left)), right = AsValue(std::move(right));
-      if (op == "-" && (n.type == T::Currency || n.type == T::Decimal))
-        return Paren(Call(n.type == T::Currency ? kCurrencySubtract : kDecimalSubtract,
-                          {std::move(left), std::move(right)}, n.type));
-      return Two(n, std::move(left), std::move(right));
+      if (IsMoney(n.type)) return ExactArithmetic(op, std::move(left), std::move(right), n.type);
+      return Two(n, Real(std::move(left)), Real(std::move(right)));
     }
     // + joins two texts too ("a" + "b" is "ab"), / divides as Doubles with an error
     // for a zero divisor, \ Mod ^ are VBA's.
     const std::string name = op == "+" ? "add" : op == "/" ? "div" : op == "\\" ? "idiv" : op == "mod" ? "mod" : "pow";
-    const char* exact = ExactMoney(name, n.type, lt);
     std::vector<Node> args = Arguments(name, {std::move(left), std::move(right)}, {lt, rt});
-    return Call(exact ? exact : VbaFunctionSqlName(name), std::move(args), n.type);
+    if (op == "+" && IsMoney(n.type)) return ExactArithmetic(op, std::move(args[0]), std::move(args[1]), n.type);
+    for (Node& a : args) a = Real(std::move(a));
+    return Call(VbaFunctionSqlName(name), std::move(args), n.type);
+  }
+  // The operands of a BETWEEN or an IN list, exact together when one is.
+  // The fields of a union where some selects give money and others not: each
+  // turned to the first select's type, which the result's column has, so that
+  // SQLite compares (UNION's duplicates, ORDER BY) like with like.
+  static void ExactFields(sql::Query& q) {
+    for (size_t c = 0;; ++c) {
+      bool money = false, differ = false;
+      for (const sql::Select& s : q.members) {
+        if (c >= s.items.size() || s.items[c].expr.kind == NodeKind::Star) return;
+        money = money || IsMoney(s.items[c].expr.type);
+        differ = differ || s.items[c].expr.type != q.members[0].items[c].expr.type;
+      }
+      if (!money || !differ) continue;
+      const T type = q.members[0].items[c].expr.type;
+      for (sql::Select& s : q.members) s.items[c].expr = Converted(std::move(s.items[c].expr), type);
+    }
+  }
+  static void ExactTogether(std::vector<Node>& operands) {
+    bool money = false;
+    for (const Node& o : operands) money = money || IsMoney(o.type);
+    if (money)
+      for (Node& o : operands) o = Exactly(std::move(o));
+  }
+  // x IN (SELECT y ...), x op ALL (SELECT y ...): x and y exact together when
+  // one is.
+  static void MatchSubqueryColumn(Node& value, sql::Query& q) {
+    bool money = IsMoney(value.type);
+    for (const sql::Select& s : q.members)
+      money = money || (!s.items.empty() && IsMoney(s.items[0].expr.type));
+    if (!money) return;
+    value = Exactly(std::move(value));
+    for (sql::Select& s : q.members)
+      if (!s.items.empty() && s.items[0].expr.kind != NodeKind::Star) s.items[0].expr = Exactly(std::move(s.items[0].expr));
   }
   static void Flatten(const Node& n, std::vector<const Node*>* out) {
     if (n.kind == NodeKind::Binary && n.text == "&") {
@@ -251,7 +337,7 @@ class Lowerer {
       const bool condition = (name == "iif" && k == 0) || (name == "switch" && k % 2 == 0);
       if (t == T::Boolean && !condition) {
         args[k] = ArgumentValue(std::move(args[k]));
-      } else if ((t == T::Date || t == T::Single || t == T::Currency) && TextParameter(name, k, args.size())) {
+      } else if (HasTextForm(t) && TextParameter(name, k, args.size())) {
         args[k] = Call(TextFunction(t), {std::move(args[k])}, T::Text);
       }
     }
@@ -266,9 +352,25 @@ class Lowerer {
     for (const Node& k : n.kids) args.push_back(Expr(k)), types.push_back(k.type);
     args = Arguments(name, std::move(args), types);
     std::string fn = vba.empty() ? n.text : vba;
-    if (name == "cstr" && !types.empty() && (types[0] == T::Date || types[0] == T::Single || types[0] == T::Currency))
-      fn = TextFunction(types[0]);  // CStr of a date is its text, of a Single its 7 digits, of a Currency its amount
-    if (const char* exact = ExactMoney(name, n.type, types.empty() ? T::Unknown : types[0])) fn = exact;
+    const bool money = !types.empty() && IsMoney(types[0]);
+    if (name == "cstr" && !types.empty() && HasTextForm(types[0]))
+      fn = TextFunction(types[0]);  // CStr of a date is its text, of a Single its 7 digits
+    if (args.size() == 1 && money) {
+      // Exact money's own conversions and aggregates.
+      // Always a call, which keeps the field an expression (Expr1000), not the column.
+      if (name == "ccur") return Call(kExactCurrency, {std::move(args[0])}, T::Currency);
+      if (name == "cdec") return Call(kExact, {std::move(args[0])}, T::Decimal);
+      if (name == "cdbl") return Real(std::move(args[0]));
+      if (name == "cstr") return Call(kExactText, {std::move(args[0])}, T::Text);
+      if (name == "sum" || name == "avg") {
+        Node total = Call(name == "sum" ? kExactSum : kExactAverage, std::move(args), n.type);
+        total.distinct = n.distinct;
+        return MoneyResult(std::move(total), n.type);
+      }
+    }
+    const bool passes = IsAggregateName(name) || name == "cvar";  // Min, Max, First, Last, Count: values as they are
+    for (size_t k = 0; k < args.size() && !passes; ++k)
+      args[k] = ReturnedArgument(name, k) ? Converted(std::move(args[k]), n.type) : Real(std::move(args[k]));
     if ((name == "iif" && args.size() == 3) || (name == "switch" && args.size() % 2 == 0 && !args.empty()))
       return Branches(name, fn, std::move(args), n.type);
     // VarType, TypeName, IsNumeric and IsDate answer by the type Jet knows, not by
@@ -280,6 +382,12 @@ class Lowerer {
     }
     Node out = Call(fn, std::move(args), n.type);
     out.distinct = n.distinct;
+    // A VBA function's Currency or Decimal result (CCur, Abs of a Currency) is a
+    // number: made exact, unless it is one of the exact arguments handed back.
+    bool handsBack = passes;
+    for (size_t k = 0; k < out.kids.size(); ++k) handsBack = handsBack || ReturnedArgument(name, k);
+    if (IsMoney(n.type) && !handsBack)
+      return Call(n.type == T::Currency ? kExactCurrency : kExact, {std::move(out)}, n.type);
     return out;
   }
 
@@ -311,6 +419,7 @@ class Lowerer {
   // otherwise. The subquery's one column is named so the comparison can reach it.
   Node Quantified(const Node& n) {
     Node sub = Shallow(n);
+    MatchSubqueryColumn(sub.kids[0], *sub.query);
     sql::Select& first = sub.query->members.front();
     if (first.items.size() != 1) throw _com_error(JET_E_SYNTAX);  // the subquery must give one field
     first.items[0].alias = kQuantifiedColumn;

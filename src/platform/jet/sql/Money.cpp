@@ -9,19 +9,9 @@
 #include "platform/com/Exact.h"
 #include "platform/com/ExactKey.h"
 #include "platform/jet/sql/AggregateState.h"
-#include "platform/jet/sql/Decimal.h"
 #include "platform/jet/sql/VirtualTable.h"
 
 namespace jet {
-
-const char kCurrencyAdd[] = "vba_cyadd";
-const char kCurrencySubtract[] = "vba_cysub";
-const char kCurrencySum[] = "vba_cysum";
-const char kCurrencyAverage[] = "vba_cyavg";
-const char kDecimalAdd[] = "vba_decadd";
-const char kDecimalSubtract[] = "vba_decsub";
-const char kDecimalSum[] = "vba_decsum";
-const char kCurrencyText[] = "vba_currencytext";
 
 const char kExact[] = "jet_exact";
 const char kExactAdd[] = "jet_exact_add";
@@ -37,17 +27,11 @@ const char kExactAverage[] = "jet_exact_avg";
 
 namespace {
 
-// How a value is read and handed back: as Currency or Decimal over REALs, or as
-// an exact BLOB.
-enum class Kind { Currency, Decimal, Blob };
-
 enum class Read { Ok, NoNumber, TooLarge };
 
 void Overflow(sqlite3_context* ctx) { sqlite3_result_error(ctx, "Overflow", -1); }
 void Mismatch(sqlite3_context* ctx) { sqlite3_result_error(ctx, "Data type mismatch", -1); }
 void Fail(sqlite3_context* ctx, Read read) { read == Read::NoNumber ? Mismatch(ctx) : Overflow(ctx); }
-
-ScanState* State(sqlite3_context* ctx) { return static_cast<ScanState*>(sqlite3_user_data(ctx)); }
 
 // A text operand as VBA reads one: a decimal, exactly, between spaces; else what
 // strtod reads (none: no number).
@@ -65,30 +49,14 @@ Read TextNumber(sqlite3_value* v, Exact* out) {
 }
 
 // The exact value an operand stands for: an integer as it is, a REAL as its
-// shortest decimal (or, for the REAL transport, the exact value remembered for
-// it), text as the number it reads, an exact BLOB as its number.
-Read ReadExact(Kind kind, sqlite3_value* v, ScanState* state, Exact* out) {
+// shortest decimal, text as the number it reads, an exact BLOB as its number.
+Read ReadExact(sqlite3_value* v, Exact* out) {
   switch (sqlite3_value_type(v)) {
     case SQLITE_INTEGER:
       *out = Exact::OfInteger(sqlite3_value_int64(v));
       return Read::Ok;
-    case SQLITE_FLOAT: {
-      const double r = sqlite3_value_double(v);
-      if (kind == Kind::Currency) {
-        // A Currency's REAL gives its ten-thousandths back when it is that
-        // amount's own; the others were remembered, or are some other number.
-        double amount;
-        const double scaled = r * 10000.0;
-        if (std::fabs(scaled) < 9e15 && CurrencyFitsDouble(std::llround(scaled), &amount) && amount == r)
-          return *out = Exact::OfCurrency(std::llround(scaled)), Read::Ok;
-        auto exact = state->currencyByReal.find(r);
-        if (exact != state->currencyByReal.end()) return *out = Exact::OfCurrency(exact->second), Read::Ok;
-      } else if (kind == Kind::Decimal) {
-        auto exact = state->decimalByReal.find(r);
-        if (exact != state->decimalByReal.end() && Exact::OfDecimal(exact->second, out)) return Read::Ok;
-      }
-      return Exact::OfDouble(r, out) ? Read::Ok : Read::TooLarge;
-    }
+    case SQLITE_FLOAT:
+      return Exact::OfDouble(sqlite3_value_double(v), out) ? Read::Ok : Read::TooLarge;
     case SQLITE_BLOB:
       return ExactOfKey(sqlite3_value_blob(v), static_cast<size_t>(sqlite3_value_bytes(v)), out) ? Read::Ok
                                                                                                   : Read::NoNumber;
@@ -99,51 +67,22 @@ Read ReadExact(Kind kind, sqlite3_value* v, ScanState* state, Exact* out) {
   }
 }
 
-// An operand of a Currency operation, within Currency's range and places.
-Read ReadOperand(Kind kind, sqlite3_value* v, ScanState* state, Exact* out) {
-  const Read read = ReadExact(kind, v, state, out);
-  int64_t cy;
-  if (read != Read::Ok || kind != Kind::Currency) return read;
-  if (!out->ToCurrency(&cy)) return Read::TooLarge;
-  *out = Exact::OfCurrency(cy);
-  return Read::Ok;
-}
-
-// Hands out a result: an exact BLOB; or for the REAL transport the REAL nearest
-// the value, remembered by it when that REAL does not give it back. A Currency
-// result beyond Currency's range is an overflow.
-void Result(Kind kind, sqlite3_context* ctx, const Exact& e) {
-  if (kind == Kind::Blob) {
-    unsigned char key[kExactKeySize];
-    PutExactKey(e, key);
-    return sqlite3_result_blob(ctx, key, sizeof key, SQLITE_TRANSIENT);
-  }
-  ScanState* state = State(ctx);
-  if (kind == Kind::Currency) {
-    int64_t cy;
-    if (!e.ToCurrency(&cy)) return Overflow(ctx);
-    double amount;
-    if (!CurrencyFitsDouble(cy, &amount) && state->currencyByReal.size() < ScanState::kMaxInexact)
-      state->currencyByReal[amount] = cy;
-    return sqlite3_result_double(ctx, amount);
-  }
-  const double real = e.ToDouble();
-  Exact back;
-  if (!(Exact::OfDouble(real, &back) && back == e) &&
-      state->decimalByReal.size() < ScanState::kMaxInexact)
-    state->decimalByReal[real] = e.ToDecimal();
-  sqlite3_result_double(ctx, real);
+// Hands out a result as an exact BLOB.
+void Result(sqlite3_context* ctx, const Exact& e) {
+  unsigned char key[kExactKeySize];
+  PutExactKey(e, key);
+  sqlite3_result_blob(ctx, key, sizeof key, SQLITE_TRANSIENT);
 }
 
 enum class Op { Add, Subtract, Multiply, Divide };
 
-template <Kind kKind, Op kOp>
+template <Op kOp>
 void Binary(sqlite3_context* ctx, int, sqlite3_value** argv) {
   if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL)
     return sqlite3_result_null(ctx);
   Exact a, b, r;
   for (int i = 0; i < 2; ++i) {
-    const Read read = ReadOperand(kKind, argv[i], State(ctx), i == 0 ? &a : &b);
+    const Read read = ReadExact(argv[i], i == 0 ? &a : &b);
     if (read != Read::Ok) return Fail(ctx, read);
   }
   bool ok = false;
@@ -158,7 +97,7 @@ void Binary(sqlite3_context* ctx, int, sqlite3_value** argv) {
       break;
   }
   if (!ok) return Overflow(ctx);
-  Result(kKind, ctx, r);
+  Result(ctx, r);
 }
 
 // jet_exact, jet_exact_neg and jet_currency: one operand.
@@ -168,7 +107,7 @@ template <Unary kOp>
 void OneOperand(sqlite3_context* ctx, int, sqlite3_value** argv) {
   if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(ctx);
   Exact e;
-  const Read read = ReadExact(Kind::Blob, argv[0], State(ctx), &e);
+  const Read read = ReadExact(argv[0], &e);
   if (read != Read::Ok) return Fail(ctx, read);
   int64_t cy;
   if (kOp == Unary::Negate) e = e.Negated();
@@ -176,13 +115,15 @@ void OneOperand(sqlite3_context* ctx, int, sqlite3_value** argv) {
     if (!e.ToCurrency(&cy)) return Overflow(ctx);
     e = Exact::OfCurrency(cy);
   }
-  Result(Kind::Blob, ctx, e);
+  Result(ctx, e);
 }
 
 void RealFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
   if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(ctx);
   Exact e;
-  const Read read = ReadExact(Kind::Blob, argv[0], State(ctx), &e);
+  // Text that is no number passes as it is, for the function that takes it to judge.
+  const Read read = ReadExact(argv[0], &e);
+  if (read == Read::NoNumber && sqlite3_value_type(argv[0]) == SQLITE_TEXT) return sqlite3_result_value(ctx, argv[0]);
   if (read != Read::Ok) return Fail(ctx, read);
   sqlite3_result_double(ctx, e.ToDouble());
 }
@@ -190,58 +131,50 @@ void RealFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
 void ExactTextFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
   if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(ctx);
   Exact e;
-  const Read read = ReadExact(Kind::Blob, argv[0], State(ctx), &e);
+  const Read read = ReadExact(argv[0], &e);
+  if (read == Read::NoNumber && sqlite3_value_type(argv[0]) == SQLITE_TEXT) return sqlite3_result_value(ctx, argv[0]);
   if (read != Read::Ok) return Fail(ctx, read);
   char text[Exact::kTextMax];
   sqlite3_result_text(ctx, text, static_cast<int>(e.PutText(text) - text), SQLITE_TRANSIENT);
 }
 
 // Sum and Avg: the exact total of the values that are not NULL, and their count.
-// It holds an Exact, so it lives where AggregateState aligns it.
+// An exact BLOB is added as the key it is, without reading its number back.
 struct Total {
-  Exact sum;
+  ExactKeySum sum;
   sqlite3_int64 count;
 };
 
-template <Kind kKind>
 void SumStep(sqlite3_context* ctx, int, sqlite3_value** argv) {
   if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return;
   auto* t = AggregateState<Total>(ctx, true);
   if (!t) return sqlite3_result_error_nomem(ctx);
-  Exact v;
-  const Read read = ReadOperand(kKind, argv[0], State(ctx), &v);
-  if (read != Read::Ok) return Fail(ctx, read);
-  if (!Exact::Add(t->sum, v, &t->sum)) return Overflow(ctx);
   ++t->count;
+  if (sqlite3_value_type(argv[0]) == SQLITE_BLOB &&
+      t->sum.AddKey(sqlite3_value_blob(argv[0]), static_cast<size_t>(sqlite3_value_bytes(argv[0]))))
+    return;
+  Exact v;
+  const Read read = ReadExact(argv[0], &v);
+  if (read != Read::Ok) return Fail(ctx, read);
+  t->sum.Add(v);
 }
 
-template <Kind kKind>
 void SumFinal(sqlite3_context* ctx) {
   auto* t = AggregateState<Total>(ctx, false);
+  Exact sum;
   if (!t || t->count == 0) return sqlite3_result_null(ctx);
-  Result(kKind, ctx, t->sum);
+  if (!t->sum.Value(&sum)) return Overflow(ctx);
+  Result(ctx, sum);
 }
 
-// The mean, as many digits as a Decimal holds; a Currency's then rounded half to
-// even to its ten-thousandths (Result).
-template <Kind kKind>
+// The mean, as many digits as a Decimal holds (jet_currency then rounds a
+// Currency's half to even to its ten-thousandths).
 void AverageFinal(sqlite3_context* ctx) {
   auto* t = AggregateState<Total>(ctx, false);
+  Exact sum, mean;
   if (!t || t->count == 0) return sqlite3_result_null(ctx);
-  Exact mean;
-  if (!Exact::Divide(t->sum, Exact::OfInteger(t->count), &mean)) return Overflow(ctx);
-  Result(kKind, ctx, mean);
-}
-
-void CurrencyTextFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
-  Exact e;
-  int64_t cy;
-  if (sqlite3_value_type(argv[0]) != SQLITE_FLOAT || ReadExact(Kind::Currency, argv[0], State(ctx), &e) != Read::Ok ||
-      !e.ToCurrency(&cy))
-    return sqlite3_result_value(ctx, argv[0]);
-  char text[Exact::kTextMax];
-  const Exact amount = Exact::OfCurrency(cy);
-  sqlite3_result_text(ctx, text, static_cast<int>(amount.PutText(text) - text), SQLITE_TRANSIENT);
+  if (!t->sum.Value(&sum) || !Exact::Divide(sum, Exact::OfInteger(t->count), &mean)) return Overflow(ctx);
+  Result(ctx, mean);
 }
 
 }  // namespace
@@ -255,23 +188,15 @@ bool RegisterExactMoney(sqlite3* db, ScanState* state) {
                        void (*final)(sqlite3_context*)) {
     return sqlite3_create_function(db, name, 1, flags, state, nullptr, step, final) == SQLITE_OK;
   };
-  return scalar(kCurrencyText, 1, CurrencyTextFunction) &&
-         scalar(kCurrencyAdd, 2, Binary<Kind::Currency, Op::Add>) &&
-         scalar(kCurrencySubtract, 2, Binary<Kind::Currency, Op::Subtract>) &&
-         scalar(kDecimalAdd, 2, Binary<Kind::Decimal, Op::Add>) &&
-         scalar(kDecimalSubtract, 2, Binary<Kind::Decimal, Op::Subtract>) &&
-         aggregate(kCurrencySum, SumStep<Kind::Currency>, SumFinal<Kind::Currency>) &&
-         aggregate(kCurrencyAverage, SumStep<Kind::Currency>, AverageFinal<Kind::Currency>) &&
-         aggregate(kDecimalSum, SumStep<Kind::Decimal>, SumFinal<Kind::Decimal>) &&
-         scalar(kExact, 1, OneOperand<Unary::AsIs>) && scalar(kExactNegate, 1, OneOperand<Unary::Negate>) &&
+  return scalar(kExact, 1, OneOperand<Unary::AsIs>) && scalar(kExactNegate, 1, OneOperand<Unary::Negate>) &&
          scalar(kExactCurrency, 1, OneOperand<Unary::Currency>) &&
-         scalar(kExactAdd, 2, Binary<Kind::Blob, Op::Add>) &&
-         scalar(kExactSubtract, 2, Binary<Kind::Blob, Op::Subtract>) &&
-         scalar(kExactMultiply, 2, Binary<Kind::Blob, Op::Multiply>) &&
-         scalar(kExactDivide, 2, Binary<Kind::Blob, Op::Divide>) && scalar(kExactReal, 1, RealFunction) &&
+         scalar(kExactAdd, 2, Binary<Op::Add>) &&
+         scalar(kExactSubtract, 2, Binary<Op::Subtract>) &&
+         scalar(kExactMultiply, 2, Binary<Op::Multiply>) &&
+         scalar(kExactDivide, 2, Binary<Op::Divide>) && scalar(kExactReal, 1, RealFunction) &&
          scalar(kExactText, 1, ExactTextFunction) &&
-         aggregate(kExactSum, SumStep<Kind::Blob>, SumFinal<Kind::Blob>) &&
-         aggregate(kExactAverage, SumStep<Kind::Blob>, AverageFinal<Kind::Blob>);
+         aggregate(kExactSum, SumStep, SumFinal) &&
+         aggregate(kExactAverage, SumStep, AverageFinal);
 }
 
 }  // namespace jet

@@ -25,7 +25,7 @@ bool IsAggregateCall(const Node& n) {
   if (n.kind != NodeKind::Call) return false;
   static const std::set<std::string> names = {"count", "sum", "avg", "min", "max", "vba_first", "vba_last",
                                               "vba_stdev", "vba_stdevp", "vba_var", "vba_varp",
-                                              kCurrencySum, kCurrencyAverage, kDecimalSum};
+                                              kExactSum, kExactAverage};
   return names.count(LowerAscii(n.text)) > 0;
 }
 
@@ -33,7 +33,9 @@ bool IsAggregateCall(const Node& n) {
 // arguments of calls.
 bool AggregateOutside(const Node& n) {
   if (IsAggregateCall(n)) return true;
-  if (n.kind != NodeKind::Binary && n.kind != NodeKind::Unary && n.kind != NodeKind::Not) return false;
+  // Exact money's conversions and arithmetic stand for the operators they lower.
+  const bool money = n.kind == NodeKind::Call && LowerAscii(n.text).rfind("jet_", 0) == 0;
+  if (!money && n.kind != NodeKind::Binary && n.kind != NodeKind::Unary && n.kind != NodeKind::Not) return false;
   for (const Node& k : n.kids)
     if (AggregateOutside(k)) return true;
   return false;

@@ -10,7 +10,6 @@
 
 #include "platform/com/ExactKey.h"
 #include "platform/jet/sql/ColumnIndex.h"
-#include "platform/jet/sql/Decimal.h"
 #include "platform/jet/vba/Functions.h"
 #include "platform/com/SqlName.h"
 
@@ -142,12 +141,6 @@ enum PlanBits { kScan = 0, kEqual = 1, kIn = 2, kLow = 4, kHigh = 8 };
 
 bool IsBinary(AccessType type) { return type == AccessType::Binary || type == AccessType::OleObject; }
 
-// Columns whose values reach SQLite as exact BLOBs, which no index keys (a scan
-// answers their constraints).
-bool IsExactBlob(Table* t, AccessType type) {
-  return t->module->state->exactTransport && (type == AccessType::Currency || type == AccessType::Decimal);
-}
-
 // Columns of numbers, whose index keeps their order.
 bool IsOrdered(AccessType type) {
   switch (type) {
@@ -187,7 +180,7 @@ int BestIndex(sqlite3_vtab* vtab, sqlite3_index_info* info) {
     const auto& c = info->aConstraint[i];
     if (!c.usable || c.iColumn < 0 || c.iColumn >= static_cast<int>(t->columns.size())) continue;
     const AccessType type = t->columns[c.iColumn].type;
-    if (IsBinary(type) || IsExactBlob(t, type) || !IndexAgreesWith(sqlite3_vtab_collation(info, i))) continue;
+    if (IsBinary(type) || !IndexAgreesWith(sqlite3_vtab_collation(info, i))) continue;
     if (c.op == SQLITE_INDEX_CONSTRAINT_EQ) {
       // A plain = before an IN, which reads more rows.
       if (equal < 0 || (sqlite3_vtab_in(info, equal, -1) && !sqlite3_vtab_in(info, i, -1))) equal = i;
@@ -352,16 +345,6 @@ void KeepScale(Table* t, int col, const DECIMAL& d) {
   t->scaleKept[col] = true;
 }
 
-double DecimalReal(Table* t, int col, const DECIMAL& d) {
-  KeepScale(t, col, d);
-  double real = DecimalToDouble(d);
-  ScanState* state = t->module->state;
-  if (!SameDecimal(Rescaled(DecimalFromDouble(real), d.scale), d) &&
-      state->decimalByReal.size() < ScanState::kMaxInexact)
-    state->decimalByReal[real] = d;
-  return real;
-}
-
 // A value as SQLite gets it, for the scan and for an index alike: the index's keys
 // are what SQLite compares.
 SqlValue SqlValueOf(Table* t, int col, const VARIANT& v) {
@@ -384,26 +367,16 @@ SqlValue SqlValueOf(Table* t, int col, const VARIANT& v) {
     case VT_R4: real(v.fltVal); break;
     case VT_R8: real(v.dblVal); break;
     case VT_DATE: real(v.date); break;
-    case VT_CY: {
-      if (t->module->state->exactTransport) {
-        exact(Exact::OfCurrency(v.cyVal));
-        break;
-      }
-      double amount;
-      ScanState* state = t->module->state;
-      if (!CurrencyFitsDouble(v.cyVal, &amount) && state->currencyByReal.size() < ScanState::kMaxInexact)
-        state->currencyByReal[amount] = v.cyVal;
-      real(amount);
+    case VT_CY:
+      if (t->module->state->exactTransport) exact(Exact::OfCurrency(v.cyVal));
+      else real(Exact::OfCurrency(v.cyVal).ToDouble());
       break;
-    }
     case VT_DECIMAL: {
       Exact e;
-      if (t->module->state->exactTransport && Exact::OfDecimal(v.decVal, &e)) {
-        KeepScale(t, col, v.decVal);
-        exact(e);
-      } else {
-        real(DecimalReal(t, col, v.decVal));
-      }
+      KeepScale(t, col, v.decVal);
+      if (!Exact::OfDecimal(v.decVal, &e)) break;  // no Decimal a file may hold: NULL
+      if (t->module->state->exactTransport) exact(e);
+      else real(e.ToDouble());
       break;
     }
     case VT_ARRAY | VT_UI1:

@@ -311,8 +311,10 @@ bool IsStatementFunction(const char* sqliteName) {
   std::string n;
   for (const char* p = sqliteName; *p; ++p) n += (*p >= 'A' && *p <= 'Z') ? static_cast<char>(*p - 'A' + 'a') : *p;
   // Every vba_ function is ours: the translator's own helpers as well as Jet's
-  // functions, which a statement reaches only by their Jet names.
-  return n.compare(0, 4, "vba_") == 0 || n == "like" || n == kSortKeyFunction || IsJetAggregate(n);
+  // functions, which a statement reaches only by their Jet names; so is every
+  // jet_ one (the sort key, exact money's arithmetic).
+  return n.compare(0, 4, "vba_") == 0 || n.compare(0, 4, "jet_") == 0 || n == "like" || n == kSortKeyFunction ||
+         IsJetAggregate(n);
 }
 
 bool RegisterVbaFunctions(sqlite3* db, std::string* failed) {
