@@ -2,6 +2,7 @@
 // refused before SQLite sees it.
 #include <gtest/gtest.h>
 
+#include "platform/com/Causes.h"
 #include "platform/com/ComError.h"
 #include "platform/jet/file/MdbFile.h"
 #include "platform/jet/sql/Parser.h"
@@ -96,6 +97,29 @@ std::string SyntaxCause(const std::string& sql) {
     return e.Error() == JET_E_SYNTAX ? e.Description() : "other";
   }
   return "none";
+}
+
+// Jet's refusals say what is wrong, in the words the user reads.
+TEST(SqlTree, RefusalsNameTheirCause) {
+  const std::pair<const char*, std::string> rows[] = {
+      {"select a, count(*) from t group by b", NotGroupedCause("a")},
+      {"select distinct a from t order by b", OrderKeyNotSelectedCause("b")},
+      {"select a from t order by 3", OrderKeyNotSelectedCause("3")},
+      {"select a from t union select a from u order by 2", OrderKeyNotSelectedCause("2")},
+      {"select left(a) from t", ArgumentCountCause("left")},
+      {"select a from t union select a, b from u", UnionFieldCountCause()},
+      {"select count(distinct a) from t", SyntaxErrorCause("count(DISTINCT")},
+      {"select nosuch(a) from t", NoSuchColumnCause("nosuch")},
+  };
+  for (const auto& [sql, cause] : rows) {
+    std::string said = "none";
+    try {
+      jet::TranslateJetSql(sql);
+    } catch (const _com_error& e) {
+      said = e.Description();
+    }
+    EXPECT_EQ(said, cause) << sql;
+  }
 }
 
 TEST(SqlTree, ParsesClausesAndPrecedence) {

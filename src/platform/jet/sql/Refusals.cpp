@@ -48,6 +48,19 @@ class Refusals {
       fields = s.items.size();
     }
     for (const OrderKey& key : q.orderBy) Expr(key.expr);
+    if (q.members.size() > 1) CheckPositions(q.orderBy, q.members[0].items);
+  }
+
+  // ORDER BY 2 names the second field: a position past the last one names none.
+  static void CheckPositions(const std::vector<OrderKey>& keys, const std::vector<SelectItem>& items) {
+    const bool star = std::any_of(items.begin(), items.end(), [](const SelectItem& i) { return i.expr.kind == NodeKind::Star; });
+    for (const OrderKey& key : keys) {
+      if (star || key.expr.kind != NodeKind::Number) continue;
+      const std::string& digits = key.expr.text;
+      const bool whole = !digits.empty() && digits.find_first_not_of("0123456789") == std::string::npos;
+      if (whole && (digits.size() > 9 || std::stoul(digits) < 1 || std::stoul(digits) > items.size()))
+        throw _com_error(JET_E_SYNTAX, OrderKeyNotSelectedCause(digits));
+    }
   }
 
   void Expr(const Node& n) {
@@ -102,6 +115,7 @@ class Refusals {
     for (const OrderKey& key : s.orderBy) Expr(key.expr);
     CheckGrouped(s);
     if (!compound) CheckOrderKeys(s);
+    if (!compound) CheckPositions(s.orderBy, s.items);
   }
   void SourceExprs(const Source& src) {
     if (src.query) Query(*src.query);
